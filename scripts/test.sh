@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The whole test suite: the native build (unit tests, fuzzers for a bounded number of runs) and the
+# Windows build (unit and end-to-end tests under Wine). Exits non-zero on any failure.
+set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
+cd "$ROOT"
+ensure_packages
+
+status=0
+log "Native build"
+build_preset native
+ctest --preset native || status=1
+
+if compgen -G "fuzz/*.cpp" >/dev/null; then
+  log "Fuzzers (bounded runs, fixed seed)"
+  build_preset fuzz
+  ctest --preset fuzz || status=1
+fi
+
+log "Windows build"
+build_preset windows
+wine_start
+ctest --preset windows || status=1
+
+exit $status

@@ -44,12 +44,17 @@ namespace Bench
     public:
         explicit State(std::int64_t iterations) : m_iterations(iterations) {}
 
+        // Non-trivial, so that the unused loop variable draws no warning.
+        struct Value
+        {
+            ~Value() {}
+        };
         struct Iterator
         {
             std::int64_t Remaining;
             bool operator!=(const Iterator&) const { return Remaining != 0; }
             void operator++() { --Remaining; }
-            int operator*() const { return 0; }
+            Value operator*() const { return {}; }
         };
         Iterator begin()
         {

@@ -7,6 +7,12 @@ namespace Orvel
 {
     namespace ExceptionDetails
     {
+        const std::runtime_error& EmptyRuntimeError() noexcept
+        {
+            static const std::runtime_error empty("");
+            return empty;
+        }
+
         std::string RenderNameAndMessage(std::string_view name, std::string_view message) noexcept
         {
             try

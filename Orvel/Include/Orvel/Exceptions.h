@@ -23,6 +23,10 @@ namespace Orvel
         // one copy into the std::runtime_error base.
         using MessageBuffer = StringBuffer<128>;
 
+        // A shared empty text for the base of exceptions with a static message: copying it only
+        // shares the text, so such exceptions allocate nothing.
+        const std::runtime_error& EmptyRuntimeError() noexcept;
+
         // "name(message)", or the empty string when it cannot be built.
         std::string RenderNameAndMessage(std::string_view name, std::string_view message) noexcept;
     } // namespace ExceptionDetails
@@ -36,7 +40,7 @@ namespace Orvel
         template <std::size_t N>
         GenericException(const char (&message)[N],
                          std::source_location location = std::source_location::current()) noexcept
-            : std::runtime_error(""), MessageLength(N - 1), Location(location), StaticMessage(message)
+            : std::runtime_error(ExceptionDetails::EmptyRuntimeError()), MessageLength(N - 1), Location(location), StaticMessage(message)
         {
         }
 

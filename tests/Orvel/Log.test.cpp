@@ -1,0 +1,345 @@
+#include "Orvel/Log.h"
+
+#include <cerrno>
+#include <chrono>
+#include <ctime>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+#include <gtest/gtest.h>
+#include "AllocationCounter.h"
+#include "TempDirectory.h"
+
+namespace
+{
+#ifdef _WIN32
+    constexpr std::string_view LineEnd = "\r\n"; // the log is a text file
+#else
+    constexpr std::string_view LineEnd = "\n";
+#endif
+
+    std::vector<std::string> Lines(const std::string& text)
+    {
+        std::vector<std::string> lines;
+        std::size_t start = 0;
+        for (std::size_t end; (end = text.find(LineEnd, start)) != std::string::npos; start = end + LineEnd.size())
+            lines.push_back(text.substr(start, end - start));
+        if (start < text.size())
+            lines.push_back(text.substr(start) + "<no line end>");
+        return lines;
+    }
+
+    std::string LocalTimeNow()
+    {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+#ifdef _WIN32
+        localtime_s(&local, &now);
+#else
+        localtime_r(&now, &local);
+#endif
+        char text[32];
+        return {text, std::strftime(text, sizeof text, "%Y/%m/%d - %H:%M:%S", &local)};
+    }
+
+    const std::string Rule(120, '-');
+
+    class LoggerTest : public ::testing::Test
+    {
+    protected:
+        std::vector<std::string> OpenLogAndRead(const std::function<void(Orvel::Logger&)>& body,
+                                                std::string_view displayName = "Nimbrava")
+        {
+            {
+                Orvel::Logger logger;
+                Configure(logger);
+                logger.Open(File, displayName);
+                body(logger);
+            }
+            return Lines(NimbravaTest::ReadFile(File));
+        }
+
+        std::function<void(Orvel::Logger&)> Configure = [](Orvel::Logger&) {};
+        NimbravaTest::TempDirectory Directory;
+        std::filesystem::path File = Directory / "Nimbrava.log";
+    };
+} // namespace
+
+TEST_F(LoggerTest, BannerThenTimestampedTaggedLines)
+{
+    std::string before;
+    std::string after;
+    const auto lines = OpenLogAndRead([&](Orvel::Logger& logger) {
+        before = LocalTimeNow();
+        logger.Log(Orvel::LogLevel::Message, "{}", "Initialized successfully");
+        after = LocalTimeNow();
+        logger.Log(Orvel::LogLevel::Warning, "Unable to find weatherlist '{}' for worldspace {:X}.", "a.ini", 0x3Cu);
+        logger.Log(Orvel::LogLevel::Error, "{}", "e");
+        logger.Log(Orvel::LogLevel::Fatal, "{}", "f");
+        logger.Log(Orvel::LogLevel::Default, "{}", "default");
+    });
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[0], "Logging stream for \"Nimbrava\" successfully initialized");
+    EXPECT_EQ(lines[1], "Date and time format: YYYY/MM/DD - HH:MM:SS");
+    EXPECT_EQ(lines[2], Rule);
+
+    const std::regex stamp(R"(\d{4}/\d{2}/\d{2} - \d{2}:\d{2}:\d{2})");
+    const std::string first = lines[3];
+    ASSERT_GE(first.size(), 21u);
+    EXPECT_TRUE(std::regex_match(first.substr(0, 21), stamp)) << first;
+    EXPECT_TRUE(first.substr(0, 21) == before || first.substr(0, 21) == after) << first << " vs " << before;
+    EXPECT_EQ(first.substr(21), " [MESSAGE] Initialized successfully");
+    EXPECT_EQ(lines[4].substr(21), " [WARNING] Unable to find weatherlist 'a.ini' for worldspace 3C.");
+    EXPECT_EQ(lines[5].substr(21), " [ERROR]   e");
+    EXPECT_EQ(lines[6].substr(21), " [FATAL]   f");
+    EXPECT_EQ(lines[7].substr(21), " [MESSAGE] default");
+}
+
+TEST_F(LoggerTest, TimestampFollowsTheClockAcrossSeconds)
+{
+    std::vector<std::pair<std::string, std::string>> brackets;
+    const auto lines = OpenLogAndRead([&](Orvel::Logger& logger) {
+        for (int i = 0; i < 3; ++i)
+        {
+            const std::string before = LocalTimeNow();
+            logger.Log(Orvel::LogLevel::Message, "tick {}", i);
+            brackets.emplace_back(before, LocalTimeNow());
+            std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        }
+    });
+    ASSERT_EQ(lines.size(), 6u);
+    std::set<std::string> distinct;
+    for (int i = 0; i < 3; ++i)
+    {
+        const std::string shown = lines[3 + static_cast<std::size_t>(i)].substr(0, 21);
+        distinct.insert(shown);
+        EXPECT_TRUE(shown == brackets[static_cast<std::size_t>(i)].first ||
+                    shown == brackets[static_cast<std::size_t>(i)].second)
+            << shown;
+    }
+    EXPECT_GE(distinct.size(), 2u) << "1.2 s of logging spans at least two seconds";
+}
+
+TEST_F(LoggerTest, DebugIsFilteredOut)
+{
+    int raised = 0;
+    const auto lines = OpenLogAndRead([&](Orvel::Logger& logger) {
+        logger.AddLineHandler([&raised](std::string_view, Orvel::LogLevel) { ++raised; });
+        logger.Log(Orvel::LogLevel::Debug, "{}", "hidden");
+        const std::string longText(5000, 'x');
+        NimbravaTest::AllocationCounter counter;
+        logger.Log(Orvel::LogLevel::Debug, "{}", longText);
+        EXPECT_EQ(counter.Count(), 0u);
+        EXPECT_EQ(logger.LineCapacity(), 1024u) << "nothing was formatted";
+    });
+    EXPECT_EQ(lines.size(), 3u);
+    EXPECT_EQ(raised, 0);
+}
+
+TEST_F(LoggerTest, DebugIsWrittenWhenTheMinimumAllowsIt)
+{
+    Configure = [](Orvel::Logger& logger) { logger.MinimumLevel = Orvel::LogLevel::Debug; };
+    const auto lines = OpenLogAndRead([](Orvel::Logger& logger) { logger.Log(Orvel::LogLevel::Debug, "{}", "d"); });
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[3].substr(21), " [DEBUG]   d");
+}
+
+TEST_F(LoggerTest, WithoutTimestampOrTag)
+{
+    Configure = [](Orvel::Logger& logger) { logger.WriteTimestamp = false; };
+    auto lines = OpenLogAndRead([](Orvel::Logger& logger) {
+        logger.Log(Orvel::LogLevel::Message, "{}", "no time");
+        logger.WriteLevelTag = false;
+        logger.Log(Orvel::LogLevel::Message, "{}", "bare");
+    });
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], Rule) << "no date-format line";
+    EXPECT_EQ(lines[2], " [MESSAGE] no time");
+    EXPECT_EQ(lines[3], "bare");
+
+    Configure = [](Orvel::Logger& logger) { logger.WriteLevelTag = false; };
+    lines = OpenLogAndRead([](Orvel::Logger& logger) { logger.Log(Orvel::LogLevel::Message, "{}", "m"); });
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[3].size(), 22u);
+    EXPECT_EQ(lines[3].substr(21), "m");
+}
+
+TEST_F(LoggerTest, Indentation)
+{
+    Configure = [](Orvel::Logger& logger) {
+        logger.WriteTimestamp = false;
+        logger.IndentDepth = 2;
+        logger.IndentWidth = 3;
+    };
+    const auto lines = OpenLogAndRead([](Orvel::Logger& logger) { logger.Log(Orvel::LogLevel::Error, "{}", "x"); });
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "       [ERROR]   x");
+}
+
+TEST_F(LoggerTest, BannerWithoutDisplayName)
+{
+    const auto lines = OpenLogAndRead([](Orvel::Logger&) {}, "");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Logging stream successfully initialized");
+    EXPECT_EQ(lines[2], Rule);
+}
+
+TEST_F(LoggerTest, OpeningAnExistingLogEmptiesIt)
+{
+    NimbravaTest::WriteFile(File, std::string(10000, 'o') + "\n");
+    const auto lines = OpenLogAndRead([](Orvel::Logger&) {});
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].substr(0, 14), "Logging stream");
+}
+
+TEST_F(LoggerTest, OpeningInAMissingDirectoryThrowsWithErrno)
+{
+    Orvel::Logger logger;
+    const auto path = Directory / "missing" / "Nimbrava.log";
+    try
+    {
+        logger.Open(path, "Nimbrava");
+        FAIL() << "no exception";
+    }
+    catch (const Orvel::LogFileOpenException& e)
+    {
+        EXPECT_EQ(e.GetErrnoValue(), ENOENT);
+        EXPECT_EQ(e.GetMessage(), "Couldn't open logging file '" + path.string() + "'");
+    }
+    EXPECT_FALSE(logger.IsOpen());
+    EXPECT_NO_THROW(logger.Log(Orvel::LogLevel::Message, "{}", "goes nowhere"));
+}
+
+TEST_F(LoggerTest, LoggingBeforeOpenWritesNothingButRaises)
+{
+    Orvel::Logger logger;
+    std::string seen;
+    logger.AddLineHandler([&seen](std::string_view line, Orvel::LogLevel) { seen = line; });
+    EXPECT_NO_THROW(logger.Log(Orvel::LogLevel::Message, "{}", "early"));
+    EXPECT_TRUE(seen.ends_with(" [MESSAGE] early")) << seen;
+    EXPECT_FALSE(std::filesystem::exists(File));
+}
+
+// A line of 1024 characters with its line feed fits the inline buffer; one more grows it to 2048,
+// where it stays.
+TEST_F(LoggerTest, LineBufferGrowsOnceAndKeepsItsCapacity)
+{
+    Configure = [](Orvel::Logger& logger) { logger.WriteTimestamp = false; };
+    std::vector<std::uint64_t> capacities;
+    const std::string fits(1024 - 11 - 1, 'a');
+    const auto lines = OpenLogAndRead([&](Orvel::Logger& logger) {
+        logger.Log(Orvel::LogLevel::Message, "{}", fits);
+        capacities.push_back(logger.LineCapacity());
+        logger.Log(Orvel::LogLevel::Message, "{}b", fits);
+        capacities.push_back(logger.LineCapacity());
+        logger.Log(Orvel::LogLevel::Message, "{}", "short");
+        capacities.push_back(logger.LineCapacity());
+    });
+    EXPECT_EQ(capacities, (std::vector<std::uint64_t>{1024, 2048, 2048}));
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[2].size(), 1023u);
+    EXPECT_EQ(lines[3], " [MESSAGE] " + fits + "b");
+    EXPECT_EQ(lines[4], " [MESSAGE] short");
+}
+
+TEST_F(LoggerTest, LinesUpTo1024CharactersAllocateNothing)
+{
+    std::size_t allocations = 99;
+    OpenLogAndRead([&](Orvel::Logger& logger) {
+        logger.AddLineHandler([](std::string_view, Orvel::LogLevel) {});
+        logger.Log(Orvel::LogLevel::Message, "Worldspace changed. New ID: {:X}", 0x3Cu);
+        const std::string text(900, 'w');
+        NimbravaTest::AllocationCounter counter;
+        for (unsigned i = 0; i < 50; ++i)
+        {
+            logger.Log(Orvel::LogLevel::Message, "Worldspace changed. New ID: {:X}", i);
+            logger.Log(Orvel::LogLevel::Warning, "{} {}", text, i);
+        }
+        allocations = counter.Count();
+    });
+    EXPECT_EQ(allocations, 0u);
+}
+
+TEST_F(LoggerTest, LineEventGetsTheLineWithoutLineFeedAndTheEffectiveLevel)
+{
+    std::vector<std::pair<std::string, Orvel::LogLevel>> seen;
+    const auto lines = OpenLogAndRead([&](Orvel::Logger& logger) {
+        logger.AddLineHandler(
+            [&seen](std::string_view line, Orvel::LogLevel level) { seen.emplace_back(std::string(line), level); });
+        logger.Log(Orvel::LogLevel::Default, "{}", "one");
+        logger.Log(Orvel::LogLevel::Error, "{}", "two");
+    });
+    ASSERT_EQ(seen.size(), 2u);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(seen[0].first, lines[3]);
+    EXPECT_EQ(seen[0].second, Orvel::LogLevel::Message);
+    EXPECT_EQ(seen[1].first, lines[4]);
+    EXPECT_EQ(seen[1].second, Orvel::LogLevel::Error);
+}
+
+TEST_F(LoggerTest, FailingHandlersAreGatheredAfterTheLineIsWritten)
+{
+    int calls = 0;
+    const auto lines = OpenLogAndRead([&](Orvel::Logger& logger) {
+        logger.AddLineHandler([&calls](std::string_view, Orvel::LogLevel) { ++calls; });
+        logger.AddLineHandler([](std::string_view, Orvel::LogLevel) { throw std::runtime_error("mirror failed"); });
+        logger.AddLineHandler(Orvel::Function<void(std::string_view, Orvel::LogLevel)>());
+        logger.AddLineHandler([&calls](std::string_view, Orvel::LogLevel) { ++calls; });
+        try
+        {
+            logger.Log(Orvel::LogLevel::Message, "{}", "first");
+            ADD_FAILURE() << "no exception";
+        }
+        catch (const Orvel::AggregateException& e)
+        {
+            ASSERT_EQ(e.StandardExceptions.size(), 1u);
+            EXPECT_STREQ(e.StandardExceptions[0]->what(), "mirror failed");
+            ASSERT_EQ(e.GenericExceptions.size(), 1u);
+            EXPECT_EQ(e.GenericExceptions[0]->ToString(), "GenericException(Bad function call)");
+        }
+        EXPECT_EQ(calls, 2);
+
+        // Both locks were released: this thread and another can log again.
+        EXPECT_THROW(logger.Log(Orvel::LogLevel::Message, "{}", "second"), Orvel::AggregateException);
+        std::thread other([&logger] {
+            EXPECT_THROW(logger.Log(Orvel::LogLevel::Message, "{}", "third"), Orvel::AggregateException);
+        });
+        other.join();
+    });
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[3].substr(21), " [MESSAGE] first");
+    EXPECT_EQ(lines[5].substr(21), " [MESSAGE] third");
+    EXPECT_EQ(calls, 6);
+}
+
+TEST_F(LoggerTest, ConcurrentLinesNeverInterleave)
+{
+    constexpr int Threads = 4;
+    constexpr int PerThread = 2000;
+    const auto lines = OpenLogAndRead([&](Orvel::Logger& logger) {
+        std::vector<std::thread> threads;
+        for (int t = 0; t < Threads; ++t)
+            threads.emplace_back([&logger, t] {
+                const std::string payload(static_cast<std::size_t>(40 + t * 30), static_cast<char>('a' + t));
+                for (int i = 0; i < PerThread; ++i)
+                    logger.Log(Orvel::LogLevel::Message, "thread {} line {} {}", t, i, payload);
+            });
+        for (auto& thread : threads)
+            thread.join();
+    });
+    ASSERT_EQ(lines.size(), 3u + Threads * PerThread);
+    std::vector<int> next(Threads, 0);
+    const std::regex pattern(R"(\d{4}/\d{2}/\d{2} - \d{2}:\d{2}:\d{2} \[MESSAGE\] thread (\d) line (\d+) ([a-z]+))");
+    for (std::size_t i = 3; i < lines.size(); ++i)
+    {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(lines[i], match, pattern)) << lines[i];
+        const int t = std::stoi(match[1]);
+        ASSERT_LT(t, Threads);
+        EXPECT_EQ(std::stoi(match[2]), next[static_cast<std::size_t>(t)]++) << "each thread's lines stay in order";
+        EXPECT_EQ(match[3].str(), std::string(40 + static_cast<std::size_t>(t) * 30, static_cast<char>('a' + t)));
+    }
+}

@@ -1,0 +1,24 @@
+// The host's entry points: log, check, set to work, answer.
+
+#include <filesystem>
+#include <string_view>
+#include "HostRecords.h"
+#include "Orvel/Log.h"
+#include "Requirements.h"
+#include "Version.h"
+
+Yarrin::V1::InitializeResult YarrinInitialize(const Yarrin::V1::RuntimeInfo& runtime)
+{
+    const auto logs = Yarrin::V1::GetLogsDirectory();
+    const std::filesystem::path logFile =
+        std::filesystem::path(std::wstring_view(logs.Characters, logs.Length())) / L"Nimbrava.log";
+
+    auto& logger = Orvel::Logger::Instance();
+    logger.Open(logFile, NIMBRAVA_DISPLAY_NAME); // LogFileOpenException goes to the host
+    logger.WriteTimestamp = true;
+
+    if (!runtime.HasEnbLoadingPoint())
+        logger.Log(Orvel::LogLevel::Fatal, "{}", "ENB loading point is required but unavailable");
+
+    return Nimbrava::MakeRequirementsResult();
+}

@@ -35,7 +35,12 @@ namespace Orvel
 
     void Logger::Open(const std::filesystem::path& path, std::string_view displayName)
     {
-        std::ofstream file(path, std::ios_base::out);
+        std::ofstream file;
+        // A file that is flushed after every line gains nothing from the stream's own buffer: each
+        // line goes to the system in one write, without a copy into the buffer first.
+        if (FlushEachLine)
+            file.rdbuf()->pubsetbuf(nullptr, 0);
+        file.open(path, std::ios_base::out);
         const int openErrno = errno;
         Stream = std::move(file);
         if (!Stream.is_open())
@@ -99,35 +104,47 @@ namespace Orvel
         fmt::vformat_to(std::back_inserter(LineBuffer), format, args);
         LineBuffer.push_back('\n');
 
-        Stream.write(LineBuffer.data(), static_cast<std::streamsize>(LineBuffer.size()));
-        if (FlushEachLine)
-            Stream.flush();
+        // Straight to the stream's buffer: the stream's own sentries add nothing for a file that
+        // nothing else writes to. A failed write is recorded in the stream's state, as insertion does.
+        const auto size = static_cast<std::streamsize>(LineBuffer.size());
+        if (Stream.is_open() && Stream.good())
+        {
+            if (Stream.rdbuf()->sputn(LineBuffer.data(), size) != size ||
+                (FlushEachLine && Stream.rdbuf()->pubsync() != 0))
+                Stream.setstate(std::ios_base::badbit);
+        }
+        else
+            Stream.setstate(std::ios_base::badbit);
 
+        // The handler lists change only under both mutexes, so with LineMutex held an empty event
+        // can be seen without taking EventMutex.
+        if (LineLogged.Empty())
+            return;
         std::lock_guard eventLock(EventMutex);
         LineLogged.Raise(std::string_view(LineBuffer.data(), static_cast<std::size_t>(LineBuffer.size() - 1)), level);
     }
 
     void Logger::AddLineFunction(LineEvent::FunctionPointer handler)
     {
-        std::lock_guard lock(EventMutex);
+        std::scoped_lock lock(LineMutex, EventMutex);
         LineLogged.AddFunction(handler);
     }
 
     Logger::LineEvent::CallableId Logger::AddLineHandler(Function<void(std::string_view, LogLevel)> handler)
     {
-        std::lock_guard lock(EventMutex);
+        std::scoped_lock lock(LineMutex, EventMutex);
         return LineLogged.AddCallable(std::move(handler));
     }
 
     bool Logger::RemoveLineFunction(LineEvent::FunctionPointer handler)
     {
-        std::lock_guard lock(EventMutex);
+        std::scoped_lock lock(LineMutex, EventMutex);
         return LineLogged.RemoveFunction(handler);
     }
 
     bool Logger::RemoveLineHandler(LineEvent::CallableId handler)
     {
-        std::lock_guard lock(EventMutex);
+        std::scoped_lock lock(LineMutex, EventMutex);
         return LineLogged.RemoveCallable(handler);
     }
 } // namespace Orvel

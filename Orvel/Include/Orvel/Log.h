@@ -46,7 +46,8 @@ namespace Orvel
         }
 
         // Line handlers receive the line without its line feed (valid only during the call) and its
-        // effective level. They run under the logger's locks and must not log through this logger.
+        // effective level. They run under the logger's locks and must not log through this logger,
+        // nor add or remove handlers. Adding and removing takes LineMutex and then EventMutex.
         void AddLineFunction(LineEvent::FunctionPointer handler);
         LineEvent::CallableId AddLineHandler(Function<void(std::string_view, LogLevel)> handler);
         bool RemoveLineFunction(LineEvent::FunctionPointer handler);

@@ -32,6 +32,9 @@ namespace
     };
 } // namespace
 
+// The table pointer, the object word and 24 bytes of inline storage.
+static_assert(sizeof(Orvel::Function<void(int)>) == 40);
+
 TEST(Function, SmallCallablesLiveInline)
 {
     int calls = 0;

@@ -147,6 +147,15 @@ TEST_F(LoggerTest, DebugIsWrittenWhenTheMinimumAllowsIt)
     EXPECT_EQ(lines[3].substr(21), " [DEBUG]   d");
 }
 
+TEST_F(LoggerTest, LevelsBeyondFatalHaveNoTag)
+{
+    Configure = [](Orvel::Logger& logger) { logger.WriteTimestamp = false; };
+    const auto lines =
+        OpenLogAndRead([](Orvel::Logger& logger) { logger.Log(static_cast<Orvel::LogLevel>(9), "{}", "nine"); });
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "nine");
+}
+
 TEST_F(LoggerTest, WithoutTimestampOrTag)
 {
     Configure = [](Orvel::Logger& logger) { logger.WriteTimestamp = false; };

@@ -23,22 +23,6 @@ namespace
         return text;
     }
 
-    // The DLLs named by the import directory of a mapped image.
-    std::vector<std::string> ImportedDlls(HMODULE module)
-    {
-        std::vector<std::string> names;
-        const auto* base = reinterpret_cast<const unsigned char*>(module);
-        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
-        const auto& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        if (entry.VirtualAddress == 0)
-            return names;
-        for (const auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + entry.VirtualAddress); d->Name != 0;
-             ++d)
-            names.emplace_back(reinterpret_cast<const char*>(base + d->Name));
-        return names;
-    }
-
     class MappedImage
     {
     public:
@@ -61,7 +45,7 @@ TEST(NimbravaDll, ImportsOnlyWhatEveryGameInstallationHas)
 {
     const MappedImage image(DllPath());
     ASSERT_NE(image.Module, nullptr) << GetLastError();
-    const auto imports = ImportedDlls(image.Module);
+    const auto imports = NimbravaTest::ImportedDllNames(image.Module);
     ASSERT_FALSE(imports.empty());
 
     // Windows' own DLLs, and the two modules the plugin exists to talk to.

@@ -62,16 +62,39 @@ namespace NimbravaTest
         return result;
     }
 
+    namespace
+    {
+        // The start of one data directory of a module the loader mapped, or null.
+        const unsigned char* Directory(HMODULE module, int index)
+        {
+            const auto* base = reinterpret_cast<const unsigned char*>(module);
+            const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+            const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+            const auto& entry = nt->OptionalHeader.DataDirectory[index];
+            return entry.VirtualAddress != 0 ? base + entry.VirtualAddress : nullptr;
+        }
+    } // namespace
+
+    std::vector<std::string> ImportedDllNames(HMODULE module)
+    {
+        std::vector<std::string> names;
+        const auto* base = reinterpret_cast<const unsigned char*>(module);
+        const auto* first = Directory(module, IMAGE_DIRECTORY_ENTRY_IMPORT);
+        if (first == nullptr)
+            return names;
+        for (const auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(first); d->Name != 0; ++d)
+            names.emplace_back(reinterpret_cast<const char*>(base + d->Name));
+        return names;
+    }
+
     std::vector<std::string> ExportedNames(HMODULE module)
     {
         std::vector<std::string> names;
         const auto* base = reinterpret_cast<const unsigned char*>(module);
-        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
-        const auto& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-        if (entry.VirtualAddress == 0)
+        const auto* exports = Directory(module, IMAGE_DIRECTORY_ENTRY_EXPORT);
+        if (exports == nullptr)
             return names;
-        const auto* directory = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + entry.VirtualAddress);
+        const auto* directory = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(exports);
         const auto* nameRvas = reinterpret_cast<const DWORD*>(base + directory->AddressOfNames);
         for (DWORD i = 0; i < directory->NumberOfNames; ++i)
             names.emplace_back(reinterpret_cast<const char*>(base + nameRvas[i]));

@@ -23,6 +23,9 @@ namespace NimbravaTest
     // The names that a loaded module exports, in the order of its export directory.
     std::vector<std::string> ExportedNames(HMODULE module);
 
+    // The DLLs named by the import directory of a mapped module, in order.
+    std::vector<std::string> ImportedDllNames(HMODULE module);
+
     // The folder that holds the running program, with a trailing backslash.
     std::wstring ProgramDirectory();
 } // namespace NimbravaTest

@@ -9,6 +9,7 @@ NIMBRAVA_PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64
   libfmt-dev googletest libbenchmark-dev libspdlog-dev libinih-dev
+  clang-16 libclang-rt-16-dev
 )
 
 log() { printf '\033[1m==> %s\033[0m\n' "$*"; }

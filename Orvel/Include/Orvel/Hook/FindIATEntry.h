@@ -1,0 +1,60 @@
+#pragma once
+// Finding the import address table slot through which a loaded module calls an imported function.
+
+#include <cstddef>
+#include <string_view>
+#include <system_error>
+#include "Orvel/Hook/IATSearchError.h"
+
+namespace Orvel::Hook
+{
+    // Either the address of an import slot or the error code (IATSearchErrorContext) of a failed search.
+    class IATSearchResult
+    {
+    public:
+        IATSearchResult(void** slot) noexcept : m_slot(slot) {}
+        IATSearchResult(IATSearchErrorCode code) noexcept : m_error(make_error_code(code)) {}
+
+        [[nodiscard]] bool has_value() const noexcept { return m_slot != nullptr; }
+        explicit operator bool() const noexcept { return has_value(); }
+        // The slot; null when the search failed.
+        [[nodiscard]] void** operator*() const noexcept { return m_slot; }
+        // The slot. Throws std::system_error with the error code when the search failed.
+        [[nodiscard]] void** value() const
+        {
+            if (m_slot == nullptr)
+                throw std::system_error(m_error);
+            return m_slot;
+        }
+        // The error code; the default (0, success) when the search succeeded.
+        [[nodiscard]] std::error_code error() const noexcept { return m_error; }
+
+    private:
+        void** m_slot = nullptr;
+        std::error_code m_error;
+    };
+
+    // Finds the 8-byte slot of `module`'s import address table through which it calls
+    // `functionName` imported from `dllName`, and changes nothing.
+    //
+    // `module` is the base of a mapped 64-bit (PE32+) image, such as a module handle. Its first
+    // page (4096 bytes) must be readable, and the image as sized by its SizeOfImage header must be
+    // mapped; every other read is checked against that size.
+    //
+    // DLL names compare ignoring case after one trailing ".dll" is dropped from either name (so
+    // "kernel32" and "KERNEL32.DLL" both find "KERNEL32.dll"); only the first descriptor that
+    // matches is searched. Function names compare exactly and with case; imports by ordinal are
+    // never found. Errors:
+    //   UnexpectedImageHeader  not a PE32+ image, or the walk would leave the image or produce a
+    //                          slot that is not a naturally aligned cell inside it;
+    //   DllNameNotFound        no import directory, or no descriptor names the DLL;
+    //   SymbolNameNotFound     the descriptor has no import name table or lacks the function.
+    [[nodiscard]] IATSearchResult FindIATEntry(void* module, std::string_view dllName,
+                                               std::string_view functionName) noexcept;
+
+    // The same search over an image laid out in the `size` readable bytes at `image`. Nothing
+    // outside them is read, whatever they hold; an image whose SizeOfImage exceeds `size` gives
+    // UnexpectedImageHeader.
+    [[nodiscard]] IATSearchResult FindIATEntry(void* image, std::size_t size, std::string_view dllName,
+                                               std::string_view functionName) noexcept;
+} // namespace Orvel::Hook

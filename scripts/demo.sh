@@ -23,7 +23,11 @@ done
 
 ensure_packages
 log "Building Nimbrava.dll"
-build_preset windows >/dev/null
+mkdir -p build
+if ! build_preset windows >build/demo-build.log 2>&1; then
+  cat build/demo-build.log
+  exit 1
+fi
 wine_start
 # Unix paths for the host become Windows paths through Wine's Z: drive.
 for i in "${!args[@]}"; do

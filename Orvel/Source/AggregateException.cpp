@@ -82,7 +82,9 @@ namespace Orvel
             else
                 fmt::format_to(std::back_inserter(out), "{}({})", NameOf(e), e.what());
 
-            if (const auto* nested = dynamic_cast<const std::nested_exception*>(&e))
+            // A nested_exception made outside a handler holds nothing; rethrowing that would end
+            // the process.
+            if (const auto* nested = dynamic_cast<const std::nested_exception*>(&e); nested && nested->nested_ptr())
             {
                 try
                 {

@@ -31,10 +31,11 @@ ensure_packages() {
 # Configure (once) and build one preset. Warnings are errors in CI.
 build_preset() {
   local preset=$1
-  local extra=()
-  [ "${CI:-}" = "true" ] && extra+=(-DNIMBRAVA_WERROR=ON)
-  if [ ! -f "$ROOT/build/$preset/build.ninja" ] || [ ${#extra[@]} -gt 0 ]; then
-    cmake --preset "$preset" "${extra[@]}" >/dev/null
+  local werror=OFF
+  [ "${CI:-}" = "true" ] && werror=ON
+  local cache="$ROOT/build/$preset/CMakeCache.txt"
+  if [ ! -f "$ROOT/build/$preset/build.ninja" ] || ! grep -q "^NIMBRAVA_WERROR:BOOL=$werror$" "$cache"; then
+    cmake --preset "$preset" -DNIMBRAVA_WERROR=$werror >/dev/null
   fi
   cmake --build --preset "$preset"
 }

@@ -126,6 +126,26 @@ TEST(AppendExceptionText, NestedNonStandardExceptionClearsEverything)
     EXPECT_EQ(text, "");
 }
 
+namespace NimbravaTest
+{
+    // Built outside any handler: a nested_exception that holds nothing.
+    struct EmptyNest : std::runtime_error, std::nested_exception
+    {
+        EmptyNest() : std::runtime_error("nothing inside") {}
+    };
+} // namespace NimbravaTest
+
+TEST(AppendExceptionText, AnEmptyNestIsNotRethrown)
+{
+    const NimbravaTest::EmptyNest e;
+    ASSERT_EQ(e.nested_ptr(), nullptr);
+    EXPECT_EQ(TextOf(e), "NimbravaTest::EmptyNest(nothing inside)");
+
+    Orvel::AggregateException aggregate;
+    aggregate.Add(std::make_exception_ptr(e));
+    EXPECT_NE(aggregate.ToString().find("\tNimbravaTest::EmptyNest(nothing inside)\n"), std::string::npos);
+}
+
 TEST(AppendExceptionText, NeverThrows)
 {
     const std::runtime_error e(std::string(200, 'r'));

@@ -102,6 +102,14 @@ TEST(Function, EmptyFunctionIsABadCall)
     }
 }
 
+TEST(Function, ANullFunctionPointerIsEmpty)
+{
+    void (*none)(int) = nullptr;
+    const Orvel::Function<void(int)> f = none;
+    EXPECT_FALSE(static_cast<bool>(f));
+    EXPECT_THROW(f.Invoke(1), Orvel::InvalidOperationException);
+}
+
 TEST(Function, ArgumentsArePassedThrough)
 {
     std::string seen;

@@ -224,12 +224,38 @@ TEST_F(LoggerTest, OpeningInAMissingDirectoryThrowsWithErrno)
 
 TEST_F(LoggerTest, LoggingBeforeOpenWritesNothingButRaises)
 {
-    Orvel::Logger logger;
     std::string seen;
-    logger.AddLineHandler([&seen](std::string_view line, Orvel::LogLevel) { seen = line; });
-    EXPECT_NO_THROW(logger.Log(Orvel::LogLevel::Message, "{}", "early"));
+    const auto lines = OpenLogAndRead([](Orvel::Logger&) {});
+    {
+        Orvel::Logger logger;
+        logger.AddLineHandler([&seen](std::string_view line, Orvel::LogLevel) { seen = line; });
+        EXPECT_NO_THROW(logger.Log(Orvel::LogLevel::Message, "{}", "early"));
+        EXPECT_FALSE(logger.IsOpen());
+        logger.Open(File, "Nimbrava");
+    }
     EXPECT_TRUE(seen.ends_with(" [MESSAGE] early")) << seen;
-    EXPECT_FALSE(std::filesystem::exists(File));
+    EXPECT_EQ(Lines(NimbravaTest::ReadFile(File)), lines) << "the early line was not kept for the file";
+}
+
+// Another process (a player's log viewer) sees each line as soon as it is logged.
+TEST_F(LoggerTest, EachLineIsOnDiskWhenLogReturns)
+{
+    Orvel::Logger logger;
+    logger.Open(File, "Nimbrava");
+    EXPECT_EQ(Lines(NimbravaTest::ReadFile(File)).size(), 3u) << "the banner is flushed";
+    logger.Log(Orvel::LogLevel::Message, "{}", "now");
+    const auto lines = Lines(NimbravaTest::ReadFile(File));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[3].substr(21), " [MESSAGE] now");
+}
+
+TEST_F(LoggerTest, WithoutFlushingLinesWaitInTheBuffer)
+{
+    Orvel::Logger logger;
+    logger.FlushEachLine = false;
+    logger.Open(File, "Nimbrava");
+    logger.Log(Orvel::LogLevel::Message, "{}", "later");
+    EXPECT_EQ(NimbravaTest::ReadFile(File), "");
 }
 
 // A line of 1024 characters with its line feed fits the inline buffer; one more grows it to 2048,

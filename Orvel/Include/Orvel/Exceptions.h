@@ -31,23 +31,36 @@ namespace Orvel
         std::string RenderNameAndMessage(std::string_view name, std::string_view message) noexcept;
     } // namespace ExceptionDetails
 
+    // A message with static storage, usually a string literal. Only constant expressions make one,
+    // so a message in a local buffer cannot be kept by address by mistake.
+    struct LiteralMessage
+    {
+        const char* Text;
+        std::size_t Length;
+
+        template <std::size_t N>
+        consteval LiteralMessage(const char (&text)[N]) noexcept : Text(text), Length(N - 1)
+        {
+        }
+    };
+
     class GenericException : public std::runtime_error
     {
     public:
         static constexpr std::string_view Name = "GenericException";
 
-        // A literal message is kept by address: nothing is copied and the base text stays empty.
-        template <std::size_t N>
-        GenericException(const char (&message)[N],
-                         std::source_location location = std::source_location::current()) noexcept
-            : std::runtime_error(ExceptionDetails::EmptyRuntimeError()), MessageLength(N - 1), Location(location), StaticMessage(message)
+        // A static message is kept by address: nothing is copied and the base text stays empty.
+        explicit GenericException(LiteralMessage message,
+                                  std::source_location location = std::source_location::current()) noexcept
+            : std::runtime_error(ExceptionDetails::EmptyRuntimeError()), MessageLength(message.Length),
+              Location(location), StaticMessage(message.Text)
         {
         }
 
         // A formatted message is copied into the std::runtime_error base. Throws std::bad_alloc.
-        template <typename... Args>
-        explicit GenericException(FormatWithLocation<Args...> format, Args&&... args)
-            : GenericException(Formatted(format.Format, fmt::make_format_args(args...)), format.Location)
+        template <typename Arg, typename... Args>
+        explicit GenericException(FormatWithLocation<Arg, Args...> format, Arg&& arg, Args&&... args)
+            : GenericException(Formatted(format.Format, fmt::make_format_args(arg, args...)), format.Location)
         {
         }
 
@@ -128,16 +141,15 @@ namespace Orvel
     class ErrnoException : public Base
     {
     public:
-        template <std::size_t N>
-        ErrnoException(const char (&message)[N],
-                       std::source_location location = std::source_location::current()) noexcept
+        explicit ErrnoException(LiteralMessage message,
+                                std::source_location location = std::source_location::current()) noexcept
             : Base(message, location), ErrnoValue(errno)
         {
         }
 
-        template <typename... Args>
-        explicit ErrnoException(FormatWithLocation<Args...> format, Args&&... args)
-            : Base(format, std::forward<Args>(args)...), ErrnoValue(errno)
+        template <typename Arg, typename... Args>
+        explicit ErrnoException(FormatWithLocation<Arg, Args...> format, Arg&& arg, Args&&... args)
+            : Base(format, std::forward<Arg>(arg), std::forward<Args>(args)...), ErrnoValue(errno)
         {
         }
 

@@ -157,6 +157,12 @@ namespace Orvel
             requires(!std::is_same_v<std::decay_t<F>, Function> && std::is_invocable_v<std::decay_t<F>&, Args...>)
         Function(F&& callable) // NOLINT(google-explicit-constructor): a callable converts to a Function
         {
+            // A null function pointer stores nothing, so that calling it is a bad call, not a crash.
+            if constexpr (std::is_pointer_v<std::decay_t<F>> || std::is_member_pointer_v<std::decay_t<F>>)
+            {
+                if (callable == nullptr)
+                    return;
+            }
             this->Store(std::forward<F>(callable));
         }
 

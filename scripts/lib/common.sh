@@ -5,7 +5,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 # Debian packages the build and the tests need. Installed only when missing.
 NIMBRAVA_PACKAGES=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build g++ clang-16 libclang-rt-16-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64
   libfmt-dev googletest libbenchmark-dev libspdlog-dev libinih-dev

@@ -109,24 +109,56 @@ namespace
 
     // --- Building the document from handler calls, as a user of inih would ---
 
+    // The same linear scan as the reader's: the last eight bytes first, then the rest. With it the
+    // comparison measures reading, not lookups.
+    template <typename Items, typename Get>
+    std::size_t FindSameBytes(const Items& items, std::string_view text, Get get)
+    {
+        const std::size_t size = text.size();
+        std::uint64_t tail = 0;
+        if (size >= 8)
+            std::memcpy(&tail, text.data() + size - 8, 8);
+        for (std::size_t i = 0; i < items.size(); ++i)
+        {
+            const std::string& stored = get(items[i]);
+            if (stored.size() != size)
+                continue;
+            if (size >= 8)
+            {
+                std::uint64_t storedTail = 0;
+                std::memcpy(&storedTail, stored.data() + size - 8, 8);
+                if (storedTail != tail)
+                    continue;
+            }
+            if (std::memcmp(stored.data(), text.data(), size) == 0)
+                return i;
+        }
+        return items.size();
+    }
+
     struct Builder
     {
         Sections Document{Orvel::IniInterface::Section{}};
         std::size_t Current = 0;
 
+        // inih names the section with every entry: the current one is checked first.
         void Add(const char* section, const char* name, const char* value)
         {
-            if (Document[Current].Name != section)
+            const std::string_view sectionName(section);
+            if (Document[Current].Name != sectionName)
             {
-                const auto found = std::find_if(Document.begin(), Document.end(),
-                                                [&](const auto& s) { return s.Name == section; });
-                Current = static_cast<std::size_t>(found - Document.begin());
-                if (found == Document.end())
-                    Document.push_back({section, {}});
+                Current = FindSameBytes(Document, sectionName, [](const auto& s) -> const std::string& { return s.Name; });
+                if (Current == Document.size())
+                    Document.push_back({std::string(sectionName), {}});
             }
             auto& entries = Document[Current].Entries;
-            if (std::none_of(entries.begin(), entries.end(), [&](const auto& e) { return e.Key == name; }))
-                entries.push_back({name, value});
+            const std::string_view key(name);
+            if (FindSameBytes(entries, key, [](const auto& e) -> const std::string& { return e.Key; }) == entries.size())
+            {
+                if (entries.empty())
+                    entries.reserve(4);
+                entries.push_back({std::string(key), value});
+            }
         }
     };
 

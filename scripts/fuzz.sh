@@ -27,7 +27,7 @@ for target in "${targets[@]}"; do
   [ -f "fuzz/$target.dict" ] && options+=(-dict="fuzz/$target.dict")
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     "build/fuzz/bin/$target" "${options[@]}" "$found" "fuzz/corpus/$target" 2>&1 \
-    | grep -E '^(#[0-9]+ +(DONE|pulse)|stat::|==[0-9]+==|SUMMARY|.*property failed)' || true
+    | grep -E '^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|==[0-9]+==|SUMMARY|.*property failed)' || true
   if compgen -G "build/fuzz/$target-crash-*" >/dev/null || compgen -G "build/fuzz/$target-timeout-*" >/dev/null \
      || compgen -G "build/fuzz/$target-oom-*" >/dev/null; then
     log "$target: failing inputs in build/fuzz/$target-*"

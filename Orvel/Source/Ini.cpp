@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <new>
 #include <optional>
@@ -42,6 +44,41 @@ namespace Orvel
             if (close == std::string_view::npos)
                 return std::nullopt;
             return line.substr(1, close - 1);
+        }
+
+        // The linear scan for a section name or an entry key: the index of the first item whose
+        // string (as `get` gives it) has the bytes of `text`, or the item count. Numbered names
+        // (WEATHERLIST01, ...) share their length and their beginning, so the last eight bytes are
+        // compared first, one load for each item against one taken from `text` before the loop:
+        // almost every other item is rejected without a call.
+        template <typename Items, typename Get>
+        std::size_t FindSameBytes(const Items& items, std::string_view text, Get get) noexcept
+        {
+            const std::size_t size = text.size();
+            const std::size_t count = items.size();
+            if (size >= 8)
+            {
+                std::uint64_t tail = 0;
+                std::memcpy(&tail, text.data() + size - 8, 8);
+                for (std::size_t i = 0; i < count; ++i)
+                {
+                    const std::string& stored = get(items[i]);
+                    if (stored.size() != size)
+                        continue;
+                    std::uint64_t storedTail = 0;
+                    std::memcpy(&storedTail, stored.data() + size - 8, 8);
+                    if (storedTail == tail && std::memcmp(stored.data(), text.data(), size - 8) == 0)
+                        return i;
+                }
+                return count;
+            }
+            for (std::size_t i = 0; i < count; ++i)
+            {
+                const std::string& stored = get(items[i]);
+                if (stored.size() == size && std::char_traits<char>::compare(stored.data(), text.data(), size) == 0)
+                    return i;
+            }
+            return count;
         }
 
         constexpr int HexDigit(char c) noexcept
@@ -267,10 +304,9 @@ namespace Orvel
                 const auto name = HeaderName(line);
                 if (!name)
                     continue;
-                const auto found = std::find_if(document.Sections.begin(), document.Sections.end(),
-                                                [&](const Section& section) { return section.Name == *name; });
-                current = static_cast<std::size_t>(found - document.Sections.begin());
-                if (found == document.Sections.end())
+                current = FindSameBytes(document.Sections, *name,
+                                        [](const Section& section) -> const std::string& { return section.Name; });
+                if (current == document.Sections.size())
                     document.Sections.push_back({std::string(*name), {}});
                 // A header line that holds '=' is read as a key line of its section too.
             }
@@ -280,8 +316,11 @@ namespace Orvel
                 continue;
             const std::string_view key = TrimRight(line.substr(0, equals));
             auto& entries = document.Sections[current].Entries;
-            if (std::any_of(entries.begin(), entries.end(), [&](const Entry& entry) { return entry.Key == key; }))
+            if (FindSameBytes(entries, key, [](const Entry& entry) -> const std::string& { return entry.Key; }) !=
+                entries.size())
                 continue; // the first occurrence wins
+            if (entries.empty())
+                entries.reserve(4); // sections mostly hold a few entries: one allocation for them
             entries.push_back({std::string(key), ReadValue(TrimLeft(line.substr(equals + 1)))});
         }
         return document;

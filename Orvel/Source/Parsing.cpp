@@ -74,17 +74,23 @@ namespace Orvel
     {
         const std::size_t size = text.size();
         std::size_t position = 0;
-        while (position < size && IsSpace(text[position]))
-            ++position;
-        if (position < size && text[position] == '+')
-            ++position;
+        bool minus = false;
+        // Most texts start with their first digit (or the '0' of a prefix): white space and signs
+        // are looked for only when they do not.
+        if (size != 0 && HexDigitValue(text[0]) > 15)
+        {
+            while (position < size && IsSpace(text[position]))
+                ++position;
+            if (position < size && text[position] == '+')
+                ++position;
+            minus = position < size && text[position] == '-';
+        }
 
         // A '-' counts only in front of a prefix ("-0x1" reads as 0); without one the digits are
         // looked for at the '-' itself, where none is found.
-        const bool minus = position < size && text[position] == '-';
         const std::size_t prefix = minus ? position + 1 : position;
         bool negative = false;
-        if (prefix + 1 < size && text[prefix] == '0' && (text[prefix + 1] == 'x' || text[prefix + 1] == 'X'))
+        if (prefix + 1 < size && text[prefix] == '0' && (text[prefix + 1] | 0x20) == 'x')
         {
             position = prefix + 2;
             negative = minus;

@@ -22,14 +22,14 @@ namespace Orvel
     template <typename T>
     class Expected
     {
-        static_assert(std::is_nothrow_default_constructible_v<T> && std::is_nothrow_copy_constructible_v<T>,
-                      "Expected holds small values (numbers, pointers) that copy without throwing");
+        static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>,
+                      "Expected holds small values (numbers, pointers)");
 
     public:
         using value_type = T;
         using error_type = std::error_code;
 
-        Expected(T value) noexcept : m_value(std::move(value)), m_hasValue(true) {}
+        Expected(T value) noexcept : m_value(value), m_hasValue(true) {}
         Expected(Unexpected error) noexcept : m_error(error.Error), m_hasValue(false) {}
 
         [[nodiscard]] bool has_value() const noexcept { return m_hasValue; }
@@ -53,11 +53,16 @@ namespace Orvel
         }
 
         // The error; a default (zero) code when there is a value.
-        [[nodiscard]] const std::error_code& error() const noexcept { return m_error; }
+        [[nodiscard]] std::error_code error() const noexcept { return m_hasValue ? std::error_code() : m_error; }
 
     private:
-        T m_value{};
-        std::error_code m_error{};
+        // One or the other: a success builds no std::error_code, whose default constructor calls
+        // into the standard library for the system category.
+        union
+        {
+            T m_value;
+            std::error_code m_error;
+        };
         bool m_hasValue;
     };
 } // namespace Orvel

@@ -1,5 +1,7 @@
 // Orvel::IniInterface::Parse: text in, document out. For every text:
 //
+//  0. The document equals the one that ReferenceIni.h, a second reader written from the same rules
+//     by other means, builds from the text: this ties every rule to its meaning.
 //  1. The document keeps its invariants: the global section first and only there with an empty name,
 //     no two sections with one name, no two entries with one key in a section; names and keys hold no
 //     line feed, keys no '=' and no white space at either end; a stored value is empty, or carries a
@@ -15,7 +17,8 @@
 //     a key starting with '['): writing such a name or key back writes a header line again, which
 //     adds or switches what it should not. Those inputs check 1 and 2 only.
 //
-// Why the round trip: it ties every escape to the byte it decodes to, for all 256 bytes, and every
+// Why the round trip, on top of the reference: it needs no second reading of the rules, so it also
+// holds where the reference and the library might share a misreading. It ties every escape to the byte it decodes to, for all 256 bytes, and every
 // trim, comment and quote rule to the values it may produce. A rule that loses or adds a byte, or a
 // stored value that no text can produce, makes the second reading differ from the first.
 
@@ -28,6 +31,7 @@
 #include "FuzzCheck.h"
 #include "Orvel/Ini.h"
 #include "Orvel/Parsing.h"
+#include "ReferenceIni.h"
 
 namespace
 {
@@ -196,6 +200,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const auto document = ParseText(text);
+    FUZZ_REQUIRE(document.Sections == ReferenceIni::Read(text));
     CheckInvariants(document);
 
     FUZZ_REQUIRE(ParseText(WithCrLf(text)) == document);

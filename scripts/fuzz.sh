@@ -1,18 +1,37 @@
 #!/usr/bin/env bash
-# Runs one libFuzzer target for longer than the test suite does:
-#   scripts/fuzz.sh TARGET [SECONDS]      (default 60 s)
-# It starts from the seeds in fuzz/corpus/TARGET. New inputs go to build/fuzz/corpus-work/TARGET,
-# never into the repository; a failing input is saved as build/fuzz/artifacts/TARGET-*.
+# A longer fuzzing run than the test suite's: every libFuzzer target (or the ones named) for a given
+# time each, starting from the seed corpus in fuzz/corpus/<target> and keeping what it finds in
+# build/fuzz/found/<target>, never in the repository. A failing input is saved as
+# build/fuzz/<target>-crash-* and the script exits non-zero.
+#
+#   scripts/fuzz.sh                       # every target, 300 s each
+#   FUZZ_SECONDS=60 scripts/fuzz.sh FuzzIni
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$ROOT"
-target=${1:?usage: scripts/fuzz.sh TARGET [SECONDS]}
-seconds=${2:-60}
 ensure_packages
+
+seconds=${FUZZ_SECONDS:-300}
 build_preset fuzz
-work="$ROOT/build/fuzz/corpus-work/$target"
-mkdir -p "$work" "$ROOT/build/fuzz/artifacts"
-log "Fuzzing $target for $seconds s"
-UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 "$ROOT/build/fuzz/bin/$target" \
-  -max_total_time="$seconds" -max_len=65536 -artifact_prefix="$ROOT/build/fuzz/artifacts/$target-" \
-  "$work" "$ROOT/fuzz/corpus/$target"
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(FuzzIni FuzzHexNumber FuzzHexNumberList FindIATEntryFuzzer)
+
+status=0
+for target in "${targets[@]}"; do
+  log "$target for ${seconds}s"
+  found="build/fuzz/found/$target"
+  mkdir -p "$found"
+  rm -f "build/fuzz/$target"-crash-* "build/fuzz/$target"-timeout-* "build/fuzz/$target"-oom-*
+  options=(-max_total_time="$seconds" -max_len=65536 -print_final_stats=1
+           -artifact_prefix="build/fuzz/$target-")
+  [ -f "fuzz/$target.dict" ] && options+=(-dict="fuzz/$target.dict")
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    "build/fuzz/bin/$target" "${options[@]}" "$found" "fuzz/corpus/$target" 2>&1 \
+    | grep -E '^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|==[0-9]+==|SUMMARY|.*property failed)' || true
+  if compgen -G "build/fuzz/$target-crash-*" >/dev/null || compgen -G "build/fuzz/$target-timeout-*" >/dev/null \
+     || compgen -G "build/fuzz/$target-oom-*" >/dev/null; then
+    log "$target: failing inputs in build/fuzz/$target-*"
+    status=1
+  fi
+done
+exit $status

@@ -1,53 +1,35 @@
 #pragma once
-// A fresh directory for one test, removed with everything in it at the end.
+// A fresh, empty directory for one test, removed with everything in it when the test ends, and
+// byte-exact file reading and writing for tests.
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <string_view>
 
 namespace NimbravaTest
 {
     class TempDirectory
     {
     public:
-        TempDirectory()
-        {
-            static std::atomic<unsigned> counter{0};
-            const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-            m_path = std::filesystem::temp_directory_path() /
-                     ("nimbrava-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-            std::filesystem::create_directories(m_path);
-        }
-        ~TempDirectory()
-        {
-            std::error_code ignored;
-            std::filesystem::remove_all(m_path, ignored);
-        }
+        TempDirectory();
+        ~TempDirectory();
         TempDirectory(const TempDirectory&) = delete;
         TempDirectory& operator=(const TempDirectory&) = delete;
 
         [[nodiscard]] const std::filesystem::path& Path() const noexcept { return m_path; }
         [[nodiscard]] std::filesystem::path operator/(const std::filesystem::path& name) const { return m_path / name; }
 
+        // Writes `bytes` to `name` inside the directory exactly as given (binary, no line-end
+        // translation) and returns the file's path.
+        std::filesystem::path WriteFile(const std::filesystem::path& name, std::string_view bytes) const;
+
     private:
         std::filesystem::path m_path;
     };
 
-    // The whole file, byte for byte (binary mode: what is really on disk).
-    inline std::string ReadFile(const std::filesystem::path& path)
-    {
-        std::ifstream file(path, std::ios_base::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
+    // The whole file, byte for byte (binary mode: what is really on disk); empty when unreadable.
+    std::string ReadFile(const std::filesystem::path& path);
 
-    inline void WriteFile(const std::filesystem::path& path, const std::string& text)
-    {
-        std::ofstream file(path, std::ios_base::binary | std::ios_base::trunc);
-        file << text;
-    }
+    // Replaces the file with exactly these bytes.
+    void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 } // namespace NimbravaTest

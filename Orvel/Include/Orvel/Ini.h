@@ -1,0 +1,68 @@
+#pragma once
+// An INI document: a file read once, line by line, into its sections and key/value entries in file
+// order. The reader works on bytes and converts no character set. In brief:
+//  - white space (IsSpace) around lines, keys and values is trimmed; only ';' starts a comment;
+//  - "[name]" opens a section, "[name] rest" too; a repeated header continues the earlier section,
+//    and "[]" goes back to the global section, which is always first and holds what stands before
+//    the first header;
+//  - "key = value" splits at the first '='; the first occurrence of a key in a section wins;
+//  - in values, an unquoted ';' starts an inline comment, quotes may hold ';' and backslash escapes
+//    (\a \b \f \n \r \t \v, \xHH..., octal \ooo..., and any other byte standing for itself), and a
+//    value in which a quote was seen is stored with one '"' at each end; an unclosed quote stores
+//    the empty value;
+//  - syntax never fails: lines that fit no pattern are ignored.
+// Names and keys are case-sensitive. There is no lookup: users scan Sections and Entries and take
+// the first match.
+
+#include <filesystem>
+#include <istream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Orvel
+{
+    class IniInterface
+    {
+    public:
+        struct Entry
+        {
+            std::string Key;
+            std::string Value;
+
+            friend bool operator==(const Entry&, const Entry&) = default;
+        };
+
+        struct Section
+        {
+            std::string Name; // exactly the bytes between the brackets, not trimmed
+            std::vector<Entry> Entries;
+
+            friend bool operator==(const Section&, const Section&) = default;
+        };
+
+        // The file that was last opened.
+        std::filesystem::path Path;
+        // The global section (empty name) first, then the others in the order their names first
+        // appear. Empty until a document is read.
+        std::vector<Section> Sections;
+
+        // An empty document, with no section at all.
+        IniInterface() = default;
+        // Reads the file at `path` (see Open); whatever Open throws leaves the constructor.
+        explicit IniInterface(std::filesystem::path path);
+
+        // Reads the file at `path` as a text stream and replaces the sections with what it holds;
+        // nothing is merged across calls. Throws IOException "Unable to open file <path>" when the
+        // file cannot be opened for reading (missing, a directory, access denied) and "Unable to
+        // read file <path>" when the stream reports a read error. After a throw the sections are
+        // unspecified.
+        IniInterface& Open(std::filesystem::path path);
+
+        // The line reader: a fresh document (with an empty path) from the rest of `stream`, which is
+        // left at its end. A read error shows as the stream's bad state; nothing is thrown for it.
+        [[nodiscard]] static IniInterface Parse(std::istream& stream);
+
+        friend bool operator==(const IniInterface&, const IniInterface&) = default;
+    };
+} // namespace Orvel

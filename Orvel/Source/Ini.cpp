@@ -1,0 +1,328 @@
+#include "Orvel/Ini.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <new>
+#include <optional>
+#include <system_error>
+#include <type_traits>
+#include <utility>
+#include "Orvel/Exceptions.h"
+#include "Orvel/Parsing.h"
+
+namespace Orvel
+{
+    namespace
+    {
+        std::string_view TrimLeft(std::string_view text) noexcept
+        {
+            std::size_t first = 0;
+            while (first < text.size() && IsSpace(text[first]))
+                ++first;
+            return text.substr(first);
+        }
+
+        std::string_view TrimRight(std::string_view text) noexcept
+        {
+            std::size_t size = text.size();
+            while (size > 0 && IsSpace(text[size - 1]))
+                --size;
+            return text.substr(0, size);
+        }
+
+        // The name of a section header line (first byte '['), or nothing when the line is no header:
+        // "[name]" gives everything between the outer brackets, ']' included; "[name] rest" gives
+        // the text up to the first ']'; a line without any ']' after the '[' is no header.
+        std::optional<std::string_view> HeaderName(std::string_view line) noexcept
+        {
+            if (line.size() >= 2 && line.back() == ']')
+                return line.substr(1, line.size() - 2);
+            const std::size_t close = line.find(']', 1);
+            if (close == std::string_view::npos)
+                return std::nullopt;
+            return line.substr(1, close - 1);
+        }
+
+        // The linear scan for a section name or an entry key: the index of the first item whose
+        // string (as `get` gives it) has the bytes of `text`, or the item count. Numbered names
+        // (WEATHERLIST01, ...) share their length and their beginning, so the last eight bytes are
+        // compared first, one load for each item against one taken from `text` before the loop:
+        // almost every other item is rejected without a call.
+        template <typename Items, typename Get>
+        std::size_t FindSameBytes(const Items& items, std::string_view text, Get get) noexcept
+        {
+            const std::size_t size = text.size();
+            const std::size_t count = items.size();
+            if (size >= 8)
+            {
+                std::uint64_t tail = 0;
+                std::memcpy(&tail, text.data() + size - 8, 8);
+                for (std::size_t i = 0; i < count; ++i)
+                {
+                    const std::string& stored = get(items[i]);
+                    if (stored.size() != size)
+                        continue;
+                    std::uint64_t storedTail = 0;
+                    std::memcpy(&storedTail, stored.data() + size - 8, 8);
+                    if (storedTail == tail && std::memcmp(stored.data(), text.data(), size - 8) == 0)
+                        return i;
+                }
+                return count;
+            }
+            for (std::size_t i = 0; i < count; ++i)
+            {
+                const std::string& stored = get(items[i]);
+                if (stored.size() == size && std::char_traits<char>::compare(stored.data(), text.data(), size) == 0)
+                    return i;
+            }
+            return count;
+        }
+
+        constexpr int HexDigit(char c) noexcept
+        {
+            if (c >= '0' && c <= '9')
+                return c - '0';
+            if (c >= 'a' && c <= 'f')
+                return c - 'a' + 10;
+            if (c >= 'A' && c <= 'F')
+                return c - 'A' + 10;
+            return -1;
+        }
+
+        constexpr bool IsOctalDigit(char c) noexcept
+        {
+            return c >= '0' && c <= '7';
+        }
+
+        // Decodes the escape whose letter is at `at` (the byte after a backslash, inside quotes) into
+        // `out`, and returns where the scan goes on.
+        std::size_t ReadEscape(std::string_view raw, std::size_t at, std::string& out)
+        {
+            const char letter = raw[at];
+            switch (letter)
+            {
+            case 'a':
+                out.push_back('\a');
+                return at + 1;
+            case 'b':
+                out.push_back('\b');
+                return at + 1;
+            case 'f':
+                out.push_back('\f');
+                return at + 1;
+            case 'n':
+                out.push_back('\n');
+                return at + 1;
+            case 'r':
+                out.push_back('\r');
+                return at + 1;
+            case 't':
+                out.push_back('\t');
+                return at + 1;
+            case 'v':
+                out.push_back('\v');
+                return at + 1;
+            case 'x': {
+                // Every hexadecimal digit that follows is part of one number; the value is held at
+                // 256 once it passes 255, which is all that matters of it then.
+                std::size_t next = at + 1;
+                unsigned value = 0;
+                for (; next < raw.size() && HexDigit(raw[next]) >= 0; ++next)
+                    value = std::min(value * 16 + static_cast<unsigned>(HexDigit(raw[next])), 256u);
+                if (next == at + 1)
+                {
+                    out.push_back('?'); // no digit: the scan goes on after the 'x'
+                    return at + 1;
+                }
+                out.push_back(value <= 255 ? static_cast<char>(value) : '?');
+                return next;
+            }
+            default:
+                break;
+            }
+
+            if (IsOctalDigit(letter))
+            {
+                std::size_t next = at;
+                unsigned value = 0;
+                for (; next < raw.size() && IsOctalDigit(raw[next]); ++next)
+                    value = std::min(value * 8 + static_cast<unsigned>(raw[next] - '0'), 256u);
+                if (value <= 255)
+                {
+                    out.push_back(static_cast<char>(value));
+                    return next;
+                }
+                // Too large: the first digit is an ordinary byte, and so are the digits after it.
+                out.push_back(letter);
+                return at + 1;
+            }
+
+            out.push_back(letter); // any other byte stands for itself
+            return at + 1;
+        }
+
+        // The stored value of a raw value (the text after the '=', leading white space removed,
+        // trailing white space already trimmed with the line).
+        std::string ReadValue(std::string_view raw)
+        {
+            // Most values hold neither a quote nor a comment: they are stored as they are.
+            std::size_t at = 0;
+            while (at < raw.size() && raw[at] != '"' && raw[at] != ';')
+                ++at;
+            if (at == raw.size())
+                return std::string(raw);
+            if (raw[at] == ';')
+                return std::string(TrimRight(raw.substr(0, at)));
+
+            std::string text;
+            text.reserve(raw.size() + 2);
+            text.append(raw.substr(0, at));
+            bool inside = false;
+            bool comment = false;
+            while (at < raw.size())
+            {
+                const char c = raw[at];
+                if (!inside)
+                {
+                    if (c == ';')
+                    {
+                        comment = true;
+                        break;
+                    }
+                    if (c == '"')
+                        inside = true;
+                    else
+                        text.push_back(c);
+                    ++at;
+                }
+                else if (c == '"')
+                {
+                    inside = false;
+                    ++at;
+                }
+                else if (c != '\\')
+                {
+                    text.push_back(c);
+                    ++at;
+                }
+                else if (at + 1 == raw.size())
+                {
+                    ++at; // a backslash at the very end: the scan ends inside the quotes
+                }
+                else
+                {
+                    at = ReadEscape(raw, at + 1, text);
+                }
+            }
+
+            if (inside)
+                return {}; // quotes that never closed: the empty value, whatever was read
+            if (comment)
+                text.erase(TrimRight(text).size());
+            // A quote was seen: the stored value carries one quote at each end.
+            text.insert(text.begin(), '"');
+            text.push_back('"');
+            return text;
+        }
+
+        // The path as narrow text for a message: what std::filesystem::path::string() gives, and when
+        // that conversion fails (a wide character without a narrow counterpart), the path with '?'
+        // for every character outside ASCII.
+        std::string PathText(const std::filesystem::path& path)
+        {
+            try
+            {
+                return path.string();
+            }
+            catch (const std::bad_alloc&)
+            {
+                throw;
+            }
+            catch (...)
+            {
+                std::string text;
+                for (const auto c : path.native())
+                {
+                    const auto code = static_cast<std::make_unsigned_t<std::filesystem::path::value_type>>(c);
+                    text.push_back(code < 0x80 ? static_cast<char>(code) : '?');
+                }
+                return text;
+            }
+        }
+
+        bool IsDirectory(const std::filesystem::path& path) noexcept
+        {
+            std::error_code error;
+            return std::filesystem::is_directory(path, error);
+        }
+    } // namespace
+
+    IniInterface::IniInterface(std::filesystem::path path)
+    {
+        Open(std::move(path));
+    }
+
+    IniInterface& IniInterface::Open(std::filesystem::path path)
+    {
+        std::ifstream stream(path, std::ios_base::in);
+        Path = std::move(path);
+        if (!stream.is_open())
+            throw IOException("Unable to open file {}", PathText(Path));
+
+        IniInterface fresh = Parse(stream);
+        if (stream.bad())
+        {
+            // Some systems open a directory as a file and fail only at the first read; it is still
+            // a file that cannot be opened for reading.
+            if (IsDirectory(Path))
+                throw IOException("Unable to open file {}", PathText(Path));
+            throw IOException("Unable to read file {}", PathText(Path));
+        }
+        Sections = std::move(fresh.Sections);
+        return *this;
+    }
+
+    IniInterface IniInterface::Parse(std::istream& stream)
+    {
+        IniInterface document;
+        document.Sections.emplace_back(); // the global section
+        std::size_t current = 0;
+
+        std::string buffer;
+        const char delimiter = stream.widen('\n');
+        while (std::getline(stream, buffer, delimiter))
+        {
+            const std::string_view line = TrimRight(TrimLeft(buffer));
+            if (line.empty() || line.front() == ';')
+                continue;
+
+            if (line.front() == '[')
+            {
+                const auto name = HeaderName(line);
+                if (!name)
+                    continue;
+                current = FindSameBytes(document.Sections, *name,
+                                        [](const Section& section) -> const std::string& { return section.Name; });
+                if (current == document.Sections.size())
+                    document.Sections.push_back({std::string(*name), {}});
+                // A header line that holds '=' is read as a key line of its section too.
+            }
+
+            const std::size_t equals = line.find('=');
+            if (equals == std::string_view::npos)
+                continue;
+            const std::string_view key = TrimRight(line.substr(0, equals));
+            auto& entries = document.Sections[current].Entries;
+            if (FindSameBytes(entries, key, [](const Entry& entry) -> const std::string& { return entry.Key; }) !=
+                entries.size())
+                continue; // the first occurrence wins
+            if (entries.empty())
+                entries.reserve(4); // sections mostly hold a few entries: one allocation for them
+            entries.push_back({std::string(key), ReadValue(TrimLeft(line.substr(equals + 1)))});
+        }
+        return document;
+    }
+} // namespace Orvel

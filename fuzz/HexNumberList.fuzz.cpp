@@ -1,0 +1,68 @@
+// Orvel::ParseHexNumberList against a reading of its steps built on the independent number reading
+// of FuzzCheck.h. The first byte of the input sets the separator's length (1 to 4), the bytes after
+// it the separator, and the rest is the text.
+
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+#include "FuzzCheck.h"
+#include "Orvel/Parsing.h"
+
+namespace
+{
+    const std::vector<std::uint32_t> Fallback = {0xFA11BAC4, 0, 0xFFFFFFFF};
+
+    std::vector<std::uint32_t> Reference(std::string_view text, std::string_view separator)
+    {
+        std::vector<std::uint32_t> result;
+        if (text.empty())
+            return result;
+        std::size_t cursor = 0;
+        for (;;)
+        {
+            const auto reading = FuzzCheck::ReferenceHexReading(text.substr(cursor));
+            if (!reading.Ok)
+                return Fallback;
+            result.push_back(reading.Value);
+            cursor += reading.End;
+            if (cursor == text.size())
+                return result;
+            for (;;)
+            {
+                if (text.size() - cursor < separator.size())
+                    return result;
+                if (text.substr(cursor, separator.size()) == separator)
+                {
+                    cursor += separator.size();
+                    if (cursor == text.size())
+                        return result;
+                    break;
+                }
+                if (std::isspace(static_cast<unsigned char>(text[cursor])) == 0)
+                    return result;
+                ++cursor;
+                if (cursor == text.size())
+                    return result;
+            }
+        }
+    }
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    const std::size_t separatorSize = std::min<std::size_t>(1 + data[0] % 4, size - 1);
+    if (separatorSize == 0)
+        return 0;
+    const std::string separator(reinterpret_cast<const char*>(data) + 1, separatorSize);
+    const std::string text(reinterpret_cast<const char*>(data) + 1 + separatorSize, size - 1 - separatorSize);
+
+    const auto result = Orvel::ParseHexNumberList(text, Fallback, separator);
+    FUZZ_REQUIRE(result == Reference(text, separator));
+    return 0;
+}

@@ -31,6 +31,12 @@ namespace Orvel
 
         Expected(T value) noexcept : m_value(value), m_hasValue(true) {}
         Expected(Unexpected error) noexcept : m_error(error.Error), m_hasValue(false) {}
+        // A failure given as one of the library's error code enumerations.
+        template <typename Code>
+            requires std::is_error_code_enum_v<Code>
+        Expected(Code code) noexcept : m_error(make_error_code(code)), m_hasValue(false)
+        {
+        }
 
         [[nodiscard]] bool has_value() const noexcept { return m_hasValue; }
         explicit operator bool() const noexcept { return m_hasValue; }

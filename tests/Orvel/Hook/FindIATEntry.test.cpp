@@ -41,8 +41,8 @@ namespace
     {
         SCOPED_TRACE(note);
         const Found found = Find(image, dll, function);
-        EXPECT_EQ(*found.AsModule, slot) << dll << " " << function << ": " << found.AsModule.error().message();
-        EXPECT_EQ(*found.AsBuffer, slot) << dll << " " << function << ": " << found.AsBuffer.error().message();
+        EXPECT_EQ(found.AsModule.value_or(nullptr), slot) << dll << " " << function << ": " << found.AsModule.error().message();
+        EXPECT_EQ(found.AsBuffer.value_or(nullptr), slot) << dll << " " << function << ": " << found.AsBuffer.error().message();
     }
 
     void ExpectError(Image& image, std::string_view dll, std::string_view function, IATSearchErrorCode code,

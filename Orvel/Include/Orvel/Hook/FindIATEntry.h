@@ -4,35 +4,13 @@
 #include <cstddef>
 #include <string_view>
 #include <system_error>
+#include "Orvel/Expected.h"
 #include "Orvel/Hook/IATSearchError.h"
 
 namespace Orvel::Hook
 {
     // Either the address of an import slot or the error code (IATSearchErrorContext) of a failed search.
-    class IATSearchResult
-    {
-    public:
-        IATSearchResult(void** slot) noexcept : m_slot(slot) {}
-        IATSearchResult(IATSearchErrorCode code) noexcept : m_error(make_error_code(code)) {}
-
-        [[nodiscard]] bool has_value() const noexcept { return m_slot != nullptr; }
-        explicit operator bool() const noexcept { return has_value(); }
-        // The slot; null when the search failed.
-        [[nodiscard]] void** operator*() const noexcept { return m_slot; }
-        // The slot. Throws std::system_error with the error code when the search failed.
-        [[nodiscard]] void** value() const
-        {
-            if (m_slot == nullptr)
-                throw std::system_error(m_error);
-            return m_slot;
-        }
-        // The error code; the default (0, success) when the search succeeded.
-        [[nodiscard]] std::error_code error() const noexcept { return m_error; }
-
-    private:
-        void** m_slot = nullptr;
-        std::error_code m_error;
-    };
+    using IATSearchResult = Expected<void**>;
 
     // Finds the 8-byte slot of `module`'s import address table through which it calls
     // `functionName` imported from `dllName`, and changes nothing.

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include "FuzzCheck.h"
@@ -10,9 +12,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // A copy of exactly `size` bytes on the heap: AddressSanitizer catches any read past its end.
-    const std::string copy(reinterpret_cast<const char*>(data), size);
-    const std::string_view text(copy);
+    // A copy of exactly `size` bytes on the heap, with nothing after it (a std::string would add a
+    // terminator, or keep short texts inside itself): AddressSanitizer catches any read past its end.
+    const auto copy = std::make_unique<char[]>(size);
+    std::memcpy(copy.get(), data, size);
+    const std::string_view text(copy.get(), size);
 
     std::size_t end = size + 1;
     const auto result = Orvel::ParseHexNumber(text, end);

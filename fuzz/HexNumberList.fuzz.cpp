@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,8 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t separatorSize = std::min<std::size_t>(1 + data[0] % 4, size - 1);
     if (separatorSize == 0)
         return 0;
-    const std::string separator(reinterpret_cast<const char*>(data) + 1, separatorSize);
-    const std::string text(reinterpret_cast<const char*>(data) + 1 + separatorSize, size - 1 - separatorSize);
+    // Copies of exactly their size on the heap, with nothing after them: AddressSanitizer catches a
+    // read past either end.
+    const std::size_t textSize = size - 1 - separatorSize;
+    const auto separatorBytes = std::make_unique<char[]>(separatorSize);
+    std::memcpy(separatorBytes.get(), data + 1, separatorSize);
+    const auto textBytes = std::make_unique<char[]>(textSize);
+    std::memcpy(textBytes.get(), data + 1 + separatorSize, textSize);
+    const std::string_view separator(separatorBytes.get(), separatorSize);
+    const std::string_view text(textBytes.get(), textSize);
 
     const auto result = Orvel::ParseHexNumberList(text, Fallback, separator);
     FUZZ_REQUIRE(result == Reference(text, separator));

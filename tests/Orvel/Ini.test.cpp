@@ -228,6 +228,14 @@ TEST(IniHeaders, NamesAreCaseSensitive)
     ExpectDocument("[Sec]\na=1\n[sec]\nb=2\n", {Global(), {"Sec", {{"a", "1"}}}, {"sec", {{"b", "2"}}}});
 }
 
+// Long names that differ only in their first byte: a comparison that looks at the end first must
+// still compare the whole name.
+TEST(IniHeaders, LongNamesThatShareTheirEndAreDifferent)
+{
+    ExpectDocument("[ASection]\nAFileName=1\nBFileName=2\n[BSection]\nAFileName=3\n[ASection]\nBFileName=4\n",
+                   {Global(), {"ASection", {{"AFileName", "1"}, {"BFileName", "2"}}}, {"BSection", {{"AFileName", "3"}}}});
+}
+
 TEST(IniHeaders, ARepeatedHeaderContinuesTheEarlierSection)
 {
     ExpectDocument("[A]\nx=1\n[B]\n[A]\ny=2\n", {Global(), {"A", {{"x", "1"}, {"y", "2"}}}, {"B", {}}});
@@ -494,6 +502,7 @@ TEST_P(IniEscapes, OctalEscapes)
             {"\"\\400\"", "\"400\""},
             {"\"\\777\"", "\"777\""},
             {"\"\\1234\"", "\"1234\""},
+            {"\"\\40000000000\"", "\"40000000000\""}, // far past 8 bits: never wraps round to a byte
             {"\"\\0\"", "\"\0\""sv},
             {"\"a\\000b\"", "\"a\0b\""sv},
         },

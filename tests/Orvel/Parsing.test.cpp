@@ -350,6 +350,12 @@ TEST(ParseHexNumberList, SeparatorsOfSeveralCharacters)
     EXPECT_EQ(List("1 ,2", ", "), (Ids{1})) << "the white space is skipped, then \",2\" is not \", \"";
 }
 
+TEST(ParseHexNumberList, AnEmptySeparatorReadsNumbersBackToBack)
+{
+    EXPECT_EQ(List("1 2  3", ""), (Ids{1, 2, 3}));
+    EXPECT_EQ(List("", ""), (Ids{}));
+}
+
 TEST(ParseHexNumberList, NeverReadsPastTheView)
 {
     const std::string backing = "3C,1A";

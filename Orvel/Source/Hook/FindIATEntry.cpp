@@ -19,6 +19,7 @@ namespace Orvel::Hook
         constexpr std::uint64_t SizeOfOptionalHeaderField = 0x14;
         constexpr std::uint64_t MagicField = 0x18;
         constexpr std::uint64_t SizeOfImageField = 0x50;
+        constexpr std::uint64_t SizeOfHeadersField = 0x54;
         constexpr std::uint64_t NumberOfRvaAndSizesField = 0x84;
         constexpr std::uint64_t ImportDirectoryField = 0x90;
         // The optional header up to and including data-directory entry 1.
@@ -113,6 +114,8 @@ namespace Orvel::Hook
         IATSearchResult Search(std::byte* base, std::uint64_t headerExtent, std::uint64_t mappedExtent,
                                std::string_view dllName, std::string_view functionName) noexcept
         {
+            if (base == nullptr)
+                return UnexpectedImageHeader;
             const ImageView headers(base, headerExtent);
             const auto ntOffset = headers.Read<std::int32_t>(NtHeadersOffsetField);
             if (!ntOffset || *ntOffset < 0)
@@ -129,7 +132,8 @@ namespace Orvel::Hook
             const auto directoryCount = image.Read<std::uint32_t>(nt + NumberOfRvaAndSizesField);
             const auto magic = image.Read<std::uint16_t>(nt + MagicField);
             const auto importDirectory = image.Read<std::uint32_t>(nt + ImportDirectoryField);
-            if (!signature || *signature != PeSignature || !optionalHeaderSize ||
+            const auto sizeOfHeaders = image.Read<std::uint32_t>(nt + SizeOfHeadersField);
+            if (!sizeOfHeaders || !signature || *signature != PeSignature || !optionalHeaderSize ||
                 *optionalHeaderSize < MinimumOptionalHeaderSize || !directoryCount || *directoryCount <= 1 || !magic ||
                 *magic != Pe32PlusMagic || !importDirectory)
                 return UnexpectedImageHeader;
@@ -184,6 +188,10 @@ namespace Orvel::Hook
                 // aligned cell of the image.
                 const std::uint64_t slot = addressTable + 8 * index;
                 if (!image.Contains(slot, 8) || reinterpret_cast<std::uintptr_t>(base + slot) % alignof(void*) != 0)
+                    return UnexpectedImageHeader;
+                // An address table never lies in the headers: a descriptor that says so would have
+                // the replacement written over the image's own headers.
+                if (addressTable == 0 || slot < *sizeOfHeaders)
                     return UnexpectedImageHeader;
                 return reinterpret_cast<void**>(base + slot);
             }

@@ -166,6 +166,11 @@ TEST(FindIATEntry, AWalkThatWouldLeaveTheImageEndsWithCode1)
     leaves("hint/name record outside", [&](Image& i) { i.Poke<std::uint64_t>(i.NameTables[1], 0xFFFFFFFF); });
     leaves("slot outside", [&](Image& i) { i.Poke<std::uint32_t>(kernel + 16, size(i) - 16); });
     leaves("slot not aligned", [&](Image& i) { i.Poke<std::uint32_t>(kernel + 16, static_cast<std::uint32_t>(i.AddressTables[1] + 4)); });
+    leaves("no address table", [&](Image& i) { i.Poke<std::uint32_t>(kernel + 16, 0); });
+    leaves("address table in the headers", [&](Image& i) {
+        i.Poke<std::uint32_t>(Nt + 0x54, 0x180); // SizeOfHeaders
+        i.Poke<std::uint32_t>(kernel + 16, 0x8);
+    });
     leaves("SizeOfImage cuts the directory", [](Image& i) { i.Poke<std::uint32_t>(Nt + 0x50, Image::DescriptorsOffset + 10); });
     leaves("SizeOfImage cuts the headers", [](Image& i) { i.Poke<std::uint32_t>(Nt + 0x50, Nt + 0x90); });
     leaves("descriptors never end", [](Image& i) {

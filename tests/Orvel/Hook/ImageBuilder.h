@@ -20,7 +20,7 @@ namespace NimbravaTest
         std::uint16_t Ordinal = 0;
     };
 
-    struct ImportDescriptorSpec
+    struct ImportDescriptorPlan
     {
         std::string Dll;
         std::vector<ImportEntry> Entries;
@@ -161,7 +161,7 @@ namespace NimbravaTest
         }
 
     private:
-        std::vector<ImportDescriptorSpec> m_descriptors;
+        std::vector<ImportDescriptorPlan> m_descriptors;
         std::size_t m_minimumSize = 4096;
     };
 } // namespace NimbravaTest

@@ -96,7 +96,7 @@ namespace
             ProcessId = Export("ProbeProcessId");
             TickCount = Export("ProbeTickCount");
             ThreadId = Export("ProbeThreadId");
-            Slot = *FindIATEntry(Module, "kernel32", "GetCurrentProcessId");
+            Slot = FindIATEntry(Module, "kernel32", "GetCurrentProcessId").value_or(nullptr);
             ASSERT_NE(Slot, nullptr);
             Original = *Slot;
             ProtectionBefore = Protection(Slot);
@@ -177,7 +177,7 @@ TEST_F(ImportProbe, DestroyingTheRegistryWritesNothingBack)
 TEST_F(ImportProbe, NameRulesOnALoadedModule)
 {
     for (const char* name : {"kernel32", "KERNEL32.DLL", "Kernel32.Dll"})
-        EXPECT_EQ(*FindIATEntry(Module, name, "GetCurrentProcessId"), Slot) << name;
+        EXPECT_EQ(FindIATEntry(Module, name, "GetCurrentProcessId").value_or(nullptr), Slot) << name;
     for (const char* name : {"kernel", "kernel32.dl"})
         EXPECT_EQ(FindIATEntry(Module, name, "GetCurrentProcessId").error(), IATSearchErrorCode::DllNameNotFound) << name;
     EXPECT_EQ(FindIATEntry(Module, "kernel32", "getcurrentprocessid").error(), IATSearchErrorCode::SymbolNameNotFound);
@@ -274,7 +274,7 @@ TEST_F(ImportProbe, CorruptHeadersOfALiveImageAreRejectedWithoutFaults)
         ImageCorruption<std::uint32_t> noImports(Module, nt + 0x90, 0);
         EXPECT_EQ(code(), IATSearchErrorCode::DllNameNotFound);
     }
-    EXPECT_EQ(*FindIATEntry(Module, "kernel32", "GetCurrentProcessId"), Slot);
+    EXPECT_EQ(FindIATEntry(Module, "kernel32", "GetCurrentProcessId").value_or(nullptr), Slot);
     EXPECT_EQ(*Slot, Original);
 }
 
@@ -290,7 +290,7 @@ TEST(ReplaceIATEntry, NothingIsWrittenWhereTheSlotCannotBeMadeWritable)
     image.Poke<std::uint32_t>(image.DescriptorOffset(0) + 16, 0x1000);
     std::memcpy(base, image.Data(), image.Size());
 
-    ASSERT_EQ(*FindIATEntry(base, "kernel32", "CreateFileA"), reinterpret_cast<void**>(base + 0x1000));
+    ASSERT_EQ(FindIATEntry(base, "kernel32", "CreateFileA").value_or(nullptr), reinterpret_cast<void**>(base + 0x1000));
     MemoryProtectionGuard guard(base + 0x1000, 8);
     EXPECT_FALSE(guard.Engage(PageExecuteReadWrite));
     EXPECT_EQ(guard.GetOldProtection(), 0u);

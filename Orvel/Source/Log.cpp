@@ -16,6 +16,32 @@ namespace Orvel
             "           ", " [DEBUG]   ", " [MESSAGE] ", " [WARNING] ", " [ERROR]   ", " [FATAL]   ",
         };
 
+        // Formats straight into the line buffer's storage: {fmt} fills the free space it is given
+        // and asks for more only when a line outgrows the buffer.
+        class LineSink final : public fmt::detail::buffer<char>
+        {
+        public:
+            explicit LineSink(StringBuffer<1024>& line) noexcept
+                : buffer(line.data(), static_cast<std::size_t>(line.size()), static_cast<std::size_t>(line.capacity())),
+                  m_line(line)
+            {
+            }
+
+            // Makes what was formatted part of the line.
+            void Commit() { m_line.resize(size()); }
+
+        protected:
+            void grow(std::size_t capacity) override
+            {
+                m_line.resize(size()); // keeps what was written when the storage moves
+                m_line.resize(capacity);
+                set(m_line.data(), static_cast<std::size_t>(m_line.capacity()));
+            }
+
+        private:
+            StringBuffer<1024>& m_line;
+        };
+
         ORVEL_INIT_PRIORITY(ORVEL_INIT_PRIORITY_LOGGER)
         Logger ProcessLogger;
     } // namespace
@@ -101,7 +127,9 @@ namespace Orvel
         if (WriteLevelTag && tagIndex != 0 && tagIndex < LevelTags.size())
             LineBuffer.append(LevelTags[tagIndex]);
 
-        fmt::vformat_to(std::back_inserter(LineBuffer), format, args);
+        LineSink sink(LineBuffer);
+        fmt::vformat_to(fmt::appender(sink), format, args);
+        sink.Commit();
         LineBuffer.push_back('\n');
 
         // Straight to the stream's buffer: the stream's own sentries add nothing for a file that

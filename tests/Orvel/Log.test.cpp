@@ -280,6 +280,21 @@ TEST_F(LoggerTest, LineBufferGrowsOnceAndKeepsItsCapacity)
     EXPECT_EQ(lines[4], " [MESSAGE] short");
 }
 
+TEST_F(LoggerTest, ALineThatOutgrowsTheBufferTwiceKeepsEveryCharacter)
+{
+    Configure = [](Orvel::Logger& logger) { logger.WriteTimestamp = false; };
+    const std::string a(1500, 'a');
+    const std::string b(2000, 'b');
+    std::uint64_t capacity = 0;
+    const auto lines = OpenLogAndRead([&](Orvel::Logger& logger) {
+        logger.Log(Orvel::LogLevel::Message, "{}|{:X}|{}|{}", a, 0x3Cu, b, 7);
+        capacity = logger.LineCapacity();
+    });
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], " [MESSAGE] " + a + "|3C|" + b + "|7");
+    EXPECT_EQ(capacity, 4096u);
+}
+
 TEST_F(LoggerTest, LinesUpTo1024CharactersAllocateNothing)
 {
     std::size_t allocations = 99;

@@ -7,6 +7,9 @@ cd "$ROOT"
 ensure_packages
 
 status=0
+log "Format (scripts/format.sh rewrites what this finds)"
+check_format || status=1
+
 log "Native build"
 build_preset native
 ctest --preset native || status=1

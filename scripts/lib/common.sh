@@ -10,7 +10,11 @@ NIMBRAVA_PACKAGES=(
   wine wine64
   libfmt-dev googletest libbenchmark-dev libspdlog-dev libinih-dev
   clang-16 libclang-rt-16-dev
+  clang-format-16
 )
+
+# The one clang-format whose output .clang-format describes; others format some constructs otherwise.
+CLANG_FORMAT=clang-format-16
 
 log() { printf '\033[1m==> %s\033[0m\n' "$*"; }
 
@@ -56,4 +60,17 @@ wine_start() {
 
 wine_stop() {
   WINEPREFIX="$ROOT/build/windows/wineprefix" wineserver -k >/dev/null 2>&1 || true
+}
+
+# Every C and C++ file git knows, checked against .clang-format; `fix` rewrites them instead.
+check_format() {
+  local mode=${1:-check}
+  local files
+  mapfile -t files < <(git -C "$ROOT" ls-files --cached --others --exclude-standard -- '*.c' '*.cpp' '*.h')
+  [ ${#files[@]} -gt 0 ] || return 0
+  if [ "$mode" = fix ]; then
+    (cd "$ROOT" && "$CLANG_FORMAT" -i "${files[@]}")
+  else
+    (cd "$ROOT" && "$CLANG_FORMAT" --dry-run --Werror "${files[@]}")
+  fi
 }

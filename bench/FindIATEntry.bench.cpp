@@ -44,7 +44,11 @@ namespace
     // The walk without any check, trusting every field: the baseline.
     void** UncheckedFind(std::byte* base, std::string_view dll, std::string_view function)
     {
-        const auto u32 = [base](std::uint64_t at) { std::uint32_t v; std::memcpy(&v, base + at, 4); return v; };
+        const auto u32 = [base](std::uint64_t at) {
+            std::uint32_t v;
+            std::memcpy(&v, base + at, 4);
+            return v;
+        };
         const auto nt = static_cast<std::uint64_t>(u32(0x3C));
         if (u32(nt) != 0x4550)
             return nullptr;
@@ -62,7 +66,8 @@ namespace
                 std::memcpy(&entry, base + u32(d) + 8 * i, 8);
                 if (entry == 0)
                     return nullptr;
-                if ((entry >> 63) == 0 && std::string_view(reinterpret_cast<const char*>(base + (entry & 0xFFFFFFFF) + 2)) == function)
+                if ((entry >> 63) == 0 &&
+                    std::string_view(reinterpret_cast<const char*>(base + (entry & 0xFFFFFFFF) + 2)) == function)
                     return reinterpret_cast<void**>(base + u32(d + 16) + 8 * i);
             }
         }
@@ -86,7 +91,8 @@ namespace
     void BM_UncheckedWalk(Bench::State& state)
     {
         auto& image = TestImage();
-        if (UncheckedFind(image.Data(), LastDll, LastFunction) != *Orvel::Hook::FindIATEntry(image.Data(), LastDll, LastFunction))
+        if (UncheckedFind(image.Data(), LastDll, LastFunction) !=
+            *Orvel::Hook::FindIATEntry(image.Data(), LastDll, LastFunction))
             state.SetLabel("MISMATCH");
         for (auto _ : state)
             Bench::DoNotOptimize(UncheckedFind(image.Data(), LastDll, LastFunction));

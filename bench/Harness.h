@@ -62,10 +62,7 @@ namespace Bench
             m_start = std::chrono::steady_clock::now();
             return {m_iterations};
         }
-        Iterator end()
-        {
-            return {0};
-        }
+        Iterator end() { return {0}; }
 
         void SetItemsProcessed(std::int64_t items) { m_items = items; }
         void SetBytesProcessed(std::int64_t bytes) { m_bytes = bytes; }
@@ -128,9 +125,11 @@ namespace Bench
                 {
                     char rate[64] = "";
                     if (state.m_items > 0)
-                        std::snprintf(rate, sizeof rate, "%.4gk items/s", static_cast<double>(state.m_items) / seconds / 1e3);
+                        std::snprintf(rate, sizeof rate, "%.4gk items/s",
+                                      static_cast<double>(state.m_items) / seconds / 1e3);
                     else if (state.m_bytes > 0)
-                        std::snprintf(rate, sizeof rate, "%.4g MB/s", static_cast<double>(state.m_bytes) / seconds / 1e6);
+                        std::snprintf(rate, sizeof rate, "%.4g MB/s",
+                                      static_cast<double>(state.m_bytes) / seconds / 1e6);
                     std::printf("%-48s %11.1f ns %12lld %16s %s\n", entry.Name,
                                 seconds * 1e9 / static_cast<double>(iterations), static_cast<long long>(iterations),
                                 rate, state.m_label.c_str());
@@ -147,6 +146,9 @@ namespace Bench
 #define NIMBRAVA_BENCHMARK(function) \
     [[maybe_unused]] static const int function##_registered = ::Bench::Register(#function, function)
 #define NIMBRAVA_BENCHMARK_MAIN() \
-    int main(int argc, char** argv) { return ::Bench::RunAll(argc, argv); }
+    int main(int argc, char** argv) \
+    { \
+        return ::Bench::RunAll(argc, argv); \
+    }
 
 #endif

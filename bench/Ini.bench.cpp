@@ -78,11 +78,11 @@ namespace
                 if (key % 8 == 7)
                     std::snprintf(line, sizeof line, "; entry %d of section %d\n", key, section);
                 else if (key % 4 == 1)
-                    std::snprintf(line, sizeof line, "Setting%03d = %d, %d, %d ; three numbers\n", key,
-                                  section * key, section + key, key * 7);
+                    std::snprintf(line, sizeof line, "Setting%03d = %d, %d, %d ; three numbers\n", key, section * key,
+                                  section + key, key * 7);
                 else
-                    std::snprintf(line, sizeof line, "Option%03d=value of option %d in section %d, with a text\n",
-                                  key, key, section);
+                    std::snprintf(line, sizeof line, "Option%03d=value of option %d in section %d, with a text\n", key,
+                                  key, section);
                 text += line;
             }
         }
@@ -99,8 +99,8 @@ namespace
     BenchFile WriteBenchFile(const char* name, const std::string& text)
     {
         const auto path = std::filesystem::temp_directory_path() / name;
-        std::ofstream(path, std::ios_base::binary | std::ios_base::trunc).write(text.data(),
-                                                                                 static_cast<std::streamsize>(text.size()));
+        std::ofstream(path, std::ios_base::binary | std::ios_base::trunc)
+            .write(text.data(), static_cast<std::streamsize>(text.size()));
         return {path, path.string(), static_cast<std::int64_t>(text.size())};
     }
 
@@ -147,13 +147,15 @@ namespace
             const std::string_view sectionName(section);
             if (Document[Current].Name != sectionName)
             {
-                Current = FindSameBytes(Document, sectionName, [](const auto& s) -> const std::string& { return s.Name; });
+                Current =
+                    FindSameBytes(Document, sectionName, [](const auto& s) -> const std::string& { return s.Name; });
                 if (Current == Document.size())
                     Document.push_back({std::string(sectionName), {}});
             }
             auto& entries = Document[Current].Entries;
             const std::string_view key(name);
-            if (FindSameBytes(entries, key, [](const auto& e) -> const std::string& { return e.Key; }) == entries.size())
+            if (FindSameBytes(entries, key, [](const auto& e) -> const std::string& { return e.Key; }) ==
+                entries.size())
             {
                 if (entries.empty())
                     entries.reserve(4);
@@ -309,14 +311,32 @@ namespace
         state.SetBytesProcessed(state.iterations() * file.Size);
     }
 
-    void BM_Realistic_Orvel(Bench::State& state) { Run<ReadOrvel>(state, Realistic()); }
-    void BM_Realistic_FgetsReader(Bench::State& state) { Run<ReadFgetsReader>(state, Realistic()); }
-    void BM_Large_Orvel(Bench::State& state) { Run<ReadOrvel>(state, Large()); }
-    void BM_Large_FgetsReader(Bench::State& state) { Run<ReadFgetsReader>(state, Large()); }
+    void BM_Realistic_Orvel(Bench::State& state)
+    {
+        Run<ReadOrvel>(state, Realistic());
+    }
+    void BM_Realistic_FgetsReader(Bench::State& state)
+    {
+        Run<ReadFgetsReader>(state, Realistic());
+    }
+    void BM_Large_Orvel(Bench::State& state)
+    {
+        Run<ReadOrvel>(state, Large());
+    }
+    void BM_Large_FgetsReader(Bench::State& state)
+    {
+        Run<ReadFgetsReader>(state, Large());
+    }
     NIMBRAVA_BENCHMARK(BM_Realistic_Orvel);
 #ifdef NIMBRAVA_HAVE_INIH
-    void BM_Realistic_Inih(Bench::State& state) { Run<ReadInih>(state, Realistic()); }
-    void BM_Large_Inih(Bench::State& state) { Run<ReadInih>(state, Large()); }
+    void BM_Realistic_Inih(Bench::State& state)
+    {
+        Run<ReadInih>(state, Realistic());
+    }
+    void BM_Large_Inih(Bench::State& state)
+    {
+        Run<ReadInih>(state, Large());
+    }
     NIMBRAVA_BENCHMARK(BM_Realistic_Inih);
 #endif
     NIMBRAVA_BENCHMARK(BM_Realistic_FgetsReader);

@@ -22,7 +22,7 @@ namespace
 
     struct Inputs
     {
-        std::string Text;                   // every input followed by a NUL, for strtoul
+        std::string Text;                    // every input followed by a NUL, for strtoul
         std::vector<std::string_view> Views; // the inputs without their NULs
         std::uint64_t ExpectedSum = 0;
     };

@@ -59,5 +59,4 @@ namespace FuzzCheck
     }
 } // namespace FuzzCheck
 
-#define FUZZ_REQUIRE(condition) \
-    ((condition) ? (void)0 : ::FuzzCheck::Fail(#condition, __FILE__, __LINE__))
+#define FUZZ_REQUIRE(condition) ((condition) ? (void)0 : ::FuzzCheck::Fail(#condition, __FILE__, __LINE__))

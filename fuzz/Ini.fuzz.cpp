@@ -18,9 +18,9 @@
 //     adds or switches what it should not. Those inputs check 1 and 2 only.
 //
 // Why the round trip, on top of the reference: it needs no second reading of the rules, so it also
-// holds where the reference and the library might share a misreading. It ties every escape to the byte it decodes to, for all 256 bytes, and every
-// trim, comment and quote rule to the values it may produce. A rule that loses or adds a byte, or a
-// stored value that no text can produce, makes the second reading differ from the first.
+// holds where the reference and the library might share a misreading. It ties every escape to the byte it decodes to,
+// for all 256 bytes, and every trim, comment and quote rule to the values it may produce. A rule that loses or adds a
+// byte, or a stored value that no text can produce, makes the second reading differ from the first.
 
 #include <cstddef>
 #include <cstdint>

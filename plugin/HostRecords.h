@@ -42,18 +42,18 @@ namespace Yarrin::V1
     // writes the values it was given for them.
     struct PluginRequirements
     {
-        std::uint16_t Version[4];         // 1, 0, 2, 0: the plugin's file version
-        std::uint8_t Reserved16[24];      // all 0
-        IBasicString<char>* DisplayName;  // "Nimbrava"
-        std::uint64_t Field48;            // 1
-        std::uint32_t Field56;            // 2
-        std::uint32_t Unwritten60;        // not written
-        IBasicString<char>* Author;       // "Vorkessa"
-        std::uint64_t Field72;            // 0
-        std::uint64_t Field80;            // 4
-        std::uint8_t Reserved88[24];      // all 0
-        std::uint64_t Field112;           // 2
-        std::uint64_t Field120;           // 0
+        std::uint16_t Version[4];        // 1, 0, 2, 0: the plugin's file version
+        std::uint8_t Reserved16[24];     // all 0
+        IBasicString<char>* DisplayName; // "Nimbrava"
+        std::uint64_t Field48;           // 1
+        std::uint32_t Field56;           // 2
+        std::uint32_t Unwritten60;       // not written
+        IBasicString<char>* Author;      // "Vorkessa"
+        std::uint64_t Field72;           // 0
+        std::uint64_t Field80;           // 4
+        std::uint8_t Reserved88[24];     // all 0
+        std::uint64_t Field112;          // 2
+        std::uint64_t Field120;          // 0
     };
 
     // Success flag 1 with a T, or 0 with a PluginError. Bytes 1 to 7 are not written.

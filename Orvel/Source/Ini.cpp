@@ -125,7 +125,8 @@ namespace Orvel
             case 'v':
                 out.push_back('\v');
                 return at + 1;
-            case 'x': {
+            case 'x':
+            {
                 // Every hexadecimal digit that follows is part of one number; the value is held at
                 // 256 once it passes 255, which is all that matters of it then.
                 std::size_t next = at + 1;

@@ -106,7 +106,8 @@ namespace Orvel
             const bool converted = localtime_r(&calendar, &local) != nullptr;
 #endif
             // "%H:%M:%S" rather than "%T": not every C runtime knows the short form.
-            m_timestampLength = converted ? std::strftime(m_timestamp, sizeof m_timestamp, "%Y/%m/%d - %H:%M:%S", &local) : 0;
+            m_timestampLength =
+                converted ? std::strftime(m_timestamp, sizeof m_timestamp, "%Y/%m/%d - %H:%M:%S", &local) : 0;
             m_timestampSecond = m_timestampLength != 0 ? second : -1;
         }
         LineBuffer.append(m_timestamp, m_timestampLength);

@@ -12,8 +12,8 @@ namespace Orvel::Detail
     std::string ReadableTypeName(const std::type_info& type)
     {
         int status = 0;
-        std::unique_ptr<char, decltype(&std::free)> name(
-            abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), &std::free);
+        std::unique_ptr<char, decltype(&std::free)> name(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
+                                                         &std::free);
         if (status == -1)
             throw std::bad_alloc();
         if (status != 0 || name == nullptr)

@@ -10,9 +10,18 @@ namespace
 {
     std::vector<std::string> Calls;
 
-    void First(int value) { Calls.push_back("first " + std::to_string(value)); }
-    void Throwing(int) { throw std::runtime_error("second failed"); }
-    void Third(int value) { Calls.push_back("third " + std::to_string(value)); }
+    void First(int value)
+    {
+        Calls.push_back("first " + std::to_string(value));
+    }
+    void Throwing(int)
+    {
+        throw std::runtime_error("second failed");
+    }
+    void Third(int value)
+    {
+        Calls.push_back("third " + std::to_string(value));
+    }
 
     class EventHandlerTest : public ::testing::Test
     {

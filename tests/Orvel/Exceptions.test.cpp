@@ -115,8 +115,8 @@ TEST(GenericException, ToStringOfEveryType)
               "InvalidOperationException(Bad function call)");
     EXPECT_EQ(Orvel::IOException("Unable to open file {}", "x").ToString(), "IOException(Unable to open file x)");
     errno = 0;
-    EXPECT_TRUE(Orvel::ErrnoException<Orvel::IOException>("m").ToString().starts_with(
-        "IOException(m) -> errno state (0): "));
+    EXPECT_TRUE(
+        Orvel::ErrnoException<Orvel::IOException>("m").ToString().starts_with("IOException(m) -> errno state (0): "));
 }
 
 TEST(GenericException, ToStringNeverThrows)

@@ -14,7 +14,10 @@ namespace
         int* Destroyed;
         int* Calls;
         explicit Tracked(int* destroyed, int* calls) : Destroyed(destroyed), Calls(calls) {}
-        Tracked(Tracked&& other) noexcept : Destroyed(other.Destroyed), Calls(other.Calls) { other.Destroyed = nullptr; }
+        Tracked(Tracked&& other) noexcept : Destroyed(other.Destroyed), Calls(other.Calls)
+        {
+            other.Destroyed = nullptr;
+        }
         Tracked(const Tracked&) = delete;
         ~Tracked()
         {

@@ -232,8 +232,9 @@ TEST(IniHeaders, NamesAreCaseSensitive)
 // still compare the whole name.
 TEST(IniHeaders, LongNamesThatShareTheirEndAreDifferent)
 {
-    ExpectDocument("[ASection]\nAFileName=1\nBFileName=2\n[BSection]\nAFileName=3\n[ASection]\nBFileName=4\n",
-                   {Global(), {"ASection", {{"AFileName", "1"}, {"BFileName", "2"}}}, {"BSection", {{"AFileName", "3"}}}});
+    ExpectDocument(
+        "[ASection]\nAFileName=1\nBFileName=2\n[BSection]\nAFileName=3\n[ASection]\nBFileName=4\n",
+        {Global(), {"ASection", {{"AFileName", "1"}, {"BFileName", "2"}}}, {"BSection", {{"AFileName", "3"}}}});
 }
 
 TEST(IniHeaders, ARepeatedHeaderContinuesTheEarlierSection)
@@ -351,9 +352,9 @@ namespace
         for (std::size_t i = 0; i < rows.size(); ++i)
         {
             EXPECT_EQ(entries[i].Key, "v" + std::to_string(i));
-            EXPECT_EQ(entries[i].Value, rows[i].Stored) << "written: " << ::testing::PrintToString(rows[i].Written)
-                                                        << " (stored " << ::testing::PrintToString(entries[i].Value)
-                                                        << ")";
+            EXPECT_EQ(entries[i].Value, rows[i].Stored)
+                << "written: " << ::testing::PrintToString(rows[i].Written) << " (stored "
+                << ::testing::PrintToString(entries[i].Value) << ")";
         }
     }
 
@@ -715,6 +716,5 @@ TEST(IniFailures, NulBytesAreOrdinaryBytes)
 {
     using namespace std::string_literals;
     using namespace std::string_view_literals;
-    ExpectDocument("k\0=v\0w\n[\0]\nx=\"\0\"\n\0\n"sv,
-                   {Global({{"k\0"s, "v\0w"s}}), {"\0"s, {{"x", "\"\0\""s}}}});
+    ExpectDocument("k\0=v\0w\n[\0]\nx=\"\0\"\n\0\n"sv, {Global({{"k\0"s, "v\0w"s}}), {"\0"s, {{"x", "\"\0\""s}}}});
 }

@@ -126,7 +126,10 @@ TEST(ParseHexNumberEnd, BytesAboveAsciiAreNeitherSpaceNorDigit)
                      "1",
                      0, Failed, 0},
                     {"1\xC2", 1, 0, 1},
-                    {std::string_view("1\0" "2", 3), 1, 0, 1}});
+                    {std::string_view("1\0"
+                                      "2",
+                                      3),
+                     1, 0, 1}});
 }
 
 // --- ParseHexNumber: the range ---

@@ -120,8 +120,8 @@ TEST_F(InitializeTest, AHostThatCannotMakeStringsEndsTheProcess)
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                                   nullptr, &startup, &process));
+        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                   &startup, &process));
         WaitForSingleObject(process.hProcess, 60000);
         DWORD exitCode = 0;
         GetExitCodeProcess(process.hProcess, &exitCode);

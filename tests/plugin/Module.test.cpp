@@ -49,9 +49,8 @@ TEST(NimbravaDll, ImportsOnlyWhatEveryGameInstallationHas)
     ASSERT_FALSE(imports.empty());
 
     // Windows' own DLLs, and the two modules the plugin exists to talk to.
-    const std::set<std::string> allowed = {"kernel32.dll", "msvcrt.dll", "user32.dll", "advapi32.dll",
-                                           "ntdll.dll",    "shell32.dll", "ole32.dll", "ucrtbase.dll",
-                                           "yarrin.dll",   "d3d11.dll"};
+    const std::set<std::string> allowed = {"kernel32.dll", "msvcrt.dll", "user32.dll",   "advapi32.dll", "ntdll.dll",
+                                           "shell32.dll",  "ole32.dll",  "ucrtbase.dll", "yarrin.dll",   "d3d11.dll"};
     for (const auto& name : imports)
     {
         const std::string lower = Lower(name);
@@ -84,7 +83,8 @@ TEST(NimbravaDll, LoadsExportsItsQueryAndUnloads)
     EXPECT_NE(std::find(exports.begin(), exports.end(), "GetCurrentWeatherlistPath"), exports.end());
 
     using Query = const wchar_t* (*)(std::size_t*);
-    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(module, "GetCurrentWeatherlistPath")));
+    const auto query =
+        reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(module, "GetCurrentWeatherlistPath")));
     ASSERT_NE(query, nullptr);
     // Before any worldspace is known the path is empty; a null length pointer is allowed.
     std::size_t length = 99;

@@ -96,6 +96,8 @@ namespace NimbravaTest
     }
 } // namespace NimbravaTest
 
+// Every replaceable form, one a line: they differ only in what they pass on.
+// clang-format off
 void* operator new(std::size_t size) { return Allocate(size, Plain, false); }
 void* operator new[](std::size_t size) { return Allocate(size, Plain, false); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size, Plain, true); }
@@ -110,3 +112,4 @@ void operator delete(void* p, std::align_val_t a) noexcept { Free(p, static_cast
 void operator delete[](void* p, std::align_val_t a) noexcept { Free(p, static_cast<std::size_t>(a)); }
 void operator delete(void* p, std::size_t, std::align_val_t a) noexcept { Free(p, static_cast<std::size_t>(a)); }
 void operator delete[](void* p, std::size_t, std::align_val_t a) noexcept { Free(p, static_cast<std::size_t>(a)); }
+// clang-format on

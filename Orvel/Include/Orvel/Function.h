@@ -64,8 +64,8 @@ namespace Orvel
             }
 
             template <typename F>
-            static constexpr bool StoredInline = sizeof(F) <= InlineSize && alignof(F) <= alignof(void*) &&
-                                                 std::is_nothrow_move_constructible_v<F>;
+            static constexpr bool StoredInline =
+                sizeof(F) <= InlineSize && alignof(F) <= alignof(void*) && std::is_nothrow_move_constructible_v<F>;
 
             template <typename F>
             void Store(F&& callable)

@@ -31,8 +31,7 @@ namespace Orvel
 
         static constexpr size_type InlineCapacity = N;
 
-        explicit BasicStringBuffer(const Allocator& allocator = Allocator()) noexcept
-            : m_allocator(allocator)
+        explicit BasicStringBuffer(const Allocator& allocator = Allocator()) noexcept : m_allocator(allocator)
         {
             m_inline[0] = CharT();
         }

@@ -95,7 +95,8 @@ namespace Orvel::Hook
 
         // Whether the NUL-terminated name at `rva` is exactly `wanted`. Reads up to the first
         // difference; nothing when a byte it needs lies outside the image.
-        std::optional<bool> FunctionNameMatches(const ImageView& image, std::uint64_t rva, std::string_view wanted) noexcept
+        std::optional<bool> FunctionNameMatches(const ImageView& image, std::uint64_t rva,
+                                                std::string_view wanted) noexcept
         {
             for (std::uint64_t i = 0;; ++i)
             {

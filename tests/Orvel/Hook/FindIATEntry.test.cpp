@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 #include "ImageBuilder.h"
 
-using Orvel::Hook::FindIATEntry;
-using Orvel::Hook::IATSearchErrorCode;
 using NimbravaTest::Image;
 using NimbravaTest::ImageBuilder;
+using Orvel::Hook::FindIATEntry;
+using Orvel::Hook::IATSearchErrorCode;
 
 namespace
 {
@@ -21,7 +21,8 @@ namespace
     {
         return ImageBuilder()
             .Import("USER32.dll", {{"MessageBoxA", 1}, {"CreateFileA", 2}})
-            .Import("KERNEL32.dll", {{"GetTickCount", 3}, {"", 77}, {"CreateFileA", 4}, {"GetPrivateProfileSectionA", 5}})
+            .Import("KERNEL32.dll",
+                    {{"GetTickCount", 3}, {"", 77}, {"CreateFileA", 4}, {"GetPrivateProfileSectionA", 5}})
             .Build();
     }
 
@@ -41,8 +42,10 @@ namespace
     {
         SCOPED_TRACE(note);
         const Found found = Find(image, dll, function);
-        EXPECT_EQ(found.AsModule.value_or(nullptr), slot) << dll << " " << function << ": " << found.AsModule.error().message();
-        EXPECT_EQ(found.AsBuffer.value_or(nullptr), slot) << dll << " " << function << ": " << found.AsBuffer.error().message();
+        EXPECT_EQ(found.AsModule.value_or(nullptr), slot)
+            << dll << " " << function << ": " << found.AsModule.error().message();
+        EXPECT_EQ(found.AsBuffer.value_or(nullptr), slot)
+            << dll << " " << function << ": " << found.AsBuffer.error().message();
     }
 
     void ExpectError(Image& image, std::string_view dll, std::string_view function, IATSearchErrorCode code,
@@ -89,7 +92,8 @@ TEST(FindIATEntry, FunctionNamesAreExact)
     for (const char* name : {"createfilea", "CreateFile", "CreateFileAW", "CreateFileA ", ""})
         ExpectError(image, "kernel32", name, IATSearchErrorCode::SymbolNameNotFound);
     ExpectError(image, "kernel32", std::string_view("CreateFileA\0", 12), IATSearchErrorCode::SymbolNameNotFound);
-    ExpectError(image, "kernel32", "MessageBoxA", IATSearchErrorCode::SymbolNameNotFound, "another DLL's import is not searched");
+    ExpectError(image, "kernel32", "MessageBoxA", IATSearchErrorCode::SymbolNameNotFound,
+                "another DLL's import is not searched");
 }
 
 TEST(FindIATEntry, OrdinalImportsAreNeverFound)
@@ -118,7 +122,8 @@ TEST(FindIATEntry, MissingDirectoriesAndTables)
     ExpectError(image, "kernel32", "CreateFileA", IATSearchErrorCode::DllNameNotFound, "no import directory");
 
     Image noNames = ImageBuilder().Import("kernel32.dll", {{"CreateFileA", 0}}, false).Build();
-    ExpectError(noNames, "kernel32", "CreateFileA", IATSearchErrorCode::SymbolNameNotFound, "a descriptor with only an IAT");
+    ExpectError(noNames, "kernel32", "CreateFileA", IATSearchErrorCode::SymbolNameNotFound,
+                "a descriptor with only an IAT");
 
     Image empty = ImageBuilder().Build();
     ExpectError(empty, "kernel32", "CreateFileA", IATSearchErrorCode::DllNameNotFound);
@@ -165,13 +170,15 @@ TEST(FindIATEntry, AWalkThatWouldLeaveTheImageEndsWithCode1)
     leaves("name table outside", [&](Image& i) { i.Poke<std::uint32_t>(kernel, size(i) - 4); });
     leaves("hint/name record outside", [&](Image& i) { i.Poke<std::uint64_t>(i.NameTables[1], 0xFFFFFFFF); });
     leaves("slot outside", [&](Image& i) { i.Poke<std::uint32_t>(kernel + 16, size(i) - 16); });
-    leaves("slot not aligned", [&](Image& i) { i.Poke<std::uint32_t>(kernel + 16, static_cast<std::uint32_t>(i.AddressTables[1] + 4)); });
+    leaves("slot not aligned",
+           [&](Image& i) { i.Poke<std::uint32_t>(kernel + 16, static_cast<std::uint32_t>(i.AddressTables[1] + 4)); });
     leaves("no address table", [&](Image& i) { i.Poke<std::uint32_t>(kernel + 16, 0); });
     leaves("address table in the headers", [&](Image& i) {
         i.Poke<std::uint32_t>(Nt + 0x54, 0x180); // SizeOfHeaders
         i.Poke<std::uint32_t>(kernel + 16, 0x8);
     });
-    leaves("SizeOfImage cuts the directory", [](Image& i) { i.Poke<std::uint32_t>(Nt + 0x50, Image::DescriptorsOffset + 10); });
+    leaves("SizeOfImage cuts the directory",
+           [](Image& i) { i.Poke<std::uint32_t>(Nt + 0x50, Image::DescriptorsOffset + 10); });
     leaves("SizeOfImage cuts the headers", [](Image& i) { i.Poke<std::uint32_t>(Nt + 0x50, Nt + 0x90); });
     leaves("descriptors never end", [](Image& i) {
         for (std::size_t at = Image::DescriptorsOffset + 40; at + 20 <= i.Size(); at += 20)

@@ -56,12 +56,15 @@ namespace NimbravaTest
         // Where the builder put things.
         static constexpr std::size_t NtOffset = 0x80;
         static constexpr std::size_t DescriptorsOffset = 0x200;
-        std::vector<std::size_t> NameTables;     // per descriptor
-        std::vector<std::size_t> AddressTables;  // per descriptor
-        std::vector<std::size_t> DllNames;       // per descriptor
+        std::vector<std::size_t> NameTables;             // per descriptor
+        std::vector<std::size_t> AddressTables;          // per descriptor
+        std::vector<std::size_t> DllNames;               // per descriptor
         std::vector<std::vector<std::size_t>> HintNames; // per descriptor and entry (0 for ordinals)
 
-        [[nodiscard]] std::size_t DescriptorOffset(std::size_t index) const noexcept { return DescriptorsOffset + 20 * index; }
+        [[nodiscard]] std::size_t DescriptorOffset(std::size_t index) const noexcept
+        {
+            return DescriptorsOffset + 20 * index;
+        }
         [[nodiscard]] void** Slot(std::size_t descriptor, std::size_t entry) noexcept
         {
             return reinterpret_cast<void**>(Data() + AddressTables[descriptor] + 8 * entry);
@@ -139,14 +142,16 @@ namespace NimbravaTest
             {
                 const auto& descriptor = m_descriptors[d];
                 const std::size_t at = image.DescriptorOffset(d);
-                image.Poke<std::uint32_t>(at + 0, descriptor.WithNameTable ? static_cast<std::uint32_t>(nameTables[d]) : 0);
+                image.Poke<std::uint32_t>(at + 0,
+                                          descriptor.WithNameTable ? static_cast<std::uint32_t>(nameTables[d]) : 0);
                 image.Poke<std::uint32_t>(at + 12, static_cast<std::uint32_t>(dllNames[d]));
                 image.Poke<std::uint32_t>(at + 16, static_cast<std::uint32_t>(addressTables[d]));
                 image.PokeString(dllNames[d], descriptor.Dll);
                 for (std::size_t e = 0; e < descriptor.Entries.size(); ++e)
                 {
                     const auto& entry = descriptor.Entries[e];
-                    std::uint64_t thunk = entry.Name.empty() ? (std::uint64_t{1} << 63) | entry.Ordinal : hintNames[d][e];
+                    std::uint64_t thunk =
+                        entry.Name.empty() ? (std::uint64_t{1} << 63) | entry.Ordinal : hintNames[d][e];
                     if (!entry.Name.empty())
                     {
                         image.Poke<std::uint16_t>(hintNames[d][e], entry.Ordinal);

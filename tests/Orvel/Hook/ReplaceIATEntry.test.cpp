@@ -55,7 +55,8 @@ namespace
     std::uint32_t SizeOfImage(HMODULE module)
     {
         const auto* base = reinterpret_cast<const std::byte*>(module);
-        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(
+            base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
         return nt->OptionalHeader.SizeOfImage;
     }
 
@@ -111,7 +112,8 @@ namespace
 
         ProbeFunction Export(const char* name)
         {
-            const auto function = reinterpret_cast<ProbeFunction>(reinterpret_cast<void*>(GetProcAddress(Module, name)));
+            const auto function =
+                reinterpret_cast<ProbeFunction>(reinterpret_cast<void*>(GetProcAddress(Module, name)));
             EXPECT_NE(function, nullptr) << name;
             return function;
         }
@@ -167,7 +169,8 @@ TEST_F(ImportProbe, DestroyingTheRegistryWritesNothingBack)
 {
     {
         TrackingRegistry registry;
-        ASSERT_EQ(ReplaceIATEntry(registry, Module, "kernel32", "GetCurrentProcessId", AsPointer(FakeProcessId)), Original);
+        ASSERT_EQ(ReplaceIATEntry(registry, Module, "kernel32", "GetCurrentProcessId", AsPointer(FakeProcessId)),
+                  Original);
         EXPECT_EQ(registry.Size(), 1u);
     }
     EXPECT_EQ(*Slot, AsPointer(FakeProcessId));
@@ -179,7 +182,8 @@ TEST_F(ImportProbe, NameRulesOnALoadedModule)
     for (const char* name : {"kernel32", "KERNEL32.DLL", "Kernel32.Dll"})
         EXPECT_EQ(FindIATEntry(Module, name, "GetCurrentProcessId").value_or(nullptr), Slot) << name;
     for (const char* name : {"kernel", "kernel32.dl"})
-        EXPECT_EQ(FindIATEntry(Module, name, "GetCurrentProcessId").error(), IATSearchErrorCode::DllNameNotFound) << name;
+        EXPECT_EQ(FindIATEntry(Module, name, "GetCurrentProcessId").error(), IATSearchErrorCode::DllNameNotFound)
+            << name;
     EXPECT_EQ(FindIATEntry(Module, "kernel32", "getcurrentprocessid").error(), IATSearchErrorCode::SymbolNameNotFound);
 
     // GetCurrentThreadId is imported by ordinal only: the loader bound it, the search cannot find it.

@@ -50,8 +50,8 @@ namespace NimbravaTest
             length < sizeof(Translation))
             return result;
         const auto* translation = static_cast<const Translation*>(block);
-        for (const char* name : {"CompanyName", "FileDescription", "FileVersion", "InternalName",
-                                 "OriginalFilename", "ProductName", "ProductVersion"})
+        for (const char* name : {"CompanyName", "FileDescription", "FileVersion", "InternalName", "OriginalFilename",
+                                 "ProductName", "ProductVersion"})
         {
             wchar_t query[128];
             swprintf(query, 128, L"\\StringFileInfo\\%04x%04x\\%hs", translation->Language, translation->CodePage,

@@ -57,7 +57,8 @@ namespace NimbravaTest
     {
         Yarrin::V1::RuntimeInfo runtime;
         std::memset(&runtime, 0xFF, sizeof runtime); // the plugin must read only its one bit
-        runtime.Flags = static_cast<std::uint8_t>(enbLoadingPoint ? 0xFF : 0xFF & ~Yarrin::V1::RuntimeInfo::EnbLoadingPointFlag);
+        runtime.Flags =
+            static_cast<std::uint8_t>(enbLoadingPoint ? 0xFF : 0xFF & ~Yarrin::V1::RuntimeInfo::EnbLoadingPointFlag);
         return runtime;
     }
 
@@ -71,9 +72,8 @@ namespace NimbravaTest
         };
         // Offsets in the result record; the record itself starts at 8.
         static constexpr Field Expected[] = {
-            {0, 1, 1},  {8, 4, 1},   {12, 4, 2},  {16, 8, 0},  {24, 8, 0},  {32, 8, 0},  {48, 8, 1},
-            {56, 4, 2}, {72, 8, 0},  {80, 8, 4},  {88, 8, 0},  {96, 8, 0},  {104, 8, 0}, {112, 8, 2},
-            {120, 8, 0},
+            {0, 1, 1},  {8, 4, 1},  {12, 4, 2}, {16, 8, 0}, {24, 8, 0},  {32, 8, 0},  {48, 8, 1},  {56, 4, 2},
+            {72, 8, 0}, {80, 8, 4}, {88, 8, 0}, {96, 8, 0}, {104, 8, 0}, {112, 8, 2}, {120, 8, 0},
         };
         std::vector<std::string> mismatches;
         for (const auto& field : Expected)

@@ -37,7 +37,7 @@ __declspec(dllexport) Yarrin::V1::PathViewAdaptor Yarrin::V1::GetLogsDirectory()
 
 template <>
 __declspec(dllexport) Yarrin::V1::IBasicString<char>* Yarrin::V1::Details::ConstructString<char>(const char* text,
-                                                                                                  std::uint64_t length)
+                                                                                                 std::uint64_t length)
 {
     std::lock_guard lock(Mutex);
     ++ConstructCalls;
@@ -75,8 +75,8 @@ extern "C"
         return ConstructCalls;
     }
 
-    __declspec(dllexport) const char* YarrinTest_StringText(const Yarrin::V1::IBasicString<char>* string,
-                                                            std::uint64_t* length)
+    __declspec(dllexport) const
+        char* YarrinTest_StringText(const Yarrin::V1::IBasicString<char>* string, std::uint64_t* length)
     {
         if (string == nullptr)
             return nullptr;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The whole test suite: the native build (unit tests, fuzzers for a bounded number of runs) and the
-# Windows build (unit and end-to-end tests under Wine). Exits non-zero on any failure.
+# The whole test suite: the format check, the native build (unit tests, once more under the
+# sanitizers, fuzzers for a bounded number of runs) and the Windows build (unit and end-to-end tests
+# under Wine). Exits non-zero on any failure.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$ROOT"
@@ -13,6 +14,10 @@ check_format || status=1
 log "Native build"
 build_preset native
 ctest --preset native || status=1
+
+log "Native build with AddressSanitizer and UndefinedBehaviorSanitizer"
+build_preset native-asan
+ctest --preset native-asan || status=1
 
 if compgen -G "fuzz/*.cpp" >/dev/null; then
   log "Fuzzers (bounded runs, fixed seed)"

@@ -1,7 +1,7 @@
 #include "EnbseriesDirectory.h"
 
 #include <system_error>
-#include "Orvel/InitPriority.h"
+#include "InitPriority.h"
 
 namespace Nimbrava
 {
@@ -16,7 +16,7 @@ namespace Nimbrava
             return error ? std::filesystem::path("enbseries") : directory / "enbseries";
         }
 
-        ORVEL_INIT_PRIORITY(ORVEL_INIT_PRIORITY_ENBSERIES_DIRECTORY)
+        ORVEL_INIT_PRIORITY(NIMBRAVA_INIT_PRIORITY_ENBSERIES_DIRECTORY)
         const std::filesystem::path Directory = ComputeEnbseriesDirectory();
     } // namespace
 

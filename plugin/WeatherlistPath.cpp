@@ -3,7 +3,7 @@
 #include <atomic>
 #include <forward_list>
 #include <mutex>
-#include "Orvel/InitPriority.h"
+#include "InitPriority.h"
 
 namespace Nimbrava
 {
@@ -16,7 +16,7 @@ namespace Nimbrava
             std::mutex PublishMutex; // serialises writers only; readers never take it
         };
 
-        ORVEL_INIT_PRIORITY(ORVEL_INIT_PRIORITY_WEATHERLIST_PATH)
+        ORVEL_INIT_PRIORITY(NIMBRAVA_INIT_PRIORITY_WEATHERLIST_PATH)
         PathStore Store;
     } // namespace
 

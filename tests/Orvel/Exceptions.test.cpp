@@ -1,4 +1,5 @@
 #include "Orvel/Exceptions.h"
+#include "Orvel/Log.h"
 
 #include <cerrno>
 #include <cstring>

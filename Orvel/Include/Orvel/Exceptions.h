@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <source_location>
 #include <stdexcept>
 #include <string>
@@ -173,12 +172,5 @@ namespace Orvel
 
     protected:
         std::int32_t ErrnoValue;
-    };
-
-    // Thrown when the log file cannot be opened: "Couldn't open logging file '<path>'".
-    class LogFileOpenException : public ErrnoException<IOException>
-    {
-    public:
-        explicit LogFileOpenException(const std::filesystem::path& path);
     };
 } // namespace Orvel

@@ -10,11 +10,20 @@
 #include <string_view>
 #include <fmt/format.h>
 #include "Orvel/Events.h"
+#include "Orvel/Exceptions.h"
 #include "Orvel/LogLevel.h"
 #include "Orvel/StringBuffer.h"
 
 namespace Orvel
 {
+    // Thrown by Logger::Open when the log file cannot be opened: "Couldn't open logging file '<path>'",
+    // with the errno of the failed open.
+    class LogFileOpenException : public ErrnoException<IOException>
+    {
+    public:
+        explicit LogFileOpenException(const std::filesystem::path& path);
+    };
+
     class Logger
     {
     public:

@@ -261,6 +261,20 @@ namespace Orvel
         }
     } // namespace
 
+    const IniInterface::Entry* IniInterface::Section::FindEntry(std::string_view key) const noexcept
+    {
+        const std::size_t at =
+            FindSameBytes(Entries, key, [](const Entry& entry) -> const std::string& { return entry.Key; });
+        return at == Entries.size() ? nullptr : &Entries[at];
+    }
+
+    const IniInterface::Section* IniInterface::FindSection(std::string_view name) const noexcept
+    {
+        const std::size_t at =
+            FindSameBytes(Sections, name, [](const Section& section) -> const std::string& { return section.Name; });
+        return at == Sections.size() ? nullptr : &Sections[at];
+    }
+
     IniInterface::IniInterface(std::filesystem::path path)
     {
         Open(std::move(path));

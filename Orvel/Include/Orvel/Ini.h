@@ -11,8 +11,7 @@
 //    value in which a quote was seen is stored with one '"' at each end; an unclosed quote stores
 //    the empty value;
 //  - syntax never fails: lines that fit no pattern are ignored.
-// Names and keys are case-sensitive. There is no lookup: users scan Sections and Entries and take
-// the first match.
+// Names and keys are case-sensitive; FindSection and FindEntry give the first match by exact bytes.
 
 #include <filesystem>
 #include <istream>
@@ -38,6 +37,10 @@ namespace Orvel
             std::string Name; // exactly the bytes between the brackets, not trimmed
             std::vector<Entry> Entries;
 
+            // The first entry whose key has exactly the bytes of `key` (same length, case counts), or
+            // null. Valid while the section is neither changed nor destroyed.
+            [[nodiscard]] const Entry* FindEntry(std::string_view key) const noexcept;
+
             friend bool operator==(const Section&, const Section&) = default;
         };
 
@@ -62,6 +65,11 @@ namespace Orvel
         // The line reader: a fresh document (with an empty path) from the rest of `stream`, which is
         // left at its end. A read error shows as the stream's bad state; nothing is thrown for it.
         [[nodiscard]] static IniInterface Parse(std::istream& stream);
+
+        // The first section whose name has exactly the bytes of `name` (same length, case counts), or
+        // null; the empty name finds the global section. Valid while the document is neither changed
+        // nor destroyed.
+        [[nodiscard]] const Section* FindSection(std::string_view name) const noexcept;
 
         friend bool operator==(const IniInterface&, const IniInterface&) = default;
     };

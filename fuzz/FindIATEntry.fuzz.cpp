@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include "FuzzCheck.h"
 #include "Orvel/Hook/FindIATEntry.h"
 
 namespace
@@ -36,13 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (result)
         {
             const auto offset = static_cast<std::size_t>(reinterpret_cast<std::byte*>(*result) - image.get());
-            if (size < 8 || offset > size - 8 || reinterpret_cast<std::uintptr_t>(*result) % 8 != 0)
-                __builtin_trap();
+            FUZZ_REQUIRE(size >= 8 && offset <= size - 8);
+            FUZZ_REQUIRE(reinterpret_cast<std::uintptr_t>(*result) % 8 == 0);
         }
-        else if (&result.error().category() != &Orvel::Hook::IATSearchErrorContext::Instance() ||
-                 result.error().value() < 1 || result.error().value() > 3)
+        else
         {
-            __builtin_trap();
+            FUZZ_REQUIRE(&result.error().category() == &Orvel::Hook::IATSearchErrorContext::Instance());
+            FUZZ_REQUIRE(result.error().value() >= 1 && result.error().value() <= 3);
         }
     }
     return 0;

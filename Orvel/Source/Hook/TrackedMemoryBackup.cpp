@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstring>
 #include "Orvel/Hook/MemoryProtectionGuard.h"
-#include "Orvel/Hook/TrackingScope.h"
 
 namespace Orvel::Hook
 {
@@ -36,10 +35,5 @@ namespace Orvel::Hook
             }
         }
         m_backup.reset();
-    }
-
-    void TrackingScope::TrackMemory(void* address, std::size_t size)
-    {
-        Emplace<TrackedMemoryBackup>(address, size);
     }
 } // namespace Orvel::Hook

@@ -1,5 +1,9 @@
 #include "Orvel/Hook/TrackingScope.h"
 
+#ifdef _WIN32
+#include "Orvel/Hook/TrackedMemoryBackup.h"
+#endif
+
 namespace Orvel::Hook
 {
     TrackingScope::~TrackingScope()
@@ -7,4 +11,11 @@ namespace Orvel::Hook
         if (m_key != 0)
             m_registry->RestoreAndRemove(m_key, m_first);
     }
+
+#ifdef _WIN32
+    void TrackingScope::TrackMemory(void* address, std::size_t size)
+    {
+        Emplace<TrackedMemoryBackup>(address, size);
+    }
+#endif
 } // namespace Orvel::Hook

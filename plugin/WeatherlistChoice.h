@@ -1,0 +1,35 @@
+#pragma once
+// Which weather list file "_nimbrava.ini" assigns to a worldspace: the rules of the configuration
+// file, without logging, globals or Windows. The plugin and nimbrava-check both decide with this.
+
+#include <cstdint>
+#include <string>
+#include "Orvel/Ini.h"
+
+namespace Nimbrava
+{
+    // The low 24 bits of a worldspace identifier: what the configuration lists and the log shows.
+    [[nodiscard]] constexpr std::uint32_t MaskWorldspaceId(std::uint32_t id) noexcept
+    {
+        return id & 0xFFFFFFu;
+    }
+
+    struct WeatherlistChoice
+    {
+        // n of the section "WEATHERLISTnn" that wins (1 to 99), or 0 when no section lists the ID.
+        int Section = 0;
+        // The winning section's first "FileName" value with one pair of enclosing double quotes
+        // removed, in the configuration's own bytes: the name the log shows. Empty when no section
+        // won or it has no FileName.
+        std::string ShownName;
+
+        [[nodiscard]] bool Chosen() const noexcept { return Section != 0; }
+
+        friend bool operator==(const WeatherlistChoice&, const WeatherlistChoice&) = default;
+    };
+
+    // The first of WEATHERLIST01 to WEATHERLIST99, by number, whose first "WorldspaceIDs" entry lists
+    // `maskedId`, and its shown name. Names and keys match byte for byte; a section without the key,
+    // or whose list does not read, never matches. Throws only std::bad_alloc.
+    [[nodiscard]] WeatherlistChoice ChooseWeatherlist(const Orvel::IniInterface& document, std::uint32_t maskedId);
+} // namespace Nimbrava

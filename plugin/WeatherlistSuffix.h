@@ -18,43 +18,76 @@ namespace Nimbrava
 {
     namespace SuffixDetail
     {
-        // One bit per byte of the 64-byte aligned block, set where the byte is 0.
-        inline std::uint64_t ZeroBytes(const char* block) noexcept
+        // Any smaller page size would not be x86-64; larger pages are multiples of it.
+        inline constexpr std::uintptr_t PageSize = 4096;
+
+        struct Block
         {
-            const __m128i zero = _mm_setzero_si128();
-            const auto* chunks = reinterpret_cast<const __m128i*>(block);
+            __m128i Chunks[4];
+        };
+
+        template <bool aligned>
+        inline Block Load(const char* at) noexcept
+        {
+            const auto* chunks = reinterpret_cast<const __m128i*>(at);
+            if constexpr (aligned)
+                return {{_mm_load_si128(chunks), _mm_load_si128(chunks + 1), _mm_load_si128(chunks + 2),
+                         _mm_load_si128(chunks + 3)}};
+            else
+                return {{_mm_loadu_si128(chunks), _mm_loadu_si128(chunks + 1), _mm_loadu_si128(chunks + 2),
+                         _mm_loadu_si128(chunks + 3)}};
+        }
+
+        // Whether the 64 bytes hold a 0 byte: one test for four chunks.
+        inline bool HasZeroByte(const Block& block) noexcept
+        {
+            const __m128i least = _mm_min_epu8(_mm_min_epu8(block.Chunks[0], block.Chunks[1]),
+                                               _mm_min_epu8(block.Chunks[2], block.Chunks[3]));
+            return _mm_movemask_epi8(_mm_cmpeq_epi8(least, _mm_setzero_si128())) != 0;
+        }
+
+        // One bit per byte of the 64, set where the byte is 0.
+        inline std::uint64_t ZeroBytes(const Block& block) noexcept
+        {
             const auto mask = [&](int i) {
-                return static_cast<std::uint64_t>(
-                    static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_load_si128(chunks + i), zero))));
+                return static_cast<std::uint64_t>(static_cast<std::uint32_t>(
+                    _mm_movemask_epi8(_mm_cmpeq_epi8(block.Chunks[i], _mm_setzero_si128()))));
             };
             return mask(0) | mask(1) << 16 | mask(2) << 32 | mask(3) << 48;
         }
-
-        // Whether the 64-byte aligned block holds a 0 byte: one test for four chunks.
-        inline bool HasZeroByte(const char* block) noexcept
-        {
-            const auto* chunks = reinterpret_cast<const __m128i*>(block);
-            const __m128i least = _mm_min_epu8(_mm_min_epu8(_mm_load_si128(chunks), _mm_load_si128(chunks + 1)),
-                                               _mm_min_epu8(_mm_load_si128(chunks + 2), _mm_load_si128(chunks + 3)));
-            return _mm_movemask_epi8(_mm_cmpeq_epi8(least, _mm_setzero_si128())) != 0;
-        }
     } // namespace SuffixDetail
 
-    // The count of bytes before the terminating NUL. Reads whole 64-byte aligned blocks: such a block
-    // never straddles a page, so no byte is read from a page that the name does not reach. The
-    // bytes read beyond the NUL are never used; AddressSanitizer would report them, hence the
+    // The count of bytes before the terminating NUL, 64 bytes per step. No byte is read from a page
+    // that the name does not reach: the first 64 bytes are read as they lie only when they share the
+    // name's page, and every later read is of a 64-byte aligned block, which never straddles a page.
+    // The bytes read beyond the NUL are never used; AddressSanitizer would report them, hence the
     // attribute.
     __attribute__((no_sanitize("address"))) inline std::size_t WeatherlistNameLength(const char* name) noexcept
     {
+        using namespace SuffixDetail;
         const auto address = reinterpret_cast<std::uintptr_t>(name);
-        const auto* block = reinterpret_cast<const char*>(address & ~std::uintptr_t{63});
-        if (const std::uint64_t zeros = SuffixDetail::ZeroBytes(block) >> (address & 63); zeros != 0)
-            return static_cast<std::size_t>(__builtin_ctzll(zeros));
-        do
+        const char* block;
+        if (address % PageSize <= PageSize - 64)
+        {
+            if (const Block first = Load<false>(name); HasZeroByte(first))
+                return static_cast<std::size_t>(__builtin_ctzll(ZeroBytes(first)));
+            block = reinterpret_cast<const char*>((address + 64) & ~std::uintptr_t{63});
+        }
+        else
+        {
+            // Near the end of its page: the aligned block around its start, without the bytes before it.
+            block = reinterpret_cast<const char*>(address & ~std::uintptr_t{63});
+            if (const std::uint64_t zeros = ZeroBytes(Load<true>(block)) >> (address & 63); zeros != 0)
+                return static_cast<std::size_t>(__builtin_ctzll(zeros));
             block += 64;
-        while (!SuffixDetail::HasZeroByte(block));
-        return static_cast<std::size_t>(block - name) +
-               static_cast<std::size_t>(__builtin_ctzll(SuffixDetail::ZeroBytes(block)));
+        }
+        Block next = Load<true>(block);
+        while (!HasZeroByte(next))
+        {
+            block += 64;
+            next = Load<true>(block);
+        }
+        return static_cast<std::size_t>(block - name) + static_cast<std::size_t>(__builtin_ctzll(ZeroBytes(next)));
     }
 
     // True when the NUL-terminated `name` is at least 16 bytes long and ends in exactly the bytes of

@@ -49,6 +49,13 @@ namespace Nimbrava
             return result;
         }
 
+        // A repeated call changes nothing and answers as the state is.
+        Yarrin::V1::MainResult AnswerRepeatedCall()
+        {
+            Orvel::Logger::Instance().Log(Orvel::LogLevel::Warning, "{}", AlreadyInitialized);
+            return Running.load(std::memory_order_acquire) ? Success() : Failure(HooksFailed, 0);
+        }
+
         // The module that provides the ENB functions this library is bound to. Other modules named
         // "d3d11.dll" may be loaded beside it (the system's own, other wrappers), so the name alone
         // does not say which one is ENB's.
@@ -90,10 +97,7 @@ namespace Nimbrava
     {
         auto& logger = Orvel::Logger::Instance();
         if (Registered.load(std::memory_order_acquire))
-        {
-            logger.Log(Orvel::LogLevel::Warning, "{}", AlreadyInitialized);
-            return Running.load(std::memory_order_acquire) ? Success() : Failure(HooksFailed, 0);
-        }
+            return AnswerRepeatedCall();
 
         if (ENBGetSDKVersion() % 1000 < 2)
             return Failure(UnsupportedSdk, 1);
@@ -101,10 +105,7 @@ namespace Nimbrava
             return Failure(UnsupportedGame, 1);
 
         if (Registered.exchange(true, std::memory_order_acq_rel))
-        {
-            logger.Log(Orvel::LogLevel::Warning, "{}", AlreadyInitialized);
-            return Running.load(std::memory_order_acquire) ? Success() : Failure(HooksFailed, 0);
-        }
+            return AnswerRepeatedCall();
         ENBSetCallbackFunction(&EnbCallback);
         const EnableCallbackAtEnd enable;
 

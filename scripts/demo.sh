@@ -14,7 +14,6 @@
 # --logs DIR       the folder the host gives the plugin for Nimbrava.log (default: build/windows/logs).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
-cd "$ROOT"
 
 fail() { echo "demo: $*" >&2; exit 2; }
 
@@ -41,8 +40,9 @@ for id in "${ids[@]}"; do
   [[ $id =~ ^(0[xX])?[0-9a-fA-F]{1,8}$ ]] || fail "not a 32-bit hexadecimal worldspace ID: '$id'"
 done
 mkdir -p "$logs"
-logs=$(realpath "$logs")
+logs=$(realpath "$logs") # folders given on the command line are relative to where it was typed
 
+cd "$ROOT"
 ensure_packages
 log "Building Nimbrava.dll, the stand-in host and ENB"
 mkdir -p build

@@ -11,6 +11,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cwchar>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -18,9 +20,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "AllocationCounter.h"
+#include "EnbseriesDirectory.h"
 #include "Orvel/Hook/ReplaceIATEntry.h"
 #include "TempDirectory.h"
 #include "WeatherlistPath.h"
+#include "WeatherlistSelection.h"
 
 extern "C" const wchar_t* GetCurrentWeatherlistPath(std::size_t* length) noexcept;
 
@@ -221,11 +225,6 @@ TEST_F(RedirectionHooks, EveryNameReachesTheRightFunctionWithItsArgumentsResultA
             EXPECT_EQ(file, Wide.Result);
             EXPECT_EQ(createError, Wide.LastError);
             EXPECT_EQ(FinalPath(file), chosenFinal);
-            DWORD handleFlags = 0;
-            EXPECT_TRUE(GetHandleInformation(file, &handleFlags));
-            EXPECT_EQ(handleFlags & HANDLE_FLAG_INHERIT, DWORD{HANDLE_FLAG_INHERIT}); // the security attributes
-            DWORD written = 0;
-            EXPECT_FALSE(WriteFile(file, "x", 1, &written, nullptr)); // opened for reading only
             CloseHandle(file);
         }
         else
@@ -277,22 +276,35 @@ TEST_F(RedirectionHooks, EveryNameReachesTheRightFunctionWithItsArgumentsResultA
     EXPECT_EQ(GetLastError(), DWORD{ERROR_FILE_NOT_FOUND});
 }
 
-// Readers never take a lock, so they race the switches: each path they see must be whole and one
-// of those published, and switching back and forth must not add snapshots.
+// Readers never take a lock, so they race the switches that ENB's callback makes: each path they
+// see must be whole and one of those the configuration leads to, and switching back and forth must
+// not add snapshots. The working directory (set by CTest) is this program's own game folder.
 TEST_F(RedirectionHooks, ReadersRacingThousandsOfSwitchesSeeWholePaths)
 {
-    std::vector<std::wstring> wide;
+    const auto& enbseries = Nimbrava::EnbseriesDirectory();
+    std::filesystem::remove_all(enbseries);
+    std::filesystem::create_directory(enbseries);
+    const char* files[] = {"tundra.ini", "Blackreach caverns, deep.ini", "sovngarde.ini"};
+    for (const char* name : files)
+        NimbravaTest::WriteFile(enbseries / name, "[Weather]\r\n");
+    NimbravaTest::WriteFile(enbseries / "_nimbrava.ini",
+                            "[WEATHERLIST01]\r\nWorldspaceIDs=3C\r\nFileName=tundra.ini\r\n"
+                            "[WEATHERLIST02]\r\nWorldspaceIDs=1691D,A00\r\n"
+                            "FileName=\"Blackreach caverns, deep.ini\"\r\n"
+                            "[WEATHERLIST03]\r\nWorldspaceIDs=1A26F\r\nFileName=sovngarde.ini\r\n");
+    // ENB's own file (any worldspace not listed) and the three listed ones.
+    const std::uint32_t worldspaces[] = {0x999, 0x3C, 0x0A01691D, 0x1A26F, 0xA00};
+    std::vector<std::wstring> wide{(enbseries / L"_weatherlist.ini").native()};
+    for (const char* name : files)
+        wide.push_back((enbseries / name).native());
     std::vector<std::string> narrow;
-    for (const char* name : {"_weatherlist.ini", "tundra.ini", "Blackreach caverns, deep.ini", "sovngarde.ini"})
-    {
-        const auto path = Directory / "Skyrim Special Edition" / "enbseries" / name;
-        wide.push_back(path.wstring());
-        narrow.push_back(path.string());
-    }
+    for (const auto& path : wide)
+        narrow.push_back(std::string(path.begin(), path.end())); // the game folder's path is ASCII
     StressWide = &wide;
     StressNarrow = &narrow;
     Nimbrava::SavedGetPrivateProfileSectionA = &CheckingGetPrivateProfileSectionA;
-    CurrentWeatherlistPath::Publish(wide[0], narrow[0]);
+    Nimbrava::StoredWorldspaceId = worldspaces[0];
+    Nimbrava::UpdateCurrentWeatherlist();
     const std::size_t snapshots = CurrentWeatherlistPath::SnapshotCount();
 
     std::atomic<bool> done{false};
@@ -326,12 +338,13 @@ TEST_F(RedirectionHooks, ReadersRacingThousandsOfSwitchesSeeWholePaths)
         readers.emplace_back(reader);
     while (started.load() < 3)
         std::this_thread::yield();
-    for (int i = 0; i < 5000; ++i)
+    std::vector<int> chosen(wide.size() + 1); // the last counts paths that are none of them
+    for (std::size_t i = 0; i < 2000; ++i)
     {
-        const auto next = static_cast<std::size_t>(i) % wide.size();
-        CurrentWeatherlistPath::Publish(wide[next], narrow[next]);
-        if (i % 64 == 0)
-            std::this_thread::yield();
+        Nimbrava::StoredWorldspaceId = worldspaces[i % std::size(worldspaces)];
+        Nimbrava::UpdateCurrentWeatherlist();
+        const auto found = std::find(wide.begin(), wide.end(), CurrentWeatherlistPath::Load().Wide);
+        ++chosen[static_cast<std::size_t>(found - wide.begin())];
     }
     done = true;
     for (auto& thread : readers)
@@ -341,5 +354,7 @@ TEST_F(RedirectionHooks, ReadersRacingThousandsOfSwitchesSeeWholePaths)
     EXPECT_EQ(StressFaults.load(), 0);
     EXPECT_GT(reads.load(), 0);
     EXPECT_GT(changesSeen.load(), 3) << "the readers never ran during the switches";
+    EXPECT_EQ(chosen, (std::vector<int>{400, 400, 800, 400, 0})) << "not every switch led where it should";
     EXPECT_EQ(CurrentWeatherlistPath::SnapshotCount(), snapshots + wide.size() - 1);
+    std::filesystem::remove_all(enbseries);
 }

@@ -74,7 +74,11 @@ namespace
 
     void ExpectName(const char* name, std::size_t length, bool spoilt)
     {
-        ASSERT_EQ(Nimbrava::WeatherlistNameLength(name), length);
+        ASSERT_EQ(Nimbrava::WeatherlistNameLengthSse2(name), length);
+        if (Nimbrava::WeatherlistSuffixUsesAvx2) // both forms where the processor has both
+        {
+            ASSERT_EQ(Nimbrava::WeatherlistNameLengthAvx2(name), length);
+        }
         EXPECT_EQ(Nimbrava::HasWeatherlistSuffix(name), length >= Suffix.size() && !spoilt) << name;
     }
 } // namespace

@@ -280,14 +280,14 @@ namespace Orvel
         Open(std::move(path));
     }
 
-    IniInterface& IniInterface::Open(std::filesystem::path path)
+    IniInterface& IniInterface::Open(std::filesystem::path path, IIniLineObserver* observer)
     {
         std::ifstream stream(path, std::ios_base::in);
         Path = std::move(path);
         if (!stream.is_open())
             throw IOException("Unable to open file {}", PathText(Path));
 
-        IniInterface fresh = Parse(stream);
+        IniInterface fresh = Parse(stream, observer);
         if (stream.bad())
         {
             // Some systems open a directory as a file and fail only at the first read; it is still
@@ -300,43 +300,70 @@ namespace Orvel
         return *this;
     }
 
-    IniInterface IniInterface::Parse(std::istream& stream)
+    IniInterface IniInterface::Parse(std::istream& stream, IIniLineObserver* observer)
     {
         IniInterface document;
         document.Sections.emplace_back(); // the global section
         std::size_t current = 0;
+        std::size_t number = 0;
+        const auto tell = [&](std::string_view line, IniLine::Kind what, std::string_view key = {},
+                              std::string_view rawValue = {}) {
+            observer->Line(IniLine{number, what, line, current, key, rawValue});
+        };
 
         std::string buffer;
         const char delimiter = stream.widen('\n');
         while (std::getline(stream, buffer, delimiter))
         {
+            ++number;
             const std::string_view line = TrimRight(TrimLeft(buffer));
             if (line.empty() || line.front() == ';')
+            {
+                if (observer != nullptr)
+                    tell(line, line.empty() ? IniLine::Kind::Empty : IniLine::Kind::Comment);
                 continue;
+            }
 
             if (line.front() == '[')
             {
                 const auto name = HeaderName(line);
                 if (!name)
+                {
+                    if (observer != nullptr)
+                        tell(line, IniLine::Kind::BadHeader);
                     continue;
+                }
                 current = FindSameBytes(document.Sections, *name,
                                         [](const Section& section) -> const std::string& { return section.Name; });
                 if (current == document.Sections.size())
                     document.Sections.push_back({std::string(*name), {}});
+                if (observer != nullptr)
+                    tell(line, IniLine::Kind::Header);
                 // A header line that holds '=' is read as a key line of its section too.
             }
 
             const std::size_t equals = line.find('=');
             if (equals == std::string_view::npos)
+            {
+                if (observer != nullptr && line.front() != '[')
+                    tell(line, IniLine::Kind::Ignored);
                 continue;
+            }
             const std::string_view key = TrimRight(line.substr(0, equals));
+            const std::string_view rawValue = TrimLeft(line.substr(equals + 1));
             auto& entries = document.Sections[current].Entries;
             if (FindSameBytes(entries, key, [](const Entry& entry) -> const std::string& { return entry.Key; }) !=
                 entries.size())
+            {
+                if (observer != nullptr)
+                    tell(line, IniLine::Kind::DuplicateEntry, key, rawValue);
                 continue; // the first occurrence wins
+            }
             if (entries.empty())
                 entries.reserve(4); // sections mostly hold a few entries: one allocation for them
-            entries.push_back({std::string(key), ReadValue(TrimLeft(line.substr(equals + 1)))});
+            entries.push_back({std::string(key), ReadValue(rawValue)});
+            if (observer != nullptr)
+                tell(line, IniLine::Kind::Entry, key, rawValue);
         }
         return document;
     }

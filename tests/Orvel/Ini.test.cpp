@@ -718,3 +718,94 @@ TEST(IniFailures, NulBytesAreOrdinaryBytes)
     using namespace std::string_view_literals;
     ExpectDocument("k\0=v\0w\n[\0]\nx=\"\0\"\n\0\n"sv, {Global({{"k\0"s, "v\0w"s}}), {"\0"s, {{"x", "\"\0\""s}}}});
 }
+
+// ============================================================================================
+// The line observer
+// ============================================================================================
+
+namespace
+{
+    struct SeenLine
+    {
+        std::size_t Number;
+        Orvel::IniLine::Kind What;
+        std::string Text;
+        std::size_t Section;
+        std::string Key;
+        std::string RawValue;
+
+        friend bool operator==(const SeenLine&, const SeenLine&) = default;
+        friend void PrintTo(const SeenLine& line, std::ostream* out)
+        {
+            *out << line.Number << " kind " << static_cast<int>(line.What) << " ";
+            Orvel::PrintBytes(line.Text, out);
+            *out << " section " << line.Section << " key ";
+            Orvel::PrintBytes(line.Key, out);
+            *out << " raw ";
+            Orvel::PrintBytes(line.RawValue, out);
+        }
+    };
+
+    class Recorder final : public Orvel::IIniLineObserver
+    {
+    public:
+        std::vector<SeenLine> Lines;
+        void Line(const Orvel::IniLine& line) override
+        {
+            Lines.push_back({line.Number, line.What, std::string(line.Text), line.Section, std::string(line.Key),
+                             std::string(line.RawValue)});
+        }
+    };
+} // namespace
+
+TEST(IniObserver, EveryLineIsToldWithItsNumberKindSectionKeyAndRawValue)
+{
+    using enum Orvel::IniLine::Kind;
+    const std::string_view text = "; comment\n"
+                                  "  g = 1  \n"
+                                  "\t\n"
+                                  "[A] ; note\n"
+                                  "k =  \"v;w\" ; c\n"
+                                  "k=2\n"
+                                  "[Bad = x\n"
+                                  "words\n"
+                                  "[B]k=3\n"
+                                  "[A]=5\n"
+                                  "[A]=6\n"
+                                  "[]";
+    const std::vector<SeenLine> expected{
+        {1, Comment, "; comment", 0, "", ""},
+        {2, Entry, "g = 1", 0, "g", "1"},
+        {3, Empty, "", 0, "", ""},
+        {4, Header, "[A] ; note", 1, "", ""},
+        {5, Entry, "k =  \"v;w\" ; c", 1, "k", "\"v;w\" ; c"},
+        {6, DuplicateEntry, "k=2", 1, "k", "2"},
+        {7, BadHeader, "[Bad = x", 1, "", ""},
+        {8, Ignored, "words", 1, "", ""},
+        {9, Header, "[B]k=3", 2, "", ""},
+        {9, Entry, "[B]k=3", 2, "[B]k", "3"},
+        {10, Header, "[A]=5", 1, "", ""},
+        {10, Entry, "[A]=5", 1, "[A]", "5"},
+        {11, Header, "[A]=6", 1, "", ""},
+        {11, DuplicateEntry, "[A]=6", 1, "[A]", "6"},
+        {12, Header, "[]", 0, "", ""},
+    };
+    const Sections document{Global({{"g", "1"}}), {"A", {{"k", "\"v;w\""}, {"[A]", "5"}}}, {"B", {{"[B]k", "3"}}}};
+
+    {
+        SCOPED_TRACE("Parse");
+        Recorder recorder;
+        std::istringstream stream{std::string(text)};
+        EXPECT_EQ(IniInterface::Parse(stream, &recorder).Sections, document);
+        EXPECT_EQ(recorder.Lines, expected);
+    }
+    {
+        SCOPED_TRACE("Open, CR LF");
+        NimbravaTest::TempDirectory directory;
+        Recorder recorder;
+        IniInterface opened;
+        opened.Open(directory.WriteFile("observed.ini", WithCrLf(text)), &recorder);
+        EXPECT_EQ(opened.Sections, document);
+        EXPECT_EQ(recorder.Lines, expected);
+    }
+}

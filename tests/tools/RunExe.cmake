@@ -1,0 +1,27 @@
+# nimbrava-check.exe under Wine: the Windows file tests, code page and output on the same data the
+# native tests use.
+#   cmake -DCHECKER=<exe> -DEMULATOR=<wine-run.sh> -DMODULES=<folder> -DDATA=<tests/data/checker>
+#         -P RunExe.cmake
+set(failures 0)
+function(check expected_exit expected_text)
+  execute_process(COMMAND "${EMULATOR}" "${CHECKER}" ${ARGN} RESULT_VARIABLE exit OUTPUT_VARIABLE out
+                  ERROR_VARIABLE err)
+  string(REPLACE "\r\n" "\n" out "${out}${err}")
+  string(FIND "${out}" "${expected_text}" at)
+  if(NOT exit STREQUAL "${expected_exit}" OR at EQUAL -1)
+    message(SEND_ERROR "nimbrava-check ${ARGN}: exit ${exit} (expected ${expected_exit}), "
+                       "expected to see \"${expected_text}\" in:\n${out}")
+  endif()
+endfunction()
+
+check(0 "the plugin can work with this module" --module "Z:${MODULES}/enb-like.dll")
+check(1 "(it imports nothing from kernel32)" --module "Z:${MODULES}/enb-like-no-imports.dll")
+check(0 "\"CreateFileA\": {\"dll\": \"KERNEL32.dll\", \"slot_rva\": " --json --module "Z:${MODULES}/enb-like.dll")
+check(2 "truncated: the file ends at" --module "Z:${DATA}/../../../fuzz/corpus/FuzzModuleImage/truncated-in-sections.dll")
+check(0 "No problems found." "Z:${DATA}/clean/enbseries")
+# The Windows file test must agree with the native one on every warning of the pitfalls.
+file(STRINGS "${DATA}/pitfalls/expected.txt" warnings REGEX "^warning ")
+list(LENGTH warnings count)
+check(1 "${count} problems:" "Z:${DATA}/pitfalls/enbseries")
+check(1 "_nimbrava.ini:56: [file-invalid-name]" "Z:${DATA}/pitfalls/enbseries")
+check(0 "[MESSAGE] Switching to weatherlist 'weather\\tamriel.ini'" "Z:${DATA}/clean/enbseries" --worldspace 0A00003C)

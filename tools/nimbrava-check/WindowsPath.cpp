@@ -36,6 +36,24 @@ namespace NimbravaCheck
             }
         }
 
+        // Whether `path` (without its drive) holds a character that no Windows file name holds, which
+        // the plugin's file test says no to; Windows reports such names as invalid, Wine as missing.
+        bool InvalidCharacter(std::string_view path, ResolvedFile& result)
+        {
+            for (const char c : path)
+            {
+                const auto byte = static_cast<unsigned char>(c);
+                if (byte >= 0x20 && std::string_view("<>:\"|?*").find(c) == std::string_view::npos)
+                    continue;
+                result.State = FileState::InvalidName;
+                result.Why =
+                    (byte < 0x20 ? "the control character " + std::to_string(byte) : "'" + std::string(1, c) + "'") +
+                    " cannot stand in a Windows file name";
+                return true;
+            }
+            return false;
+        }
+
 #ifdef _WIN32
         ResolvedFile Resolve(const std::filesystem::path& enbseries, std::string_view name)
         {
@@ -57,6 +75,14 @@ namespace NimbravaCheck
                 wide.resize(static_cast<std::size_t>(length));
                 MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(), size, wide.data(), length);
             }
+            // A drive ("C:") or a device prefix (\\?\ or \\.\ before the path) is no part of a file name.
+            std::string_view names = name;
+            if (names.starts_with("\\\\?\\") || names.starts_with("\\\\.\\"))
+                names.remove_prefix(4);
+            if (names.size() >= 2 && names[1] == ':')
+                names.remove_prefix(2);
+            if (InvalidCharacter(names, result))
+                return result;
             result.Path = enbseries / wide;
             result.State = StateOf(result.Path, result.Why);
             return result;
@@ -151,18 +177,8 @@ namespace NimbravaCheck
             else
                 base = std::filesystem::absolute(enbseries);
 
-            // The characters that no Windows file name holds; the plugin's file test says no to them.
-            for (const char c : rest)
-                if (static_cast<unsigned char>(c) < 0x20 ||
-                    std::string_view("<>:\"|?*").find(c) != std::string_view::npos)
-                {
-                    result.State = FileState::InvalidName;
-                    const auto byte = static_cast<unsigned char>(c);
-                    result.Why = (byte < 0x20 ? "the control character " + std::to_string(byte)
-                                              : "'" + std::string(1, c) + "'") +
-                                 " cannot stand in a Windows file name";
-                    return result;
-                }
+            if (InvalidCharacter(rest, result))
+                return result;
 
             // Windows resolves "." and ".." by the text, and drops trailing dots and spaces of a name.
             std::vector<std::string> components;

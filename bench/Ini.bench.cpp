@@ -1,7 +1,11 @@
 // Orvel::IniInterface against inih, side by side, each opening and reading the same file into the
-// same document (sections in file order, first key wins), on two files:
+// same document (sections in file order, first key wins), on four files:
 //  - Realistic: a _nimbrava.ini with all 99 weatherlist sections (about 5 KB);
-//  - Large: a 1 MB configuration of 300-odd sections with 40 entries each.
+//  - Large: a 1 MB configuration of 300-odd sections with 40 entries each;
+//  - ManySections: 100,000 sections of one entry each (about 2.4 MB);
+//  - ManyKeys: one section of 100,000 entries (about 1.5 MB).
+// The last two show that reading stays linear in the file: a reader that compares every new name
+// with every earlier one takes minutes on them.
 // Every line is shorter than the 200 characters at which inih's line buffer stops, and the text
 // holds nothing that the two readers read differently (quotes, ':', indented lines): the setup
 // checks that all readers build equal documents before anything is timed.
@@ -10,13 +14,15 @@
 // inih can be had, "FgetsReader" stands in: inih's loop rebuilt from its documented behaviour
 // (fopen in text mode, fgets into a 200-byte line buffer, isspace trimming, strchr-style scans, one
 // handler call per entry). Natively both run, so the native numbers show how close the stand-in
-// comes to inih.
+// comes to inih. Both build the document from inih's handler calls with hash tables of their own
+// for the first-wins rules; the Orvel rows also look up through FindSection and FindEntry.
 //
 //   native:  build/native/bin/IniBench
 //   windows: cmake/wine-run.sh build/windows/bin/IniBench.exe
 
 #include <algorithm>
 #include <cctype>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +31,8 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 #include "Harness.h"
 #include "Orvel/Ini.h"
@@ -89,78 +97,95 @@ namespace
         return text;
     }
 
+    std::string ManySectionsText()
+    {
+        std::string text = "; one hundred thousand sections\n";
+        char line[200];
+        for (int i = 0; i < 100000; ++i)
+        {
+            std::snprintf(line, sizeof line, "[Section%06d]\nKey=%d\n", i, i);
+            text += line;
+        }
+        return text;
+    }
+
+    std::string ManyKeysText()
+    {
+        std::string text = "[Keys]\n";
+        char line[200];
+        for (int i = 0; i < 100000; ++i)
+        {
+            std::snprintf(line, sizeof line, "Key%06d=%d\n", i, i);
+            text += line;
+        }
+        return text;
+    }
+
     struct BenchFile
     {
         std::filesystem::path Path;
         std::string NarrowPath;
         std::int64_t Size;
+        // After reading, every reader looks up this entry, as the plugin looks up what it needs.
+        std::string Section;
+        std::string Key;
     };
 
-    BenchFile WriteBenchFile(const char* name, const std::string& text)
+    BenchFile WriteBenchFile(const char* name, const std::string& text, std::string section, std::string key)
     {
         const auto path = std::filesystem::temp_directory_path() / name;
         std::ofstream(path, std::ios_base::binary | std::ios_base::trunc)
             .write(text.data(), static_cast<std::streamsize>(text.size()));
-        return {path, path.string(), static_cast<std::int64_t>(text.size())};
+        return {path, path.string(), static_cast<std::int64_t>(text.size()), std::move(section), std::move(key)};
     }
+
+    // A document and the entry that its reader's lookup found (null when none).
+    struct ReadResult
+    {
+        Sections Document;
+        const Orvel::IniInterface::Entry* Found;
+    };
 
     const BenchFile& Realistic();
     const BenchFile& Large();
+    const BenchFile& ManySections();
+    const BenchFile& ManyKeys();
 
     // --- Building the document from handler calls, as a user of inih would ---
 
-    // The same linear scan as the reader's: the last eight bytes first, then the rest. With it the
-    // comparison measures reading, not lookups.
-    template <typename Items, typename Get>
-    std::size_t FindSameBytes(const Items& items, std::string_view text, Get get)
-    {
-        const std::size_t size = text.size();
-        std::uint64_t tail = 0;
-        if (size >= 8)
-            std::memcpy(&tail, text.data() + size - 8, 8);
-        for (std::size_t i = 0; i < items.size(); ++i)
-        {
-            const std::string& stored = get(items[i]);
-            if (stored.size() != size)
-                continue;
-            if (size >= 8)
-            {
-                std::uint64_t storedTail = 0;
-                std::memcpy(&storedTail, stored.data() + size - 8, 8);
-                if (storedTail != tail)
-                    continue;
-            }
-            if (std::memcmp(stored.data(), text.data(), size) == 0)
-                return i;
-        }
-        return items.size();
-    }
-
+    // A user of inih keeps the first-wins rules with hash tables of its own.
     struct Builder
     {
         Sections Document{Orvel::IniInterface::Section{}};
         std::size_t Current = 0;
+        std::unordered_map<std::string, std::size_t> SectionIndex{{std::string(), 0}};
+        std::vector<std::unordered_map<std::string, std::size_t>> KeyIndex{1};
 
         // inih names the section with every entry: the current one is checked first.
         void Add(const char* section, const char* name, const char* value)
         {
-            const std::string_view sectionName(section);
-            if (Document[Current].Name != sectionName)
+            if (Document[Current].Name != section)
             {
-                Current =
-                    FindSameBytes(Document, sectionName, [](const auto& s) -> const std::string& { return s.Name; });
-                if (Current == Document.size())
-                    Document.push_back({std::string(sectionName), {}});
+                const auto [at, added] = SectionIndex.try_emplace(section, Document.size());
+                Current = at->second;
+                if (added)
+                {
+                    Document.push_back({at->first, {}});
+                    KeyIndex.emplace_back();
+                }
             }
             auto& entries = Document[Current].Entries;
-            const std::string_view key(name);
-            if (FindSameBytes(entries, key, [](const auto& e) -> const std::string& { return e.Key; }) ==
-                entries.size())
-            {
-                if (entries.empty())
-                    entries.reserve(4);
-                entries.push_back({std::string(key), value});
-            }
+            if (KeyIndex[Current].try_emplace(name, entries.size()).second)
+                entries.push_back({name, value});
+        }
+
+        ReadResult Finish(const BenchFile& file)
+        {
+            const Orvel::IniInterface::Entry* found = nullptr;
+            if (const auto section = SectionIndex.find(file.Section); section != SectionIndex.end())
+                if (const auto key = KeyIndex[section->second].find(file.Key); key != KeyIndex[section->second].end())
+                    found = &Document[section->second].Entries[key->second];
+            return {std::move(Document), found}; // moving the vector keeps its elements in place
         }
     };
 
@@ -242,36 +267,47 @@ namespace
 
     // --- The readers ---
 
-    Sections ReadOrvel(const BenchFile& file)
+    ReadResult ReadOrvel(const BenchFile& file)
     {
-        return Orvel::IniInterface(file.Path).Sections;
+        Orvel::IniInterface document(file.Path);
+        const Orvel::IniInterface::Entry* found = nullptr;
+        if (const auto* section = document.FindSection(file.Section))
+            found = section->FindEntry(file.Key);
+        return {std::move(document.Sections), found};
     }
 
-    Sections ReadFgetsReader(const BenchFile& file)
+    ReadResult ReadFgetsReader(const BenchFile& file)
     {
         Builder builder;
         if (FgetsReaderParse(file.NarrowPath.c_str(), AddEntry, &builder) != 0)
             std::abort();
-        return std::move(builder.Document);
+        return builder.Finish(file);
     }
 
 #ifdef NIMBRAVA_HAVE_INIH
-    Sections ReadInih(const BenchFile& file)
+    ReadResult ReadInih(const BenchFile& file)
     {
         Builder builder;
         if (ini_parse(file.NarrowPath.c_str(), AddEntry, &builder) != 0)
             std::abort();
-        return std::move(builder.Document);
+        return builder.Finish(file);
     }
 #endif
 
-    // All readers must build the same document, or the timings compare different work.
+    bool Same(const ReadResult& left, const ReadResult& right)
+    {
+        return left.Document == right.Document && left.Found != nullptr && right.Found != nullptr &&
+               *left.Found == *right.Found;
+    }
+
+    // All readers must build the same document and find the same entry in it, or the timings
+    // compare different work.
     void CheckSameDocuments(const BenchFile& file)
     {
         const auto expected = ReadOrvel(file);
-        bool same = ReadFgetsReader(file) == expected;
+        bool same = Same(ReadFgetsReader(file), expected);
 #ifdef NIMBRAVA_HAVE_INIH
-        same = same && ReadInih(file) == expected;
+        same = same && Same(ReadInih(file), expected);
 #endif
         if (!same)
         {
@@ -283,7 +319,7 @@ namespace
     const BenchFile& Realistic()
     {
         static const BenchFile file = [] {
-            auto made = WriteBenchFile("nimbrava-bench-realistic.ini", RealisticText());
+            auto made = WriteBenchFile("nimbrava-bench-realistic.ini", RealisticText(), "WEATHERLIST99", "FileName");
             CheckSameDocuments(made);
             return made;
         }();
@@ -293,20 +329,40 @@ namespace
     const BenchFile& Large()
     {
         static const BenchFile file = [] {
-            auto made = WriteBenchFile("nimbrava-bench-large.ini", LargeText());
+            auto made = WriteBenchFile("nimbrava-bench-large.ini", LargeText(), "Section0001", "Option038");
             CheckSameDocuments(made);
             return made;
         }();
         return file;
     }
 
-    template <Sections (*Read)(const BenchFile&)>
+    const BenchFile& ManySections()
+    {
+        static const BenchFile file = [] {
+            auto made = WriteBenchFile("nimbrava-bench-many-sections.ini", ManySectionsText(), "Section099999", "Key");
+            CheckSameDocuments(made);
+            return made;
+        }();
+        return file;
+    }
+
+    const BenchFile& ManyKeys()
+    {
+        static const BenchFile file = [] {
+            auto made = WriteBenchFile("nimbrava-bench-many-keys.ini", ManyKeysText(), "Keys", "Key099999");
+            CheckSameDocuments(made);
+            return made;
+        }();
+        return file;
+    }
+
+    template <ReadResult (*Read)(const BenchFile&)>
     void Run(Bench::State& state, const BenchFile& file)
     {
         for (auto _ : state)
         {
-            auto sections = Read(file);
-            Bench::DoNotOptimize(sections);
+            auto result = Read(file);
+            Bench::DoNotOptimize(result);
         }
         state.SetBytesProcessed(state.iterations() * file.Size);
     }
@@ -315,36 +371,70 @@ namespace
     {
         Run<ReadOrvel>(state, Realistic());
     }
-    void BM_Realistic_FgetsReader(Bench::State& state)
-    {
-        Run<ReadFgetsReader>(state, Realistic());
-    }
-    void BM_Large_Orvel(Bench::State& state)
-    {
-        Run<ReadOrvel>(state, Large());
-    }
-    void BM_Large_FgetsReader(Bench::State& state)
-    {
-        Run<ReadFgetsReader>(state, Large());
-    }
     NIMBRAVA_BENCHMARK(BM_Realistic_Orvel);
 #ifdef NIMBRAVA_HAVE_INIH
     void BM_Realistic_Inih(Bench::State& state)
     {
         Run<ReadInih>(state, Realistic());
     }
+    NIMBRAVA_BENCHMARK(BM_Realistic_Inih);
+#endif
+    void BM_Realistic_FgetsReader(Bench::State& state)
+    {
+        Run<ReadFgetsReader>(state, Realistic());
+    }
+    NIMBRAVA_BENCHMARK(BM_Realistic_FgetsReader);
+    void BM_Large_Orvel(Bench::State& state)
+    {
+        Run<ReadOrvel>(state, Large());
+    }
+    NIMBRAVA_BENCHMARK(BM_Large_Orvel);
+#ifdef NIMBRAVA_HAVE_INIH
     void BM_Large_Inih(Bench::State& state)
     {
         Run<ReadInih>(state, Large());
     }
-    NIMBRAVA_BENCHMARK(BM_Realistic_Inih);
-#endif
-    NIMBRAVA_BENCHMARK(BM_Realistic_FgetsReader);
-    NIMBRAVA_BENCHMARK(BM_Large_Orvel);
-#ifdef NIMBRAVA_HAVE_INIH
     NIMBRAVA_BENCHMARK(BM_Large_Inih);
 #endif
+    void BM_Large_FgetsReader(Bench::State& state)
+    {
+        Run<ReadFgetsReader>(state, Large());
+    }
     NIMBRAVA_BENCHMARK(BM_Large_FgetsReader);
+    void BM_ManySections_Orvel(Bench::State& state)
+    {
+        Run<ReadOrvel>(state, ManySections());
+    }
+    NIMBRAVA_BENCHMARK(BM_ManySections_Orvel);
+#ifdef NIMBRAVA_HAVE_INIH
+    void BM_ManySections_Inih(Bench::State& state)
+    {
+        Run<ReadInih>(state, ManySections());
+    }
+    NIMBRAVA_BENCHMARK(BM_ManySections_Inih);
+#endif
+    void BM_ManySections_FgetsReader(Bench::State& state)
+    {
+        Run<ReadFgetsReader>(state, ManySections());
+    }
+    NIMBRAVA_BENCHMARK(BM_ManySections_FgetsReader);
+    void BM_ManyKeys_Orvel(Bench::State& state)
+    {
+        Run<ReadOrvel>(state, ManyKeys());
+    }
+    NIMBRAVA_BENCHMARK(BM_ManyKeys_Orvel);
+#ifdef NIMBRAVA_HAVE_INIH
+    void BM_ManyKeys_Inih(Bench::State& state)
+    {
+        Run<ReadInih>(state, ManyKeys());
+    }
+    NIMBRAVA_BENCHMARK(BM_ManyKeys_Inih);
+#endif
+    void BM_ManyKeys_FgetsReader(Bench::State& state)
+    {
+        Run<ReadFgetsReader>(state, ManyKeys());
+    }
+    NIMBRAVA_BENCHMARK(BM_ManyKeys_FgetsReader);
 } // namespace
 
 NIMBRAVA_BENCHMARK_MAIN();

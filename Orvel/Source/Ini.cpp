@@ -1,10 +1,12 @@
 #include "Orvel/Ini.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <new>
 #include <optional>
 #include <system_error>
@@ -80,6 +82,93 @@ namespace Orvel
             }
             return count;
         }
+
+        // Past this many sections, or entries in a section, the reader finds repeated names and keys
+        // through a hash index instead of the linear scan: then no line costs more than this many
+        // comparisons, and reading stays linear in the file. Below it, the scan is the faster one.
+        constexpr std::size_t IndexFrom = 16;
+
+        // A hash index of strings that live elsewhere: the names of sections, or the keys of every
+        // section's entries. It holds item numbers, never views, since a string can move when its
+        // vector grows (a short string moves its bytes with it). An item is (owner, number): the
+        // section and the entry, or 0 and the section. Open addressing with linear probing, at
+        // most half full.
+        class StringIndex
+        {
+        public:
+            static constexpr std::size_t None = static_cast<std::size_t>(-1);
+
+            static std::uint64_t Hash(std::size_t owner, std::string_view text) noexcept
+            {
+                return std::hash<std::string_view>{}(text) ^ (owner * 0x9E3779B97F4A7C15u);
+            }
+
+            // The number of the item of `owner` whose string (as `get(owner, number)` gives it) has
+            // the bytes of `text`, or None.
+            template <typename Get>
+            std::size_t Find(std::size_t owner, std::string_view text, std::uint64_t hash, Get get) const noexcept
+            {
+                if (m_slots.empty())
+                    return None;
+                for (std::size_t at = Start(hash);; at = (at + 1) & (m_slots.size() - 1))
+                {
+                    const Slot& slot = m_slots[at];
+                    if (slot.Number == None)
+                        return None;
+                    if (slot.Hash == hash && slot.Owner == owner)
+                    {
+                        const std::string& stored = get(owner, slot.Number);
+                        if (stored.size() == text.size() &&
+                            std::char_traits<char>::compare(stored.data(), text.data(), text.size()) == 0)
+                            return slot.Number;
+                    }
+                }
+            }
+
+            void Insert(std::size_t owner, std::size_t number, std::uint64_t hash)
+            {
+                if ((m_count + 1) * 2 > m_slots.size())
+                    Grow();
+                Place({hash, owner, number});
+                ++m_count;
+            }
+
+        private:
+            struct Slot
+            {
+                std::uint64_t Hash;
+                std::size_t Owner;
+                std::size_t Number;
+            };
+
+            std::size_t Start(std::uint64_t hash) const noexcept
+            {
+                // Fibonacci hashing: the high bits of the product depend on every bit of the hash.
+                return static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15u) >> m_shift);
+            }
+
+            void Place(const Slot& slot) noexcept
+            {
+                std::size_t at = Start(slot.Hash);
+                while (m_slots[at].Number != None)
+                    at = (at + 1) & (m_slots.size() - 1);
+                m_slots[at] = slot;
+            }
+
+            void Grow()
+            {
+                std::vector<Slot> old(m_slots.empty() ? 64 : m_slots.size() * 2, Slot{0, 0, None});
+                old.swap(m_slots);
+                m_shift = 64 - static_cast<unsigned>(std::countr_zero(m_slots.size()));
+                for (const Slot& slot : old)
+                    if (slot.Number != None)
+                        Place(slot);
+            }
+
+            std::vector<Slot> m_slots;
+            std::size_t m_count = 0;
+            unsigned m_shift = 64;
+        };
 
         constexpr int HexDigit(char c) noexcept
         {
@@ -306,6 +395,14 @@ namespace Orvel
         document.Sections.emplace_back(); // the global section
         std::size_t current = 0;
         std::size_t number = 0;
+        StringIndex names;
+        StringIndex keys;
+        const auto nameOf = [&](std::size_t, std::size_t at) -> const std::string& {
+            return document.Sections[at].Name;
+        };
+        const auto keyOf = [&](std::size_t section, std::size_t at) -> const std::string& {
+            return document.Sections[section].Entries[at].Key;
+        };
         const auto tell = [&](std::string_view line, IniLine::Kind what, std::string_view key = {},
                               std::string_view rawValue = {}) {
             observer->Line(IniLine{number, what, line, current, key, rawValue});
@@ -333,10 +430,30 @@ namespace Orvel
                         tell(line, IniLine::Kind::BadHeader);
                     continue;
                 }
-                current = FindSameBytes(document.Sections, *name,
-                                        [](const Section& section) -> const std::string& { return section.Name; });
-                if (current == document.Sections.size())
-                    document.Sections.push_back({std::string(*name), {}});
+                auto& sections = document.Sections;
+                if (sections.size() < IndexFrom)
+                {
+                    current = FindSameBytes(sections, *name,
+                                            [](const Section& section) -> const std::string& { return section.Name; });
+                    if (current == sections.size())
+                    {
+                        sections.push_back({std::string(*name), {}});
+                        if (sections.size() == IndexFrom)
+                            for (std::size_t at = 0; at < sections.size(); ++at)
+                                names.Insert(0, at, StringIndex::Hash(0, sections[at].Name));
+                    }
+                }
+                else
+                {
+                    const std::uint64_t hash = StringIndex::Hash(0, *name);
+                    current = names.Find(0, *name, hash, nameOf);
+                    if (current == StringIndex::None)
+                    {
+                        current = sections.size();
+                        sections.push_back({std::string(*name), {}});
+                        names.Insert(0, current, hash);
+                    }
+                }
                 if (observer != nullptr)
                     tell(line, IniLine::Kind::Header);
                 // A header line that holds '=' is read as a key line of its section too.
@@ -352,8 +469,20 @@ namespace Orvel
             const std::string_view key = TrimRight(line.substr(0, equals));
             const std::string_view rawValue = TrimLeft(line.substr(equals + 1));
             auto& entries = document.Sections[current].Entries;
-            if (FindSameBytes(entries, key, [](const Entry& entry) -> const std::string& { return entry.Key; }) !=
-                entries.size())
+            std::uint64_t hash = 0;
+            bool repeated = false;
+            if (entries.size() < IndexFrom)
+            {
+                repeated = FindSameBytes(entries, key, [](const Entry& entry) -> const std::string& {
+                               return entry.Key;
+                           }) != entries.size();
+            }
+            else
+            {
+                hash = StringIndex::Hash(current, key);
+                repeated = keys.Find(current, key, hash, keyOf) != StringIndex::None;
+            }
+            if (repeated)
             {
                 if (observer != nullptr)
                     tell(line, IniLine::Kind::DuplicateEntry, key, rawValue);
@@ -362,6 +491,15 @@ namespace Orvel
             if (entries.empty())
                 entries.reserve(4); // sections mostly hold a few entries: one allocation for them
             entries.push_back({std::string(key), ReadValue(rawValue)});
+            if (entries.size() == IndexFrom)
+            {
+                for (std::size_t at = 0; at < entries.size(); ++at)
+                    keys.Insert(current, at, StringIndex::Hash(current, entries[at].Key));
+            }
+            else if (entries.size() > IndexFrom)
+            {
+                keys.Insert(current, entries.size() - 1, hash);
+            }
             if (observer != nullptr)
                 tell(line, IniLine::Kind::Entry, key, rawValue);
         }

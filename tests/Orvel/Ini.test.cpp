@@ -287,6 +287,35 @@ TEST(IniHeaders, NinetyNineSectionsKeepTheirFileOrder)
     ExpectDocument(text, expected);
 }
 
+TEST(IniHeaders, ThousandsOfSectionsAndKeysKeepTheFirstWinsRules)
+{
+    // Enough names that repeated ones are found through an index rather than by comparing with
+    // each earlier one; short names, whose bytes move whenever the vector holding them grows.
+    constexpr int count = 1000;
+    std::string text = "g=0\n";
+    Sections expected{Global({{"g", "0"}, {"h", "1"}})};
+    for (int i = 0; i < count; ++i)
+    {
+        text += "[S" + std::to_string(i) + "]\na=" + std::to_string(i) + "\n";
+        expected.push_back({"S" + std::to_string(i), {{"a", std::to_string(i)}, {"b", std::to_string(i)}}});
+    }
+    for (int i = count - 1; i >= 0; --i)
+        text += "[S" + std::to_string(i) + "]\na=again\nb=" + std::to_string(i) + "\n";
+    text += "[]\ng=again\nh=1\n[K]\n";
+    Section keys{"K", {}};
+    for (int i = 0; i < count; ++i)
+    {
+        text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+        keys.Entries.push_back({"k" + std::to_string(i), std::to_string(i)});
+    }
+    for (int i = count - 1; i >= 0; --i)
+        text += "k" + std::to_string(i) + "=again\n";
+    text += "z=1\n";
+    keys.Entries.push_back({"z", "1"});
+    expected.push_back(keys);
+    ExpectDocument(text, expected);
+}
+
 // ============================================================================================
 // Keys
 // ============================================================================================

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <forward_list>
+#include <iterator>
 #include <mutex>
 #include "InitPriority.h"
 
@@ -38,5 +39,11 @@ namespace Nimbrava
         }
         Store.Snapshots.push_front(WeatherlistPath{std::move(wide), std::move(narrow)});
         Store.Current.store(&Store.Snapshots.front(), std::memory_order_release);
+    }
+
+    std::size_t CurrentWeatherlistPath::SnapshotCount()
+    {
+        std::lock_guard lock(Store.PublishMutex);
+        return static_cast<std::size_t>(std::distance(Store.Snapshots.begin(), Store.Snapshots.end()));
     }
 } // namespace Nimbrava

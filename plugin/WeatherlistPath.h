@@ -1,6 +1,7 @@
 #pragma once
 // The current weatherlist path: the file that ENB's reads of "_weatherlist.ini" are sent to.
 
+#include <cstddef>
 #include <string>
 
 namespace Nimbrava
@@ -23,5 +24,8 @@ namespace Nimbrava
 
         // Makes this value current. Throws std::bad_alloc; the previous value then stays.
         void Publish(std::wstring wide, std::string narrow);
+
+        // How many snapshots exist, the empty one included: one per distinct value ever published.
+        [[nodiscard]] std::size_t SnapshotCount();
     } // namespace CurrentWeatherlistPath
 } // namespace Nimbrava

@@ -7,7 +7,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 NIMBRAVA_PACKAGES=(
   cmake ninja-build g++
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64
+  wine wine64 locales
   libfmt-dev googletest libbenchmark-dev libspdlog-dev libinih-dev
   clang-16 libclang-rt-16-dev
   clang-format-16

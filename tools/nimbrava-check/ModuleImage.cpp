@@ -90,13 +90,14 @@ namespace NimbravaCheck
                             maximumImageSize));
         const std::uint64_t sectionTable = optional + optionalSize;
         const std::uint64_t sectionTableEnd = sectionTable + SectionHeaderSize * sectionCount;
-        if (sizeOfHeaders > sizeOfImage || sectionTableEnd > sizeOfImage)
+        // As the loader does: SizeOfHeaders covers every header, and the image holds them all.
+        if (sectionTableEnd > sizeOfHeaders || sizeOfHeaders > sizeOfImage)
             throw ModuleFormatError(fmt::format(
-                "damaged: the headers ({:#x} bytes, section table up to {:#x}) do not fit in SizeOfImage {:#x}",
+                "damaged: SizeOfHeaders {:#x} must cover the headers (up to {:#x}) and fit in SizeOfImage {:#x}",
                 sizeOfHeaders, sectionTableEnd, sizeOfImage));
-        if (!file.Contains(0, sizeOfHeaders) || !file.Contains(0, sectionTableEnd))
+        if (!file.Contains(0, sizeOfHeaders))
             throw ModuleFormatError(fmt::format("truncated: the file ends at {:#x}, inside its headers ({:#x} bytes)",
-                                                bytes.size(), std::max<std::uint64_t>(sizeOfHeaders, sectionTableEnd)));
+                                                bytes.size(), sizeOfHeaders));
 
         std::vector<Section> sections;
         sections.reserve(sectionCount);

@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
-#include <regex>
 #include <sstream>
 #include <sys/wait.h>
 #include "../plugin/SelectionCases.h"
@@ -149,22 +148,25 @@ TEST(NimbravaCheck, WorldspaceDecisionsAreThoseOfThePluginTable)
         const Outcome run =
             RunChecker(fmt::format("{} --worldspace {:X}", Quote(enbseries.string()), row.Worldspace), environment);
         std::vector<std::string> log;
-        std::smatch match;
-        const std::regex logLine(R"(^  \[(MESSAGE|WARNING|ERROR)\] +(.*)$)");
-        const std::regex chosen(R"(\[WEATHERLIST(\d\d)\] names '(.*)', )");
-        const std::regex inForce(R"(^  in force: (.*)$)");
         std::optional<fs::path> file;
         int section = 0;
         std::string shown;
         std::istringstream lines(run.Out);
         for (std::string line; std::getline(lines, line);)
         {
-            if (std::regex_match(line, match, logLine))
-                log.push_back(match[1].str().substr(0, 1) + " " + match[2].str());
-            else if (std::regex_match(line, match, inForce))
-                file = match[1].str();
-            else if (std::regex_search(line, match, chosen))
-                section = std::stoi(match[1].str()), shown = match[2].str();
+            const std::size_t names = line.find("] names '");
+            if (line.starts_with("  in force: "))
+                file = line.substr(12);
+            else if (line.starts_with("  [") && line.find(']') != std::string::npos)
+            {
+                const std::size_t close = line.find(']');
+                log.push_back(line.substr(3, 1) + " " + line.substr(line.find_first_not_of(' ', close + 1)));
+            }
+            else if (line.starts_with("Worldspace ") && names != std::string::npos)
+            {
+                section = std::stoi(line.substr(names - 2, 2));
+                shown = line.substr(names + 9, line.rfind("', ") - names - 9);
+            }
         }
         EXPECT_EQ(log, row.Log) << run.Out;
         EXPECT_EQ(section, row.Section) << run.Out;

@@ -33,7 +33,8 @@ namespace NimbravaCheck
                 return std::nullopt;
             }
             std::vector<std::byte> bytes(text.size());
-            std::memcpy(bytes.data(), text.data(), text.size());
+            if (!text.empty())
+                std::memcpy(bytes.data(), text.data(), text.size());
             return bytes;
         }
 

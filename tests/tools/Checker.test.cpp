@@ -113,6 +113,11 @@ TEST(NimbravaCheck, ConfigurationsReportEachPitfallAtItsLine)
                 warning.Line == 0 ? "_nimbrava.ini: " : fmt::format("_nimbrava.ini:{}: ", warning.Line);
             EXPECT_THAT(run.Out, HasSubstr(where + "[" + warning.Code + "] " + warning.Message));
         }
+        const Outcome json = RunChecker("--json " + Quote(enbseries.string()));
+        EXPECT_EQ(json.Exit, run.Exit);
+        for (const auto& warning : report.Warnings)
+            EXPECT_THAT(json.Out,
+                        HasSubstr(fmt::format("{{\"line\": {}, \"code\": \"{}\"", warning.Line, warning.Code)));
     }
     EXPECT_EQ(cases, 3);
 }
@@ -338,6 +343,8 @@ TEST(NimbravaCheck, UsageErrorsExitWithTwo)
         {Quote((Data / "nowhere").string()), 2, "is not a directory"},
         {Quote((Data / "clean").string()), 2, "Unable to open file"},
         {clean + " --worldspace 0x3C 0", 0, "Switching to weatherlist 'weather\\tamriel.ini'"},
+        {"--json " + clean + " --worldspace 1A", 0,
+         R"("section": "WEATHERLIST01", "shown_name": "weather\\tamriel.ini", "file": "regular_file")"},
     };
     for (const auto& row : cases)
     {

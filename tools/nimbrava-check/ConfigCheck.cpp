@@ -236,12 +236,12 @@ namespace NimbravaCheck
                 SectionReport entry{number, HeaderLine(index), {}, {}, {}, {}, {}};
                 const std::string name = section.Name;
 
-                const auto& headers = m_lines.HeaderLines.at(index);
-                for (std::size_t i = 1; i < headers.size(); ++i)
-                    Warn(headers[i], "repeated-section",
-                         fmt::format("[{}] is opened again (first at line {}): the plugin reads both parts as one "
-                                     "section, where a key set in the first part keeps its first value",
-                                     name, headers.front()));
+                if (const auto headers = m_lines.HeaderLines.find(index); headers != m_lines.HeaderLines.end())
+                    for (std::size_t i = 1; i < headers->second.size(); ++i)
+                        Warn(headers->second[i], "repeated-section",
+                             fmt::format("[{}] is opened again (first at line {}): the plugin reads both parts as one "
+                                         "section, where a key set in the first part keeps its first value",
+                                         name, headers->second.front()));
 
                 for (const auto& item : section.Entries)
                 {

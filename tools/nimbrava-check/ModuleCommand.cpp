@@ -1,8 +1,6 @@
-#include <cstring>
 #include <fmt/format.h>
 #include <optional>
 #include <fstream>
-#include <iterator>
 #include "Commands.h"
 #include "Json.h"
 #include "ModuleCheck.h"
@@ -26,15 +24,23 @@ namespace NimbravaCheck
                 why = std::filesystem::exists(path, error) ? "cannot be opened" : "does not exist";
                 return std::nullopt;
             }
-            std::vector<char> text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-            if (stream.bad())
+            // One read of the whole file: a d3d11.dll runs to megabytes.
+            stream.seekg(0, std::ios::end);
+            const auto size = static_cast<std::streamoff>(stream.tellg());
+            stream.seekg(0);
+            if (size > static_cast<std::streamoff>(DefaultMaximumImageSize))
+            {
+                why = "is larger than any module this tool reads";
+                return std::nullopt;
+            }
+            std::vector<std::byte> bytes(size > 0 ? static_cast<std::size_t>(size) : 0);
+            if (!bytes.empty())
+                stream.read(reinterpret_cast<char*>(bytes.data()), size);
+            if (!stream || size < 0)
             {
                 why = "cannot be read";
                 return std::nullopt;
             }
-            std::vector<std::byte> bytes(text.size());
-            if (!text.empty())
-                std::memcpy(bytes.data(), text.data(), text.size());
             return bytes;
         }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include "Activation.h"
 #include "HostRecords.h"
 #include "Orvel/Log.h"
 #include "Requirements.h"
@@ -21,4 +22,9 @@ Yarrin::V1::InitializeResult YarrinInitialize(const Yarrin::V1::RuntimeInfo& run
         logger.Log(Orvel::LogLevel::Fatal, "{}", "ENB loading point is required but unavailable");
 
     return Nimbrava::MakeRequirementsResult();
+}
+
+Yarrin::V1::MainResult YarrinMain(HINSTANCE__*, const Yarrin::V1::RuntimeInfo&)
+{
+    return Nimbrava::Activate();
 }

@@ -1,37 +1,67 @@
 #!/usr/bin/env bash
-# The main job: builds Nimbrava.dll and the stand-in host, and has the real Windows loader (Wine)
-# load the plugin and call its entry points; then shows Nimbrava.log.
+# The main job, simulated: builds Nimbrava.dll with the stand-in game host and ENB, then under Wine
+# the host loads the plugin and calls both entry points, and ENB walks the player through
+# worldspaces, calling the plugin's callback at each step and reloading when asked. One line per
+# step: the step, the worldspace ID, the weather list file ENB read (or "-": no reload); then the
+# plugin's log.
 #
-#   scripts/demo.sh [--logs DIR] [--no-enb-loading-point]
+#   scripts/demo.sh [--enbseries DIR] [--walk ID,ID,...] [--logs DIR] [--no-enb-loading-point]
 #
-# --logs DIR: the log directory the host gives the plugin (default: build/windows/logs).
+# --enbseries DIR  ENB's folder with _weatherlist.ini and _nimbrava.ini (default: examples/enbseries);
+#                  the game runs in its parent folder, as the real game runs beside its enbseries.
+# --walk IDS       worldspace IDs, hexadecimal (0x optional, 0 allowed), separated by commas
+#                  (default: through Tamriel, Solstheim, a mod's worldspace, an unlisted one and back).
+# --logs DIR       the folder the host gives the plugin for Nimbrava.log (default: build/windows/logs).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$ROOT"
 
-args=()
+fail() { echo "demo: $*" >&2; exit 2; }
+
+enbseries="$ROOT/examples/enbseries"
+walk="3C,3C,4000800,2A001234,FAB,0,3C"
+logs="$ROOT/build/windows/logs"
+host_args=()
 while [ $# -gt 0 ]; do
   case "$1" in
-    --logs)
-      [ $# -ge 2 ] || { echo "demo: --logs needs a directory" >&2; exit 2; }
-      args+=(--logs "$(realpath -m "$2")"); shift 2 ;;
-    --no-enb-loading-point) args+=("$1"); shift ;;
-    -h|--help) sed -n '2,7p' "$0"; exit 0 ;;
-    *) echo "demo: unknown option $1" >&2; exit 2 ;;
+    --enbseries|--walk|--logs) [ $# -ge 2 ] || fail "$1 needs a value" ;;&
+    --enbseries) enbseries=$2; shift 2 ;;
+    --walk) walk=$2; shift 2 ;;
+    --logs) logs=$2; [ -d "$logs" ] || fail "no log directory $logs"; shift 2 ;;
+    --no-enb-loading-point) host_args+=("$1"); shift ;;
+    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+    *) fail "unknown option $1 (see --help)" ;;
   esac
 done
+[ -d "$enbseries" ] || fail "no enbseries directory $enbseries"
+enbseries=$(realpath "$enbseries")
+IFS=, read -ra ids <<<"$walk"
+[ ${#ids[@]} -gt 0 ] || fail "--walk needs at least one worldspace ID"
+for id in "${ids[@]}"; do
+  [[ $id =~ ^(0[xX])?[0-9a-fA-F]{1,8}$ ]] || fail "not a 32-bit hexadecimal worldspace ID: '$id'"
+done
+mkdir -p "$logs"
+logs=$(realpath "$logs")
 
 ensure_packages
-log "Building Nimbrava.dll"
+log "Building Nimbrava.dll, the stand-in host and ENB"
 mkdir -p build
-if ! build_preset windows >build/demo-build.log 2>&1; then
-  cat build/demo-build.log
-  exit 1
+# A build that scripts/test.sh made is reused as it is configured (with or without CI's -Werror).
+{
+  if [ ! -f build/windows/build.ninja ]; then cmake --preset windows; fi
+  cmake --build --preset windows --target Nimbrava nimbrava-host EnbDouble YarrinDouble
+} >build/demo-build.log 2>&1 || { cat build/demo-build.log; exit 1; }
+
+# The game runs in the parent of its enbseries folder; a folder by another name is linked in.
+game=$(dirname "$enbseries")
+if [ "$(basename "$enbseries")" != enbseries ]; then
+  game="$ROOT/build/windows/demo-game"
+  mkdir -p "$game"
+  ln -sfn "$enbseries" "$game/enbseries"
 fi
+
 wine_start
-# Unix paths for the host become Windows paths through Wine's Z: drive.
-for i in "${!args[@]}"; do
-  if [ "${args[$i]}" = "--logs" ]; then args[$((i + 1))]=$(winepath -w "${args[$((i + 1))]}" 2>/dev/null); fi
-done
-log "Loading it in the host"
-"$ROOT/cmake/wine-run.sh" "$ROOT/build/windows/bin/nimbrava-host.exe" "${args[@]}"
+log "Playing in $game"
+cd "$game"
+"$ROOT/cmake/wine-run.sh" "$ROOT/build/windows/bin/nimbrava-host.exe" --logs "$(winepath -w "$logs" 2>/dev/null)" \
+  --walk "$walk" "${host_args[@]}"

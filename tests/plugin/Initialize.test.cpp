@@ -7,6 +7,7 @@
 #include <windows.h>
 #include "ModuleInfo.h"
 #include "Orvel/Exceptions.h"
+#include "Orvel/Log.h"
 #include "PluginHost.h"
 #include "TempDirectory.h"
 #include "YarrinControl.h"

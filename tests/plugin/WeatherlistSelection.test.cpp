@@ -5,6 +5,8 @@
 // private locales let Wine map non-ASCII file names), each in its own working directory.
 
 #include <cstdlib>
+#include <cstring>
+#include <stdexcept>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -15,6 +17,7 @@
 #include "CodePage.h"
 #include "EnbseriesDirectory.h"
 #include "Orvel/Log.h"
+#include "RedirectionHooks.h"
 #include "SelectionCases.h"
 #include "WeatherlistPath.h"
 #include "WeatherlistSelection.h"
@@ -98,6 +101,48 @@ namespace
     private:
         Orvel::Logger::LineEvent::CallableId m_handler{};
     };
+
+    // A buffer for section reads, with the bytes around it watched. Wine's GetPrivateProfileSectionA
+    // (8.0) writes its closing NULs at buffer[len - 2] computed in 32 bits, that is about 4 GB past a
+    // buffer of size 0 or 1; those bytes get memory too, so that the plain call can be made at all
+    // and the redirected one compared with it there as well.
+    class ProbeBuffer
+    {
+    public:
+        static constexpr std::size_t Page = 4096;
+        static constexpr std::size_t Far = 0x100000000;
+
+        ProbeBuffer()
+        {
+            m_base = static_cast<char*>(VirtualAlloc(nullptr, Far + 2 * Page, MEM_RESERVE, PAGE_NOACCESS));
+            if (m_base == nullptr || VirtualAlloc(m_base, 2 * Page, MEM_COMMIT, PAGE_READWRITE) == nullptr ||
+                VirtualAlloc(m_base + Far, Page, MEM_COMMIT, PAGE_READWRITE) == nullptr)
+                throw std::runtime_error("cannot map the probe buffer");
+        }
+        ~ProbeBuffer() { VirtualFree(m_base, 0, MEM_RELEASE); }
+
+        [[nodiscard]] char* Data() const { return m_base + Page; }
+        void Fill() const
+        {
+            std::memset(Data() - Margin, '\xCC', Page);
+            std::memset(Data() + Far - Margin, '\xCC', Margin);
+        }
+        // The bytes from Margin before the buffer to Margin after `size`, and the Margin bytes before
+        // the buffer's 4 GB mark.
+        [[nodiscard]] std::string Observed(std::size_t size) const
+        {
+            return std::string(Data() - Margin, size + 2 * Margin) + std::string(Data() + Far - Margin, Margin);
+        }
+        [[nodiscard]] bool UntouchedOutside(std::size_t size) const
+        {
+            const std::string observed = Observed(size);
+            return observed.substr(0, Margin) + observed.substr(Margin + size) == std::string(3 * Margin, '\xCC');
+        }
+
+    private:
+        static constexpr std::size_t Margin = 16;
+        char* m_base = nullptr;
+    };
 } // namespace
 
 TEST(WeatherlistSelection, RunsEveryCaseOfTheTable)
@@ -158,4 +203,51 @@ TEST(WeatherlistSelection, DefaultWithoutNarrowFormLeavesTheRun)
     EXPECT_EQ(after.Wide, (Nimbrava::EnbseriesDirectory() / L"_weatherlist.ini").native());
     EXPECT_EQ(after.Narrow, "");
     EXPECT_TRUE(log.Lines.empty());
+}
+
+// Under code page 1251 the Cyrillic name is chosen, and ENB's section reads of its own
+// "_weatherlist.ini" land in that file through the narrow form: the same result and the same bytes
+// as a plain call on the file's 1251 name, never past the caller's size.
+TEST(WeatherlistSelection, RedirectedSectionReadFitsTheCallersBuffer)
+{
+    ASSERT_EQ(GetACP(), 1251u);
+    MakeGameTree();
+    const std::wstring enbseries = Nimbrava::EnbseriesDirectory().native();
+    const char content[] = "[WEATHER001]\nA=1\nBB=22\nCCC=333\n";
+    ASSERT_TRUE(std::ofstream(std::filesystem::path(enbseries) / FromUtf8("погода.ini"), std::ios::binary) << content);
+    PlaceConfiguration("codepages.ini");
+    Nimbrava::StoredWorldspaceId = 0x3C;
+    Nimbrava::UpdateCurrentWeatherlist();
+    ASSERT_EQ(Nimbrava::CurrentWeatherlistPath::Load().Wide, enbseries + L"\\" + FromUtf8("погода.ini"));
+
+    Nimbrava::SavedGetPrivateProfileSectionA = &GetPrivateProfileSectionA;
+    const std::string plainName = AsciiNarrow(enbseries) + "\\\xEF\xEE\xE3\xEE\xE4\xE0.ini";
+    const std::string enbName = AsciiNarrow(enbseries) + "\\_weatherlist.ini";
+    constexpr char section[] = "A=1\0BB=22\0CCC=333\0"; // and the list's closing NUL
+    constexpr DWORD fit = sizeof section;
+    ProbeBuffer buffer;
+    const DWORD sizes[] = {0, 1, 2, 3, fit - 1, fit, fit + 40};
+    for (const DWORD size : sizes)
+    {
+        SCOPED_TRACE(size);
+        buffer.Fill();
+        const DWORD plainResult = GetPrivateProfileSectionA("WEATHER001", buffer.Data(), size, plainName.c_str());
+        const std::string plain = buffer.Observed(size);
+        buffer.Fill();
+        const DWORD redirectedResult =
+            Nimbrava::HookedGetPrivateProfileSectionA("WEATHER001", buffer.Data(), size, enbName.c_str());
+        const std::string redirected = buffer.Observed(size);
+
+        EXPECT_EQ(redirectedResult, plainResult);
+        EXPECT_EQ(redirected, plain);
+        if (size >= 2)
+        {
+            EXPECT_TRUE(buffer.UntouchedOutside(size)) << "written outside the caller's size";
+        }
+        if (size > fit) // (Wine treats the exact fit as too short)
+        {
+            EXPECT_EQ(plainResult, fit - 1);
+            EXPECT_EQ(std::string(buffer.Data(), fit), std::string(section, fit)) << "the file itself was not read";
+        }
+    }
 }

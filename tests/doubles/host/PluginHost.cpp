@@ -12,6 +12,7 @@ namespace NimbravaTest
         // The x64 calling convention returns records of this size through a pointer the caller
         // passes first; the callee returns that pointer.
         using InitializeEntry = void* (*)(void* result, const Yarrin::V1::RuntimeInfo* runtime);
+        using MainEntry = void* (*)(void* result, HINSTANCE instance, const Yarrin::V1::RuntimeInfo* runtime);
 
         FARPROC Find(HMODULE module, const char* name)
         {
@@ -51,6 +52,26 @@ namespace NimbravaTest
         if (returned != result.data())
             throw std::runtime_error("YarrinInitialize did not return the result storage");
         return result;
+    }
+
+    ResultBytes<24> PluginHost::Main(const Yarrin::V1::RuntimeInfo& runtime)
+    {
+        ResultBytes<24> result;
+        result.fill(Unwritten);
+        const auto entry = reinterpret_cast<MainEntry>(reinterpret_cast<void*>(Find(m_module, MainName)));
+        void* returned = entry(result.data(), m_module, &runtime);
+        if (returned != result.data())
+            throw std::runtime_error("YarrinMain did not return the result storage");
+        return result;
+    }
+
+    std::string DescribeMainResult(const ResultBytes<24>& result)
+    {
+        if (result[0] == 1)
+            return result[8] == 0 ? "success" : "success with payload byte " + std::to_string(result[8]);
+        if (result[0] != 0)
+            return "success flag " + std::to_string(result[0]);
+        return "error " + std::to_string(ReadAt<std::uint16_t>(result, 16)) + " " + HostStringAt(result, 8);
     }
 
     Yarrin::V1::RuntimeInfo PluginHost::MakeRuntimeInfo(bool enbLoadingPoint)

@@ -35,6 +35,9 @@ namespace NimbravaTest
         // Calls YarrinInitialize; whatever it throws passes through.
         ResultBytes<128> Initialize(const Yarrin::V1::RuntimeInfo& runtime);
 
+        // Calls YarrinMain; whatever it throws passes through.
+        ResultBytes<24> Main(const Yarrin::V1::RuntimeInfo& runtime);
+
         // Unloads the DLL now (its static objects are destroyed: the log file is closed).
         void Unload();
 
@@ -47,6 +50,10 @@ namespace NimbravaTest
     // Every way a YarrinInitialize result differs from the requirements record the host expects
     // (success flag, each constant field, the two host strings); empty when it is exact.
     std::vector<std::string> RequirementsMismatches(const ResultBytes<128>& result);
+
+    // A YarrinMain result as the host reads it: "success", or "error <flag> <text>", or what is wrong
+    // with the record (a success payload other than one 0 byte, an unknown success flag).
+    std::string DescribeMainResult(const ResultBytes<24>& result);
 
     // The text of a host string whose pointer sits at `offset` of a result.
     template <std::size_t N>

@@ -1,0 +1,126 @@
+#include "Activation.h"
+
+#include <atomic>
+#include <cstring>
+#include <string_view>
+#include <windows.h>
+#include "EnbCallback.h"
+#include "EnbInterface.h"
+#include "HostString.h"
+#include "Orvel/Hook/FindIATEntry.h"
+#include "Orvel/Hook/ReplaceIATEntry.h"
+#include "Orvel/Log.h"
+#include "RedirectionHooks.h"
+#include "WeatherlistSelection.h"
+
+namespace Nimbrava
+{
+    namespace
+    {
+        constexpr char UnsupportedSdk[] = "Unsupported ENB SDK version";
+        constexpr char UnsupportedGame[] = "Unsupported ENB game ID";
+        constexpr char HooksFailed[] = "Initialization failed, unable to inject hooks";
+        constexpr char Initialized[] = "Initialized successfully";
+        constexpr char AlreadyInitialized[] = "Already initialized; the callback and the hooks stay as they are";
+
+        // Set once the callback is registered: from then on a repeated YarrinMain must neither
+        // register again nor patch again (the saved pointers would become the replacements
+        // themselves, and every redirected call would recurse forever).
+        std::atomic<bool> Registered{false};
+        std::atomic<bool> Running{false};
+
+        Yarrin::V1::MainResult Success()
+        {
+            Yarrin::V1::MainResult result;
+            result.Success = true;
+            // The empty success record is one byte, 0; nothing else is written.
+            std::memset(reinterpret_cast<unsigned char*>(&result) + offsetof(Yarrin::V1::MainResult, Value), 0, 1);
+            return result;
+        }
+
+        // Logs the text at Fatal, then makes it the host's error text.
+        Yarrin::V1::MainResult Failure(const char* text, std::uint16_t flag)
+        {
+            Orvel::Logger::Instance().Log(Orvel::LogLevel::Fatal, "{}", text);
+            Yarrin::V1::MainResult result;
+            result.Success = false;
+            result.Error.Message = MakeHostString(text);
+            result.Error.ErrorFlag = flag;
+            return result;
+        }
+
+        // The module that provides the ENB functions this library is bound to. Other modules named
+        // "d3d11.dll" may be loaded beside it (the system's own, other wrappers), so the name alone
+        // does not say which one is ENB's.
+        HMODULE EnbModule() noexcept
+        {
+            HMODULE module = nullptr;
+            if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                       GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                   reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&ENBGetSDKVersion)), &module))
+                return module;
+            return GetModuleHandleW(L"d3d11.dll");
+        }
+
+        // Replaces one kernel32 import slot of `module` by `replacement`. The saved pointer receives
+        // the slot's value before the slot is written, so a call through the slot can never find it
+        // null; it is null again when the replacement fails. Returns whether the slot was replaced.
+        template <typename Function>
+        bool Patch(HMODULE module, std::string_view function, Function replacement, std::atomic<Function>& saved)
+        {
+            const auto slot = Orvel::Hook::FindIATEntry(module, "kernel32", function);
+            if (!slot)
+                return false;
+            saved.store(reinterpret_cast<Function>(std::atomic_ref<void*>(**slot).load(std::memory_order_acquire)),
+                        std::memory_order_release);
+            void* const previous =
+                Orvel::Hook::ReplaceIATEntry(module, "kernel32", function, reinterpret_cast<void*>(replacement));
+            saved.store(reinterpret_cast<Function>(previous), std::memory_order_release);
+            return previous != nullptr;
+        }
+
+        // Opens the callback whatever way the rest of the activation ends: it is registered now.
+        struct EnableCallbackAtEnd
+        {
+            ~EnableCallbackAtEnd() { EnableEnbCallback(); }
+        };
+    } // namespace
+
+    Yarrin::V1::MainResult Activate()
+    {
+        auto& logger = Orvel::Logger::Instance();
+        if (Registered.load(std::memory_order_acquire))
+        {
+            logger.Log(Orvel::LogLevel::Warning, "{}", AlreadyInitialized);
+            return Running.load(std::memory_order_acquire) ? Success() : Failure(HooksFailed, 0);
+        }
+
+        if (ENBGetSDKVersion() % 1000 < 2)
+            return Failure(UnsupportedSdk, 1);
+        if (ENBGetGameIdentifier() != Enb::SkyrimSpecialEditionGameId)
+            return Failure(UnsupportedGame, 1);
+
+        if (Registered.exchange(true, std::memory_order_acq_rel))
+        {
+            logger.Log(Orvel::LogLevel::Warning, "{}", AlreadyInitialized);
+            return Running.load(std::memory_order_acquire) ? Success() : Failure(HooksFailed, 0);
+        }
+        ENBSetCallbackFunction(&EnbCallback);
+        const EnableCallbackAtEnd enable;
+
+        if (ENBGetVersion() < 489)
+            ReloadParameter.store(-1, std::memory_order_relaxed);
+
+        UpdateCurrentWeatherlist(); // the stored worldspace ID is still 0: the default weather list
+
+        const HMODULE module = EnbModule();
+        if (module == nullptr || !Patch(module, "CreateFileA", &HookedCreateFileA, SavedCreateFileA) ||
+            !Patch(module, "GetPrivateProfileSectionA", &HookedGetPrivateProfileSectionA,
+                   SavedGetPrivateProfileSectionA))
+            return Failure(HooksFailed, 0);
+
+        Running.store(true, std::memory_order_release);
+        logger.Log(Orvel::LogLevel::Message, "{}", Initialized);
+        return Success();
+    }
+} // namespace Nimbrava

@@ -322,7 +322,7 @@ TEST(NimbravaCheck, ModulesAreAcceptedRefusedWithTheReasonOrUnreadable)
     }
 }
 
-TEST(NimbravaCheck, UsageErrorsExitWithTwo)
+TEST(NimbravaCheck, UsageAndExitCodes)
 {
     const std::string clean = Quote((Data / "clean" / "enbseries").string());
     const struct
@@ -332,6 +332,8 @@ TEST(NimbravaCheck, UsageErrorsExitWithTwo)
         std::string Says;
     } cases[] = {
         {"--help", 0, "Exit codes: 0 all good, 1 problems found, 2 bad usage or unreadable input"},
+        // The example configuration that the release ships.
+        {Quote((Data / ".." / ".." / ".." / "examples" / "enbseries").string()), 0, "No problems found."},
         {"", 2, "no enbseries directory given"},
         {"--verbose " + clean, 2, "unknown option --verbose"},
         {clean + " " + clean, 2, "one enbseries directory at a time"},

@@ -343,7 +343,7 @@ TEST(NimbravaCheck, UsageAndExitCodes)
         {"--module", 2, "--module takes one path"},
         {"--module x.dll " + clean, 2, "--module stands alone"},
         {Quote((Data / "nowhere").string()), 2, "is not a directory"},
-        {Quote((Data / "clean").string()), 2, "Unable to open file"},
+        {Quote((Data / "clean").string()), 2, "(this is the game folder: give its enbseries folder)"},
         {clean + " --worldspace 0x3C 0", 0, "Switching to weatherlist 'weather\\tamriel.ini'"},
         {"--json " + clean + " --worldspace 1A", 0,
          R"("section": "WEATHERLIST01", "shown_name": "weather\\tamriel.ini", "file": "regular_file")"},

@@ -88,8 +88,11 @@ namespace NimbravaCheck
 
         void Unreadable(const std::filesystem::path& enbseries, const std::exception& error, const Output& output)
         {
-            const std::string message = fmt::format("{}; the plugin logs \"{}\" in every worldspace", error.what(),
-                                                    Nimbrava::Messages::LoadFailed);
+            std::error_code ignored;
+            const bool gameFolder = std::filesystem::exists(enbseries / "enbseries" / "_nimbrava.ini", ignored);
+            const std::string message = fmt::format(
+                "{}; the plugin logs \"{}\" in every worldspace{}", error.what(), Nimbrava::Messages::LoadFailed,
+                gameFolder ? " (this is the game folder: give its enbseries folder)" : "");
             if (output.Json)
                 output.Out << "{\n  \"file\": " << JsonString((enbseries / "_nimbrava.ini").string())
                            << ",\n  \"error\": " << JsonString(message) << "\n}\n";
@@ -119,6 +122,7 @@ namespace NimbravaCheck
             if (id == 0)
             {
                 decision.Log.push_back({"MESSAGE", Nimbrava::Messages::UndefinedWorldspace});
+                decision.Note = "the plugin writes this at start-up; when ENB reports 0 later, it changes nothing";
                 return decision;
             }
             const std::uint32_t masked = Nimbrava::MaskWorldspaceId(id);
@@ -250,7 +254,7 @@ namespace NimbravaCheck
                 output.Out << fmt::format("  {:<9} {}\n", fmt::format("[{}]", line.Level), line.Text);
             if (!decision.Note.empty())
                 output.Out << "  (" << decision.Note << ")\n";
-            else
+            if (!decision.File || decision.File->State != FileState::NotCheckable)
                 output.Out << "  in force: " << InForce(enbseries, decision) << "\n";
         }
         output.Out << (output.Json ? "\n  ]\n}\n" : "");

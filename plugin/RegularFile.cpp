@@ -7,7 +7,8 @@ namespace Nimbrava
 {
     namespace
     {
-        // The Windows errors that say "there is no such file", as opposed to "it could not be looked at".
+        // The Windows errors that say "there is no regular file of that name", as opposed to "it could
+        // not be looked at". A device name (CON, \\.\pipe\...) exists but is no file.
         [[nodiscard]] bool MeansNotFound(DWORD error) noexcept
         {
             switch (error)
@@ -21,6 +22,7 @@ namespace Nimbrava
             case ERROR_BAD_PATHNAME:
             case ERROR_FILENAME_EXCED_RANGE:
             case ERROR_DIRECTORY:
+            case ERROR_BAD_DEV_TYPE:
                 return true;
             default:
                 return false;

@@ -22,12 +22,12 @@ namespace Nimbrava
         // be made, `wide` is in force with the narrow form that was in force before, and the
         // conversion's error leaves. One publication either way: readers never see a pair that this
         // run did not mean to leave behind.
-        void PublishWeatherlistPath(std::wstring wide)
+        void PublishWeatherlistPath(std::wstring wide, unsigned codePage)
         {
             std::string narrow;
             try
             {
-                narrow = WideToNarrow(wide, FileApiCodePage());
+                narrow = WideToNarrow(wide, codePage);
             }
             catch (...)
             {
@@ -42,10 +42,13 @@ namespace Nimbrava
     {
         auto& logger = Orvel::Logger::Instance();
         const auto& directory = EnbseriesDirectory();
+        // One code page for the whole run, so that the shown name is read and the chosen path is
+        // written back in the same one even if another thread switches the file functions meanwhile.
+        const unsigned codePage = FileApiCodePage();
 
         // Every run starts from ENB's own file, so nothing of an earlier choice survives a run that
         // fails or finds nothing.
-        PublishWeatherlistPath((directory / L"_weatherlist.ini").native());
+        PublishWeatherlistPath((directory / L"_weatherlist.ini").native(), codePage);
 
         const std::uint32_t id = StoredWorldspaceId.load(std::memory_order_acquire);
         if (id == 0)
@@ -63,14 +66,14 @@ namespace Nimbrava
             if (!choice.Chosen())
                 return;
 
-            auto candidate = directory / NarrowToWide(choice.ShownName, FileApiCodePage());
+            auto candidate = directory / NarrowToWide(choice.ShownName, codePage);
             if (!IsRegularFile(candidate))
             {
                 logger.Log(Orvel::LogLevel::Warning, Messages::NotFound, choice.ShownName, maskedId);
                 return;
             }
             logger.Log(Orvel::LogLevel::Message, Messages::Switching, choice.ShownName);
-            PublishWeatherlistPath(std::move(candidate).native());
+            PublishWeatherlistPath(std::move(candidate).native(), codePage);
         }
         catch (...)
         {

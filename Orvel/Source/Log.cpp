@@ -16,32 +16,6 @@ namespace Orvel
             "           ", " [DEBUG]   ", " [MESSAGE] ", " [WARNING] ", " [ERROR]   ", " [FATAL]   ",
         };
 
-        // Formats straight into the line buffer's storage: {fmt} fills the free space it is given
-        // and asks for more only when a line outgrows the buffer.
-        class LineSink final : public fmt::detail::buffer<char>
-        {
-        public:
-            explicit LineSink(StringBuffer<1024>& line) noexcept
-                : buffer(line.data(), static_cast<std::size_t>(line.size()), static_cast<std::size_t>(line.capacity())),
-                  m_line(line)
-            {
-            }
-
-            // Makes what was formatted part of the line.
-            void Commit() { m_line.resize(size()); }
-
-        protected:
-            void grow(std::size_t capacity) override
-            {
-                m_line.resize(size()); // keeps what was written when the storage moves
-                m_line.resize(capacity);
-                set(m_line.data(), static_cast<std::size_t>(m_line.capacity()));
-            }
-
-        private:
-            StringBuffer<1024>& m_line;
-        };
-
         ORVEL_INIT_PRIORITY(ORVEL_INIT_PRIORITY_LOGGER)
         Logger ProcessLogger;
     } // namespace
@@ -128,9 +102,16 @@ namespace Orvel
         if (WriteLevelTag && tagIndex != 0 && tagIndex < LevelTags.size())
             LineBuffer.append(LevelTags[tagIndex]);
 
-        LineSink sink(LineBuffer);
-        fmt::vformat_to(fmt::appender(sink), format, args);
-        sink.Commit();
+        // The message is formatted straight into the buffer's free space. A message that does not
+        // fit is formatted once more after the buffer has grown to hold it: formatting cannot resume
+        // where it stopped, and lines that long are rare.
+        const std::uint64_t start = LineBuffer.size();
+        const std::uint64_t room = LineBuffer.capacity() - start;
+        const std::size_t length =
+            fmt::vformat_to_n(LineBuffer.data() + start, static_cast<std::size_t>(room), format, args).size;
+        LineBuffer.resize(start + length); // grows, keeping only the prefix, when the message did not fit
+        if (length > room)
+            fmt::vformat_to_n(LineBuffer.data() + start, length, format, args);
         LineBuffer.push_back('\n');
 
         // Straight to the stream's buffer: the stream's own sentries add nothing for a file that

@@ -32,9 +32,11 @@ namespace
         return lines;
     }
 
+    // Read from the clock the logger reads: C time() may still show the previous second for a few
+    // milliseconds after the system clock has begun the next one.
     std::string LocalTimeNow()
     {
-        const std::time_t now = std::time(nullptr);
+        const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
         std::tm local{};
 #ifdef _WIN32
         localtime_s(&local, &now);

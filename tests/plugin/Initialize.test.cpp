@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "ModuleInfo.h"
-#include "Orvel/Exceptions.h"
 #include "Orvel/Log.h"
 #include "PluginHost.h"
 #include "TempDirectory.h"

@@ -207,9 +207,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (CanBeWritten(document))
     {
-        for (const auto escaping : {Escaping::AllOctal, Escaping::Letters, Escaping::Numeric})
+        // Texts of kilobytes are written back one way only, chosen by their size, to keep the
+        // fuzzer's rate: together they still meet every way.
+        constexpr Escaping escapings[] = {Escaping::AllOctal, Escaping::Letters, Escaping::Numeric};
+        const std::size_t first = size > 4096 ? size % 3 : 0;
+        const std::size_t last = size > 4096 ? first + 1 : 3;
+        for (std::size_t way = first; way < last; ++way)
         {
-            const auto again = ParseText(Write(document, escaping));
+            const auto again = ParseText(Write(document, escapings[way]));
             FUZZ_REQUIRE(again.Sections == document.Sections);
         }
     }

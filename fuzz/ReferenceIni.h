@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -148,6 +150,9 @@ namespace ReferenceIni
     inline std::vector<Orvel::IniInterface::Section> Read(std::string_view text)
     {
         std::vector<Orvel::IniInterface::Section> sections(1);
+        // Ordered trees for the first-wins rules, so that inputs of thousands of lines stay quick.
+        std::map<std::string, std::size_t> sectionAt{{std::string(), 0}};
+        std::vector<std::set<std::string>> keys(1);
         std::size_t current = 0;
         std::size_t start = 0;
         while (start < text.size())
@@ -169,23 +174,20 @@ namespace ReferenceIni
                     name = std::string(line.substr(1, close - 1));
                 if (!name)
                     continue;
-                current = sections.size();
-                for (std::size_t s = 0; s < sections.size(); ++s)
-                    if (sections[s].Name == *name)
-                        current = s;
-                if (current == sections.size())
+                const auto [at, added] = sectionAt.emplace(*name, sections.size());
+                current = at->second;
+                if (added)
+                {
                     sections.push_back({*name, {}});
+                    keys.emplace_back();
+                }
             }
             const auto equals = line.find('=');
             if (equals == std::string_view::npos)
                 continue;
             const std::string key(Trim(line.substr(0, equals)));
-            auto& entries = sections[current].Entries;
-            bool known = false;
-            for (const auto& entry : entries)
-                known = known || entry.Key == key;
-            if (!known)
-                entries.push_back({key, Value(Trim(line.substr(equals + 1)))});
+            if (keys[current].insert(key).second)
+                sections[current].Entries.push_back({key, Value(Trim(line.substr(equals + 1)))});
         }
         return sections;
     }

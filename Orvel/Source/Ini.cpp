@@ -50,7 +50,7 @@ namespace Orvel
 
         // The linear scan for a section name or an entry key: the index of the first item whose
         // string (as `get` gives it) has the bytes of `text`, or the item count. Numbered names
-        // (WEATHERLIST01, ...) share their length and their beginning, so the last eight bytes are
+        // (SECTION01, SECTION02, ...) share their length and their beginning, so the last eight bytes are
         // compared first, one load for each item against one taken from `text` before the loop:
         // almost every other item is rejected without a call.
         template <typename Items, typename Get>

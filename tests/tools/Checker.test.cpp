@@ -221,6 +221,8 @@ TEST(NimbravaCheck, WindowsFileNamesLeadWhereWineTakesThem)
         {"lists\\nothing\\tundra.ini", FileState::Missing},
         {"lists", FileState::Directory},
         {"", FileState::Directory},
+        {"lists\\Nul.ini", FileState::OtherFile}, // a device, in every folder
+        {"com10", FileState::Missing},
         {"a<b.ini", FileState::InvalidName},
         {"lists\\tundra.ini:stream", FileState::InvalidName},
         {"E:\\weather.ini", FileState::NotCheckable},

@@ -108,6 +108,19 @@ namespace NimbravaCheck
             return true;
         }
 
+        bool IsDeviceName(std::string_view component)
+        {
+            std::string stem(component.substr(0, component.find('.')));
+            while (!stem.empty() && stem.back() == ' ')
+                stem.pop_back();
+            for (auto& c : stem)
+                c = Lower(c);
+            if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul")
+                return true;
+            return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) && stem[3] >= '1' &&
+                   stem[3] <= '9';
+        }
+
         // The entry of `directory` named `component`: itself when it exists, otherwise the first entry
         // whose name matches ignoring case, as Wine finds it; `component` when there is none.
         std::filesystem::path Entry(const std::filesystem::path& directory, const std::string& component)
@@ -202,6 +215,14 @@ namespace NimbravaCheck
                     components.push_back(std::move(component));
             }
 
+            // CON, NUL, COM1 ... name devices in every folder, with any extension: Windows finds one
+            // there, and it is no regular file.
+            if (!components.empty() && IsDeviceName(components.back()))
+            {
+                result.State = FileState::OtherFile;
+                result.Why = components.back() + " names a device on Windows";
+                return result;
+            }
             std::filesystem::path path = base;
             for (const auto& component : components)
                 path = Entry(path, component);

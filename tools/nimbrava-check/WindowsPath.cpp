@@ -54,6 +54,21 @@ namespace NimbravaCheck
             return false;
         }
 
+        // CON, NUL, COM1 ... name devices in every folder, with any extension: Windows finds one there,
+        // and it is no regular file (Wine finds nothing).
+        bool IsDeviceName(std::string_view component)
+        {
+            std::string stem(component.substr(0, component.find('.')));
+            while (!stem.empty() && stem.back() == ' ')
+                stem.pop_back();
+            for (auto& c : stem)
+                c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul")
+                return true;
+            return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) && stem[3] >= '1' &&
+                   stem[3] <= '9';
+        }
+
 #ifdef _WIN32
         ResolvedFile Resolve(const std::filesystem::path& enbseries, std::string_view name)
         {
@@ -83,6 +98,13 @@ namespace NimbravaCheck
                 names.remove_prefix(2);
             if (InvalidCharacter(names, result))
                 return result;
+            const std::string_view last = names.substr(std::min(names.find_last_of("\\/") + 1, names.size()));
+            if (IsDeviceName(last))
+            {
+                result.State = FileState::OtherFile;
+                result.Why = std::string(last) + " names a device";
+                return result;
+            }
             result.Path = enbseries / wide;
             result.State = StateOf(result.Path, result.Why);
             return result;
@@ -106,19 +128,6 @@ namespace NimbravaCheck
                 if (Lower(a[i]) != Lower(b[i]))
                     return false;
             return true;
-        }
-
-        bool IsDeviceName(std::string_view component)
-        {
-            std::string stem(component.substr(0, component.find('.')));
-            while (!stem.empty() && stem.back() == ' ')
-                stem.pop_back();
-            for (auto& c : stem)
-                c = Lower(c);
-            if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul")
-                return true;
-            return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) && stem[3] >= '1' &&
-                   stem[3] <= '9';
         }
 
         // The entry of `directory` named `component`: itself when it exists, otherwise the first entry
@@ -215,12 +224,10 @@ namespace NimbravaCheck
                     components.push_back(std::move(component));
             }
 
-            // CON, NUL, COM1 ... name devices in every folder, with any extension: Windows finds one
-            // there, and it is no regular file.
             if (!components.empty() && IsDeviceName(components.back()))
             {
                 result.State = FileState::OtherFile;
-                result.Why = components.back() + " names a device on Windows";
+                result.Why = components.back() + " names a device";
                 return result;
             }
             std::filesystem::path path = base;

@@ -39,11 +39,15 @@ namespace NimbravaCheck
             };
             std::vector<Other> Others; // duplicates, ignored lines, unclosed headers
             std::optional<Kind> FirstLineKind;
+            std::string FirstLineText;
 
             void Line(const Orvel::IniLine& line) override
             {
                 if (line.Number == 1 && !FirstLineKind)
+                {
                     FirstLineKind = line.What;
+                    FirstLineText = line.Text;
+                }
                 switch (line.What)
                 {
                 case Kind::Header:
@@ -429,14 +433,18 @@ namespace NimbravaCheck
 
             void CheckLines()
             {
-                if (m_byteOrderMark)
+                // The mark harms only a header or a key on line 1; before a comment it does nothing.
+                const std::string_view lineOne = m_lines.FirstLineText;
+                const std::string_view afterMark = lineOne.substr(std::min<std::size_t>(3, lineOne.size()));
+                const bool markedHeader = m_byteOrderMark && afterMark.starts_with('[');
+                const bool markedKey = m_byteOrderMark && m_lines.FirstLineKind != Kind::Ignored;
+                if (markedHeader || markedKey)
                     Warn(1, "byte-order-mark",
                          fmt::format("the file starts with a UTF-8 byte-order mark, which the reader takes as part of "
                                      "line 1: {}; save the file without it",
-                                     m_lines.FirstLineKind == Kind::Ignored
-                                         ? "a section header there is not recognised, and the lines after it belong "
-                                           "to the section before"
-                                         : "its first name or key is read with the mark in front"));
+                                     markedHeader ? "the section header there is not recognised, and the lines "
+                                                    "after it belong to the section before"
+                                                  : "its key is read with the mark in front"));
                 for (const auto& other : m_lines.Others)
                 {
                     if (other.What == Kind::DuplicateEntry)
@@ -454,7 +462,8 @@ namespace NimbravaCheck
                              fmt::format("'{}' has no closing ']': the reader ignores the line, and the lines after it "
                                          "stay in the section before",
                                          Printable(other.Text)));
-                    else if (!(m_byteOrderMark && other.Line == 1))
+                    else if (!(m_byteOrderMark && other.Line == 1 &&
+                               (markedHeader || afterMark.empty() || afterMark.starts_with(';'))))
                         Warn(other.Line, "ignored-line",
                              fmt::format("'{}' is no section header, key line or ';' comment: the reader ignores it",
                                          Printable(other.Text)));

@@ -4,6 +4,7 @@
 #
 #   <game folder>/Data/Yarrin/Plugins/Nimbrava.dll  where the plugin host loads plugins from
 #   <game folder>/enbseries/_nimbrava.ini           the commented example configuration
+#   <game folder>/nimbrava-check.exe                checks the configuration (tools/nimbrava-check)
 set(NIMBRAVA_INSTALL_PLUGIN_DIR "Data/Yarrin/Plugins" CACHE STRING
     "Folder, relative to the game folder, from which the plugin host loads plugins")
 

@@ -1,7 +1,8 @@
 # The release as a player gets it: `cmake --install` and the CPack zip hold exactly Nimbrava.dll in
-# the plugin folder and the example configuration in enbseries, laid out from the game folder.
+# the plugin folder, the example configuration in enbseries and nimbrava-check.exe, laid out from the
+# game folder.
 #   cmake -DBUILD=<build dir> -DSOURCE=<source dir> -DWORK=<scratch dir> -P Package.cmake
-set(expected "Data/Yarrin/Plugins/Nimbrava.dll;enbseries/_nimbrava.ini")
+set(expected "Data/Yarrin/Plugins/Nimbrava.dll;enbseries/_nimbrava.ini;nimbrava-check.exe")
 
 file(REMOVE_RECURSE "${WORK}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${WORK}/installed"

@@ -1,0 +1,35 @@
+# nimbrava-check.exe under Wine: the Windows file tests, code page and output on the same data the
+# native tests use.
+#   cmake -DCHECKER=<exe> -DEMULATOR=<wine-run.sh> -DMODULES=<folder> -DSOURCE=<source tree>
+#         -P RunExe.cmake
+set(DATA "${SOURCE}/tests/data/checker")
+get_filename_component(bin "${CHECKER}" DIRECTORY)
+set(failures 0)
+function(check expected_exit expected_text)
+  execute_process(COMMAND "${EMULATOR}" "${CHECKER}" ${ARGN} RESULT_VARIABLE exit OUTPUT_VARIABLE out
+                  ERROR_VARIABLE err)
+  string(REPLACE "\r\n" "\n" out "${out}${err}")
+  string(FIND "${out}" "${expected_text}" at)
+  if(NOT exit STREQUAL "${expected_exit}" OR at EQUAL -1)
+    message(SEND_ERROR "nimbrava-check ${ARGN}: exit ${exit} (expected ${expected_exit}), "
+                       "expected to see \"${expected_text}\" in:\n${out}")
+  endif()
+endfunction()
+
+check(0 "the plugin can work with this module" --module "Z:${MODULES}/enb-like.dll")
+check(1 "(it imports nothing from kernel32)" --module "Z:${MODULES}/enb-like-no-imports.dll")
+check(0 "\"CreateFileA\": {\"dll\": \"KERNEL32.dll\", \"slot_rva\": " --json --module "Z:${MODULES}/enb-like.dll")
+check(2 "truncated: the file ends at" --module "Z:${SOURCE}/fuzz/corpus/FuzzModuleImage/truncated-in-sections.dll")
+# The stand-in ENB, and its variants that lack a kernel32 import the plugin patches.
+check(0 "the plugin can work with this module" --module "Z:${bin}/d3d11.dll")
+check(1 "does not import CreateFileA by name from kernel32" --module "Z:${bin}/enb-no-createfile/d3d11.dll")
+check(1 "does not import GetPrivateProfileSectionA by name" --module "Z:${bin}/enb-no-profile/d3d11.dll")
+check(0 "No problems found." "Z:${SOURCE}/examples/enbseries")
+check(0 "No problems found." "Z:${DATA}/clean/enbseries")
+# The Windows file test must agree with the native one on every warning of the pitfalls.
+file(STRINGS "${DATA}/pitfalls/expected.txt" warnings REGEX "^warning ")
+list(LENGTH warnings count)
+check(1 "${count} problems:" "Z:${DATA}/pitfalls/enbseries")
+check(1 "_nimbrava.ini:56: [file-invalid-name]" "Z:${DATA}/pitfalls/enbseries")
+check(1 "_nimbrava.ini:62: [file-not-regular]" "Z:${DATA}/pitfalls/enbseries")
+check(0 "[MESSAGE] Switching to weatherlist 'weather\\tamriel.ini'" "Z:${DATA}/clean/enbseries" --worldspace 0A00003C)

@@ -1,0 +1,50 @@
+#pragma once
+// What the plugin makes of an enbseries directory's "_nimbrava.ini": its weatherlist sections in
+// the order the plugin tries them, and every place where the file says something the plugin will
+// not do, with the line and what the plugin does instead.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+#include "Orvel/Ini.h"
+#include "WindowsPath.h"
+
+namespace NimbravaCheck
+{
+    struct Warning
+    {
+        std::size_t Line;    // 1-based line of "_nimbrava.ini"
+        std::string Code;    // a short stable name of the pitfall, such as "quoted-ids"
+        std::string Message; // what is wrong and what the plugin does instead
+    };
+
+    struct SectionReport
+    {
+        int Number;       // n of WEATHERLISTnn
+        std::size_t Line; // its first header line
+        std::optional<std::size_t> IdsLine;
+        std::vector<std::uint32_t> Ids; // as the plugin reads them; empty: never matches
+        std::optional<std::size_t> FileNameLine;
+        std::string ShownName; // the FileName without its enclosing quotes
+        ResolvedFile File;
+    };
+
+    struct ConfigReport
+    {
+        std::filesystem::path File;
+        Orvel::IniInterface Document;
+        std::vector<SectionReport> Sections; // in priority order, WEATHERLIST01 first
+        std::vector<Warning> Warnings;       // by line
+    };
+
+    // `text` with every control byte written as \xHH, for a line of output.
+    [[nodiscard]] std::string Printable(std::string_view text);
+
+    // Reads `enbseries`/_nimbrava.ini with the plugin's reader and checks it. Throws
+    // Orvel::IOException when the file cannot be opened or read, and std::bad_alloc.
+    [[nodiscard]] ConfigReport CheckConfiguration(const std::filesystem::path& enbseries);
+} // namespace NimbravaCheck

@@ -1,0 +1,138 @@
+#include "ModuleCheck.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fmt/format.h>
+#include "Orvel/Detail/ImageView.h"
+#include "Orvel/Hook/FindIATEntry.h"
+
+namespace NimbravaCheck
+{
+    namespace
+    {
+        using Orvel::Detail::ImageView;
+
+        constexpr std::string_view Kernel32 = "kernel32";
+
+        // The NUL-terminated text at `rva`, or nothing when it runs out of the image.
+        std::optional<std::string> ReadText(const ImageView& image, std::uint64_t rva)
+        {
+            std::string text;
+            for (;; ++rva)
+            {
+                const auto c = image.Read<char>(rva);
+                if (!c)
+                    return std::nullopt;
+                if (*c == '\0')
+                    return text;
+                text.push_back(*c);
+            }
+        }
+
+        bool IsKernel32(std::string_view name)
+        {
+            if (name.size() >= 4)
+            {
+                std::string tail(name.substr(name.size() - 4));
+                std::ranges::transform(tail, tail.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
+                if (tail == ".dll")
+                    name.remove_suffix(4);
+            }
+            return std::ranges::equal(name, Kernel32, [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            });
+        }
+
+        // The data directory entry `index` (RVA, size), or nothing when the header has none.
+        std::optional<std::pair<std::uint32_t, std::uint32_t>> DataDirectory(const MappedImage& image,
+                                                                             const ImageView& view, unsigned index)
+        {
+            const std::uint64_t optional = std::uint64_t{image.NtOffset()} + 24;
+            const std::uint64_t countField = optional + (image.Is64Bit() ? 108 : 92);
+            const auto count = view.Read<std::uint32_t>(countField);
+            const auto optionalSize = view.Read<std::uint16_t>(std::uint64_t{image.NtOffset()} + 20);
+            const std::uint64_t entry = countField + 4 + 8 * std::uint64_t{index};
+            if (!count || !optionalSize || *count <= index || entry + 8 > optional + *optionalSize)
+                return std::nullopt;
+            const auto rva = view.Read<std::uint32_t>(entry);
+            const auto size = view.Read<std::uint32_t>(entry + 4);
+            if (!rva || !size || *rva == 0)
+                return std::nullopt;
+            return std::pair{*rva, *size};
+        }
+
+        // The names the module exports; a name whose text lies outside the image is left out.
+        std::vector<std::string> ExportedNames(const MappedImage& image, const ImageView& view)
+        {
+            std::vector<std::string> names;
+            const auto directory = DataDirectory(image, view, 0);
+            if (!directory)
+                return names;
+            const auto count = view.Read<std::uint32_t>(directory->first + 24ull);
+            const auto nameTable = view.Read<std::uint32_t>(directory->first + 32ull);
+            if (!count || !nameTable || !view.Contains(*nameTable, 4ull * *count))
+                return names;
+            for (std::uint32_t i = 0; i < *count; ++i)
+                if (auto name = ReadText(view, *view.Read<std::uint32_t>(*nameTable + 4ull * i)))
+                    names.push_back(std::move(*name));
+            return names;
+        }
+
+        // The DLL name of the kernel32 descriptor whose import address table holds the slot.
+        std::string DescriptorName(const MappedImage& image, const ImageView& view, std::uint32_t slotRva)
+        {
+            const auto directory = DataDirectory(image, view, 1);
+            for (std::uint64_t at = directory ? directory->first : 0; directory; at += 20)
+            {
+                const auto name = view.Read<std::uint32_t>(at + 12);
+                const auto firstThunk = view.Read<std::uint32_t>(at + 16);
+                if (!name || !firstThunk || *name == 0)
+                    break;
+                const auto text = ReadText(view, *name);
+                if (text && IsKernel32(*text) && *firstThunk <= slotRva && (slotRva - *firstThunk) % 8 == 0)
+                    return *text;
+            }
+            return std::string(Kernel32);
+        }
+    } // namespace
+
+    ModuleReport CheckModule(const MappedImage& image)
+    {
+        ModuleReport report;
+        report.Is64Bit = image.Is64Bit();
+        const ImageView view(image.Data(), image.Size());
+        if (!report.Is64Bit)
+            report.Reasons.push_back("a 32-bit module: the game and the plugin are 64-bit");
+
+        const auto names = ExportedNames(image, view);
+        for (std::size_t i = 0; i < EnbExports.size(); ++i)
+        {
+            report.Exported[i] = std::ranges::find(names, EnbExports[i]) != names.end();
+            if (!report.Exported[i])
+                report.Reasons.push_back(fmt::format(
+                    "does not export {}: not ENB's d3d11.dll, and the plugin cannot load without it", EnbExports[i]));
+        }
+
+        if (!report.Is64Bit)
+            return report;
+        for (std::size_t i = 0; i < PatchedImports.size(); ++i)
+        {
+            const auto slot = Orvel::Hook::FindIATEntry(image.Data(), image.Size(), Kernel32, PatchedImports[i]);
+            if (slot)
+            {
+                const auto rva = static_cast<std::uint32_t>(reinterpret_cast<std::byte*>(*slot) - image.Data());
+                report.Slots[i] = ImportSlot{DescriptorName(image, view, rva), rva};
+                continue;
+            }
+            using enum Orvel::Hook::IATSearchErrorCode;
+            const auto code = static_cast<Orvel::Hook::IATSearchErrorCode>(slot.error().value());
+            const char* why = code == DllNameNotFound      ? "it imports nothing from kernel32"
+                              : code == SymbolNameNotFound ? "its first kernel32 import descriptor does not name it"
+                                                           : "its import table is damaged";
+            report.Reasons.push_back(fmt::format("does not import {} by name from kernel32 ({}): the plugin cannot "
+                                                 "redirect ENB's reads of _weatherlist.ini",
+                                                 PatchedImports[i], why));
+        }
+        return report;
+    }
+} // namespace NimbravaCheck

@@ -1,0 +1,115 @@
+#include <fmt/format.h>
+#include <optional>
+#include <fstream>
+#include "Commands.h"
+#include "Json.h"
+#include "ModuleCheck.h"
+
+namespace NimbravaCheck
+{
+    namespace
+    {
+        // The whole file; nothing when it cannot be read, with the reason in `why`.
+        std::optional<std::vector<std::byte>> ReadWholeFile(const std::filesystem::path& path, std::string& why)
+        {
+            std::error_code error;
+            if (std::filesystem::is_directory(path, error))
+            {
+                why = "is a directory";
+                return std::nullopt;
+            }
+            std::ifstream stream(path, std::ios::binary);
+            if (!stream)
+            {
+                why = std::filesystem::exists(path, error) ? "cannot be opened" : "does not exist";
+                return std::nullopt;
+            }
+            // One read of the whole file: a d3d11.dll runs to megabytes.
+            stream.seekg(0, std::ios::end);
+            const auto size = static_cast<std::streamoff>(stream.tellg());
+            stream.seekg(0);
+            if (size > static_cast<std::streamoff>(DefaultMaximumImageSize))
+            {
+                why = "is larger than any module this tool reads";
+                return std::nullopt;
+            }
+            std::vector<std::byte> bytes(size > 0 ? static_cast<std::size_t>(size) : 0);
+            if (!bytes.empty())
+                stream.read(reinterpret_cast<char*>(bytes.data()), size);
+            if (!stream || size < 0)
+            {
+                why = "cannot be read";
+                return std::nullopt;
+            }
+            return bytes;
+        }
+
+        void WriteJson(const std::filesystem::path& path, const ModuleReport& report, std::ostream& out)
+        {
+            out << "{\n  \"path\": " << JsonString(path.string())
+                << ",\n  \"usable\": " << (report.Usable() ? "true" : "false")
+                << ",\n  \"bits\": " << (report.Is64Bit ? 64 : 32) << ",\n  \"exports\": {";
+            for (std::size_t i = 0; i < EnbExports.size(); ++i)
+                out << (i == 0 ? "" : ", ") << JsonString(EnbExports[i]) << ": "
+                    << (report.Exported[i] ? "true" : "false");
+            out << "},\n";
+            for (std::size_t i = 0; i < PatchedImports.size(); ++i)
+            {
+                out << "  " << JsonString(PatchedImports[i]) << ": ";
+                if (const auto& slot = report.Slots[i])
+                    out << "{\"dll\": " << JsonString(slot->Dll) << ", \"slot_rva\": " << slot->SlotRva << "},\n";
+                else
+                    out << "null,\n";
+            }
+            out << "  \"reasons\": [";
+            for (std::size_t i = 0; i < report.Reasons.size(); ++i)
+                out << (i == 0 ? "\n    " : ",\n    ") << JsonString(report.Reasons[i]);
+            out << (report.Reasons.empty() ? "]\n}\n" : "\n  ]\n}\n");
+        }
+
+        void WriteText(const std::filesystem::path& path, const ModuleReport& report, std::ostream& out)
+        {
+            out << path.string() << ": "
+                << (report.Usable() ? "the plugin can work with this module"
+                                    : "the plugin cannot work with this module")
+                << "\n";
+            std::size_t exported = 0;
+            for (const bool present : report.Exported)
+                exported += present ? 1 : 0;
+            out << fmt::format("  {}-bit module; {} of the {} ENB functions exported\n", report.Is64Bit ? 64 : 32,
+                               exported, EnbExports.size());
+            for (std::size_t i = 0; i < PatchedImports.size(); ++i)
+                if (const auto& slot = report.Slots[i])
+                    out << fmt::format("  {} imported from {}, slot at RVA {:#x}\n", PatchedImports[i], slot->Dll,
+                                       slot->SlotRva);
+            for (const auto& reason : report.Reasons)
+                out << "  problem: " << reason << "\n";
+        }
+    } // namespace
+
+    int RunModule(const std::filesystem::path& path, const Output& output)
+    {
+        std::string why;
+        const auto bytes = ReadWholeFile(path, why);
+        try
+        {
+            if (!bytes)
+                throw ModuleFormatError(why);
+            const MappedImage image = MapImage(*bytes);
+            const ModuleReport report = CheckModule(image);
+            if (output.Json)
+                WriteJson(path, report, output.Out);
+            else
+                WriteText(path, report, output.Out);
+            return report.Usable() ? ExitGood : ExitProblems;
+        }
+        catch (const ModuleFormatError& error)
+        {
+            if (output.Json)
+                output.Out << "{\n  \"path\": " << JsonString(path.string())
+                           << ",\n  \"error\": " << JsonString(error.what()) << "\n}\n";
+            output.Err << "nimbrava-check: " << path.string() << ": " << error.what() << "\n";
+            return ExitUnreadable;
+        }
+    }
+} // namespace NimbravaCheck

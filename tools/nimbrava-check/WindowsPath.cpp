@@ -1,0 +1,292 @@
+#include "WindowsPath.h"
+
+#include <cstdlib>
+#include <system_error>
+#include <vector>
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace NimbravaCheck
+{
+    namespace
+    {
+        FileState StateOf(const std::filesystem::path& path, std::string& why)
+        {
+            std::error_code error;
+            const auto status = std::filesystem::status(path, error);
+            switch (status.type())
+            {
+            case std::filesystem::file_type::regular:
+                return FileState::RegularFile;
+            case std::filesystem::file_type::directory:
+                return FileState::Directory;
+            case std::filesystem::file_type::not_found:
+                return FileState::Missing;
+            case std::filesystem::file_type::none:
+                why = error.message();
+#ifdef _WIN32
+                if (error.value() == ERROR_INVALID_NAME || error.value() == ERROR_BAD_PATHNAME)
+                    return FileState::InvalidName;
+#endif
+                return FileState::NotCheckable;
+            default:
+                why = "it exists but is no regular file";
+                return FileState::OtherFile;
+            }
+        }
+
+        // Whether `path` (without its drive) holds a character that no Windows file name holds, which
+        // the plugin's file test says no to; Windows reports such names as invalid, Wine as missing.
+        bool InvalidCharacter(std::string_view path, ResolvedFile& result)
+        {
+            for (const char c : path)
+            {
+                const auto byte = static_cast<unsigned char>(c);
+                if (byte >= 0x20 && std::string_view("<>:\"|?*").find(c) == std::string_view::npos)
+                    continue;
+                result.State = FileState::InvalidName;
+                result.Why =
+                    (byte < 0x20 ? "the control character " + std::to_string(byte) : "'" + std::string(1, c) + "'") +
+                    " cannot stand in a Windows file name";
+                return true;
+            }
+            return false;
+        }
+
+        // CON, NUL, COM1 ... name devices in every folder, with any extension: Windows finds one there,
+        // and it is no regular file (Wine finds nothing).
+        bool IsDeviceName(std::string_view component)
+        {
+            std::string stem(component.substr(0, component.find('.')));
+            while (!stem.empty() && stem.back() == ' ')
+                stem.pop_back();
+            for (auto& c : stem)
+                c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul")
+                return true;
+            return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) && stem[3] >= '1' &&
+                   stem[3] <= '9';
+        }
+
+#ifdef _WIN32
+        ResolvedFile Resolve(const std::filesystem::path& enbseries, std::string_view name)
+        {
+            ResolvedFile result;
+            std::wstring wide;
+            if (!name.empty())
+            {
+                // The plugin's conversion: the file-API code page, and no byte without its character.
+                const UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+                const int size = static_cast<int>(name.size());
+                const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(), size, nullptr, 0);
+                if (length <= 0)
+                {
+                    result.State = FileState::BadText;
+                    result.Why =
+                        "not valid text in code page " + std::to_string(codePage == CP_ACP ? GetACP() : GetOEMCP());
+                    return result;
+                }
+                wide.resize(static_cast<std::size_t>(length));
+                MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(), size, wide.data(), length);
+            }
+            // A drive ("C:") or a device prefix (\\?\ or \\.\ before the path) is no part of a file name.
+            std::string_view names = name;
+            if (names.starts_with("\\\\?\\") || names.starts_with("\\\\.\\"))
+                names.remove_prefix(4);
+            if (names.size() >= 2 && names[1] == ':')
+                names.remove_prefix(2);
+            if (InvalidCharacter(names, result))
+                return result;
+            const std::string_view last = names.substr(std::min(names.find_last_of("\\/") + 1, names.size()));
+            if (IsDeviceName(last))
+            {
+                result.State = FileState::OtherFile;
+                result.Why = std::string(last) + " names a device";
+                return result;
+            }
+            result.Path = enbseries / wide;
+            result.State = StateOf(result.Path, result.Why);
+            return result;
+        }
+#else
+        bool IsSeparator(char c) noexcept
+        {
+            return c == '\\' || c == '/';
+        }
+
+        char Lower(char c) noexcept
+        {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+
+        bool EqualIgnoringCase(std::string_view a, std::string_view b) noexcept
+        {
+            if (a.size() != b.size())
+                return false;
+            for (std::size_t i = 0; i < a.size(); ++i)
+                if (Lower(a[i]) != Lower(b[i]))
+                    return false;
+            return true;
+        }
+
+        // The entry of `directory` named `component`: itself when it exists, otherwise the first entry
+        // whose name matches ignoring case, as Wine finds it; `component` when there is none.
+        std::filesystem::path Entry(const std::filesystem::path& directory, const std::string& component)
+        {
+            std::error_code error;
+            const auto exact = directory / component;
+            if (std::filesystem::exists(std::filesystem::symlink_status(exact, error)))
+                return exact;
+            for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
+                 it.increment(error))
+                if (EqualIgnoringCase(it->path().filename().native(), component))
+                    return it->path();
+            return exact;
+        }
+
+        ResolvedFile Resolve(const std::filesystem::path& enbseries, std::string_view name)
+        {
+            ResolvedFile result;
+            for (const char c : name)
+            {
+                const auto byte = static_cast<unsigned char>(c);
+                if (byte >= 0x80)
+                {
+                    result.Why = "it holds bytes outside ASCII, whose characters depend on the game's code page; "
+                                 "check with nimbrava-check.exe under the game's Wine or Proton";
+                    return result;
+                }
+            }
+
+            std::filesystem::path base;
+            std::string_view rest = name;
+            if (rest.size() >= 2 && IsSeparator(rest[0]) && IsSeparator(rest[1]))
+            {
+                result.Why = "a network path";
+                return result;
+            }
+            if (rest.size() >= 2 && rest[1] == ':' && ((rest[0] | 0x20) >= 'a' && (rest[0] | 0x20) <= 'z'))
+            {
+                const char letter = rest[0];
+                const char drive = Lower(letter);
+                if (rest.size() == 2 || !IsSeparator(rest[2]))
+                {
+                    result.Why = "a path relative to the current folder of drive " + std::string(1, letter) + ":";
+                    return result;
+                }
+                rest.remove_prefix(3);
+                if (drive == 'z')
+                    base = "/";
+                else
+                {
+                    const char* prefix = std::getenv("WINEPREFIX");
+                    std::error_code error;
+                    const auto device = prefix != nullptr
+                                            ? std::filesystem::path(prefix) / "dosdevices" / std::string{drive, ':'}
+                                            : std::filesystem::path();
+                    if (prefix == nullptr || !std::filesystem::is_directory(device, error))
+                    {
+                        result.Why = std::string("drive ") + letter +
+                                     ": is not mapped here (only Z:, or a drive of $WINEPREFIX/dosdevices)";
+                        return result;
+                    }
+                    base = device;
+                }
+            }
+            else if (!rest.empty() && IsSeparator(rest[0]))
+                base = "/"; // the root of the enbseries directory's drive, which Wine sees as Z:
+            else
+                base = std::filesystem::absolute(enbseries);
+
+            if (InvalidCharacter(rest, result))
+                return result;
+
+            // Windows resolves "." and ".." by the text, and drops trailing dots and spaces of a name.
+            std::vector<std::string> components;
+            std::size_t at = 0;
+            while (at <= rest.size())
+            {
+                const std::size_t end = std::min(rest.find_first_of("\\/", at), rest.size());
+                std::string component(rest.substr(at, end - at));
+                at = end + 1;
+                if (component == "..")
+                {
+                    if (!components.empty())
+                        components.pop_back();
+                    else
+                        base = base.parent_path();
+                    continue;
+                }
+                while (!component.empty() && (component.back() == '.' || component.back() == ' '))
+                    component.pop_back();
+                if (!component.empty())
+                    components.push_back(std::move(component));
+            }
+
+            if (!components.empty() && IsDeviceName(components.back()))
+            {
+                result.State = FileState::OtherFile;
+                result.Why = components.back() + " names a device";
+                return result;
+            }
+            std::filesystem::path path = base;
+            for (const auto& component : components)
+                path = Entry(path, component);
+            // An empty name, or one that ends in a separator, names the folder itself.
+            result.Path = path;
+            result.State = StateOf(path, result.Why);
+            return result;
+        }
+#endif
+    } // namespace
+
+    ResolvedFile ResolveFileName(const std::filesystem::path& enbseries, std::string_view name)
+    {
+        return Resolve(enbseries, name);
+    }
+
+    std::string_view Describe(FileState state) noexcept
+    {
+        switch (state)
+        {
+        case FileState::RegularFile:
+            return "a regular file";
+        case FileState::Missing:
+            return "missing";
+        case FileState::Directory:
+            return "a directory";
+        case FileState::OtherFile:
+            return "not a regular file";
+        case FileState::InvalidName:
+            return "not a valid file name";
+        case FileState::BadText:
+            return "not representable in the game's code page";
+        case FileState::NotCheckable:
+            break;
+        }
+        return "not checkable here";
+    }
+
+    std::string_view JsonName(FileState state) noexcept
+    {
+        switch (state)
+        {
+        case FileState::RegularFile:
+            return "regular_file";
+        case FileState::Missing:
+            return "missing";
+        case FileState::Directory:
+            return "directory";
+        case FileState::OtherFile:
+            return "other";
+        case FileState::InvalidName:
+            return "invalid_name";
+        case FileState::BadText:
+            return "bad_text";
+        case FileState::NotCheckable:
+            break;
+        }
+        return "not_checkable";
+    }
+} // namespace NimbravaCheck

@@ -40,13 +40,16 @@ namespace Nimbrava
             const auto* entry = section.FindEntry("FileName");
             if (entry == nullptr)
                 return {};
-            std::string_view name = entry->Value;
-            // The reader keeps one quote at each end of every value that was written with quotes.
-            if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
-                name = name.substr(1, name.size() - 2);
-            return std::string(name);
+            return std::string(ShownFileName(entry->Value));
         }
     } // namespace
+
+    std::string_view ShownFileName(std::string_view storedValue) noexcept
+    {
+        if (storedValue.size() >= 2 && storedValue.front() == '"' && storedValue.back() == '"')
+            return storedValue.substr(1, storedValue.size() - 2);
+        return storedValue;
+    }
 
     WeatherlistChoice ChooseWeatherlist(const Orvel::IniInterface& document, std::uint32_t maskedId)
     {

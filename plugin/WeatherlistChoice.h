@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include "Orvel/Ini.h"
 
 namespace Nimbrava
@@ -27,6 +28,10 @@ namespace Nimbrava
 
         friend bool operator==(const WeatherlistChoice&, const WeatherlistChoice&) = default;
     };
+
+    // A stored "FileName" value as the log shows it: one pair of enclosing double quotes removed (the
+    // reader keeps one quote at each end of every value written with quotes), nothing else.
+    [[nodiscard]] std::string_view ShownFileName(std::string_view storedValue) noexcept;
 
     // The first of WEATHERLIST01 to WEATHERLIST99, by number, whose first "WorldspaceIDs" entry lists
     // `maskedId`, and its shown name. Names and keys match byte for byte; a section without the key,

@@ -232,6 +232,13 @@ TEST(NimbravaCheck, WindowsFileNamesLeadWhereWineTakesThem)
     };
     for (const auto& row : cases)
         EXPECT_EQ(NimbravaCheck::ResolveFileName(enbseries, row.Name).State, row.State) << row.Name;
+    // The folder given as "enbseries/" or "." leads to the same places: ".." leaves the folder.
+    EXPECT_EQ(NimbravaCheck::ResolveFileName(enbseries / "", "..\\outside.ini").State, FileState::RegularFile);
+    const fs::path previous = fs::current_path();
+    fs::current_path(enbseries);
+    EXPECT_EQ(NimbravaCheck::ResolveFileName(".", "..\\outside.ini").State, FileState::RegularFile);
+    EXPECT_EQ(NimbravaCheck::ResolveFileName(".", "lists\\tundra.ini").State, FileState::RegularFile);
+    fs::current_path(previous);
     unsetenv("WINEPREFIX");
     EXPECT_EQ(NimbravaCheck::ResolveFileName(enbseries, "d:\\weather.ini").State, FileState::NotCheckable);
 }

@@ -6,6 +6,7 @@
 #include <map>
 #include <utility>
 #include "Orvel/Parsing.h"
+#include "WeatherlistChoice.h"
 
 namespace NimbravaCheck
 {
@@ -354,9 +355,7 @@ namespace NimbravaCheck
                 else
                 {
                     entry.FileNameLine = at;
-                    entry.ShownName = file->Value;
-                    if (entry.ShownName.size() >= 2 && entry.ShownName.front() == '"' && entry.ShownName.back() == '"')
-                        entry.ShownName = entry.ShownName.substr(1, entry.ShownName.size() - 2);
+                    entry.ShownName = Nimbrava::ShownFileName(file->Value);
                     if (line != nullptr && SingleBackslashInQuotes(line->RawValue))
                         Warn(at, "quoted-backslash",
                              fmt::format("FileName of [{}] has a single backslash inside quotes, where it starts an "

@@ -5,6 +5,8 @@
 #include <vector>
 #ifdef _WIN32
 #include <windows.h>
+#include "CodePage.h"
+#include "RegularFile.h"
 #endif
 
 namespace NimbravaCheck
@@ -74,21 +76,17 @@ namespace NimbravaCheck
         {
             ResolvedFile result;
             std::wstring wide;
-            if (!name.empty())
+            // The plugin's own conversion: the file-API code page, and no byte without its character.
+            const unsigned codePage = Nimbrava::FileApiCodePage();
+            try
             {
-                // The plugin's conversion: the file-API code page, and no byte without its character.
-                const UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
-                const int size = static_cast<int>(name.size());
-                const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(), size, nullptr, 0);
-                if (length <= 0)
-                {
-                    result.State = FileState::BadText;
-                    result.Why =
-                        "not valid text in code page " + std::to_string(codePage == CP_ACP ? GetACP() : GetOEMCP());
-                    return result;
-                }
-                wide.resize(static_cast<std::size_t>(length));
-                MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(), size, wide.data(), length);
+                wide = Nimbrava::NarrowToWide(name, codePage);
+            }
+            catch (const std::system_error&)
+            {
+                result.State = FileState::BadText;
+                result.Why = "not valid text in code page " + std::to_string(codePage);
+                return result;
             }
             // A drive ("C:") or a device prefix (\\?\ or \\.\ before the path) is no part of a file name.
             std::string_view names = name;
@@ -106,7 +104,29 @@ namespace NimbravaCheck
                 return result;
             }
             result.Path = enbseries / wide;
+            // The plugin's own file test decides; the status only says what else is there.
+            try
+            {
+                if (Nimbrava::IsRegularFile(result.Path))
+                {
+                    result.State = FileState::RegularFile;
+                    return result;
+                }
+            }
+            catch (const std::filesystem::filesystem_error& error)
+            {
+                result.State = FileState::NotCheckable;
+                result.Why = std::string(error.what()) + ": the plugin's file test fails, and it logs \"Unable to load "
+                                                         "'_nimbrava.ini'\" and keeps the default";
+                return result;
+            }
             result.State = StateOf(result.Path, result.Why);
+            if (result.State == FileState::RegularFile)
+            {
+                // The plugin says no where the status says yes: a NUL byte in the name, for one.
+                result.State = FileState::OtherFile;
+                result.Why = "the plugin's file test does not take this name";
+            }
             return result;
         }
 #else
@@ -197,7 +217,13 @@ namespace NimbravaCheck
             else if (!rest.empty() && IsSeparator(rest[0]))
                 base = "/"; // the root of the enbseries directory's drive, which Wine sees as Z:
             else
-                base = std::filesystem::absolute(enbseries);
+            {
+                // "enbseries/" or "." would otherwise end in an empty or "." name, and the first ".."
+                // would only take that off instead of leaving the folder.
+                base = std::filesystem::absolute(enbseries).lexically_normal();
+                if (!base.has_filename() && base.has_parent_path() && base != base.root_path())
+                    base = base.parent_path();
+            }
 
             if (InvalidCharacter(rest, result))
                 return result;

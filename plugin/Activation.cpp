@@ -22,12 +22,21 @@ namespace Nimbrava
         constexpr char HooksFailed[] = "Initialization failed, unable to inject hooks";
         constexpr char Initialized[] = "Initialized successfully";
         constexpr char AlreadyInitialized[] = "Already initialized; the callback and the hooks stay as they are";
+        constexpr char NotCompleted[] = "Initialization did not complete";
 
         // Set once the callback is registered: from then on a repeated YarrinMain must neither
         // register again nor patch again (the saved pointers would become the replacements
         // themselves, and every redirected call would recurse forever).
         std::atomic<bool> Registered{false};
-        std::atomic<bool> Running{false};
+
+        // How the activation that registered the callback ended, for a repeated call's answer.
+        enum class Outcome
+        {
+            Unfinished, // still running, or left by an exception
+            Running,
+            HookFailure,
+        };
+        std::atomic<Outcome> Result{Outcome::Unfinished};
 
         Yarrin::V1::MainResult Success()
         {
@@ -53,7 +62,16 @@ namespace Nimbrava
         Yarrin::V1::MainResult AnswerRepeatedCall()
         {
             Orvel::Logger::Instance().Log(Orvel::LogLevel::Warning, "{}", AlreadyInitialized);
-            return Running.load(std::memory_order_acquire) ? Success() : Failure(HooksFailed, 0);
+            switch (Result.load(std::memory_order_acquire))
+            {
+            case Outcome::Running:
+                return Success();
+            case Outcome::HookFailure:
+                return Failure(HooksFailed, 0);
+            case Outcome::Unfinished:
+                break;
+            }
+            return Failure(NotCompleted, 0);
         }
 
         // The module that provides the ENB functions this library is bound to. Other modules named
@@ -80,8 +98,17 @@ namespace Nimbrava
                 return false;
             saved.store(reinterpret_cast<Function>(std::atomic_ref<void*>(**slot).load(std::memory_order_acquire)),
                         std::memory_order_release);
-            void* const previous =
-                Orvel::Hook::ReplaceIATEntry(module, "kernel32", function, reinterpret_cast<void*>(replacement));
+            void* previous = nullptr;
+            try
+            {
+                previous =
+                    Orvel::Hook::ReplaceIATEntry(module, "kernel32", function, reinterpret_cast<void*>(replacement));
+            }
+            catch (...)
+            {
+                saved.store(nullptr, std::memory_order_release); // the slot was left as it was
+                throw;
+            }
             saved.store(reinterpret_cast<Function>(previous), std::memory_order_release);
             return previous != nullptr;
         }
@@ -118,9 +145,12 @@ namespace Nimbrava
         if (module == nullptr || !Patch(module, "CreateFileA", &HookedCreateFileA, SavedCreateFileA) ||
             !Patch(module, "GetPrivateProfileSectionA", &HookedGetPrivateProfileSectionA,
                    SavedGetPrivateProfileSectionA))
+        {
+            Result.store(Outcome::HookFailure, std::memory_order_release);
             return Failure(HooksFailed, 0);
+        }
 
-        Running.store(true, std::memory_order_release);
+        Result.store(Outcome::Running, std::memory_order_release);
         logger.Log(Orvel::LogLevel::Message, "{}", Initialized);
         return Success();
     }

@@ -67,6 +67,14 @@ namespace NimbravaTest
 
     std::string DescribeMainResult(const ResultBytes<24>& result)
     {
+        // Only the flag and the payload are written: one 0 byte for success, the message and the
+        // error flag for an error.
+        for (std::size_t at = 1; at < result.size(); ++at)
+        {
+            const bool payload = result[0] == 1 ? at == 8 : (at >= 8 && at < 18);
+            if (!payload && result[at] != Unwritten)
+                return "a result that writes byte " + std::to_string(at);
+        }
         if (result[0] == 1)
             return result[8] == 0 ? "success" : "success with payload byte " + std::to_string(result[8]);
         if (result[0] != 0)

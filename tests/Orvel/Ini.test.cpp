@@ -81,6 +81,7 @@ namespace
             const IniInterface fromFile(path);
             EXPECT_EQ(Render(fromFile), expected) << (crlf ? "file with CR LF" : "file with LF");
             EXPECT_EQ(fromFile.Path, path);
+            EXPECT_EQ(fromFile.Sections, document.Sections);
         }
     }
 
@@ -235,6 +236,14 @@ TEST(IniFailures, OpenReplacesTheSectionsAndMergesNothing)
     EXPECT_EQ(Render(document), "[]\n[B]\ny=2\n");
     document.Open(first);
     EXPECT_EQ(Render(document), "[]\na=1\n[A]\nx=1\n");
+    EXPECT_EQ(document, IniInterface(first)) << "as if opened afresh";
+    EXPECT_NE(document, IniInterface(second));
+    // Equal documents agree in every key, value, section name and path.
+    const std::string base = "a=1\n[A]\nx=1\n";
+    EXPECT_EQ(ParseText(base), ParseText(base));
+    for (const char* other : {"a=2\n[A]\nx=1\n", "b=1\n[A]\nx=1\n", "a=1\n[B]\nx=1\n", "a=1\n[A]\nx=1\ny=2\n"})
+        EXPECT_NE(ParseText(base), ParseText(other)) << other;
+    EXPECT_NE(ParseText(base), document) << "the path";
 }
 
 TEST(IniFailures, PathsOutsideAscii)

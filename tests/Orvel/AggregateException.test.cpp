@@ -1,6 +1,7 @@
 #include "Orvel/AggregateException.h"
 
 #include <exception>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <gtest/gtest.h>
@@ -161,71 +162,65 @@ TEST(AppendExceptionText, NeverThrows)
     }
 }
 
-TEST(AggregateException, OneGenericEntryKeepsOnlyTheGenericPart)
+// Each row adds its entries through the three ways in (a library exception, a standard one, or one
+// caught in flight) and names the text that results: entries in the order of the lists (library,
+// standard, then the others), every line of an entry indented.
+TEST(AggregateException, ToStringOfEachListOfEntries)
 {
-    Orvel::AggregateException aggregate;
-    aggregate.Add(static_cast<const Orvel::GenericException&>(Orvel::InvalidOperationException("Bad function call")));
-    EXPECT_EQ(aggregate.GetMessage(), "One or more error(s) occurred");
-    EXPECT_EQ(aggregate.ToString(), "AggregateException(One or more error(s) occurred)\n"
-                                    "{\n"
-                                    "\tGenericException(Bad function call)\n"
-                                    "}\n");
-}
+    const struct
+    {
+        const char* Name;
+        std::function<void(Orvel::AggregateException&)> Add;
+        std::string_view Entries;
+    } rows[] = {
+        {"none", [](auto&) {}, ""},
+        {"a generic entry keeps only its generic part",
+         [](auto& a) {
+             a.Add(static_cast<const Orvel::GenericException&>(Orvel::InvalidOperationException("Bad function call")));
+         },
+         "\tGenericException(Bad function call)\n"},
+        {"list order",
+         [](auto& a) {
+             a.Add(std::runtime_error("second"));
+             a.Add(Orvel::GenericException("first"));
+             a.Add(Capture([] { throw 7; }));
+             a.Add(Capture([] { throw Orvel::IOException("io"); }));
+             a.Add(Capture([] { throw std::out_of_range("range"); }));
+         },
+         "\tGenericException(first)\n\tstd::exception(second)\n\tUnkownException\n\tIOException(io)\n"
+         "\tstd::out_of_range(range)\n"},
+        {"multi-line entries",
+         [](auto& a) {
+             a.Add(Orvel::GenericException("line one\nline two"));
+             a.Add(Capture([] {
+                 try
+                 {
+                     throw std::runtime_error("inner");
+                 }
+                 catch (...)
+                 {
+                     std::throw_with_nested(std::logic_error("outer"));
+                 }
+             }));
+         },
+         "\tGenericException(line one\n\tline two)\n\tstd::_Nested_exception<std::logic_error>(outer)\n"
+         "\t\tstd::runtime_error(inner)\n"},
+    };
+    for (const auto& row : rows)
+    {
+        Orvel::AggregateException aggregate;
+        row.Add(aggregate);
+        EXPECT_EQ(aggregate.Empty(), row.Entries.empty()) << row.Name;
+        EXPECT_EQ(aggregate.GetMessage(), "One or more error(s) occurred");
+        EXPECT_EQ(aggregate.ToString(),
+                  "AggregateException(One or more error(s) occurred)\n{\n" + std::string(row.Entries) + "}\n")
+            << row.Name;
+    }
 
-TEST(AggregateException, EntriesInListOrder)
-{
-    Orvel::AggregateException aggregate;
-    aggregate.Add(std::runtime_error("second"));
-    aggregate.Add(Orvel::GenericException("first"));
-    aggregate.Add(Capture([] { throw 7; }));
-    aggregate.Add(Capture([] { throw Orvel::IOException("io"); }));
-    aggregate.Add(Capture([] { throw std::out_of_range("range"); }));
-    EXPECT_EQ(aggregate.ToString(), "AggregateException(One or more error(s) occurred)\n"
-                                    "{\n"
-                                    "\tGenericException(first)\n"
-                                    "\tstd::exception(second)\n"
-                                    "\tUnkownException\n"
-                                    "\tIOException(io)\n"
-                                    "\tstd::out_of_range(range)\n"
-                                    "}\n");
-}
-
-TEST(AggregateException, StandardEntriesKeepTheirText)
-{
     Orvel::AggregateException aggregate;
     aggregate.Add(std::runtime_error("handler failed"));
     ASSERT_EQ(aggregate.StandardExceptions.size(), 1u);
-    EXPECT_STREQ(aggregate.StandardExceptions[0]->what(), "handler failed");
-}
-
-TEST(AggregateException, MultiLineEntriesAreIndentedOnEveryLine)
-{
-    Orvel::AggregateException aggregate;
-    aggregate.Add(Orvel::GenericException("line one\nline two"));
-    aggregate.Add(Capture([] {
-        try
-        {
-            throw std::runtime_error("inner");
-        }
-        catch (...)
-        {
-            std::throw_with_nested(std::logic_error("outer"));
-        }
-    }));
-    EXPECT_EQ(aggregate.ToString(), "AggregateException(One or more error(s) occurred)\n"
-                                    "{\n"
-                                    "\tGenericException(line one\n"
-                                    "\tline two)\n"
-                                    "\tstd::_Nested_exception<std::logic_error>(outer)\n"
-                                    "\t\tstd::runtime_error(inner)\n"
-                                    "}\n");
-}
-
-TEST(AggregateException, EmptyAggregateHasBraces)
-{
-    const Orvel::AggregateException aggregate;
-    EXPECT_TRUE(aggregate.Empty());
-    EXPECT_EQ(aggregate.ToString(), "AggregateException(One or more error(s) occurred)\n{\n}\n");
+    EXPECT_STREQ(aggregate.StandardExceptions[0]->what(), "handler failed") << "standard entries keep their text";
 }
 
 TEST(AggregateException, CopiesShareEntriesAndMovesTakeThem)

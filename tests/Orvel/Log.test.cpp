@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <ctime>
 #include <regex>
 #include <set>
@@ -125,7 +126,7 @@ TEST_F(LoggerTest, TimestampFollowsTheClockAcrossSeconds)
     EXPECT_GE(distinct.size(), 2u) << "1.2 s of logging spans at least two seconds";
 }
 
-TEST_F(LoggerTest, DebugIsFilteredOut)
+TEST_F(LoggerTest, DebugIsFilteredOutWithoutFormattingAnything)
 {
     int raised = 0;
     const auto lines = OpenLogAndRead([&](Orvel::Logger& logger) {
@@ -141,69 +142,61 @@ TEST_F(LoggerTest, DebugIsFilteredOut)
     EXPECT_EQ(raised, 0);
 }
 
-TEST_F(LoggerTest, DebugIsWrittenWhenTheMinimumAllowsIt)
+// Each row changes the logger's settings, logs one line and names the line that must follow in the
+// file (the timestamp, when written, is the first 21 characters and not compared).
+TEST_F(LoggerTest, SettingsShapeEachLine)
 {
-    Configure = [](Orvel::Logger& logger) { logger.MinimumLevel = Orvel::LogLevel::Debug; };
-    const auto lines = OpenLogAndRead([](Orvel::Logger& logger) { logger.Log(Orvel::LogLevel::Debug, "{}", "d"); });
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[3].substr(21), " [DEBUG]   d");
-}
-
-TEST_F(LoggerTest, LevelsBeyondFatalHaveNoTag)
-{
-    Configure = [](Orvel::Logger& logger) { logger.WriteTimestamp = false; };
-    const auto lines =
-        OpenLogAndRead([](Orvel::Logger& logger) { logger.Log(static_cast<Orvel::LogLevel>(9), "{}", "nine"); });
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[2], "nine");
-}
-
-TEST_F(LoggerTest, WithoutTimestampOrTag)
-{
-    Configure = [](Orvel::Logger& logger) { logger.WriteTimestamp = false; };
-    auto lines = OpenLogAndRead([](Orvel::Logger& logger) {
-        logger.Log(Orvel::LogLevel::Message, "{}", "no time");
-        logger.WriteLevelTag = false;
-        logger.Log(Orvel::LogLevel::Message, "{}", "bare");
-    });
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[1], Rule) << "no date-format line";
-    EXPECT_EQ(lines[2], " [MESSAGE] no time");
-    EXPECT_EQ(lines[3], "bare");
-
-    Configure = [](Orvel::Logger& logger) { logger.WriteLevelTag = false; };
-    lines = OpenLogAndRead([](Orvel::Logger& logger) { logger.Log(Orvel::LogLevel::Message, "{}", "m"); });
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[3].size(), 22u);
-    EXPECT_EQ(lines[3].substr(21), "m");
-}
-
-TEST_F(LoggerTest, Indentation)
-{
-    Configure = [](Orvel::Logger& logger) {
-        logger.WriteTimestamp = false;
-        logger.IndentDepth = 2;
-        logger.IndentWidth = 3;
+    struct Row
+    {
+        bool Timestamp;
+        bool Tag;
+        std::uint32_t Indent;
+        Orvel::LogLevel Minimum;
+        Orvel::LogLevel Level;
+        std::string_view Text;
+        std::string_view Line; // empty: nothing is written
     };
-    const auto lines = OpenLogAndRead([](Orvel::Logger& logger) { logger.Log(Orvel::LogLevel::Error, "{}", "x"); });
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[2], "       [ERROR]   x");
+    using enum Orvel::LogLevel;
+    const Row rows[] = {
+        {false, true, 0, Message, Message, "no time", " [MESSAGE] no time"},
+        {false, false, 0, Message, Message, "bare", "bare"},
+        {true, false, 0, Message, Message, "m", "m"},
+        {false, true, 2, Message, Error, "x", "       [ERROR]   x"},
+        {false, true, 0, Message, static_cast<Orvel::LogLevel>(9), "nine", "nine"},
+        {false, true, 0, Message, Debug, "hidden", ""},
+        {false, true, 0, Debug, Debug, "d", " [DEBUG]   d"},
+    };
+    Configure = [](Orvel::Logger& logger) { logger.WriteTimestamp = false; };
+    std::vector<std::string> expected;
+    const auto lines = OpenLogAndRead([&](Orvel::Logger& logger) {
+        logger.IndentWidth = 3;
+        for (const auto& row : rows)
+        {
+            logger.WriteTimestamp = row.Timestamp;
+            logger.WriteLevelTag = row.Tag;
+            logger.IndentDepth = row.Indent;
+            logger.MinimumLevel = row.Minimum;
+            logger.Log(row.Level, "{}", row.Text);
+            if (!row.Line.empty())
+                expected.push_back(std::string(row.Timestamp ? 21 : 0, '?') + std::string(row.Line));
+        }
+    });
+    ASSERT_EQ(lines.size(), 2 + expected.size());
+    EXPECT_EQ(lines[1], Rule) << "no date-format line without timestamps";
+    for (std::size_t i = 0; i < expected.size(); ++i)
+    {
+        const bool stamped = expected[i].starts_with('?');
+        EXPECT_EQ(stamped ? lines[2 + i].substr(21) : lines[2 + i], stamped ? expected[i].substr(21) : expected[i]);
+    }
 }
 
-TEST_F(LoggerTest, BannerWithoutDisplayName)
+TEST_F(LoggerTest, OpeningAnExistingLogEmptiesItAndTheBannerNeedsNoDisplayName)
 {
+    NimbravaTest::WriteFile(File, std::string(10000, 'o') + "\n");
     const auto lines = OpenLogAndRead([](Orvel::Logger&) {}, "");
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "Logging stream successfully initialized");
     EXPECT_EQ(lines[2], Rule);
-}
-
-TEST_F(LoggerTest, OpeningAnExistingLogEmptiesIt)
-{
-    NimbravaTest::WriteFile(File, std::string(10000, 'o') + "\n");
-    const auto lines = OpenLogAndRead([](Orvel::Logger&) {});
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].substr(0, 14), "Logging stream");
 }
 
 TEST_F(LoggerTest, OpeningInAMissingDirectoryThrowsWithErrno)

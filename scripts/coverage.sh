@@ -3,7 +3,7 @@
 # `coverage` preset (gcov instrumentation, -O0), runs its tests, prints a summary per folder and
 # writes an HTML report to build/coverage/html/index.html. With --windows it also builds a
 # gcov-instrumented Windows build (build/coverage-windows), runs its tests under Wine and merges their
-# data (MinGW's gcov writes through GCOV_PREFIX into the Unix tree via Wine's Z: drive).
+# data: MinGW's libgcov writes them into the Unix tree through Wine's Z: drive.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$ROOT"
@@ -24,30 +24,41 @@ roots=("$out")
 if [ $windows = 1 ]; then
   wout="$ROOT/build/coverage-windows"
   log "Coverage build (Windows, tests under Wine)"
-  # At -O0 MinGW's libstdc++ and our objects both define std::type_info::operator==; the two are
-  # the same inline function, so the linker may keep either.
+  # Only C++ is instrumented: the C test modules are built without the C runtime (-nostdlib), which
+  # libgcov needs. At -O0 MinGW's static libstdc++ and our objects both define
+  # std::type_info::operator==; the two are the same inline function, so the linker may keep either.
   cmake -S "$ROOT" -B "$wout" -G Ninja --toolchain "$ROOT/cmake/mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=Debug -DNIMBRAVA_BENCHMARKS=OFF \
-    "-DCMAKE_CXX_FLAGS=--coverage -O0" "-DCMAKE_C_FLAGS=--coverage -O0" \
-    "-DCMAKE_EXE_LINKER_FLAGS=--coverage -Wl,--allow-multiple-definition" \
-    "-DCMAKE_SHARED_LINKER_FLAGS=--coverage -Wl,--allow-multiple-definition" >/dev/null
+    "-DCMAKE_CXX_FLAGS=--coverage -O0" "-DCMAKE_C_FLAGS=-O0" \
+    "-DCMAKE_EXE_LINKER_FLAGS=-static --coverage -Wl,--allow-multiple-definition" \
+    "-DCMAKE_SHARED_LINKER_FLAGS=-static --coverage -Wl,--allow-multiple-definition" >/dev/null
   cmake --build "$wout"
   find "$wout" -name '*.gcda' -delete
   wine_start
-  (cd "$wout" && ctest -j2 --output-on-failure) || true
+  # libgcov writes each .gcda to the Unix path of its object. Under Wine "/work/..." is taken on the
+  # current drive, which is C: for a test that moved into a temporary folder: the prefix keeps it on
+  # Z:, the whole Unix tree.
+  (cd "$wout" && GCOV_PREFIX=Z: ctest -j2 --output-on-failure) || true
   roots+=("$wout")
 fi
 
 mkdir -p "$out/html"
-filters=(--filter "$ROOT/Orvel/" --filter "$ROOT/plugin/" --filter "$ROOT/tools/")
-gcov_exe=(--gcov-executable gcov)
-for folder in Orvel plugin tools; do
-  log "Coverage of $folder/"
-  gcovr -r "$ROOT" "${gcov_exe[@]}" --filter "$ROOT/$folder/" --gcov-ignore-parse-errors \
-    --exclude-unreachable-branches --exclude-throw-branches -s "${roots[@]}" 2>/dev/null \
-    | grep -E '^(lines|branches):'
-done
-gcovr -r "$ROOT" "${gcov_exe[@]}" "${filters[@]}" --gcov-ignore-parse-errors \
-  --exclude-unreachable-branches --exclude-throw-branches \
+gcov_options=(-r "$ROOT" --gcov-executable gcov --gcov-ignore-parse-errors --exclude-unreachable-branches
+  --exclude-throw-branches)
+summary() { # label, build trees
+  local label=$1 folder
+  shift
+  for folder in Orvel plugin tools; do
+    printf '%-22s %s\n' "$label $folder/:" "$(gcovr "${gcov_options[@]}" --filter "$ROOT/$folder/" -s "$@" \
+      2>/dev/null | grep -E '^(lines|branches):' | tr '\n' ' ')"
+  done
+}
+log "Coverage per folder"
+summary native "$out"
+if [ $windows = 1 ]; then
+  summary Windows "$wout"
+  summary both "${roots[@]}"
+fi
+gcovr "${gcov_options[@]}" --filter "$ROOT/Orvel/" --filter "$ROOT/plugin/" --filter "$ROOT/tools/" \
   --html-details "$out/html/index.html" "${roots[@]}" >/dev/null 2>&1
 log "HTML report: $out/html/index.html"

@@ -1,13 +1,17 @@
 #pragma once
 // Loads Nimbrava.dll with the real loader and calls its entry points the way the game's plugin host
-// does: looked up by their decorated names, the result written into storage the host provides.
+// does: looked up by their decorated names, the result written into storage the host provides. And
+// the play-through scripts that drive it together with the stand-in ENB and host.
 
 #include <array>
-#include <cstring>
 #include <cstdint>
+#include <filesystem>
+#include <istream>
+#include <memory>
 #include <string>
 #include <vector>
 #include <windows.h>
+#include "EnbControl.h"
 #include "HostRecords.h"
 
 namespace NimbravaTest
@@ -21,49 +25,59 @@ namespace NimbravaTest
     class PluginHost
     {
     public:
-        static constexpr const char* InitializeName = "_Z16YarrinInitializeRKN6Yarrin2V111RuntimeInfoE";
-        static constexpr const char* MainName = "_Z10YarrinMainP11HINSTANCE__RKN6Yarrin2V111RuntimeInfoE";
-
-        // Loads the DLL (by default Nimbrava.dll beside the program). Throws std::runtime_error.
-        explicit PluginHost(const std::wstring& dll = L"");
-        ~PluginHost();
+        // Loads Nimbrava.dll beside the program. Throws std::runtime_error.
+        PluginHost();
+        ~PluginHost() { FreeLibrary(m_module); }
         PluginHost(const PluginHost&) = delete;
         PluginHost& operator=(const PluginHost&) = delete;
 
         [[nodiscard]] HMODULE Module() const noexcept { return m_module; }
 
-        // Calls YarrinInitialize; whatever it throws passes through.
+        // Call YarrinInitialize and YarrinMain; whatever they throw passes through.
         ResultBytes<128> Initialize(const Yarrin::V1::RuntimeInfo& runtime);
-
-        // Calls YarrinMain; whatever it throws passes through.
         ResultBytes<24> Main(const Yarrin::V1::RuntimeInfo& runtime);
-
-        // Unloads the DLL now (its static objects are destroyed: the log file is closed).
-        void Unload();
 
         static Yarrin::V1::RuntimeInfo MakeRuntimeInfo(bool enbLoadingPoint);
 
     private:
-        HMODULE m_module = nullptr;
+        HMODULE m_module;
     };
 
-    // Every way a YarrinInitialize result differs from the requirements record the host expects
-    // (success flag, each constant field, the two host strings); empty when it is exact.
-    std::vector<std::string> RequirementsMismatches(const ResultBytes<128>& result);
-
-    // A YarrinMain result as the host reads it: "success", or "error <flag> <text>", or what is wrong
-    // with the record (a success payload other than one 0 byte, an unknown success flag).
-    std::string DescribeMainResult(const ResultBytes<24>& result);
-
-    // The text of a host string whose pointer sits at `offset` of a result.
-    template <std::size_t N>
-    std::string HostStringAt(const ResultBytes<N>& result, std::size_t offset);
-
-    template <typename T, std::size_t N>
-    T ReadAt(const ResultBytes<N>& bytes, std::size_t offset)
+    // A game folder driven by a play-through script (see tests/data/playthrough/README.txt): each
+    // command's outcome is compared with the one the script expects, the plugin's log with the
+    // script's "log" lines whenever the plugin is unloaded.
+    class Scenario
     {
-        T value;
-        std::memcpy(&value, bytes.data() + offset, sizeof value);
-        return value;
-    }
+    public:
+        // `spawned`: run by a "spawn" of another script, whose "spawn" lines are then skipped.
+        // `echo`: print every command with its outcome.
+        Scenario(std::filesystem::path folder, bool spawned, bool echo = false);
+        ~Scenario();
+        Scenario(const Scenario&) = delete;
+        Scenario& operator=(const Scenario&) = delete;
+
+        // Every mismatch, empty when the play-through went as the script says.
+        std::vector<std::string> Run(std::istream& script, const std::filesystem::path& scriptPath = {});
+
+        std::filesystem::path Logs; // the log folder the host gives the plugin
+
+    private:
+        std::string Do(const std::vector<std::string>& words, std::istream& script);
+        PluginHost& Host();
+        std::string Path();
+        std::string Walk(std::uint32_t id);
+        std::string Describe(const EnbTestRead& read) const;
+        std::string Relative(const std::filesystem::path& file) const;
+        std::string Storm(const std::vector<std::string>& words);
+        std::string Spawn(const std::string& d3d11);
+        void Finish();
+
+        std::filesystem::path m_folder, m_previous, m_script;
+        bool m_spawned, m_echo, m_delegated = false;
+        int m_line = 0;
+        std::unique_ptr<PluginHost> m_host;
+        HMODULE m_otherD3d11 = nullptr;
+        std::vector<std::string> m_expectedLog, m_failures;
+        std::string m_detail; // shown with a mismatch of the last outcome
+    };
 } // namespace NimbravaTest

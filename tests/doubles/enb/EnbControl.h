@@ -14,9 +14,9 @@
 extern "C"
 {
     // What one read of "enbseries\_weatherlist.ini" found, as ENB reads it: opened with CreateFileA
-    // and read with ReadFile, then one section read with GetPrivateProfileSectionA, both through the
-    // double's own import table. Every read opens "enblocal.ini" first, a file of ENB's own that must
-    // never be redirected.
+    // and read with ReadFile, then its section "WEATHER001" read with GetPrivateProfileSectionA, both
+    // through the double's own import table. Every read opens "enblocal.ini" first, a file of ENB's
+    // own that must never be redirected.
     struct EnbTestRead
     {
         std::uint32_t LocalOpenError; // opening "enblocal.ini" of the game folder first: 0 or the error
@@ -24,12 +24,9 @@ extern "C"
         wchar_t OpenedPath[1024];     // the file behind that handle (GetFinalPathNameByHandleW); empty when none
         std::uint32_t ContentSize;    // bytes read, at most sizeof Content
         char Content[4096];
-        std::uint32_t SectionLength; // GetPrivateProfileSectionA's result for EnbTestSection
+        std::uint32_t SectionLength; // GetPrivateProfileSectionA's result
         char Section[4096];
     };
-
-    // The section of the weather list that a read asks for.
-    inline constexpr char EnbTestSection[] = "WEATHER001";
 
     // A new game: accepted answers (SDK 1002, Skyrim SE, version 503, worldspace 0, reloads succeed),
     // no callback, the double's import slots back to what the loader bound, nothing recorded.
@@ -39,22 +36,17 @@ extern "C"
     ENB_TEST_API void EnbTest_SetVersion(std::int32_t version);
     ENB_TEST_API void EnbTest_SetWorldspace(std::uint32_t id); // what ENBGetState(22) answers
     ENB_TEST_API void EnbTest_SetDirtyHackResult(std::int32_t result);
-    // Whether a reload request reads the weather list (default) or only answers.
-    ENB_TEST_API void EnbTest_SetReadOnReload(bool read);
+    ENB_TEST_API void EnbTest_SetReadOnReload(bool read); // whether a reload request reads (default)
 
-    // The last callback registered, and how many times ENBSetCallbackFunction was called.
-    ENB_TEST_API void* EnbTest_Callback();
+    ENB_TEST_API void* EnbTest_Callback(); // the last callback registered
     ENB_TEST_API std::uint32_t EnbTest_CallbackRegistrations();
-    // Calls the registered callback with `type`; false when none is registered.
-    ENB_TEST_API bool EnbTest_FireCallback(std::uint32_t type);
-
-    ENB_TEST_API std::uint32_t EnbTest_StateQueries();   // ENBGetState calls
-    ENB_TEST_API std::uint32_t EnbTest_DirtyHackCalls(); // DirtyHack calls; each request 3 reloads
+    ENB_TEST_API bool EnbTest_FireCallback(std::uint32_t type); // false when none is registered
+    ENB_TEST_API std::uint32_t EnbTest_StateQueries();          // ENBGetState calls
+    ENB_TEST_API std::uint32_t EnbTest_DirtyHackCalls();        // DirtyHack calls; each request 3 reloads
     ENB_TEST_API std::uint32_t EnbTest_LastRequest();
     ENB_TEST_API std::int64_t EnbTest_LastParameter();
     // What the last reload read; false when there was none since the restart.
     ENB_TEST_API bool EnbTest_LastReload(EnbTestRead* read);
-
     // Reads the weather list now, on the calling thread, as a reload does. Any thread.
     ENB_TEST_API void EnbTest_Read(EnbTestRead* read);
 }

@@ -6,7 +6,6 @@
 // ENB_DOUBLE_IMPORTS_PROFILE = 0): the functions are then looked up at run time instead, so that the
 // plugin finds no slot to patch.
 
-#include <atomic>
 #include <cstring>
 #include <windows.h>
 #include "EnbControl.h"
@@ -18,68 +17,45 @@
 #define ENB_DOUBLE_IMPORTS_PROFILE 1
 #endif
 
-using Callback = void (*)(std::uint32_t);
-
-// The loader's slots for the imported functions (dlltool names them __imp_<name>).
+// The loader's slots for the imported functions (dlltool names them __imp_<name>), and what the
+// loader bound there, put back at a restart.
 #if ENB_DOUBLE_IMPORTS_CREATEFILE
 extern "C" void* __imp_CreateFileA;
+void* const BoundCreateFileA = __imp_CreateFileA;
+#define ENB_OPEN CreateFileA
+#else
+#define ENB_OPEN (Kernel32<decltype(&CreateFileA)>("CreateFileA"))
 #endif
 #if ENB_DOUBLE_IMPORTS_PROFILE
 extern "C" void* __imp_GetPrivateProfileSectionA;
+void* const BoundGetPrivateProfileSectionA = __imp_GetPrivateProfileSectionA;
+#define ENB_READ_SECTION GetPrivateProfileSectionA
+#else
+#define ENB_READ_SECTION (Kernel32<decltype(&GetPrivateProfileSectionA)>("GetPrivateProfileSectionA"))
 #endif
 
 namespace
 {
-    struct Settings
-    {
-        std::atomic<std::uint32_t> SdkVersion{1002};
-        std::atomic<std::uint32_t> Game{0x10000006};
-        std::atomic<std::int32_t> Version{503};
-        std::atomic<std::uint32_t> Worldspace{0};
-        std::atomic<std::int32_t> DirtyHackResult{1};
-        std::atomic<bool> ReadOnReload{true};
-        std::atomic<Callback> RegisteredCallback{nullptr};
-        std::atomic<std::uint32_t> Registrations{0};
-        std::atomic<std::uint32_t> StateQueries{0};
-        std::atomic<std::uint32_t> DirtyHackCalls{0};
-        std::atomic<std::uint32_t> LastRequest{0};
-        std::atomic<std::int64_t> LastParameter{0};
-    };
-    Settings State;
+    using Callback = void (*)(std::uint32_t);
 
-    SRWLOCK ReloadLock = SRWLOCK_INIT;
-    bool HaveReload = false;
-    EnbTestRead LastReload;
+    // Only the thread that drives the game touches these (EnbTest_Read records nothing).
+    struct State
+    {
+        std::uint32_t SdkVersion = 1002, Game = 0x10000006, Worldspace = 0;
+        std::int32_t Version = 503, DirtyHackResult = 1;
+        bool ReadOnReload = true, HaveReload = false;
+        Callback Registered = nullptr;
+        std::uint32_t Registrations = 0, StateQueries = 0, DirtyHackCalls = 0, LastRequest = 0;
+        std::int64_t LastParameter = 0;
+        EnbTestRead LastReload{};
+    } Enb;
 
-#if ENB_DOUBLE_IMPORTS_CREATEFILE
-    void* const BoundCreateFileA = __imp_CreateFileA;
-    HANDLE OpenA(LPCSTR name)
+    template <typename Function>
+    Function Kernel32(const char* name)
     {
-        return CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return reinterpret_cast<Function>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
     }
-#else
-    HANDLE OpenA(LPCSTR name)
-    {
-        static const auto open = reinterpret_cast<decltype(&CreateFileA)>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateFileA")));
-        return open(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-#endif
-
-#if ENB_DOUBLE_IMPORTS_PROFILE
-    void* const BoundGetPrivateProfileSectionA = __imp_GetPrivateProfileSectionA;
-    DWORD ReadSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR name)
-    {
-        return GetPrivateProfileSectionA(section, buffer, size, name);
-    }
-#else
-    DWORD ReadSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR name)
-    {
-        static const auto read = reinterpret_cast<decltype(&GetPrivateProfileSectionA)>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetPrivateProfileSectionA")));
-        return read(section, buffer, size, name);
-    }
-#endif
 
     [[maybe_unused]] void PutBack(void** slot, void* value)
     {
@@ -90,6 +66,10 @@ namespace
             VirtualProtect(slot, sizeof *slot, old, &old);
         }
     }
+    HANDLE Open(const char* name)
+    {
+        return ENB_OPEN(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
 
     void Read(EnbTestRead& read)
     {
@@ -97,75 +77,45 @@ namespace
         char name[MAX_PATH + 64];
         const DWORD length = GetCurrentDirectoryA(MAX_PATH, name);
         char* const end = name + (length < MAX_PATH ? length : 0);
-
         std::strcpy(end, "\\enblocal.ini");
-        const HANDLE local = OpenA(name);
-        if (local == INVALID_HANDLE_VALUE)
-            read.LocalOpenError = GetLastError();
-        else
-            CloseHandle(local);
-
+        const HANDLE local = Open(name);
+        read.LocalOpenError = local == INVALID_HANDLE_VALUE ? GetLastError() : (CloseHandle(local), 0ul);
         std::strcpy(end, "\\enbseries\\_weatherlist.ini");
-        const HANDLE file = OpenA(name);
+        const HANDLE file = Open(name);
         if (file == INVALID_HANDLE_VALUE)
             read.OpenError = GetLastError();
         else
         {
-            GetFinalPathNameByHandleW(file, read.OpenedPath, static_cast<DWORD>(std::size(read.OpenedPath) - 1),
-                                      FILE_NAME_NORMALIZED);
+            GetFinalPathNameByHandleW(file, read.OpenedPath, 1023, FILE_NAME_NORMALIZED);
             DWORD got = 0;
-            if (ReadFile(file, read.Content, sizeof read.Content, &got, nullptr))
-                read.ContentSize = got;
+            read.ContentSize = ReadFile(file, read.Content, sizeof read.Content, &got, nullptr) ? got : 0;
             CloseHandle(file);
         }
-        read.SectionLength = ReadSectionA(EnbTestSection, read.Section, sizeof read.Section, name);
+        read.SectionLength = ENB_READ_SECTION("WEATHER001", read.Section, sizeof read.Section, name);
     }
 } // namespace
 
 extern "C"
 {
-    __declspec(dllexport) std::uint32_t ENBGetSDKVersion()
-    {
-        return State.SdkVersion;
-    }
-
-    __declspec(dllexport) std::uint32_t ENBGetGameIdentifier()
-    {
-        return State.Game;
-    }
-
-    __declspec(dllexport) std::int32_t ENBGetVersion()
-    {
-        return State.Version;
-    }
-
-    __declspec(dllexport) void ENBSetCallbackFunction(Callback callback)
-    {
-        State.RegisteredCallback = callback;
-        ++State.Registrations;
-    }
-
-    __declspec(dllexport) std::uint32_t ENBGetState(std::uint32_t state)
-    {
-        State.StateQueries.fetch_add(1, std::memory_order_relaxed);
-        return state == 22 ? State.Worldspace.load(std::memory_order_relaxed) : 0;
-    }
+    // clang-format off
+    __declspec(dllexport) std::uint32_t ENBGetSDKVersion() { return Enb.SdkVersion; }
+    __declspec(dllexport) std::uint32_t ENBGetGameIdentifier() { return Enb.Game; }
+    __declspec(dllexport) std::int32_t ENBGetVersion() { return Enb.Version; }
+    __declspec(dllexport) void ENBSetCallbackFunction(Callback callback) { Enb.Registered = callback, ++Enb.Registrations; }
+    __declspec(dllexport) std::uint32_t ENBGetState(std::uint32_t state) { return ++Enb.StateQueries, state == 22 ? Enb.Worldspace : 0; }
+    // clang-format on
 
     __declspec(dllexport) std::int32_t DirtyHack(std::uint32_t request, std::int64_t parameter)
     {
-        ++State.DirtyHackCalls;
-        State.LastRequest = request;
-        State.LastParameter = parameter;
-        if (request == 3 && State.ReadOnReload)
+        ++Enb.DirtyHackCalls;
+        Enb.LastRequest = request;
+        Enb.LastParameter = parameter;
+        if (request == 3 && Enb.ReadOnReload)
         {
-            EnbTestRead read;
-            Read(read);
-            AcquireSRWLockExclusive(&ReloadLock);
-            LastReload = read;
-            HaveReload = true;
-            ReleaseSRWLockExclusive(&ReloadLock);
+            Read(Enb.LastReload);
+            Enb.HaveReload = true;
         }
-        return State.DirtyHackResult;
+        return Enb.DirtyHackResult;
     }
 
     ENB_TEST_API void EnbTest_Restart()
@@ -176,55 +126,24 @@ extern "C"
 #if ENB_DOUBLE_IMPORTS_PROFILE
         PutBack(&__imp_GetPrivateProfileSectionA, BoundGetPrivateProfileSectionA);
 #endif
-        State.SdkVersion = 1002;
-        State.Game = 0x10000006;
-        State.Version = 503;
-        State.Worldspace = 0;
-        State.DirtyHackResult = 1;
-        State.ReadOnReload = true;
-        State.RegisteredCallback = nullptr;
-        State.Registrations = 0;
-        State.StateQueries = 0;
-        State.DirtyHackCalls = 0;
-        State.LastRequest = 0;
-        State.LastParameter = 0;
-        AcquireSRWLockExclusive(&ReloadLock);
-        HaveReload = false;
-        ReleaseSRWLockExclusive(&ReloadLock);
+        Enb = State{};
     }
 
     // clang-format off
-    ENB_TEST_API void EnbTest_SetSdkVersion(std::uint32_t version) { State.SdkVersion = version; }
-    ENB_TEST_API void EnbTest_SetGameIdentifier(std::uint32_t game) { State.Game = game; }
-    ENB_TEST_API void EnbTest_SetVersion(std::int32_t version) { State.Version = version; }
-    ENB_TEST_API void EnbTest_SetWorldspace(std::uint32_t id) { State.Worldspace = id; }
-    ENB_TEST_API void EnbTest_SetDirtyHackResult(std::int32_t result) { State.DirtyHackResult = result; }
-    ENB_TEST_API void EnbTest_SetReadOnReload(bool read) { State.ReadOnReload = read; }
-    ENB_TEST_API void* EnbTest_Callback() { return reinterpret_cast<void*>(State.RegisteredCallback.load()); }
-    ENB_TEST_API std::uint32_t EnbTest_CallbackRegistrations() { return State.Registrations; }
-    ENB_TEST_API std::uint32_t EnbTest_StateQueries() { return State.StateQueries; }
-    ENB_TEST_API std::uint32_t EnbTest_DirtyHackCalls() { return State.DirtyHackCalls; }
-    ENB_TEST_API std::uint32_t EnbTest_LastRequest() { return State.LastRequest; }
-    ENB_TEST_API std::int64_t EnbTest_LastParameter() { return State.LastParameter; }
+    ENB_TEST_API void EnbTest_SetSdkVersion(std::uint32_t version) { Enb.SdkVersion = version; }
+    ENB_TEST_API void EnbTest_SetGameIdentifier(std::uint32_t game) { Enb.Game = game; }
+    ENB_TEST_API void EnbTest_SetVersion(std::int32_t version) { Enb.Version = version; }
+    ENB_TEST_API void EnbTest_SetWorldspace(std::uint32_t id) { Enb.Worldspace = id; }
+    ENB_TEST_API void EnbTest_SetDirtyHackResult(std::int32_t result) { Enb.DirtyHackResult = result; }
+    ENB_TEST_API void EnbTest_SetReadOnReload(bool read) { Enb.ReadOnReload = read; }
+    ENB_TEST_API void* EnbTest_Callback() { return reinterpret_cast<void*>(Enb.Registered); }
+    ENB_TEST_API std::uint32_t EnbTest_CallbackRegistrations() { return Enb.Registrations; }
+    ENB_TEST_API bool EnbTest_FireCallback(std::uint32_t type) { return Enb.Registered != nullptr && (Enb.Registered(type), true); }
+    ENB_TEST_API std::uint32_t EnbTest_StateQueries() { return Enb.StateQueries; }
+    ENB_TEST_API std::uint32_t EnbTest_DirtyHackCalls() { return Enb.DirtyHackCalls; }
+    ENB_TEST_API std::uint32_t EnbTest_LastRequest() { return Enb.LastRequest; }
+    ENB_TEST_API std::int64_t EnbTest_LastParameter() { return Enb.LastParameter; }
+    ENB_TEST_API bool EnbTest_LastReload(EnbTestRead* read) { return Enb.HaveReload && (*read = Enb.LastReload, true); }
     ENB_TEST_API void EnbTest_Read(EnbTestRead* read) { Read(*read); }
     // clang-format on
-
-    ENB_TEST_API bool EnbTest_FireCallback(std::uint32_t type)
-    {
-        const Callback callback = State.RegisteredCallback;
-        if (callback == nullptr)
-            return false;
-        callback(type);
-        return true;
-    }
-
-    ENB_TEST_API bool EnbTest_LastReload(EnbTestRead* read)
-    {
-        AcquireSRWLockShared(&ReloadLock);
-        const bool have = HaveReload;
-        if (have)
-            *read = LastReload;
-        ReleaseSRWLockShared(&ReloadLock);
-        return have;
-    }
 }

@@ -7,11 +7,10 @@
 //
 // --logs: the folder the host gives the plugin for its log (default: <build>/logs). --walk: for each
 // identifier (hexadecimal, "0x" optional) ENB reports that worldspace and calls the plugin's callback
-// with type 2; its line says which weather list ENB then read ("-": no reload). --scenario runs a
-// play-through script in this process and prints every mismatch; the exit code is then 1.
+// with type 2; its line says which weather list ENB then read ("-": no reload). --scenario plays a
+// script of tests/data/playthrough in this process and prints every mismatch; the exit code is then 1.
 
 #include <cstdio>
-#include <exception>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -20,46 +19,34 @@
 
 int wmain(int argc, wchar_t** argv)
 {
-    try
+    std::filesystem::path logs = NimbravaTest::ProgramDirectory() + L"..\\logs", scenario;
+    std::string runtime, steps, id;
+    for (int i = 1; i < argc; ++i)
     {
-        std::filesystem::path logs = NimbravaTest::ProgramDirectory() + L"..\\logs", scenario;
-        std::string runtime, steps, id;
-        for (int i = 1; i < argc; ++i)
-        {
-            const std::wstring option = argv[i];
-            if (option == L"--no-enb-loading-point")
-                runtime = " no-enb";
-            else if (i + 1 == argc)
-                throw std::runtime_error("an option without its value");
-            else if (option == L"--logs")
-                logs = argv[++i];
-            else if (option == L"--scenario")
-                scenario = argv[++i];
-            else if (option == L"--walk")
-                for (std::stringstream ids(std::filesystem::path(argv[++i]).string()); std::getline(ids, id, ',');)
-                    steps += "walk " + id + "\n";
-            else
-                throw std::runtime_error("unknown option");
-        }
-        const bool demo = scenario.empty();
-        NimbravaTest::Scenario game(std::filesystem::current_path(), !demo, demo);
-        std::vector<std::string> failures;
-        if (demo)
-        {
-            game.Logs = std::filesystem::absolute(logs);
-            std::istringstream script("load\ninitialize" + runtime + "\nmain" + runtime + "\n" + steps);
-            game.Run(script);
-            std::cout << "\nNimbrava.log:\n" << std::ifstream(game.Logs / "Nimbrava.log").rdbuf();
-            return 0;
-        }
+        const std::wstring option = argv[i];
+        if (option == L"--no-enb-loading-point")
+            runtime = " no-enb";
+        else if (option == L"--logs" && i + 1 < argc)
+            logs = std::filesystem::absolute(argv[++i]);
+        else if (option == L"--scenario" && i + 1 < argc)
+            scenario = argv[++i];
+        else if (option == L"--walk" && i + 1 < argc)
+            for (std::stringstream ids(std::filesystem::path(argv[++i]).string()); std::getline(ids, id, ',');)
+                steps += "walk " + id + "\n";
+        else
+            return std::printf("host: unknown option or one without its value\n"), 1;
+    }
+    const auto game = std::filesystem::current_path();
+    if (!scenario.empty())
+    {
         std::ifstream script(scenario);
-        for (const auto& failure : failures = game.Run(script, scenario))
+        const auto failures = NimbravaTest::PlayScript(script, scenario, game, {}, true, false);
+        for (const auto& failure : failures)
             std::printf("%s\n", failure.c_str());
         return failures.empty() ? 0 : 1;
     }
-    catch (const std::exception& e)
-    {
-        std::printf("host: %s\n", e.what());
-        return 1;
-    }
+    std::istringstream script("load\ninitialize" + runtime + "\nmain" + runtime + "\n" + steps);
+    NimbravaTest::PlayScript(script, {}, game, logs, false, true);
+    std::cout << "\nNimbrava.log:\n" << std::ifstream(logs / "Nimbrava.log").rdbuf();
+    return 0;
 }

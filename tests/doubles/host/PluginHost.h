@@ -7,11 +7,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <istream>
-#include <memory>
 #include <string>
 #include <vector>
 #include <windows.h>
-#include "EnbControl.h"
 #include "HostRecords.h"
 
 namespace NimbravaTest
@@ -43,41 +41,12 @@ namespace NimbravaTest
         HMODULE m_module;
     };
 
-    // A game folder driven by a play-through script (see tests/data/playthrough/README.txt): each
-    // command's outcome is compared with the one the script expects, the plugin's log with the
-    // script's "log" lines whenever the plugin is unloaded.
-    class Scenario
-    {
-    public:
-        // `spawned`: run by a "spawn" of another script, whose "spawn" lines are then skipped.
-        // `echo`: print every command with its outcome.
-        Scenario(std::filesystem::path folder, bool spawned, bool echo = false);
-        ~Scenario();
-        Scenario(const Scenario&) = delete;
-        Scenario& operator=(const Scenario&) = delete;
-
-        // Every mismatch, empty when the play-through went as the script says.
-        std::vector<std::string> Run(std::istream& script, const std::filesystem::path& scriptPath = {});
-
-        std::filesystem::path Logs; // the log folder the host gives the plugin
-
-    private:
-        std::string Do(const std::vector<std::string>& words, std::istream& script);
-        PluginHost& Host();
-        std::string Path();
-        std::string Walk(std::uint32_t id);
-        std::string Describe(const EnbTestRead& read) const;
-        std::string Relative(const std::filesystem::path& file) const;
-        std::string Storm(const std::vector<std::string>& words);
-        std::string Spawn(const std::string& d3d11);
-        void Finish();
-
-        std::filesystem::path m_folder, m_previous, m_script;
-        bool m_spawned, m_echo, m_delegated = false;
-        int m_line = 0;
-        std::unique_ptr<PluginHost> m_host;
-        HMODULE m_otherD3d11 = nullptr;
-        std::vector<std::string> m_expectedLog, m_failures;
-        std::string m_detail; // shown with a mismatch of the last outcome
-    };
+    // Plays the play-through script `script` (see tests/data/playthrough/README.txt), read from
+    // `scriptPath`, in the game folder `folder`, with `logs` as the plugin's log folder (empty: logs/ of
+    // the game folder). `spawned`: run by a "spawn" of another script, whose "spawn" lines are then
+    // skipped. `echo`: prints every command with its outcome. Returns every mismatch, each with its
+    // line; empty when the play-through went as the script says.
+    std::vector<std::string> PlayScript(std::istream& script, const std::filesystem::path& scriptPath,
+                                        const std::filesystem::path& folder, const std::filesystem::path& logs,
+                                        bool spawned, bool echo);
 } // namespace NimbravaTest

@@ -15,5 +15,4 @@ extern "C"
     int YarrinTest_ConstructStringCalls();
     // The bytes of a host string the plugin made.
     const char* YarrinTest_StringText(const Yarrin::V1::IBasicString<char>* string, std::uint64_t* length);
-    void YarrinTest_FreeString(Yarrin::V1::IBasicString<char>* string);
 }

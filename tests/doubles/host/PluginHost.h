@@ -5,12 +5,14 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <istream>
+#include <stdexcept>
 #include <string>
 #include <vector>
-#include <windows.h>
 #include "HostRecords.h"
+#include "ModuleInfo.h"
 
 namespace NimbravaTest
 {
@@ -24,7 +26,11 @@ namespace NimbravaTest
     {
     public:
         // Loads Nimbrava.dll beside the program. Throws std::runtime_error.
-        PluginHost();
+        PluginHost() : m_module(LoadLibraryW((ProgramDirectory() + L"Nimbrava.dll").c_str()))
+        {
+            if (m_module == nullptr)
+                throw std::runtime_error("LoadLibraryW failed with error " + std::to_string(GetLastError()));
+        }
         ~PluginHost() { FreeLibrary(m_module); }
         PluginHost(const PluginHost&) = delete;
         PluginHost& operator=(const PluginHost&) = delete;
@@ -32,12 +38,39 @@ namespace NimbravaTest
         [[nodiscard]] HMODULE Module() const noexcept { return m_module; }
 
         // Call YarrinInitialize and YarrinMain; whatever they throw passes through.
-        ResultBytes<128> Initialize(const Yarrin::V1::RuntimeInfo& runtime);
-        ResultBytes<24> Main(const Yarrin::V1::RuntimeInfo& runtime);
+        ResultBytes<128> Initialize(const Yarrin::V1::RuntimeInfo& runtime)
+        {
+            return Call<128>("_Z16YarrinInitializeRKN6Yarrin2V111RuntimeInfoE", &runtime);
+        }
+        ResultBytes<24> Main(const Yarrin::V1::RuntimeInfo& runtime)
+        {
+            return Call<24>("_Z10YarrinMainP11HINSTANCE__RKN6Yarrin2V111RuntimeInfoE", m_module, &runtime);
+        }
 
-        static Yarrin::V1::RuntimeInfo MakeRuntimeInfo(bool enbLoadingPoint);
+        // Every byte set but, without the ENB loading point, its flag: the plugin must read only that.
+        static Yarrin::V1::RuntimeInfo MakeRuntimeInfo(bool enbLoadingPoint)
+        {
+            Yarrin::V1::RuntimeInfo runtime;
+            std::memset(&runtime, 0xFF, sizeof runtime);
+            runtime.Flags = static_cast<std::uint8_t>(enbLoadingPoint ? 0xFF : 0xFF & ~runtime.EnbLoadingPointFlag);
+            return runtime;
+        }
 
     private:
+        // The x64 calling convention returns records of these sizes through a pointer the caller
+        // passes first; the callee returns that pointer.
+        template <std::size_t N, typename... Args>
+        ResultBytes<N> Call(const char* name, Args... args)
+        {
+            using Entry = void* (*)(void*, Args...);
+            const auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(m_module, name)));
+            ResultBytes<N> result;
+            result.fill(Unwritten);
+            if (entry == nullptr || entry(result.data(), args...) != result.data())
+                throw std::runtime_error(std::string(name) + " is not exported or did not return the result storage");
+            return result;
+        }
+
         HMODULE m_module;
     };
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <process.h>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -133,18 +134,6 @@ namespace NimbravaTest
             return beyond;
         }
 
-        // The catch-all of an entry point: what it threw, the game folder in it shown as GAME.
-        std::string Thrown(const std::exception& e, const std::string& folder)
-        {
-            const auto* orvel = dynamic_cast<const Orvel::GenericException*>(&e);
-            std::string text = orvel != nullptr ? orvel->ToString() : e.what();
-            if (dynamic_cast<const std::system_error*>(&e) != nullptr)
-                text = "system_error " + text;
-            for (std::size_t at; (at = text.find(folder)) != std::string::npos;)
-                text.replace(at, folder.size(), "GAME");
-            return "throws " + text;
-        }
-
         class Scenario
         {
         public:
@@ -160,8 +149,6 @@ namespace NimbravaTest
                     FreeLibrary(m_otherD3d11);
                 fs::current_path(m_previous);
             }
-            Scenario(const Scenario&) = delete;
-            Scenario& operator=(const Scenario&) = delete;
 
             std::vector<std::string> Run(std::istream& script, const fs::path& scriptPath)
             {
@@ -275,9 +262,15 @@ namespace NimbravaTest
                         const std::string dump = result[0] == 1 ? Dump(result, {}) : Dump(result, {8});
                         return dump == "01.............. 00.............. ................" ? "success" : dump;
                     }
-                    catch (const std::exception& e)
+                    catch (const std::exception& e) // what it threw, the game folder in it shown as GAME
                     {
-                        return Thrown(e, fs::path(m_folder).make_preferred().string());
+                        const auto* orvel = dynamic_cast<const Orvel::GenericException*>(&e);
+                        std::string text = dynamic_cast<const std::system_error*>(&e) != nullptr ? "system_error " : "";
+                        text += orvel != nullptr ? orvel->ToString() : e.what();
+                        const std::string folder = fs::path(m_folder).make_preferred().string();
+                        for (std::size_t at; (at = text.find(folder)) != std::string::npos;)
+                            text.replace(at, folder.size(), "GAME");
+                        return "throws " + text;
                     }
                 }
                 else if (command == "walk") // ENB reports the worldspace and calls back with type 2
@@ -304,10 +297,7 @@ namespace NimbravaTest
                 else if (command == "other-d3d11") // another "d3d11.dll" loaded by its full path
                 {
                     m_otherD3d11 = LoadLibraryW((ProgramDirectory() + L"enb-no-imports\\d3d11.dll").c_str());
-                    HMODULE enb = nullptr;
-                    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                       reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&EnbTest_Restart)), &enb);
+                    const HMODULE enb = GetModuleHandleW(L"d3d11.dll"); // under Wine the first loaded: ENB's
                     return m_otherD3d11 == nullptr ? "not loaded" : m_otherD3d11 == enb ? "ENB's" : "a second module";
                 }
                 else if (command == "storm")
@@ -416,19 +406,13 @@ namespace NimbravaTest
                     fs::copy_file(bin / file, m_folder / file);
                 fs::copy_file(bin / d3d11, m_folder / "d3d11.dll");
                 m_delegated = true;
-                std::wstring command = L"\"" + (m_folder / "nimbrava-host.exe").wstring() + L"\" --scenario \"" +
-                                       fs::path(m_script).make_preferred().wstring() + L"\"";
-                STARTUPINFOW startup{};
-                startup.cb = sizeof startup;
-                PROCESS_INFORMATION process{};
-                DWORD exitCode = 0;
-                if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, m_folder.c_str(),
-                                    &startup, &process) ||
-                    WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0 ||
-                    !GetExitCodeProcess(process.hProcess, &exitCode))
+                fs::current_path(m_folder);
+                const auto quoted = [](const fs::path& path) { return L"\"" + path.wstring() + L"\""; };
+                const intptr_t exitCode =
+                    _wspawnl(_P_WAIT, (m_folder / "nimbrava-host.exe").c_str(), L"nimbrava-host", L"--scenario",
+                             quoted(fs::path(m_script).make_preferred()).c_str(), nullptr);
+                if (exitCode == -1)
                     throw std::runtime_error("the host did not run");
-                CloseHandle(process.hThread);
-                CloseHandle(process.hProcess);
                 return std::to_string(exitCode);
             }
 

@@ -36,19 +36,7 @@ void* const BoundGetPrivateProfileSectionA = __imp_GetPrivateProfileSectionA;
 
 namespace
 {
-    using Callback = void (*)(std::uint32_t);
-
-    // Only the thread that drives the game touches these (EnbTest_Read records nothing).
-    struct State
-    {
-        std::uint32_t SdkVersion = 1002, Game = 0x10000006, Worldspace = 0;
-        std::int32_t Version = 503, DirtyHackResult = 1;
-        bool ReadOnReload = true, HaveReload = false;
-        Callback Registered = nullptr;
-        std::uint32_t Registrations = 0, StateQueries = 0, DirtyHackCalls = 0, LastRequest = 0;
-        std::int64_t LastParameter = 0;
-        EnbTestRead LastReload{};
-    } Enb;
+    EnbTestState Enb;
 
     template <typename Function>
     Function Kernel32(const char* name)
@@ -101,7 +89,7 @@ extern "C"
     __declspec(dllexport) std::uint32_t ENBGetSDKVersion() { return Enb.SdkVersion; }
     __declspec(dllexport) std::uint32_t ENBGetGameIdentifier() { return Enb.Game; }
     __declspec(dllexport) std::int32_t ENBGetVersion() { return Enb.Version; }
-    __declspec(dllexport) void ENBSetCallbackFunction(Callback callback) { Enb.Registered = callback, ++Enb.Registrations; }
+    __declspec(dllexport) void ENBSetCallbackFunction(void (*callback)(std::uint32_t)) { Enb.Callback = callback, ++Enb.Registrations; }
     __declspec(dllexport) std::uint32_t ENBGetState(std::uint32_t state) { return ++Enb.StateQueries, state == 22 ? Enb.Worldspace : 0; }
     // clang-format on
 
@@ -126,24 +114,12 @@ extern "C"
 #if ENB_DOUBLE_IMPORTS_PROFILE
         PutBack(&__imp_GetPrivateProfileSectionA, BoundGetPrivateProfileSectionA);
 #endif
-        Enb = State{};
+        Enb = EnbTestState{};
     }
 
     // clang-format off
-    ENB_TEST_API void EnbTest_SetSdkVersion(std::uint32_t version) { Enb.SdkVersion = version; }
-    ENB_TEST_API void EnbTest_SetGameIdentifier(std::uint32_t game) { Enb.Game = game; }
-    ENB_TEST_API void EnbTest_SetVersion(std::int32_t version) { Enb.Version = version; }
-    ENB_TEST_API void EnbTest_SetWorldspace(std::uint32_t id) { Enb.Worldspace = id; }
-    ENB_TEST_API void EnbTest_SetDirtyHackResult(std::int32_t result) { Enb.DirtyHackResult = result; }
-    ENB_TEST_API void EnbTest_SetReadOnReload(bool read) { Enb.ReadOnReload = read; }
-    ENB_TEST_API void* EnbTest_Callback() { return reinterpret_cast<void*>(Enb.Registered); }
-    ENB_TEST_API std::uint32_t EnbTest_CallbackRegistrations() { return Enb.Registrations; }
-    ENB_TEST_API bool EnbTest_FireCallback(std::uint32_t type) { return Enb.Registered != nullptr && (Enb.Registered(type), true); }
-    ENB_TEST_API std::uint32_t EnbTest_StateQueries() { return Enb.StateQueries; }
-    ENB_TEST_API std::uint32_t EnbTest_DirtyHackCalls() { return Enb.DirtyHackCalls; }
-    ENB_TEST_API std::uint32_t EnbTest_LastRequest() { return Enb.LastRequest; }
-    ENB_TEST_API std::int64_t EnbTest_LastParameter() { return Enb.LastParameter; }
-    ENB_TEST_API bool EnbTest_LastReload(EnbTestRead* read) { return Enb.HaveReload && (*read = Enb.LastReload, true); }
+    ENB_TEST_API EnbTestState* EnbTest() { return &Enb; }
+    ENB_TEST_API bool EnbTest_FireCallback(std::uint32_t type) { return Enb.Callback != nullptr && (Enb.Callback(type), true); }
     ENB_TEST_API void EnbTest_Read(EnbTestRead* read) { Read(*read); }
     // clang-format on
 }

@@ -134,6 +134,26 @@ namespace NimbravaTest
             return beyond;
         }
 
+        // The doubles' settings and counters by their names in scripts.
+        std::uint32_t* Field(const std::string& name)
+        {
+            EnbTestState& enb = *EnbTest();
+            YarrinTestState& host = *YarrinTest();
+            const std::map<std::string, std::uint32_t*> fields = {
+                {"sdk", &enb.SdkVersion},
+                {"game", &enb.Game},
+                {"version", reinterpret_cast<std::uint32_t*>(&enb.Version)},
+                {"dirtyhack", reinterpret_cast<std::uint32_t*>(&enb.DirtyHackResult)},
+                {"registrations", &enb.Registrations},
+                {"queries", &enb.StateQueries},
+                {"reloads", &enb.DirtyHackCalls},
+                {"fail-string", &host.FailAtCall},
+                {"length-high-bit", &host.LengthHighBit},
+                {"strings", &host.ConstructCalls},
+            };
+            return fields.at(name);
+        }
+
         class Scenario
         {
         public:
@@ -237,19 +257,7 @@ namespace NimbravaTest
                 else if (command == "set" && words.at(1) == "logs")
                     YarrinTest_Reset((m_folder / words.at(2)).make_preferred().c_str());
                 else if (command == "set")
-                {
-                    static const std::map<std::string, void (*)(std::uint32_t)> setters = {
-                        {"sdk", [](std::uint32_t v) { EnbTest_SetSdkVersion(v); }},
-                        {"game", [](std::uint32_t v) { EnbTest_SetGameIdentifier(v); }},
-                        {"version", [](std::uint32_t v) { EnbTest_SetVersion(static_cast<std::int32_t>(v)); }},
-                        {"dirtyhack",
-                         [](std::uint32_t v) { EnbTest_SetDirtyHackResult(static_cast<std::int32_t>(v)); }},
-                        {"fail-string",
-                         [](std::uint32_t v) { YarrinTest_FailConstructStringAtCall(static_cast<int>(v)); }},
-                        {"length-high-bit", [](std::uint32_t v) { YarrinTest_SetLengthHighBit(v != 0); }},
-                    };
-                    setters.at(words[1])(number(2, 0));
-                }
+                    *Field(words.at(1)) = number(2, 0);
                 else if (command == "initialize" || command == "main")
                 {
                     const auto runtime = PluginHost::MakeRuntimeInfo(words.size() < 2 || words[1] != "no-enb");
@@ -279,11 +287,7 @@ namespace NimbravaTest
                     for (std::size_t at = 1; at < words.size(); ++at)
                         EnbTest_FireCallback(number(at, 16));
                 else if (command == "count")
-                    return std::to_string(words.at(1) == "registrations" ? EnbTest_CallbackRegistrations()
-                                          : words[1] == "queries"        ? EnbTest_StateQueries()
-                                          : words[1] == "reloads"
-                                              ? EnbTest_DirtyHackCalls()
-                                              : static_cast<std::uint32_t>(YarrinTest_ConstructStringCalls()));
+                    return std::to_string(*Field(words.at(1)));
                 else if (command == "path")
                     return Path();
                 else if (command == "version")
@@ -349,18 +353,17 @@ namespace NimbravaTest
             // parameter when not 0 and the plugin's query when it answers another file.
             std::string Walk(std::uint32_t id)
             {
-                EnbTest_SetWorldspace(id);
-                const std::uint32_t before = EnbTest_DirtyHackCalls();
-                EnbTestRead read;
-                if (!EnbTest_FireCallback(2) || EnbTest_DirtyHackCalls() == before)
+                EnbTestState& enb = *EnbTest();
+                const std::uint32_t before = enb.DirtyHackCalls;
+                enb.Worldspace = id;
+                enb.HaveReload = false;
+                if (!EnbTest_FireCallback(2) || enb.DirtyHackCalls == before)
                     return "-";
-                if (EnbTest_DirtyHackCalls() != before + 1 || EnbTest_LastRequest() != 3 || !EnbTest_LastReload(&read))
-                    return std::to_string(EnbTest_DirtyHackCalls() - before) + " requests, the last " +
-                           std::to_string(EnbTest_LastRequest());
-                std::string out = Describe(read);
-                if (EnbTest_LastParameter() != 0)
-                    out += " parameter " + std::to_string(EnbTest_LastParameter());
-                if (const std::string path = Path(); path != Relative(Opened(read)))
+                std::string out = enb.HaveReload ? Describe(enb.LastReload) : "no read";
+                if (enb.DirtyHackCalls != before + 1 || enb.LastRequest != 3 || enb.LastParameter != 0)
+                    out += " requests " + std::to_string(enb.DirtyHackCalls - before) + ", the last " +
+                           std::to_string(enb.LastRequest) + " parameter " + std::to_string(enb.LastParameter);
+                if (const std::string path = Path(); path != Relative(Opened(enb.LastReload)))
                     out += " path " + path;
                 return out;
             }
@@ -382,17 +385,18 @@ namespace NimbravaTest
                         if (EnbTest_Read(&read), !whole.contains(Describe(read)))
                             fault = Describe(read);
                 });
-                const std::uint32_t queries = EnbTest_StateQueries(), reloads = EnbTest_DirtyHackCalls();
+                EnbTestState& enb = *EnbTest();
+                const std::uint32_t queries = enb.StateQueries, reloads = enb.DirtyHackCalls;
                 for (std::uint32_t i = 0; i < std::stoul(words.at(1)); ++i)
                 {
-                    EnbTest_SetWorldspace(std::stoul(words.at(3 + i / std::stoul(words.at(2)) % 2), nullptr, 16));
+                    enb.Worldspace = std::stoul(words.at(3 + i / std::stoul(words.at(2)) % 2), nullptr, 16);
                     EnbTest_FireCallback(2);
                 }
                 done = true;
                 reader.join();
-                return std::to_string(EnbTest_DirtyHackCalls() - reloads) + " reloads, " +
-                       std::to_string(EnbTest_StateQueries() - queries) + " queries" +
-                       (reads == 0 ? ", no reads" : "") + (fault.empty() ? "" : ", read " + fault);
+                return std::to_string(enb.DirtyHackCalls - reloads) + " reloads, " +
+                       std::to_string(enb.StateQueries - queries) + " queries" + (reads == 0 ? ", no reads" : "") +
+                       (fault.empty() ? "" : ", read " + fault);
             }
 
             // Runs this script in a process of its own, in the game folder with the host program, the

@@ -2,10 +2,7 @@
 // small control interface through which tests set the log directory, make string construction fail
 // and read back the strings the plugin made.
 
-#include <cstdint>
-#include <mutex>
 #include <string>
-#include "HostRecords.h"
 #include "YarrinControl.h"
 
 template <>
@@ -17,26 +14,19 @@ public:
 
 namespace
 {
-    std::mutex Mutex;
-    struct Settings
-    {
-        std::wstring LogsDirectory;
-        bool SetLengthHighBit = false;
-        int ConstructCalls = 0, FailAtCall = 0;
-    } Host;
+    std::wstring LogsDirectory;
+    YarrinTestState Host;
 } // namespace
 
 __declspec(dllexport) Yarrin::V1::PathViewAdaptor Yarrin::V1::GetLogsDirectory()
 {
-    std::lock_guard lock(Mutex);
-    return {Host.LogsDirectory.c_str(), Host.LogsDirectory.size() | std::uint64_t{Host.SetLengthHighBit} << 63};
+    return {LogsDirectory.c_str(), LogsDirectory.size() | std::uint64_t{Host.LengthHighBit != 0} << 63};
 }
 
 template <>
 __declspec(dllexport) Yarrin::V1::IBasicString<char>* Yarrin::V1::Details::ConstructString<char>(const char* text,
                                                                                                  std::uint64_t length)
 {
-    std::lock_guard lock(Mutex);
     if (++Host.ConstructCalls == Host.FailAtCall)
         return nullptr;
     return new IBasicString<char>{std::string(text, static_cast<std::size_t>(length))};
@@ -44,19 +34,21 @@ __declspec(dllexport) Yarrin::V1::IBasicString<char>* Yarrin::V1::Details::Const
 
 extern "C"
 {
-    // clang-format off
-    __declspec(dllexport) void YarrinTest_Reset(const wchar_t* logs) { std::lock_guard lock(Mutex); Host = {logs != nullptr ? logs : L""}; }
-    __declspec(dllexport) void YarrinTest_SetLengthHighBit(bool set) { std::lock_guard lock(Mutex); Host.SetLengthHighBit = set; }
-    __declspec(dllexport) void YarrinTest_FailConstructStringAtCall(int call) { std::lock_guard lock(Mutex); Host.FailAtCall = call; }
-    __declspec(dllexport) int YarrinTest_ConstructStringCalls() { std::lock_guard lock(Mutex); return Host.ConstructCalls; }
-    // clang-format on
+    __declspec(dllexport) YarrinTestState* YarrinTest()
+    {
+        return &Host;
+    }
+
+    __declspec(dllexport) void YarrinTest_Reset(const wchar_t* logsDirectory)
+    {
+        LogsDirectory = logsDirectory != nullptr ? logsDirectory : L"";
+        Host = {};
+    }
 
     __declspec(dllexport) const
         char* YarrinTest_StringText(const Yarrin::V1::IBasicString<char>* string, std::uint64_t* length)
     {
-        if (string == nullptr)
-            return nullptr;
-        *length = string->Text.size();
-        return string->Text.c_str();
+        *length = string != nullptr ? string->Text.size() : 0;
+        return string != nullptr ? string->Text.c_str() : nullptr;
     }
 }

@@ -45,15 +45,6 @@ namespace
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
     }
 
-    [[maybe_unused]] void PutBack(void** slot, void* value)
-    {
-        DWORD old = 0;
-        if (VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old))
-        {
-            *slot = value;
-            VirtualProtect(slot, sizeof *slot, old, &old);
-        }
-    }
     HANDLE Open(const char* name)
     {
         return ENB_OPEN(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -108,11 +99,13 @@ extern "C"
 
     ENB_TEST_API void EnbTest_Restart()
     {
+        // The slots are read-only; WriteProcessMemory makes them writable for the write.
 #if ENB_DOUBLE_IMPORTS_CREATEFILE
-        PutBack(&__imp_CreateFileA, BoundCreateFileA);
+        WriteProcessMemory(GetCurrentProcess(), &__imp_CreateFileA, &BoundCreateFileA, sizeof(void*), nullptr);
 #endif
 #if ENB_DOUBLE_IMPORTS_PROFILE
-        PutBack(&__imp_GetPrivateProfileSectionA, BoundGetPrivateProfileSectionA);
+        WriteProcessMemory(GetCurrentProcess(), &__imp_GetPrivateProfileSectionA, &BoundGetPrivateProfileSectionA,
+                           sizeof(void*), nullptr);
 #endif
         Enb = EnbTestState{};
     }

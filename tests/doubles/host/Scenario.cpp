@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <process.h>
@@ -15,7 +14,6 @@
 #include <system_error>
 #include <thread>
 #include "EnbControl.h"
-#include "ModuleInfo.h"
 #include "Orvel/Exceptions.h"
 #include "PluginHost.h"
 #include "YarrinControl.h"
@@ -67,15 +65,6 @@ namespace NimbravaTest
                                              : actual.size() > stem && actual.starts_with(expected.substr(0, stem));
         }
 
-        std::string HostText(const std::uint8_t* field)
-        {
-            const Yarrin::V1::IBasicString<char>* string;
-            std::memcpy(&string, field, sizeof string);
-            std::uint64_t length = 0;
-            const char* text = YarrinTest_StringText(string, &length);
-            return text != nullptr ? "'" + std::string(text, length) + "'" : "null";
-        }
-
         // 8-byte groups in hex, an unwritten byte as "..", the host strings at `strings` as their text.
         template <std::size_t N>
         std::string Dump(const ResultBytes<N>& bytes, std::set<std::size_t> strings)
@@ -88,8 +77,13 @@ namespace NimbravaTest
                 out += at % 8 == 0 && at != 0 ? " " : "";
                 if (!strings.contains(at - at % 8))
                     out += bytes[at] == Unwritten ? ".." : hex;
-                else if (at % 8 == 0)
-                    out += HostText(&bytes[at]);
+                else if (const Yarrin::V1::IBasicString<char>* string; at % 8 == 0)
+                {
+                    std::memcpy(&string, &bytes[at], sizeof string);
+                    std::uint64_t length = 0;
+                    const char* text = YarrinTest_StringText(string, &length);
+                    out += text != nullptr ? "'" + std::string(text, length) + "'" : "null";
+                }
             }
             return out;
         }
@@ -126,8 +120,7 @@ namespace NimbravaTest
             for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + rva); rva != 0 && d->Name != 0; ++d)
             {
                 std::string name = reinterpret_cast<const char*>(base + d->Name);
-                std::transform(name.begin(), name.end(), name.begin(),
-                               [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+                _strlwr(name.data());
                 if (std::none_of(allowed.begin(), allowed.end(), [&](const auto& a) { return Matches(name, a); }))
                     beyond += " " + name;
             }
@@ -149,8 +142,7 @@ namespace NimbravaTest
                 {"reloads", &enb.DirtyHackCalls},
                 {"fail-string", &host.FailAtCall},
                 {"length-high-bit", &host.LengthHighBit},
-                {"strings", &host.ConstructCalls},
-            };
+                {"strings", &host.ConstructCalls}};
             return fields.at(name);
         }
 
@@ -165,8 +157,6 @@ namespace NimbravaTest
             {
                 EnbTest_Restart();
                 m_host.reset();
-                if (m_otherD3d11 != nullptr)
-                    FreeLibrary(m_otherD3d11);
                 fs::current_path(m_previous);
             }
 
@@ -255,7 +245,7 @@ namespace NimbravaTest
                     m_host = std::make_unique<PluginHost>();
                 }
                 else if (command == "set" && words.at(1) == "logs")
-                    YarrinTest_Reset((m_folder / words.at(2)).make_preferred().c_str());
+                    YarrinTest_Reset(fs::path(words.at(2)).make_preferred().c_str()); // relative: to the game folder
                 else if (command == "set")
                     *Field(words.at(1)) = number(2, 0);
                 else if (command == "initialize" || command == "main")
@@ -270,15 +260,12 @@ namespace NimbravaTest
                         const std::string dump = result[0] == 1 ? Dump(result, {}) : Dump(result, {8});
                         return dump == "01.............. 00.............. ................" ? "success" : dump;
                     }
-                    catch (const std::exception& e) // what it threw, the game folder in it shown as GAME
+                    catch (const std::exception& e)
                     {
                         const auto* orvel = dynamic_cast<const Orvel::GenericException*>(&e);
-                        std::string text = dynamic_cast<const std::system_error*>(&e) != nullptr ? "system_error " : "";
-                        text += orvel != nullptr ? orvel->ToString() : e.what();
-                        const std::string folder = fs::path(m_folder).make_preferred().string();
-                        for (std::size_t at; (at = text.find(folder)) != std::string::npos;)
-                            text.replace(at, folder.size(), "GAME");
-                        return "throws " + text;
+                        return (dynamic_cast<const std::system_error*>(&e) != nullptr ? "throws system_error "
+                                                                                      : "throws ") +
+                               (orvel != nullptr ? orvel->ToString() : e.what());
                     }
                 }
                 else if (command == "walk") // ENB reports the worldspace and calls back with type 2
@@ -300,9 +287,10 @@ namespace NimbravaTest
                     return fs::exists(m_folder / words.at(1)) ? "yes" : "no";
                 else if (command == "other-d3d11") // another "d3d11.dll" loaded by its full path
                 {
-                    m_otherD3d11 = LoadLibraryW((ProgramDirectory() + L"enb-no-imports\\d3d11.dll").c_str());
+                    // Left loaded: the plugin must keep to ENB's in every later play-through of this process.
+                    const HMODULE other = LoadLibraryW((ProgramDirectory() + L"enb-no-imports\\d3d11.dll").c_str());
                     const HMODULE enb = GetModuleHandleW(L"d3d11.dll"); // under Wine the first loaded: ENB's
-                    return m_otherD3d11 == nullptr ? "not loaded" : m_otherD3d11 == enb ? "ENB's" : "a second module";
+                    return other == nullptr ? "not loaded" : other == enb ? "ENB's" : "a second module";
                 }
                 else if (command == "storm")
                     return Storm(words);
@@ -411,10 +399,9 @@ namespace NimbravaTest
                 fs::copy_file(bin / d3d11, m_folder / "d3d11.dll");
                 m_delegated = true;
                 fs::current_path(m_folder);
-                const auto quoted = [](const fs::path& path) { return L"\"" + path.wstring() + L"\""; };
-                const intptr_t exitCode =
-                    _wspawnl(_P_WAIT, (m_folder / "nimbrava-host.exe").c_str(), L"nimbrava-host", L"--scenario",
-                             quoted(fs::path(m_script).make_preferred()).c_str(), nullptr);
+                const std::wstring script = L"\"" + fs::path(m_script).make_preferred().wstring() + L"\"";
+                const intptr_t exitCode = _wspawnl(_P_WAIT, (m_folder / "nimbrava-host.exe").c_str(), L"nimbrava-host",
+                                                   L"--scenario", script.c_str(), nullptr);
                 if (exitCode == -1)
                     throw std::runtime_error("the host did not run");
                 return std::to_string(exitCode);
@@ -424,7 +411,6 @@ namespace NimbravaTest
             bool m_spawned, m_echo, m_delegated = false;
             int m_line = 0;
             std::unique_ptr<PluginHost> m_host;
-            HMODULE m_otherD3d11 = nullptr;
             std::vector<std::string> m_expectedLog, m_failures;
         };
     } // namespace

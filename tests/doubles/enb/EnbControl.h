@@ -21,7 +21,7 @@ extern "C"
     {
         std::uint32_t LocalOpenError; // opening "enblocal.ini" of the game folder first: 0 or the error
         std::uint32_t OpenError;      // 0 when CreateFileA returned a handle, else its last error
-        wchar_t OpenedPath[1024];     // the file behind that handle (GetFinalPathNameByHandleW); empty when none
+        wchar_t OpenedPath[1024];     // the file behind that handle (GetFinalPathNameByHandleW, without "\\?\")
         std::uint32_t ContentSize;    // bytes read, at most sizeof Content
         char Content[4096];
         std::uint32_t SectionLength; // GetPrivateProfileSectionA's result
@@ -33,7 +33,7 @@ extern "C"
     struct EnbTestState
     {
         std::uint32_t SdkVersion = 1002, Game = 0x10000006, Worldspace = 0; // Worldspace: ENBGetState(22)
-        std::int32_t Version = 503, DirtyHackResult = 1;
+        std::uint32_t Version = 503, DirtyHackResult = 1;                   // both read as signed
         bool ReadOnReload = true; // whether a reload request reads the weather list
         void (*Callback)(std::uint32_t) = nullptr;
         std::uint32_t Registrations = 0, StateQueries = 0, DirtyHackCalls = 0, LastRequest = 0;

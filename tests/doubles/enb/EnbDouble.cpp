@@ -2,20 +2,14 @@
 // answers that tests set, and a configuration reload that reads "enbseries\_weatherlist.ini" the
 // way ENB does, through this module's own imports of CreateFileA and GetPrivateProfileSectionA.
 //
-// Built three more times without one or both of those imports (ENB_DOUBLE_IMPORTS_CREATEFILE,
-// ENB_DOUBLE_IMPORTS_PROFILE = 0): the functions are then looked up at run time instead, so that the
+// The build says which of those imports it has (ENB_DOUBLE_IMPORTS_CREATEFILE,
+// ENB_DOUBLE_IMPORTS_PROFILE: 1 or 0); a function not imported is looked up at run time, so that the
 // plugin finds no slot to patch.
 
 #include <cstring>
+#include <cwchar>
 #include <windows.h>
 #include "EnbControl.h"
-
-#ifndef ENB_DOUBLE_IMPORTS_CREATEFILE
-#define ENB_DOUBLE_IMPORTS_CREATEFILE 1
-#endif
-#ifndef ENB_DOUBLE_IMPORTS_PROFILE
-#define ENB_DOUBLE_IMPORTS_PROFILE 1
-#endif
 
 // The loader's slots for the imported functions (dlltool names them __imp_<name>), and what the
 // loader bound there, put back at a restart.
@@ -65,7 +59,9 @@ namespace
             read.OpenError = GetLastError();
         else
         {
-            GetFinalPathNameByHandleW(file, read.OpenedPath, 1023, FILE_NAME_NORMALIZED);
+            const DWORD size = GetFinalPathNameByHandleW(file, read.OpenedPath, 1023, FILE_NAME_NORMALIZED);
+            if (std::wcsncmp(read.OpenedPath, L"\\\\?\\", 4) == 0)
+                std::wmemmove(read.OpenedPath, read.OpenedPath + 4, size - 3);
             DWORD got = 0;
             read.ContentSize = ReadFile(file, read.Content, sizeof read.Content, &got, nullptr) ? got : 0;
             CloseHandle(file);
@@ -79,7 +75,7 @@ extern "C"
     // clang-format off
     __declspec(dllexport) std::uint32_t ENBGetSDKVersion() { return Enb.SdkVersion; }
     __declspec(dllexport) std::uint32_t ENBGetGameIdentifier() { return Enb.Game; }
-    __declspec(dllexport) std::int32_t ENBGetVersion() { return Enb.Version; }
+    __declspec(dllexport) std::int32_t ENBGetVersion() { return static_cast<std::int32_t>(Enb.Version); }
     __declspec(dllexport) void ENBSetCallbackFunction(void (*callback)(std::uint32_t)) { Enb.Callback = callback, ++Enb.Registrations; }
     __declspec(dllexport) std::uint32_t ENBGetState(std::uint32_t state) { return ++Enb.StateQueries, state == 22 ? Enb.Worldspace : 0; }
     // clang-format on
@@ -94,7 +90,7 @@ extern "C"
             Read(Enb.LastReload);
             Enb.HaveReload = true;
         }
-        return Enb.DirtyHackResult;
+        return static_cast<std::int32_t>(Enb.DirtyHackResult);
     }
 
     ENB_TEST_API void EnbTest_Restart()

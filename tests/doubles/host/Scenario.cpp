@@ -51,12 +51,6 @@ namespace NimbravaTest
             return list.substr(start, list.find("\r\n", start) - start);
         }
 
-        // The file behind ENB's handle, without the "\\?\" of a final path.
-        fs::path Opened(const EnbTestRead& read)
-        {
-            return std::wstring_view(read.OpenedPath).starts_with(L"\\\\?\\") ? read.OpenedPath + 4 : read.OpenedPath;
-        }
-
         // A text that ends in '*' matches any longer text that starts with the rest.
         bool Matches(const std::string& actual, const std::string& expected)
         {
@@ -132,17 +126,12 @@ namespace NimbravaTest
         {
             EnbTestState& enb = *EnbTest();
             YarrinTestState& host = *YarrinTest();
+            // clang-format off
             const std::map<std::string, std::uint32_t*> fields = {
-                {"sdk", &enb.SdkVersion},
-                {"game", &enb.Game},
-                {"version", reinterpret_cast<std::uint32_t*>(&enb.Version)},
-                {"dirtyhack", reinterpret_cast<std::uint32_t*>(&enb.DirtyHackResult)},
-                {"registrations", &enb.Registrations},
-                {"queries", &enb.StateQueries},
-                {"reloads", &enb.DirtyHackCalls},
-                {"fail-string", &host.FailAtCall},
-                {"length-high-bit", &host.LengthHighBit},
-                {"strings", &host.ConstructCalls}};
+                {"sdk", &enb.SdkVersion}, {"game", &enb.Game}, {"version", &enb.Version}, {"dirtyhack", &enb.DirtyHackResult},
+                {"registrations", &enb.Registrations}, {"queries", &enb.StateQueries}, {"reloads", &enb.DirtyHackCalls},
+                {"fail-string", &host.FailAtCall}, {"length-high-bit", &host.LengthHighBit}, {"strings", &host.ConstructCalls}};
+            // clang-format on
             return fields.at(name);
         }
 
@@ -325,9 +314,9 @@ namespace NimbravaTest
             // to open enblocal.ini first, a section that is not the file's own.
             std::string Describe(const EnbTestRead& read) const
             {
-                const std::string content = Slurp(Opened(read));
+                const std::string content = Slurp(read.OpenedPath);
                 std::string out =
-                    read.OpenError != 0 ? "open error " + std::to_string(read.OpenError) : Relative(Opened(read));
+                    read.OpenError != 0 ? "open error " + std::to_string(read.OpenError) : Relative(read.OpenedPath);
                 if (std::string(read.Content, read.ContentSize) != content)
                     out += " partly";
                 if (read.LocalOpenError != 0)
@@ -351,7 +340,7 @@ namespace NimbravaTest
                 if (enb.DirtyHackCalls != before + 1 || enb.LastRequest != 3 || enb.LastParameter != 0)
                     out += " requests " + std::to_string(enb.DirtyHackCalls - before) + ", the last " +
                            std::to_string(enb.LastRequest) + " parameter " + std::to_string(enb.LastParameter);
-                if (const std::string path = Path(); path != Relative(Opened(enb.LastReload)))
+                if (const std::string path = Path(); path != Relative(enb.LastReload.OpenedPath))
                     out += " path " + path;
                 return out;
             }

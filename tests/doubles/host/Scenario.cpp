@@ -13,6 +13,8 @@
 #include <sstream>
 #include <system_error>
 #include <thread>
+#include <fmt/format.h>
+#include <fmt/ranges.h>
 #include "EnbControl.h"
 #include "Orvel/Exceptions.h"
 #include "PluginHost.h"
@@ -66,11 +68,9 @@ namespace NimbravaTest
             std::string out;
             for (std::size_t at = 0; at < N; ++at)
             {
-                char hex[3];
-                std::snprintf(hex, sizeof hex, "%02X", bytes[at]);
                 out += at % 8 == 0 && at != 0 ? " " : "";
                 if (!strings.contains(at - at % 8))
-                    out += bytes[at] == Unwritten ? ".." : hex;
+                    out += bytes[at] == Unwritten ? ".." : fmt::format("{:02X}", bytes[at]);
                 else if (const Yarrin::V1::IBasicString<char>* string; at % 8 == 0)
                 {
                     std::memcpy(&string, &bytes[at], sizeof string);
@@ -92,10 +92,8 @@ namespace NimbravaTest
                 !VerQueryValueW(data.data(), L"\\", &block, &length))
                 return "none";
             const auto& fixed = *static_cast<const VS_FIXEDFILEINFO*>(block);
-            char text[64];
-            std::snprintf(text, sizeof text, "%08lX%08lX %08lX%08lX", fixed.dwFileVersionMS, fixed.dwFileVersionLS,
-                          fixed.dwProductVersionMS, fixed.dwProductVersionLS);
-            std::string out = text;
+            std::string out = fmt::format("{:08X}{:08X} {:08X}{:08X}", fixed.dwFileVersionMS, fixed.dwFileVersionLS,
+                                          fixed.dwProductVersionMS, fixed.dwProductVersionLS);
             for (std::wstring name :
                  {L"FileVersion", L"ProductVersion", L"ProductName", L"InternalName", L"OriginalFilename"})
                 if (VerQueryValueW(data.data(), (L"\\StringFileInfo\\040904B0\\" + name).c_str(), &block, &length))
@@ -135,13 +133,15 @@ namespace NimbravaTest
             return fields.at(name);
         }
 
-        class Scenario
+        struct Scenario
         {
-        public:
-            Scenario(fs::path folder, fs::path logs, bool spawned, bool echo)
-                : m_folder(std::move(folder)), m_logs(std::move(logs)), m_spawned(spawned), m_echo(echo)
-            {
-            }
+            fs::path m_folder, m_logs, m_script;
+            bool m_spawned, m_echo, m_delegated = false;
+            fs::path m_previous = fs::current_path();
+            int m_line = 0;
+            std::unique_ptr<PluginHost> m_host{};
+            std::vector<std::string> m_expectedLog{}, m_failures{};
+
             ~Scenario()
             {
                 EnbTest_Restart();
@@ -149,9 +149,8 @@ namespace NimbravaTest
                 fs::current_path(m_previous);
             }
 
-            std::vector<std::string> Run(std::istream& script, const fs::path& scriptPath)
+            std::vector<std::string> Run(std::istream& script)
             {
-                m_script = scriptPath;
                 for (std::string line; GetLine(script, line);)
                 {
                     const std::string where = "line " + std::to_string(++m_line) + ": " + line;
@@ -181,7 +180,6 @@ namespace NimbravaTest
                 return m_failures;
             }
 
-        private:
             // Unloads the plugin and compares its log, each line without its timestamp, with the script's.
             void Finish()
             {
@@ -196,12 +194,9 @@ namespace NimbravaTest
                 if (lines.size() >= 3 && lines[0] == "Logging stream for \"Nimbrava\" successfully initialized" &&
                     lines[1] == "Date and time format: YYYY/MM/DD - HH:MM:SS" && lines[2] == std::string(120, '-'))
                     lines.erase(lines.begin(), lines.begin() + 2)->assign("(banner)");
-                std::string text = "the log was:";
-                for (const auto& line : lines)
-                    text += "\n    " + line;
                 if (lines.size() != m_expectedLog.size() ||
                     !std::equal(lines.begin(), lines.end(), m_expectedLog.begin(), Matches))
-                    m_failures.push_back(text);
+                    m_failures.push_back(fmt::format("the log was:\n    {}", fmt::join(lines, "\n    ")));
                 m_expectedLog.clear();
             }
 
@@ -395,18 +390,13 @@ namespace NimbravaTest
                     throw std::runtime_error("the host did not run");
                 return std::to_string(exitCode);
             }
-
-            fs::path m_folder, m_logs, m_script, m_previous = fs::current_path();
-            bool m_spawned, m_echo, m_delegated = false;
-            int m_line = 0;
-            std::unique_ptr<PluginHost> m_host;
-            std::vector<std::string> m_expectedLog, m_failures;
         };
     } // namespace
 
     std::vector<std::string> PlayScript(std::istream& script, const fs::path& scriptPath, const fs::path& folder,
                                         const fs::path& logs, bool spawned, bool echo)
     {
-        return Scenario(folder, logs.empty() ? folder / "logs" : logs, spawned, echo).Run(script, scriptPath);
+        Scenario game{folder, logs.empty() ? folder / "logs" : logs, scriptPath, spawned, echo};
+        return game.Run(script);
     }
 } // namespace NimbravaTest

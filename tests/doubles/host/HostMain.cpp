@@ -36,17 +36,14 @@ int wmain(int argc, wchar_t** argv)
         else
             return std::printf("host: unknown option or one without its value\n"), 1;
     }
-    const auto game = std::filesystem::current_path();
-    if (!scenario.empty())
-    {
-        std::ifstream script(scenario);
-        const auto failures = NimbravaTest::PlayScript(script, scenario, game, {}, true, false);
-        for (const auto& failure : failures)
-            std::printf("%s\n", failure.c_str());
-        return failures.empty() ? 0 : 1;
-    }
-    std::istringstream script("load\ninitialize" + runtime + "\nmain" + runtime + "\n" + steps);
-    NimbravaTest::PlayScript(script, {}, game, logs, false, true);
-    std::cout << "\nNimbrava.log:\n" << std::ifstream(logs / "Nimbrava.log").rdbuf();
-    return 0;
+    const bool demo = scenario.empty();
+    std::ifstream file(scenario);
+    std::istringstream walk("load\ninitialize" + runtime + "\nmain" + runtime + "\n" + steps);
+    const auto failures = NimbravaTest::PlayScript(demo ? static_cast<std::istream&>(walk) : file, scenario,
+                                                   std::filesystem::current_path(), demo ? logs : "", !demo, demo);
+    if (demo) // the log is shown, not checked
+        return std::cout << "\nNimbrava.log:\n" << std::ifstream(logs / "Nimbrava.log").rdbuf(), 0;
+    for (const auto& failure : failures)
+        std::cout << failure << "\n";
+    return failures.empty() ? 0 : 1;
 }

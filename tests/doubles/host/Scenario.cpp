@@ -153,7 +153,7 @@ namespace NimbravaTest
             {
                 for (std::string line; GetLine(script, line);)
                 {
-                    const std::string where = "line " + std::to_string(++m_line) + ": " + line;
+                    ++m_line;
                     const std::size_t arrow =
                         std::min(line.find(" -> "), line.ends_with(" ->") ? line.size() - 3 : line.size());
                     std::istringstream command(line.substr(0, arrow));
@@ -169,11 +169,11 @@ namespace NimbravaTest
                         if (m_echo)
                             std::printf("%s -> %s\n", line.substr(0, arrow).c_str(), outcome.c_str());
                         if (arrow < line.size() && !Matches(outcome, line.substr(std::min(arrow + 4, line.size()))))
-                            m_failures.push_back(where + "\n    but got: " + outcome);
+                            m_failures.push_back(fmt::format("line {}: {}\n    but got: {}", m_line, line, outcome));
                     }
                     catch (const std::exception& e)
                     {
-                        m_failures.push_back(where + "\n    failed: " + e.what());
+                        m_failures.push_back(fmt::format("line {}: {}\n    failed: {}", m_line, line, e.what()));
                     }
                 }
                 Finish();

@@ -34,16 +34,10 @@ __declspec(dllexport) Yarrin::V1::IBasicString<char>* Yarrin::V1::Details::Const
 
 extern "C"
 {
-    __declspec(dllexport) YarrinTestState* YarrinTest()
-    {
-        return &Host;
-    }
-
-    __declspec(dllexport) void YarrinTest_Reset(const wchar_t* logsDirectory)
-    {
-        LogsDirectory = logsDirectory != nullptr ? logsDirectory : L"";
-        Host = {};
-    }
+    // clang-format off
+    __declspec(dllexport) YarrinTestState* YarrinTest() { return &Host; }
+    __declspec(dllexport) void YarrinTest_Reset(const wchar_t* logs) { LogsDirectory = logs != nullptr ? logs : L"", Host = {}; }
+    // clang-format on
 
     __declspec(dllexport) const
         char* YarrinTest_StringText(const Yarrin::V1::IBasicString<char>* string, std::uint64_t* length)

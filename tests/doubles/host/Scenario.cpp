@@ -154,7 +154,7 @@ namespace NimbravaTest
                 for (std::string line; GetLine(script, line);)
                 {
                     ++m_line;
-                    const std::size_t arrow =
+                    const auto arrow =
                         std::min(line.find(" -> "), line.ends_with(" ->") ? line.size() - 3 : line.size());
                     std::istringstream command(line.substr(0, arrow));
                     const std::vector<std::string> words{std::istream_iterator<std::string>(command), {}};
@@ -188,7 +188,7 @@ namespace NimbravaTest
                 EnbTest_Restart(); // ENB forgets the plugin before it unloads
                 m_host.reset();
                 std::vector<std::string> lines;
-                std::istringstream log(Slurp(m_logs / "Nimbrava.log"));
+                std::istringstream log(Slurp(m_folder / m_logs / "Nimbrava.log"));
                 for (std::string line; GetLine(log, line);)
                     lines.push_back(lines.size() < 3 || line.size() < 22 || line[21] != ' ' ? line : line.substr(22));
                 if (lines.size() >= 3 && lines[0] == "Logging stream for \"Nimbrava\" successfully initialized" &&
@@ -207,8 +207,7 @@ namespace NimbravaTest
                     return static_cast<std::uint32_t>(std::stoll(words.at(at), nullptr, base));
                 };
                 if (command == "folder") // a game folder of this name beside the given one
-                    m_logs =
-                        (m_folder = m_folder.parent_path() / std::u8string(words[1].begin(), words[1].end())) / "logs";
+                    m_folder = m_folder.parent_path() / std::u8string(words[1].begin(), words[1].end());
                 else if (command == "write") // the lines up to "." with CRLF line ends
                 {
                     std::string text;
@@ -222,9 +221,9 @@ namespace NimbravaTest
                 else if (command == "load") // a new game: the doubles reset, the plugin loaded from the game folder
                 {
                     Finish();
-                    fs::create_directories(m_logs);
+                    fs::create_directories(m_folder / m_logs);
                     EnbTest_Restart();
-                    YarrinTest_Reset(m_logs.c_str());
+                    YarrinTest_Reset((m_folder / m_logs).c_str());
                     fs::current_path(m_folder);
                     m_host = std::make_unique<PluginHost>();
                 }
@@ -311,7 +310,7 @@ namespace NimbravaTest
             {
                 const std::string content = Slurp(read.OpenedPath);
                 std::string out =
-                    read.OpenError != 0 ? "open error " + std::to_string(read.OpenError) : Relative(read.OpenedPath);
+                    read.OpenError ? fmt::format("open error {}", read.OpenError) : Relative(read.OpenedPath);
                 if (std::string(read.Content, read.ContentSize) != content)
                     out += " partly";
                 if (read.LocalOpenError != 0)
@@ -333,8 +332,8 @@ namespace NimbravaTest
                     return "-";
                 std::string out = enb.HaveReload ? Describe(enb.LastReload) : "no read";
                 if (enb.DirtyHackCalls != before + 1 || enb.LastRequest != 3 || enb.LastParameter != 0)
-                    out += " requests " + std::to_string(enb.DirtyHackCalls - before) + ", the last " +
-                           std::to_string(enb.LastRequest) + " parameter " + std::to_string(enb.LastParameter);
+                    out += fmt::format(" requests {}, the last {} parameter {}", enb.DirtyHackCalls - before,
+                                       enb.LastRequest, enb.LastParameter);
                 if (const std::string path = Path(); path != Relative(enb.LastReload.OpenedPath))
                     out += " path " + path;
                 return out;
@@ -359,16 +358,13 @@ namespace NimbravaTest
                 });
                 EnbTestState& enb = *EnbTest();
                 const std::uint32_t queries = enb.StateQueries, reloads = enb.DirtyHackCalls;
-                for (std::uint32_t i = 0; i < std::stoul(words.at(1)); ++i)
-                {
+                for (std::uint32_t i = 0; i < std::stoul(words.at(1)); EnbTest_FireCallback(2), ++i) // set, then fire
                     enb.Worldspace = std::stoul(words.at(3 + i / std::stoul(words.at(2)) % 2), nullptr, 16);
-                    EnbTest_FireCallback(2);
-                }
                 done = true;
                 reader.join();
-                return std::to_string(enb.DirtyHackCalls - reloads) + " reloads, " +
-                       std::to_string(enb.StateQueries - queries) + " queries" + (reads == 0 ? ", no reads" : "") +
-                       (fault.empty() ? "" : ", read " + fault);
+                return fmt::format("{} reloads, {} queries{}{}", enb.DirtyHackCalls - reloads,
+                                   enb.StateQueries - queries, reads == 0 ? ", no reads" : "",
+                                   fault.empty() ? "" : ", read " + fault);
             }
 
             // Runs this script in a process of its own, in the game folder with the host program, the
@@ -396,7 +392,7 @@ namespace NimbravaTest
     std::vector<std::string> PlayScript(std::istream& script, const fs::path& scriptPath, const fs::path& folder,
                                         const fs::path& logs, bool spawned, bool echo)
     {
-        Scenario game{folder, logs.empty() ? folder / "logs" : logs, scriptPath, spawned, echo};
+        Scenario game{folder, logs.empty() ? "logs" : logs, scriptPath, spawned, echo};
         return game.Run(script);
     }
 } // namespace NimbravaTest

@@ -56,7 +56,7 @@ namespace
             Host = std::make_unique<NimbravaTest::PluginHost>();
             Host->Initialize(NimbravaTest::PluginHost::MakeRuntimeInfo(true));
             Host->Main(NimbravaTest::PluginHost::MakeRuntimeInfo(true));
-            Registered = reinterpret_cast<Callback>(EnbTest_Callback());
+            Registered = EnbTest()->Callback;
         }
     };
 
@@ -69,7 +69,7 @@ namespace
     void BM_EnbGetState(Bench::State& state)
     {
         TheGame();
-        EnbTest_SetWorldspace(0x3C);
+        EnbTest()->Worldspace = 0x3C;
         for (auto _ : state)
             Bench::DoNotOptimize(ENBGetState(22));
     }
@@ -78,7 +78,7 @@ namespace
     void BM_CallbackNoChange(Bench::State& state)
     {
         const Callback callback = TheGame().Registered;
-        EnbTest_SetWorldspace(0x3C);
+        EnbTest()->Worldspace = 0x3C;
         callback(2);
         for (auto _ : state)
             callback(2);
@@ -96,15 +96,15 @@ namespace
     void Switch(Bench::State& state, bool enbReads)
     {
         const Callback callback = TheGame().Registered;
-        EnbTest_SetReadOnReload(enbReads);
+        EnbTest()->ReadOnReload = enbReads;
         std::uint32_t id = 0x3C;
         for (auto _ : state)
         {
             id = id == 0x3C ? 0x800 : 0x3C;
-            EnbTest_SetWorldspace(id);
+            EnbTest()->Worldspace = id;
             callback(2);
         }
-        EnbTest_SetReadOnReload(true);
+        EnbTest()->ReadOnReload = true;
     }
 
     void BM_CallbackSwitch(Bench::State& state)

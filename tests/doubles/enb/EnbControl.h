@@ -14,47 +14,39 @@
 extern "C"
 {
     // What one read of "enbseries\_weatherlist.ini" found, as ENB reads it: opened with CreateFileA
-    // and read with ReadFile, then one section read with GetPrivateProfileSectionA, both through the
-    // double's own import table. Every read opens "enblocal.ini" first, a file of ENB's own that must
-    // never be redirected.
+    // and read with ReadFile, then its section "WEATHER001" read with GetPrivateProfileSectionA, both
+    // through the double's own import table. Every read opens "enblocal.ini" first, a file of ENB's
+    // own that must never be redirected.
     struct EnbTestRead
     {
         std::uint32_t LocalOpenError; // opening "enblocal.ini" of the game folder first: 0 or the error
         std::uint32_t OpenError;      // 0 when CreateFileA returned a handle, else its last error
-        wchar_t OpenedPath[1024];     // the file behind that handle (GetFinalPathNameByHandleW); empty when none
+        wchar_t OpenedPath[1024];     // the file behind that handle (GetFinalPathNameByHandleW, without "\\?\")
         std::uint32_t ContentSize;    // bytes read, at most sizeof Content
         char Content[4096];
-        std::uint32_t SectionLength; // GetPrivateProfileSectionA's result for EnbTestSection
+        std::uint32_t SectionLength; // GetPrivateProfileSectionA's result
         char Section[4096];
     };
 
-    // The section of the weather list that a read asks for.
-    inline constexpr char EnbTestSection[] = "WEATHER001";
+    // The answers of the six ENB functions and what they were asked, for the thread that drives the
+    // game (the plugin's callback runs on it).
+    struct EnbTestState
+    {
+        std::uint32_t SdkVersion = 1002, Game = 0x10000006, Worldspace = 0; // Worldspace: ENBGetState(22)
+        std::uint32_t Version = 503, DirtyHackResult = 1;                   // both read as signed
+        bool ReadOnReload = true; // whether a reload request reads the weather list
+        void (*Callback)(std::uint32_t) = nullptr;
+        std::uint32_t Registrations = 0, StateQueries = 0, DirtyHackCalls = 0, LastRequest = 0;
+        std::int64_t LastParameter = 0;
+        bool HaveReload = false; // since the restart; LastReload is what the last one read
+        EnbTestRead LastReload{};
+    };
 
-    // A new game: accepted answers (SDK 1002, Skyrim SE, version 503, worldspace 0, reloads succeed),
-    // no callback, the double's import slots back to what the loader bound, nothing recorded.
+    ENB_TEST_API EnbTestState* EnbTest();
+    // A new game: the state as above, the double's import slots back to what the loader bound.
     ENB_TEST_API void EnbTest_Restart();
-    ENB_TEST_API void EnbTest_SetSdkVersion(std::uint32_t version);
-    ENB_TEST_API void EnbTest_SetGameIdentifier(std::uint32_t game);
-    ENB_TEST_API void EnbTest_SetVersion(std::int32_t version);
-    ENB_TEST_API void EnbTest_SetWorldspace(std::uint32_t id); // what ENBGetState(22) answers
-    ENB_TEST_API void EnbTest_SetDirtyHackResult(std::int32_t result);
-    // Whether a reload request reads the weather list (default) or only answers.
-    ENB_TEST_API void EnbTest_SetReadOnReload(bool read);
-
-    // The last callback registered, and how many times ENBSetCallbackFunction was called.
-    ENB_TEST_API void* EnbTest_Callback();
-    ENB_TEST_API std::uint32_t EnbTest_CallbackRegistrations();
     // Calls the registered callback with `type`; false when none is registered.
     ENB_TEST_API bool EnbTest_FireCallback(std::uint32_t type);
-
-    ENB_TEST_API std::uint32_t EnbTest_StateQueries();   // ENBGetState calls
-    ENB_TEST_API std::uint32_t EnbTest_DirtyHackCalls(); // DirtyHack calls; each request 3 reloads
-    ENB_TEST_API std::uint32_t EnbTest_LastRequest();
-    ENB_TEST_API std::int64_t EnbTest_LastParameter();
-    // What the last reload read; false when there was none since the restart.
-    ENB_TEST_API bool EnbTest_LastReload(EnbTestRead* read);
-
     // Reads the weather list now, on the calling thread, as a reload does. Any thread.
     ENB_TEST_API void EnbTest_Read(EnbTestRead* read);
 }

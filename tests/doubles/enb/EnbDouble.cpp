@@ -2,93 +2,46 @@
 // answers that tests set, and a configuration reload that reads "enbseries\_weatherlist.ini" the
 // way ENB does, through this module's own imports of CreateFileA and GetPrivateProfileSectionA.
 //
-// Built three more times without one or both of those imports (ENB_DOUBLE_IMPORTS_CREATEFILE,
-// ENB_DOUBLE_IMPORTS_PROFILE = 0): the functions are then looked up at run time instead, so that the
+// The build says which of those imports it has (ENB_DOUBLE_IMPORTS_CREATEFILE,
+// ENB_DOUBLE_IMPORTS_PROFILE: 1 or 0); a function not imported is looked up at run time, so that the
 // plugin finds no slot to patch.
 
-#include <atomic>
 #include <cstring>
+#include <cwchar>
 #include <windows.h>
 #include "EnbControl.h"
 
-#ifndef ENB_DOUBLE_IMPORTS_CREATEFILE
-#define ENB_DOUBLE_IMPORTS_CREATEFILE 1
-#endif
-#ifndef ENB_DOUBLE_IMPORTS_PROFILE
-#define ENB_DOUBLE_IMPORTS_PROFILE 1
-#endif
-
-using Callback = void (*)(std::uint32_t);
-
-// The loader's slots for the imported functions (dlltool names them __imp_<name>).
+// The loader's slots for the imported functions (dlltool names them __imp_<name>), and what the
+// loader bound there, put back at a restart.
 #if ENB_DOUBLE_IMPORTS_CREATEFILE
 extern "C" void* __imp_CreateFileA;
+void* const BoundCreateFileA = __imp_CreateFileA;
+#define ENB_OPEN CreateFileA
+#else
+#define ENB_OPEN (Kernel32<decltype(&CreateFileA)>("CreateFileA"))
 #endif
 #if ENB_DOUBLE_IMPORTS_PROFILE
 extern "C" void* __imp_GetPrivateProfileSectionA;
+void* const BoundGetPrivateProfileSectionA = __imp_GetPrivateProfileSectionA;
+#define ENB_READ_SECTION GetPrivateProfileSectionA
+#else
+#define ENB_READ_SECTION (Kernel32<decltype(&GetPrivateProfileSectionA)>("GetPrivateProfileSectionA"))
 #endif
 
 namespace
 {
-    struct Settings
-    {
-        std::atomic<std::uint32_t> SdkVersion{1002};
-        std::atomic<std::uint32_t> Game{0x10000006};
-        std::atomic<std::int32_t> Version{503};
-        std::atomic<std::uint32_t> Worldspace{0};
-        std::atomic<std::int32_t> DirtyHackResult{1};
-        std::atomic<bool> ReadOnReload{true};
-        std::atomic<Callback> RegisteredCallback{nullptr};
-        std::atomic<std::uint32_t> Registrations{0};
-        std::atomic<std::uint32_t> StateQueries{0};
-        std::atomic<std::uint32_t> DirtyHackCalls{0};
-        std::atomic<std::uint32_t> LastRequest{0};
-        std::atomic<std::int64_t> LastParameter{0};
-    };
-    Settings State;
+    EnbTestState Enb;
 
-    SRWLOCK ReloadLock = SRWLOCK_INIT;
-    bool HaveReload = false;
-    EnbTestRead LastReload;
+    template <typename Function>
+    Function Kernel32(const char* name)
+    {
+        return reinterpret_cast<Function>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
+    }
 
-#if ENB_DOUBLE_IMPORTS_CREATEFILE
-    void* const BoundCreateFileA = __imp_CreateFileA;
-    HANDLE OpenA(LPCSTR name)
+    HANDLE Open(const char* name)
     {
-        return CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-#else
-    HANDLE OpenA(LPCSTR name)
-    {
-        static const auto open = reinterpret_cast<decltype(&CreateFileA)>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateFileA")));
-        return open(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-#endif
-
-#if ENB_DOUBLE_IMPORTS_PROFILE
-    void* const BoundGetPrivateProfileSectionA = __imp_GetPrivateProfileSectionA;
-    DWORD ReadSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR name)
-    {
-        return GetPrivateProfileSectionA(section, buffer, size, name);
-    }
-#else
-    DWORD ReadSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR name)
-    {
-        static const auto read = reinterpret_cast<decltype(&GetPrivateProfileSectionA)>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetPrivateProfileSectionA")));
-        return read(section, buffer, size, name);
-    }
-#endif
-
-    [[maybe_unused]] void PutBack(void** slot, void* value)
-    {
-        DWORD old = 0;
-        if (VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old))
-        {
-            *slot = value;
-            VirtualProtect(slot, sizeof *slot, old, &old);
-        }
+        return ENB_OPEN(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
 
     void Read(EnbTestRead& read)
@@ -97,134 +50,65 @@ namespace
         char name[MAX_PATH + 64];
         const DWORD length = GetCurrentDirectoryA(MAX_PATH, name);
         char* const end = name + (length < MAX_PATH ? length : 0);
-
         std::strcpy(end, "\\enblocal.ini");
-        const HANDLE local = OpenA(name);
-        if (local == INVALID_HANDLE_VALUE)
-            read.LocalOpenError = GetLastError();
-        else
-            CloseHandle(local);
-
+        const HANDLE local = Open(name);
+        read.LocalOpenError = local == INVALID_HANDLE_VALUE ? GetLastError() : (CloseHandle(local), 0ul);
         std::strcpy(end, "\\enbseries\\_weatherlist.ini");
-        const HANDLE file = OpenA(name);
+        const HANDLE file = Open(name);
         if (file == INVALID_HANDLE_VALUE)
             read.OpenError = GetLastError();
         else
         {
-            GetFinalPathNameByHandleW(file, read.OpenedPath, static_cast<DWORD>(std::size(read.OpenedPath) - 1),
-                                      FILE_NAME_NORMALIZED);
+            const DWORD size = GetFinalPathNameByHandleW(file, read.OpenedPath, 1023, FILE_NAME_NORMALIZED);
+            if (std::wcsncmp(read.OpenedPath, L"\\\\?\\", 4) == 0)
+                std::wmemmove(read.OpenedPath, read.OpenedPath + 4, size - 3);
             DWORD got = 0;
-            if (ReadFile(file, read.Content, sizeof read.Content, &got, nullptr))
-                read.ContentSize = got;
+            read.ContentSize = ReadFile(file, read.Content, sizeof read.Content, &got, nullptr) ? got : 0;
             CloseHandle(file);
         }
-        read.SectionLength = ReadSectionA(EnbTestSection, read.Section, sizeof read.Section, name);
+        read.SectionLength = ENB_READ_SECTION("WEATHER001", read.Section, sizeof read.Section, name);
     }
 } // namespace
 
 extern "C"
 {
-    __declspec(dllexport) std::uint32_t ENBGetSDKVersion()
-    {
-        return State.SdkVersion;
-    }
-
-    __declspec(dllexport) std::uint32_t ENBGetGameIdentifier()
-    {
-        return State.Game;
-    }
-
-    __declspec(dllexport) std::int32_t ENBGetVersion()
-    {
-        return State.Version;
-    }
-
-    __declspec(dllexport) void ENBSetCallbackFunction(Callback callback)
-    {
-        State.RegisteredCallback = callback;
-        ++State.Registrations;
-    }
-
-    __declspec(dllexport) std::uint32_t ENBGetState(std::uint32_t state)
-    {
-        State.StateQueries.fetch_add(1, std::memory_order_relaxed);
-        return state == 22 ? State.Worldspace.load(std::memory_order_relaxed) : 0;
-    }
+    // clang-format off
+    __declspec(dllexport) std::uint32_t ENBGetSDKVersion() { return Enb.SdkVersion; }
+    __declspec(dllexport) std::uint32_t ENBGetGameIdentifier() { return Enb.Game; }
+    __declspec(dllexport) std::int32_t ENBGetVersion() { return static_cast<std::int32_t>(Enb.Version); }
+    __declspec(dllexport) void ENBSetCallbackFunction(void (*callback)(std::uint32_t)) { Enb.Callback = callback, ++Enb.Registrations; }
+    __declspec(dllexport) std::uint32_t ENBGetState(std::uint32_t state) { return ++Enb.StateQueries, state == 22 ? Enb.Worldspace : 0; }
+    // clang-format on
 
     __declspec(dllexport) std::int32_t DirtyHack(std::uint32_t request, std::int64_t parameter)
     {
-        ++State.DirtyHackCalls;
-        State.LastRequest = request;
-        State.LastParameter = parameter;
-        if (request == 3 && State.ReadOnReload)
+        ++Enb.DirtyHackCalls;
+        Enb.LastRequest = request;
+        Enb.LastParameter = parameter;
+        if (request == 3 && Enb.ReadOnReload)
         {
-            EnbTestRead read;
-            Read(read);
-            AcquireSRWLockExclusive(&ReloadLock);
-            LastReload = read;
-            HaveReload = true;
-            ReleaseSRWLockExclusive(&ReloadLock);
+            Read(Enb.LastReload);
+            Enb.HaveReload = true;
         }
-        return State.DirtyHackResult;
+        return static_cast<std::int32_t>(Enb.DirtyHackResult);
     }
 
     ENB_TEST_API void EnbTest_Restart()
     {
+        // The slots are read-only; WriteProcessMemory makes them writable for the write.
 #if ENB_DOUBLE_IMPORTS_CREATEFILE
-        PutBack(&__imp_CreateFileA, BoundCreateFileA);
+        WriteProcessMemory(GetCurrentProcess(), &__imp_CreateFileA, &BoundCreateFileA, sizeof(void*), nullptr);
 #endif
 #if ENB_DOUBLE_IMPORTS_PROFILE
-        PutBack(&__imp_GetPrivateProfileSectionA, BoundGetPrivateProfileSectionA);
+        WriteProcessMemory(GetCurrentProcess(), &__imp_GetPrivateProfileSectionA, &BoundGetPrivateProfileSectionA,
+                           sizeof(void*), nullptr);
 #endif
-        State.SdkVersion = 1002;
-        State.Game = 0x10000006;
-        State.Version = 503;
-        State.Worldspace = 0;
-        State.DirtyHackResult = 1;
-        State.ReadOnReload = true;
-        State.RegisteredCallback = nullptr;
-        State.Registrations = 0;
-        State.StateQueries = 0;
-        State.DirtyHackCalls = 0;
-        State.LastRequest = 0;
-        State.LastParameter = 0;
-        AcquireSRWLockExclusive(&ReloadLock);
-        HaveReload = false;
-        ReleaseSRWLockExclusive(&ReloadLock);
+        Enb = EnbTestState{};
     }
 
     // clang-format off
-    ENB_TEST_API void EnbTest_SetSdkVersion(std::uint32_t version) { State.SdkVersion = version; }
-    ENB_TEST_API void EnbTest_SetGameIdentifier(std::uint32_t game) { State.Game = game; }
-    ENB_TEST_API void EnbTest_SetVersion(std::int32_t version) { State.Version = version; }
-    ENB_TEST_API void EnbTest_SetWorldspace(std::uint32_t id) { State.Worldspace = id; }
-    ENB_TEST_API void EnbTest_SetDirtyHackResult(std::int32_t result) { State.DirtyHackResult = result; }
-    ENB_TEST_API void EnbTest_SetReadOnReload(bool read) { State.ReadOnReload = read; }
-    ENB_TEST_API void* EnbTest_Callback() { return reinterpret_cast<void*>(State.RegisteredCallback.load()); }
-    ENB_TEST_API std::uint32_t EnbTest_CallbackRegistrations() { return State.Registrations; }
-    ENB_TEST_API std::uint32_t EnbTest_StateQueries() { return State.StateQueries; }
-    ENB_TEST_API std::uint32_t EnbTest_DirtyHackCalls() { return State.DirtyHackCalls; }
-    ENB_TEST_API std::uint32_t EnbTest_LastRequest() { return State.LastRequest; }
-    ENB_TEST_API std::int64_t EnbTest_LastParameter() { return State.LastParameter; }
+    ENB_TEST_API EnbTestState* EnbTest() { return &Enb; }
+    ENB_TEST_API bool EnbTest_FireCallback(std::uint32_t type) { return Enb.Callback != nullptr && (Enb.Callback(type), true); }
     ENB_TEST_API void EnbTest_Read(EnbTestRead* read) { Read(*read); }
     // clang-format on
-
-    ENB_TEST_API bool EnbTest_FireCallback(std::uint32_t type)
-    {
-        const Callback callback = State.RegisteredCallback;
-        if (callback == nullptr)
-            return false;
-        callback(type);
-        return true;
-    }
-
-    ENB_TEST_API bool EnbTest_LastReload(EnbTestRead* read)
-    {
-        AcquireSRWLockShared(&ReloadLock);
-        const bool have = HaveReload;
-        if (have)
-            *read = LastReload;
-        ReleaseSRWLockShared(&ReloadLock);
-        return have;
-    }
 }

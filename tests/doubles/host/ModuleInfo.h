@@ -1,31 +1,16 @@
 #pragma once
-// What a Windows module file and its loaded image say about themselves.
+// Where the running program lies.
 
-#include <cstdint>
-#include <map>
-#include <optional>
 #include <string>
-#include <vector>
 #include <windows.h>
 
 namespace NimbravaTest
 {
-    struct VersionResource
-    {
-        std::uint16_t FileVersion[4] = {};
-        std::uint16_t ProductVersion[4] = {};
-        std::map<std::string, std::string> Strings; // from the first language block
-    };
-
-    // The version resource of a module file, read with the version API. Empty when it has none.
-    std::optional<VersionResource> ReadVersionResource(const std::wstring& path);
-
-    // The names that a loaded module exports, in the order of its export directory.
-    std::vector<std::string> ExportedNames(HMODULE module);
-
-    // The DLLs named by the import directory of a mapped module, in order.
-    std::vector<std::string> ImportedDllNames(HMODULE module);
-
     // The folder that holds the running program, with a trailing backslash.
-    std::wstring ProgramDirectory();
+    inline std::wstring ProgramDirectory()
+    {
+        wchar_t path[MAX_PATH];
+        const std::wstring file(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+        return file.substr(0, file.find_last_of(L"\\/") + 1);
+    }
 } // namespace NimbravaTest

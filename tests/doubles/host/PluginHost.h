@@ -1,14 +1,18 @@
 #pragma once
 // Loads Nimbrava.dll with the real loader and calls its entry points the way the game's plugin host
-// does: looked up by their decorated names, the result written into storage the host provides.
+// does: looked up by their decorated names, the result written into storage the host provides. And
+// the play-through scripts that drive it together with the stand-in ENB and host.
 
 #include <array>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <istream>
+#include <stdexcept>
 #include <string>
 #include <vector>
-#include <windows.h>
 #include "HostRecords.h"
+#include "ModuleInfo.h"
 
 namespace NimbravaTest
 {
@@ -21,49 +25,61 @@ namespace NimbravaTest
     class PluginHost
     {
     public:
-        static constexpr const char* InitializeName = "_Z16YarrinInitializeRKN6Yarrin2V111RuntimeInfoE";
-        static constexpr const char* MainName = "_Z10YarrinMainP11HINSTANCE__RKN6Yarrin2V111RuntimeInfoE";
-
-        // Loads the DLL (by default Nimbrava.dll beside the program). Throws std::runtime_error.
-        explicit PluginHost(const std::wstring& dll = L"");
-        ~PluginHost();
+        // Loads Nimbrava.dll beside the program. Throws std::runtime_error.
+        PluginHost() : m_module(LoadLibraryW((ProgramDirectory() + L"Nimbrava.dll").c_str()))
+        {
+            if (m_module == nullptr)
+                throw std::runtime_error("LoadLibraryW failed with error " + std::to_string(GetLastError()));
+        }
+        ~PluginHost() { FreeLibrary(m_module); }
         PluginHost(const PluginHost&) = delete;
         PluginHost& operator=(const PluginHost&) = delete;
 
         [[nodiscard]] HMODULE Module() const noexcept { return m_module; }
 
-        // Calls YarrinInitialize; whatever it throws passes through.
-        ResultBytes<128> Initialize(const Yarrin::V1::RuntimeInfo& runtime);
+        // Call YarrinInitialize and YarrinMain; whatever they throw passes through.
+        ResultBytes<128> Initialize(const Yarrin::V1::RuntimeInfo& runtime)
+        {
+            return Call<128>("_Z16YarrinInitializeRKN6Yarrin2V111RuntimeInfoE", &runtime);
+        }
+        ResultBytes<24> Main(const Yarrin::V1::RuntimeInfo& runtime)
+        {
+            return Call<24>("_Z10YarrinMainP11HINSTANCE__RKN6Yarrin2V111RuntimeInfoE", m_module, &runtime);
+        }
 
-        // Calls YarrinMain; whatever it throws passes through.
-        ResultBytes<24> Main(const Yarrin::V1::RuntimeInfo& runtime);
-
-        // Unloads the DLL now (its static objects are destroyed: the log file is closed).
-        void Unload();
-
-        static Yarrin::V1::RuntimeInfo MakeRuntimeInfo(bool enbLoadingPoint);
+        // Every byte set but, without the ENB loading point, its flag: the plugin must read only that.
+        static Yarrin::V1::RuntimeInfo MakeRuntimeInfo(bool enbLoadingPoint)
+        {
+            Yarrin::V1::RuntimeInfo runtime;
+            std::memset(&runtime, 0xFF, sizeof runtime);
+            runtime.Flags = static_cast<std::uint8_t>(enbLoadingPoint ? 0xFF : 0xFF & ~runtime.EnbLoadingPointFlag);
+            return runtime;
+        }
 
     private:
-        HMODULE m_module = nullptr;
+        // The x64 calling convention returns records of these sizes through a pointer the caller
+        // passes first; the callee returns that pointer.
+        template <std::size_t N, typename... Args>
+        ResultBytes<N> Call(const char* name, Args... args)
+        {
+            using Entry = void* (*)(void*, Args...);
+            const auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(m_module, name)));
+            ResultBytes<N> result;
+            result.fill(Unwritten);
+            if (entry == nullptr || entry(result.data(), args...) != result.data())
+                throw std::runtime_error(std::string(name) + " is not exported or did not return the result storage");
+            return result;
+        }
+
+        HMODULE m_module;
     };
 
-    // Every way a YarrinInitialize result differs from the requirements record the host expects
-    // (success flag, each constant field, the two host strings); empty when it is exact.
-    std::vector<std::string> RequirementsMismatches(const ResultBytes<128>& result);
-
-    // A YarrinMain result as the host reads it: "success", or "error <flag> <text>", or what is wrong
-    // with the record (a success payload other than one 0 byte, an unknown success flag).
-    std::string DescribeMainResult(const ResultBytes<24>& result);
-
-    // The text of a host string whose pointer sits at `offset` of a result.
-    template <std::size_t N>
-    std::string HostStringAt(const ResultBytes<N>& result, std::size_t offset);
-
-    template <typename T, std::size_t N>
-    T ReadAt(const ResultBytes<N>& bytes, std::size_t offset)
-    {
-        T value;
-        std::memcpy(&value, bytes.data() + offset, sizeof value);
-        return value;
-    }
+    // Plays the play-through script `script` (see tests/data/playthrough/README.txt), read from
+    // `scriptPath`, in the game folder `folder`, with `logs` as the plugin's log folder (empty: logs/ of
+    // the game folder). `spawned`: run by a "spawn" of another script, whose "spawn" lines are then
+    // skipped. `echo`: prints every command with its outcome. Returns every mismatch, each with its
+    // line; empty when the play-through went as the script says.
+    std::vector<std::string> PlayScript(std::istream& script, const std::filesystem::path& scriptPath,
+                                        const std::filesystem::path& folder, const std::filesystem::path& logs,
+                                        bool spawned, bool echo);
 } // namespace NimbravaTest

@@ -6,14 +6,17 @@
 
 extern "C"
 {
+    // The host's settings and what it was asked, for the thread that drives the game.
+    struct YarrinTestState
+    {
+        std::uint32_t LengthHighBit = 0;  // sets bit 63 of GetLogsDirectory's length field (the plugin's to ignore)
+        std::uint32_t FailAtCall = 0;     // ConstructString<char> returns null at this call since the reset (0: never)
+        std::uint32_t ConstructCalls = 0; // ConstructString<char> calls since the reset
+    };
+
+    YarrinTestState* YarrinTest();
     // Forgets every setting; the log directory becomes `logsDirectory`.
     void YarrinTest_Reset(const wchar_t* logsDirectory);
-    // Sets bit 63 of the length field that GetLogsDirectory returns (a field the plugin must ignore).
-    void YarrinTest_SetLengthHighBit(bool set);
-    // ConstructString<char> returns null at its `call`-th call after the reset (0: never).
-    void YarrinTest_FailConstructStringAtCall(int call);
-    int YarrinTest_ConstructStringCalls();
     // The bytes of a host string the plugin made.
     const char* YarrinTest_StringText(const Yarrin::V1::IBasicString<char>* string, std::uint64_t* length);
-    void YarrinTest_FreeString(Yarrin::V1::IBasicString<char>* string);
 }

@@ -1,0 +1,398 @@
+// The play-through interpreter (tests/data/playthrough/README.txt says its commands). What ENB read
+// is found from the handle it got, never from the plugin's state; the plugin's answers are shown
+// byte for byte, so that a script states them whole.
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <process.h>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <system_error>
+#include <thread>
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+#include "EnbControl.h"
+#include "Orvel/Exceptions.h"
+#include "PluginHost.h"
+#include "YarrinControl.h"
+
+namespace NimbravaTest
+{
+    namespace
+    {
+        namespace fs = std::filesystem;
+
+        std::string Slurp(const fs::path& file)
+        {
+            std::ostringstream text;
+            if (std::ifstream in(file, std::ios::binary); in)
+                text << in.rdbuf();
+            return text.str();
+        }
+
+        std::string Utf8(const fs::path& path)
+        {
+            const auto text = path.generic_u8string();
+            return {text.begin(), text.end()};
+        }
+
+        // A line without its CR.
+        bool GetLine(std::istream& in, std::string& line)
+        {
+            return std::getline(in, line) && (!line.ends_with('\r') || (line.pop_back(), true));
+        }
+
+        // The first entry of a weather list's first section, as GetPrivateProfileSectionA returns it.
+        std::string SectionOf(const std::string& list)
+        {
+            const std::size_t start = list.find("\r\n") + 2;
+            return list.substr(start, list.find("\r\n", start) - start);
+        }
+
+        // A text that ends in '*' matches any longer text that starts with the rest.
+        bool Matches(const std::string& actual, const std::string& expected)
+        {
+            const std::size_t stem = expected.ends_with('*') ? expected.size() - 1 : std::string::npos;
+            return stem == std::string::npos ? actual == expected
+                                             : actual.size() > stem && actual.starts_with(expected.substr(0, stem));
+        }
+
+        // 8-byte groups in hex, an unwritten byte as "..", the host strings at `strings` as their text.
+        template <std::size_t N>
+        std::string Dump(const ResultBytes<N>& bytes, std::set<std::size_t> strings)
+        {
+            std::string out;
+            for (std::size_t at = 0; at < N; ++at)
+            {
+                out += at % 8 == 0 && at != 0 ? " " : "";
+                if (!strings.contains(at - at % 8))
+                    out += bytes[at] == Unwritten ? ".." : fmt::format("{:02X}", bytes[at]);
+                else if (const Yarrin::V1::IBasicString<char>* string; at % 8 == 0)
+                {
+                    std::memcpy(&string, &bytes[at], sizeof string);
+                    std::uint64_t length = 0;
+                    const char* text = YarrinTest_StringText(string, &length);
+                    out += text != nullptr ? "'" + std::string(text, length) + "'" : "null";
+                }
+            }
+            return out;
+        }
+
+        // The version resource: file and product version, then its strings.
+        std::string Version(const fs::path& file)
+        {
+            std::vector<char> data(GetFileVersionInfoSizeW(file.c_str(), nullptr));
+            void* block = nullptr;
+            UINT length = 0;
+            if (data.empty() || !GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) ||
+                !VerQueryValueW(data.data(), L"\\", &block, &length))
+                return "none";
+            const auto& fixed = *static_cast<const VS_FIXEDFILEINFO*>(block);
+            std::string out = fmt::format("{:08X}{:08X} {:08X}{:08X}", fixed.dwFileVersionMS, fixed.dwFileVersionLS,
+                                          fixed.dwProductVersionMS, fixed.dwProductVersionLS);
+            for (std::wstring name :
+                 {L"FileVersion", L"ProductVersion", L"ProductName", L"InternalName", L"OriginalFilename"})
+                if (VerQueryValueW(data.data(), (L"\\StringFileInfo\\040904B0\\" + name).c_str(), &block, &length))
+                    out += " " + Utf8(name) + "=" + Utf8(static_cast<const wchar_t*>(block));
+            return out;
+        }
+
+        // "within", then the DLLs the module imports that match none of `allowed`.
+        std::string ImportsBeyond(HMODULE module, const std::vector<std::string>& allowed)
+        {
+            const auto* base = reinterpret_cast<const unsigned char*>(module);
+            const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(
+                base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+            const DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+            std::string beyond = rva == 0 ? "no imports" : "within";
+            for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + rva); rva != 0 && d->Name != 0; ++d)
+            {
+                std::string name = reinterpret_cast<const char*>(base + d->Name);
+                _strlwr(name.data());
+                if (std::none_of(allowed.begin(), allowed.end(), [&](const auto& a) { return Matches(name, a); }))
+                    beyond += " " + name;
+            }
+            return beyond;
+        }
+
+        // The doubles' settings and counters by their names in scripts.
+        std::uint32_t* Field(const std::string& name)
+        {
+            EnbTestState& enb = *EnbTest();
+            YarrinTestState& host = *YarrinTest();
+            // clang-format off
+            const std::map<std::string, std::uint32_t*> fields = {
+                {"sdk", &enb.SdkVersion}, {"game", &enb.Game}, {"version", &enb.Version}, {"dirtyhack", &enb.DirtyHackResult},
+                {"registrations", &enb.Registrations}, {"queries", &enb.StateQueries}, {"reloads", &enb.DirtyHackCalls},
+                {"fail-string", &host.FailAtCall}, {"length-high-bit", &host.LengthHighBit}, {"strings", &host.ConstructCalls}};
+            // clang-format on
+            return fields.at(name);
+        }
+
+        struct Scenario
+        {
+            fs::path m_folder, m_logs, m_script;
+            bool m_spawned, m_echo, m_delegated = false;
+            fs::path m_previous = fs::current_path();
+            int m_line = 0;
+            std::unique_ptr<PluginHost> m_host{};
+            std::vector<std::string> m_expectedLog{}, m_failures{};
+
+            ~Scenario()
+            {
+                EnbTest_Restart();
+                m_host.reset();
+                fs::current_path(m_previous);
+            }
+
+            std::vector<std::string> Run(std::istream& script)
+            {
+                for (std::string line; GetLine(script, line);)
+                {
+                    ++m_line;
+                    const auto arrow =
+                        std::min(line.find(" -> "), line.ends_with(" ->") ? line.size() - 3 : line.size());
+                    std::istringstream command(line.substr(0, arrow));
+                    const std::vector<std::string> words{std::istream_iterator<std::string>(command), {}};
+                    if (line.starts_with("log "))
+                        m_expectedLog.push_back(line.substr(4));
+                    if (words.empty() || line[0] == '#' || words[0] == "log" || (m_delegated && words[0] != "write") ||
+                        (m_spawned && words[0] == "spawn"))
+                        continue;
+                    try
+                    {
+                        const std::string outcome = Do(words, script);
+                        if (m_echo)
+                            std::printf("%s -> %s\n", line.substr(0, arrow).c_str(), outcome.c_str());
+                        if (arrow < line.size() && !Matches(outcome, line.substr(std::min(arrow + 4, line.size()))))
+                            m_failures.push_back(fmt::format("line {}: {}\n    but got: {}", m_line, line, outcome));
+                    }
+                    catch (const std::exception& e)
+                    {
+                        m_failures.push_back(fmt::format("line {}: {}\n    failed: {}", m_line, line, e.what()));
+                    }
+                }
+                Finish();
+                return m_failures;
+            }
+
+            // Unloads the plugin and compares its log, each line without its timestamp, with the script's.
+            void Finish()
+            {
+                if (m_host == nullptr && !m_delegated)
+                    return;
+                EnbTest_Restart(); // ENB forgets the plugin before it unloads
+                m_host.reset();
+                std::vector<std::string> lines;
+                std::istringstream log(Slurp(m_folder / m_logs / "Nimbrava.log"));
+                for (std::string line; GetLine(log, line);)
+                    lines.push_back(lines.size() < 3 || line.size() < 22 || line[21] != ' ' ? line : line.substr(22));
+                if (lines.size() >= 3 && lines[0] == "Logging stream for \"Nimbrava\" successfully initialized" &&
+                    lines[1] == "Date and time format: YYYY/MM/DD - HH:MM:SS" && lines[2] == std::string(120, '-'))
+                    lines.erase(lines.begin(), lines.begin() + 2)->assign("(banner)");
+                if (lines.size() != m_expectedLog.size() ||
+                    !std::equal(lines.begin(), lines.end(), m_expectedLog.begin(), Matches))
+                    m_failures.push_back(fmt::format("the log was:\n    {}", fmt::join(lines, "\n    ")));
+                m_expectedLog.clear();
+            }
+
+            std::string Do(const std::vector<std::string>& words, std::istream& script)
+            {
+                const std::string& command = words[0];
+                const auto number = [&](std::size_t at, int base) {
+                    return static_cast<std::uint32_t>(std::stoll(words.at(at), nullptr, base));
+                };
+                if (command == "folder") // a game folder of this name beside the given one
+                    m_folder = m_folder.parent_path() / std::u8string(words[1].begin(), words[1].end());
+                else if (command == "write") // the lines up to "." with CRLF line ends
+                {
+                    std::string text;
+                    for (std::string line; GetLine(script, line) && (++m_line, line != ".");)
+                        text += line + "\r\n";
+                    fs::create_directories((m_folder / words.at(1)).parent_path());
+                    std::ofstream(m_folder / words.at(1), std::ios::binary) << text;
+                }
+                else if (command == "spawn")
+                    return Spawn(words.at(1));
+                else if (command == "load") // a new game: the doubles reset, the plugin loaded from the game folder
+                {
+                    Finish();
+                    fs::create_directories(m_folder / m_logs);
+                    EnbTest_Restart();
+                    YarrinTest_Reset((m_folder / m_logs).c_str());
+                    fs::current_path(m_folder);
+                    m_host = std::make_unique<PluginHost>();
+                }
+                else if (command == "set" && words.at(1) == "logs")
+                    YarrinTest_Reset(fs::path(words.at(2)).make_preferred().c_str()); // relative: to the game folder
+                else if (command == "set")
+                    *Field(words.at(1)) = number(2, 0);
+                else if (command == "initialize" || command == "main")
+                {
+                    const auto runtime = PluginHost::MakeRuntimeInfo(words.size() < 2 || words[1] != "no-enb");
+                    try
+                    {
+                        if (command == "initialize")
+                            return Dump(Host().Initialize(runtime), {40, 64});
+                        // "success": flag 1 with its one-byte payload 0, nothing else written.
+                        const auto result = Host().Main(runtime);
+                        const std::string dump = result[0] == 1 ? Dump(result, {}) : Dump(result, {8});
+                        return dump == "01.............. 00.............. ................" ? "success" : dump;
+                    }
+                    catch (const std::exception& e)
+                    {
+                        const auto* orvel = dynamic_cast<const Orvel::GenericException*>(&e);
+                        return (dynamic_cast<const std::system_error*>(&e) != nullptr ? "throws system_error "
+                                                                                      : "throws ") +
+                               (orvel != nullptr ? orvel->ToString() : e.what());
+                    }
+                }
+                else if (command == "walk") // ENB reports the worldspace and calls back with type 2
+                    return Walk(number(1, 16));
+                else if (command == "fire") // callbacks of these types
+                    for (std::size_t at = 1; at < words.size(); ++at)
+                        EnbTest_FireCallback(number(at, 16));
+                else if (command == "count")
+                    return std::to_string(*Field(words.at(1)));
+                else if (command == "path")
+                    return Path();
+                else if (command == "version")
+                    return Version(ProgramDirectory() + L"Nimbrava.dll");
+                else if (command == "imports")
+                    return ImportsBeyond(Host().Module(), {words.begin() + 1, words.end()});
+                else if (command == "acp")
+                    return std::to_string(GetACP());
+                else if (command == "exists")
+                    return fs::exists(m_folder / words.at(1)) ? "yes" : "no";
+                else if (command == "other-d3d11") // another "d3d11.dll" loaded by its full path
+                {
+                    // Left loaded: the plugin must keep to ENB's in every later play-through of this process.
+                    const HMODULE other = LoadLibraryW((ProgramDirectory() + L"enb-no-imports\\d3d11.dll").c_str());
+                    const HMODULE enb = GetModuleHandleW(L"d3d11.dll"); // under Wine the first loaded: ENB's
+                    return other == nullptr ? "not loaded" : other == enb ? "ENB's" : "a second module";
+                }
+                else if (command == "storm")
+                    return Storm(words);
+                else
+                    throw std::invalid_argument("unknown command");
+                return "";
+            }
+
+            PluginHost& Host() { return m_host != nullptr ? *m_host : throw std::logic_error("no plugin loaded"); }
+
+            // The exported query's answer; a null length pointer is allowed.
+            std::string Path()
+            {
+                using Query = const wchar_t* (*)(std::size_t*);
+                const auto query = reinterpret_cast<Query>(
+                    reinterpret_cast<void*>(GetProcAddress(Host().Module(), "GetCurrentWeatherlistPath")));
+                std::size_t length = 99;
+                const wchar_t* path = query != nullptr ? query(&length) : nullptr;
+                if (path == nullptr || query(nullptr) != path || path[length] != L'\0')
+                    return "no query, or an unstable or unterminated answer";
+                return length == 0 ? "" : Relative(std::wstring(path, length));
+            }
+
+            // A file under the game's enbseries folder as "lists/solstheim.ini"; any other file whole.
+            std::string Relative(const fs::path& file) const
+            {
+                const fs::path relative = file.lexically_relative(m_folder / "enbseries");
+                return relative.empty() || *relative.begin() == ".." ? Utf8(file) : Utf8(relative);
+            }
+
+            // The file ENB opened, and what was wrong with the read: a part of the file only, a failure
+            // to open enblocal.ini first, a section that is not the file's own.
+            std::string Describe(const EnbTestRead& read) const
+            {
+                const std::string content = Slurp(read.OpenedPath);
+                std::string out =
+                    read.OpenError ? fmt::format("open error {}", read.OpenError) : Relative(read.OpenedPath);
+                if (std::string(read.Content, read.ContentSize) != content)
+                    out += " partly";
+                if (read.LocalOpenError != 0)
+                    out += " enblocal.ini error " + std::to_string(read.LocalOpenError);
+                if (std::string(read.Section, read.SectionLength) != SectionOf(content) + '\0')
+                    out += " section " + std::string(read.Section);
+                return out;
+            }
+
+            // What ENB read when the callback asked it to reload ("-": no reload), then the reload's
+            // parameter when not 0 and the plugin's query when it answers another file.
+            std::string Walk(std::uint32_t id)
+            {
+                EnbTestState& enb = *EnbTest();
+                const std::uint32_t before = enb.DirtyHackCalls;
+                enb.Worldspace = id;
+                enb.HaveReload = false;
+                if (!EnbTest_FireCallback(2) || enb.DirtyHackCalls == before)
+                    return "-";
+                std::string out = enb.HaveReload ? Describe(enb.LastReload) : "no read";
+                if (enb.DirtyHackCalls != before + 1 || enb.LastRequest != 3 || enb.LastParameter != 0)
+                    out += fmt::format(" requests {}, the last {} parameter {}", enb.DirtyHackCalls - before,
+                                       enb.LastRequest, enb.LastParameter);
+                if (const std::string path = Path(); path != Relative(enb.LastReload.OpenedPath))
+                    out += " path " + path;
+                return out;
+            }
+
+            // storm CALLBACKS STAY ID ID FILE...: type-2 callbacks, STAY in a row for each worldspace in
+            // turn, while ENB reads on another thread. Every read must find one whole FILE and a whole
+            // section (the path may switch between the open and the section read).
+            std::string Storm(const std::vector<std::string>& words)
+            {
+                std::set<std::string> whole(words.begin() + 5, words.end());
+                for (auto file = words.begin() + 5; file != words.end(); ++file)
+                    for (auto other = words.begin() + 5; other != words.end(); ++other)
+                        whole.insert(*file + " section " + SectionOf(Slurp(m_folder / "enbseries" / *other)));
+                std::atomic<bool> done{false};
+                std::atomic<int> reads{0};
+                std::string fault;
+                std::thread reader([&] {
+                    for (EnbTestRead read; !done; ++reads)
+                        if (EnbTest_Read(&read), !whole.contains(Describe(read)))
+                            fault = Describe(read);
+                });
+                EnbTestState& enb = *EnbTest();
+                const std::uint32_t queries = enb.StateQueries, reloads = enb.DirtyHackCalls;
+                for (std::uint32_t i = 0; i < std::stoul(words.at(1)); EnbTest_FireCallback(2), ++i) // set, then fire
+                    enb.Worldspace = std::stoul(words.at(3 + i / std::stoul(words.at(2)) % 2), nullptr, 16);
+                done = true;
+                reader.join();
+                return fmt::format("{} reloads, {} queries{}{}", enb.DirtyHackCalls - reloads,
+                                   enb.StateQueries - queries, reads == 0 ? ", no reads" : "",
+                                   fault.empty() ? "" : ", read " + fault);
+            }
+
+            // Runs this script in a process of its own, in the game folder with the host program, the
+            // plugin and `d3d11` (a file of the program's folder) as ENB; the outcome is its exit code.
+            // Its mismatches go to this program's output.
+            std::string Spawn(const std::string& d3d11)
+            {
+                const fs::path bin = ProgramDirectory();
+                fs::create_directories(m_folder);
+                for (const char* file : {"nimbrava-host.exe", "Nimbrava.dll", "Yarrin.dll"})
+                    fs::copy_file(bin / file, m_folder / file);
+                fs::copy_file(bin / d3d11, m_folder / "d3d11.dll");
+                m_delegated = true;
+                fs::current_path(m_folder);
+                const std::wstring script = L"\"" + fs::path(m_script).make_preferred().wstring() + L"\"";
+                const intptr_t exitCode = _wspawnl(_P_WAIT, (m_folder / "nimbrava-host.exe").c_str(), L"nimbrava-host",
+                                                   L"--scenario", script.c_str(), nullptr);
+                if (exitCode == -1)
+                    throw std::runtime_error("the host did not run");
+                return std::to_string(exitCode);
+            }
+        };
+    } // namespace
+
+    std::vector<std::string> PlayScript(std::istream& script, const fs::path& scriptPath, const fs::path& folder,
+                                        const fs::path& logs, bool spawned, bool echo)
+    {
+        Scenario game{folder, logs.empty() ? "logs" : logs, scriptPath, spawned, echo};
+        return game.Run(script);
+    }
+} // namespace NimbravaTest

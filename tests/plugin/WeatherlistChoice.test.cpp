@@ -16,8 +16,8 @@ TEST(ChooseWeatherlist, DecidesEveryCaseOfTheTable)
         if (!row.HasDocument())
             continue;
         SCOPED_TRACE(row.Name);
-        const Orvel::IniInterface document(data / row.Config);
-        const auto choice = Nimbrava::ChooseWeatherlist(document, Nimbrava::MaskWorldspaceId(row.Worldspace));
+        const auto choice = Nimbrava::ChooseWeatherlist(Orvel::IniInterface(data / row.Config),
+                                                        Nimbrava::MaskWorldspaceId(row.Worldspace));
         EXPECT_EQ(choice.Section, row.Section);
         EXPECT_EQ(choice.ShownName, row.Shown);
     }

@@ -7,10 +7,10 @@
 // recorder that passes the call on to kernel32, so that every argument of the redirected open is seen.
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <latch>
 #include <thread>
 #include <gmock/gmock.h>
 #include <windows.h>
@@ -33,11 +33,6 @@ namespace
     namespace CurrentWeatherlistPath = Nimbrava::CurrentWeatherlistPath;
     const fs::path Data = NIMBRAVA_SELECTION_DATA;
 
-    std::wstring FromUtf8(std::string_view text)
-    {
-        return Nimbrava::NarrowToWide(text, CP_UTF8);
-    }
-
     // Lays out tree.txt under the working directory, replacing what an earlier run left there. Every
     // file holds the section that the section reads below look for.
     void MakeGameTree()
@@ -45,7 +40,7 @@ namespace
         fs::remove_all("enbseries");
         for (const auto& row : NimbravaTest::ReadTable(Data / "tree.txt"))
         {
-            const fs::path path = fs::current_path() / FromUtf8(row[0]);
+            const fs::path path = fs::current_path() / Nimbrava::NarrowToWide(row[0], CP_UTF8);
             fs::create_directories(path.parent_path()); // a trailing '/' makes the directory itself
             ASSERT_TRUE(row[0].ends_with('/') || std::ofstream(path) << "[WEATHER001]\nA=1\nBB=22\nCCC=333\n")
                 << row[0];
@@ -73,15 +68,15 @@ namespace
         ~CapturedLog() { Orvel::Logger::Instance().RemoveLineHandler(Handler); }
     };
 
-    // What reached the stand-ins of the saved functions and CreateFileW: which function opened ('A'
-    // the saved CreateFileA, 'W' CreateFileW) with which arguments, the section read's arguments, the
-    // count of all calls, and what CreateFileW returned.
+    // What reached the stand-ins of the saved functions and CreateFileW: the functions called, in order
+    // ('A' the saved CreateFileA, 'W' CreateFileW, 'S' the saved GetPrivateProfileSectionA; a short
+    // string, so no allocation), the open's and the section read's arguments, and what CreateFileW
+    // returned.
     using CreateArguments = std::tuple<const void*, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE>;
     using SectionArguments = std::tuple<const char*, char*, DWORD, const char*>;
     struct Reached
     {
-        int Calls = 0;
-        char Open = '-';
+        std::string Calls;
         CreateArguments Create;
         SectionArguments Section;
         std::tuple<HANDLE, DWORD> WideResult;
@@ -97,14 +92,14 @@ namespace
     HANDLE WINAPI StandInCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                      DWORD disposition, DWORD flags, HANDLE templateFile)
     {
-        Seen.Calls++, Seen.Open = 'A', Seen.Create = {name, access, share, security, disposition, flags, templateFile};
+        Seen.Calls += 'A', Seen.Create = {name, access, share, security, disposition, flags, templateFile};
         SetLastError(StandInError);
         return StandInHandle;
     }
 
     DWORD WINAPI StandInGetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR name)
     {
-        Seen.Calls++, Seen.Section = {section, buffer, size, name};
+        Seen.Calls += 'S', Seen.Section = {section, buffer, size, name};
         SetLastError(StandInError + 1);
         return StandInSectionResult;
     }
@@ -116,18 +111,17 @@ namespace
     {
         if (const auto* expected = StressWide.load())
             return StressFaults += std::count(expected->begin(), expected->end(), name) == 0, StandInHandle;
-        Seen.Calls++, Seen.Open = 'W', Seen.Create = {name, access, share, security, disposition, flags, templateFile};
+        Seen.Calls += 'W', Seen.Create = {name, access, share, security, disposition, flags, templateFile};
         const HANDLE result = RealCreateFileW(name, access, share, security, disposition, flags, templateFile);
         Seen.WideResult = {result, GetLastError()};
         return result;
     }
 
+    // The file that a handle is open on.
     std::wstring FinalPath(HANDLE file)
     {
-        std::array<wchar_t, 1024> path{};
-        const DWORD length =
-            GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
-        return {path.data(), length < path.size() ? length : 0};
+        wchar_t path[1024]{};
+        return {path, std::min<DWORD>(GetFinalPathNameByHandleW(file, path, 1024, FILE_NAME_NORMALIZED), 1024)};
     }
 
     // The recorder holds the program's CreateFileW import for the whole run (the selection passes
@@ -193,11 +187,11 @@ TEST(WeatherlistSelection, RunsEveryCaseOfTheTable)
         EXPECT_EQ(log.Lines, row.Log);
         const bool absolute = row.InForce.size() > 1 && row.InForce[1] == ':';
         const auto& path = CurrentWeatherlistPath::Load();
-        EXPECT_EQ(path.Wide, (absolute ? L"" : enbseries + L"\\") + FromUtf8(row.InForce));
+        EXPECT_EQ(path.Wide, (absolute ? L"" : enbseries + L"\\") + Nimbrava::NarrowToWide(row.InForce, CP_UTF8));
         // The narrow form of a chosen file is the directory and the configured bytes themselves.
-        const bool switched = row.InForce != "_weatherlist.ini";
-        const std::string narrow =
-            switched ? (absolute ? "" : enbseriesNarrow + "\\") + row.Shown : enbseriesNarrow + "\\_weatherlist.ini";
+        const std::string narrow = row.InForce == "_weatherlist.ini"
+                                       ? enbseriesNarrow + "\\_weatherlist.ini"
+                                       : (absolute ? "" : enbseriesNarrow + "\\") + row.Shown;
         EXPECT_EQ(path.Narrow, narrow);
         for (const DWORD size : std::initializer_list<DWORD>{0, 1, 2, 3, fit - 1, fit, fit + 40})
         {
@@ -269,8 +263,8 @@ TEST(RedirectionHooks, EveryNameReachesTheRightFunctionWithItsArgumentsResultAnd
         const DWORD read = Nimbrava::HookedGetPrivateProfileSectionA(section, buffer, sizeof buffer, name);
         const auto results = std::tuple(counter.Count(), file, createError, read, GetLastError());
         EXPECT_EQ(
-            std::tuple(Seen.Calls, Seen.Open, Seen.Create, Seen.Section),
-            std::tuple(2, redirected ? 'W' : 'A',
+            std::tuple(Seen.Calls, Seen.Create, Seen.Section),
+            std::tuple(redirected ? "WS" : "AS",
                        CreateArguments(redirected ? static_cast<const void*>(current.Wide.c_str()) : name, access,
                                        share, &security, disposition, flags, templateFile),
                        SectionArguments(section, buffer, sizeof buffer, redirected ? current.Narrow.c_str() : name)));
@@ -286,7 +280,6 @@ TEST(RedirectionHooks, EveryNameReachesTheRightFunctionWithItsArgumentsResultAnd
 
     // A failed open reports the open's own error.
     CurrentWeatherlistPath::Publish((directory / "missing.ini").wstring(), "missing.ini");
-    SetLastError(1);
     EXPECT_EQ(Nimbrava::HookedCreateFileA("_weatherlist.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
               INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), DWORD{ERROR_FILE_NOT_FOUND});
@@ -312,11 +305,12 @@ TEST(RedirectionHooks, ReadersRacingThousandsOfSwitchesSeeWholePaths)
     Nimbrava::UpdateCurrentWeatherlist();
     const std::size_t snapshots = CurrentWeatherlistPath::SnapshotCount();
 
-    std::atomic<int> started{0}, changesSeen{0};
+    std::atomic<int> changesSeen{0};
+    std::latch started{3};
     std::vector<std::jthread> readers;
     for (int i = 0; i < 3; ++i)
         readers.emplace_back([&](std::stop_token stop) {
-            ++started;
+            started.count_down();
             for (const wchar_t* last = nullptr; !stop.stop_requested();)
             {
                 Nimbrava::HookedCreateFileA("C:\\Games\\enbseries\\_weatherlist.ini", GENERIC_READ, 0, nullptr,
@@ -328,8 +322,7 @@ TEST(RedirectionHooks, ReadersRacingThousandsOfSwitchesSeeWholePaths)
                 last = path;
             }
         });
-    while (started.load() < 3)
-        std::this_thread::yield();
+    started.wait();
     std::vector<int> chosen(wide.size() + 1); // the last counts paths that are none of them
     for (std::size_t i = 0; i < 2000; ++i)
     {

@@ -1,7 +1,8 @@
 // The suffix test reads whole aligned blocks around the name. Every length and alignment up to a few
 // blocks, with the name's NUL on the last byte before a page that cannot be read (an overread
-// crashes), with zero bytes just before the name (a block's earlier bytes must not end it) and with
-// non-zero bytes after its NUL (the first NUL ends it).
+// crashes) and zero bytes just before the name (a block's earlier bytes must not end it); and
+// starting at each offset of a page's last block, running on into the next page, with non-zero bytes
+// after its NUL (the first NUL ends it).
 
 #include "WeatherlistSuffix.h"
 
@@ -17,19 +18,20 @@ using namespace Nimbrava;
 TEST(WeatherlistSuffix, EveryLengthAndAlignment)
 {
     const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    // Two pages, the second unreadable.
+    // Three pages, the third unreadable.
     auto* const begin =
-        static_cast<char*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        static_cast<char*>(mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     ASSERT_NE(begin, MAP_FAILED);
-    ASSERT_EQ(mprotect(begin + page, page, PROT_NONE), 0);
-    // The second suffix differs in its first byte only: a name ending in it never passes.
-    for (const std::string_view suffix : {"_weatherlist.ini", "xweatherlist.ini"})
+    ASSERT_EQ(mprotect(begin + 2 * page, page, PROT_NONE), 0);
+    // The others differ in their first or last byte only: a name ending in them never passes.
+    for (const std::string_view suffix : {"_weatherlist.ini", "xweatherlist.ini", "_weatherlist.inI"})
         for (std::size_t length = 0; length <= 300; ++length)
             for (int offset = -1; offset < 64; ++offset)
             {
-                // -1: ending on the page's last byte, zeros before; else at that offset of a block, 'z' after.
-                std::memset(begin, offset < 0 ? 0 : 'z', offset < 0 ? page : 512);
-                char* name = offset < 0 ? begin + page - length - 1 : begin + offset;
+                // -1: ending on the second page's last byte, zeros before; else at that offset of the first
+                // page's last block, 'z' after.
+                std::memset(begin + page - (offset < 0 ? 0 : 64), offset < 0 ? 0 : 'z', offset < 0 ? page : 512);
+                char* name = offset < 0 ? begin + 2 * page - length - 1 : begin + page - 64 + offset;
                 // Filler, then as much of the suffix as fits.
                 std::memset(name, 'A', length);
                 const std::size_t tail = std::min(length, suffix.size());
@@ -38,7 +40,7 @@ TEST(WeatherlistSuffix, EveryLengthAndAlignment)
                 ASSERT_EQ(WeatherlistNameLengthSse2(name), length);
                 // Both forms where the processor has both.
                 ASSERT_EQ(WeatherlistSuffixUsesAvx2 ? WeatherlistNameLengthAvx2(name) : length, length);
-                EXPECT_EQ(HasWeatherlistSuffix(name), length >= suffix.size() && suffix[0] == '_') << name;
+                EXPECT_EQ(HasWeatherlistSuffix(name), length >= suffix.size() && suffix == "_weatherlist.ini") << name;
             }
-    munmap(begin, 2 * page);
+    munmap(begin, 3 * page);
 }

@@ -3,7 +3,7 @@
 // private locales let Wine map non-ASCII file names), each run in a game folder of its own as the
 // working directory: the enbseries directory is expected there, which one fixed elsewhere fails.
 //
-// The hooks' own CreateFileW import is this program's import slot, replaced in the hook tests by a
+// The hooks' own CreateFileW import is this program's import slot, replaced for the whole run by a
 // recorder that passes the call on to kernel32, so that every argument of the redirected open is seen.
 
 #include <algorithm>
@@ -124,19 +124,17 @@ namespace
         return {path, std::min<DWORD>(GetFinalPathNameByHandleW(file, path, 1024, FILE_NAME_NORMALIZED), 1024)};
     }
 
-    // The recorder holds the program's CreateFileW import for the whole run (the selection passes
-    // through it too).
+    // Taken when the program starts: the selection's own opens pass through the recorder too.
     const decltype(&CreateFileW) RealCreateFileW =
         reinterpret_cast<decltype(&CreateFileW)>(Orvel::Hook::ReplaceIATEntry(
             GetModuleHandleW(nullptr), "kernel32", "CreateFileW", reinterpret_cast<void*>(&RecordingCreateFileW)));
-
 } // namespace
 
 // Every row of tests/data/selection/cases.tsv that the process's ANSI code page allows, one after the
 // other in one game folder: the log lines word for word and both forms of the path in force. Then
 // ENB's section reads of its own "_weatherlist.ini" land in that file through the narrow form (the
-// Cyrillic name under 1251 too): the same result and the same bytes as a plain call on the file's
-// name in the code page, never past the caller's size, for sizes around the exact fit and 0 to 3.
+// Cyrillic name under 1251 too): the same result and the same bytes in and around the buffer as a
+// plain call on the file's name in the code page, for sizes around the exact fit and 0 to 3.
 //
 // The bytes around the buffer are watched. Wine's GetPrivateProfileSectionA (8.0) writes its closing
 // NULs at buffer[len - 2] computed in 32 bits, that is about 4 GB past a buffer of size 0 or 1;

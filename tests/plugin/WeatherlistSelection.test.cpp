@@ -1,162 +1,174 @@
-// UpdateCurrentWeatherlist under Wine, with the real kernel32, real files and the real code pages:
-// every row of tests/data/selection/cases.tsv that the process's ANSI code page allows, one after
-// the other in one game directory, checking the log lines word for word and both forms of the path
-// in force after each run. CTest starts this program once per code page (LC_ALL selects it, and the
-// private locales let Wine map non-ASCII file names), each in its own working directory.
+// UpdateCurrentWeatherlist and the redirection hooks under Wine, with the real kernel32, real files
+// and the real code pages. CTest starts this program once per code page (LC_ALL selects it, and the
+// private locales let Wine map non-ASCII file names), each run in a game folder of its own as the
+// working directory: the enbseries directory is expected there, which one fixed elsewhere fails.
+//
+// The hooks' own CreateFileW import is this program's import slot, replaced for the whole run by a
+// recorder that passes the call on to kernel32, so that every argument of the redirected open is seen.
 
-#include <cstdlib>
+#include <algorithm>
+#include <atomic>
 #include <cstring>
-#include <stdexcept>
-#include <filesystem>
 #include <fstream>
-#include <string>
-#include <system_error>
-#include <vector>
-#include <gtest/gtest.h>
+#include <latch>
+#include <thread>
+#include <gmock/gmock.h>
 #include <windows.h>
+#include "AllocationCounter.h"
 #include "CodePage.h"
 #include "EnbseriesDirectory.h"
+#include "Orvel/Hook/ReplaceIATEntry.h"
 #include "Orvel/Log.h"
 #include "RedirectionHooks.h"
 #include "SelectionCases.h"
+#include "TempDirectory.h"
 #include "WeatherlistPath.h"
 #include "WeatherlistSelection.h"
 
+extern "C" const wchar_t* GetCurrentWeatherlistPath(std::size_t* length) noexcept;
+
 namespace
 {
-    const std::filesystem::path Data = NIMBRAVA_SELECTION_DATA;
+    namespace fs = std::filesystem;
+    namespace CurrentWeatherlistPath = Nimbrava::CurrentWeatherlistPath;
+    const fs::path Data = NIMBRAVA_SELECTION_DATA;
 
-    std::wstring FromUtf8(std::string_view text)
-    {
-        return Nimbrava::NarrowToWide(text, CP_UTF8);
-    }
-
-    // The ASCII path as narrow text in any code page the tests use.
-    std::string AsciiNarrow(const std::wstring& path)
-    {
-        std::string narrow;
-        for (const wchar_t c : path)
-        {
-            if (c >= 0x80)
-                throw std::runtime_error("the tests' working directory must be ASCII here");
-            narrow += static_cast<char>(c);
-        }
-        return narrow;
-    }
-
-    // Lays out tree.txt under the working directory, replacing what an earlier run left there.
+    // Lays out tree.txt under the working directory, replacing what an earlier run left there. Every
+    // file holds the section that the section reads below look for.
     void MakeGameTree()
     {
-        std::filesystem::remove_all("enbseries");
-        std::filesystem::remove("outside.ini");
-        std::ifstream tree(Data / "tree.txt", std::ios::binary);
-        ASSERT_TRUE(tree);
-        for (std::string line; std::getline(tree, line);)
+        fs::remove_all("enbseries");
+        for (const auto& row : NimbravaTest::ReadTable(Data / "tree.txt"))
         {
-            if (line.empty() || line.starts_with('#'))
-                continue;
-            const std::filesystem::path path(FromUtf8(line));
-            if (line.ends_with('/'))
-                std::filesystem::create_directories(path);
-            else
-            {
-                if (path.has_parent_path())
-                    std::filesystem::create_directories(path.parent_path());
-                ASSERT_TRUE(std::ofstream(path).good()) << line;
-            }
+            const fs::path path = fs::current_path() / Nimbrava::NarrowToWide(row[0], CP_UTF8);
+            fs::create_directories(path.parent_path()); // a trailing '/' makes the directory itself
+            ASSERT_TRUE(row[0].ends_with('/') || std::ofstream(path) << "[WEATHER001]\nA=1\nBB=22\nCCC=333\n")
+                << row[0];
         }
     }
 
     void PlaceConfiguration(const std::string& config)
     {
         const auto target = Nimbrava::EnbseriesDirectory() / L"_nimbrava.ini";
-        std::filesystem::remove_all(target);
+        fs::remove_all(target);
         if (config == "(directory)")
-            std::filesystem::create_directory(target);
+            fs::create_directory(target);
         else if (config != "(missing)")
-            std::filesystem::copy_file(Data / config, target);
+            fs::copy_file(Data / config, target);
     }
 
     // The lines the logger raises, as the table writes them: "M text", "W text", "E text".
-    class CapturedLog
+    struct CapturedLog
     {
-    public:
-        CapturedLog()
-        {
-            auto& logger = Orvel::Logger::Instance();
-            logger.WriteTimestamp = false;
-            m_handler = logger.AddLineHandler([this](std::string_view line, Orvel::LogLevel level) {
-                const char tag = level == Orvel::LogLevel::Message   ? 'M'
-                                 : level == Orvel::LogLevel::Warning ? 'W'
-                                 : level == Orvel::LogLevel::Error   ? 'E'
-                                                                     : '?';
-                // The level tag is 11 characters; the text follows it.
-                Lines.push_back(std::string(1, tag) + " " + std::string(line.substr(11)));
-            });
-        }
-        ~CapturedLog() { Orvel::Logger::Instance().RemoveLineHandler(m_handler); }
-
         std::vector<std::string> Lines;
-
-    private:
-        Orvel::Logger::LineEvent::CallableId m_handler{};
+        const Orvel::Logger::LineEvent::CallableId Handler = Orvel::Logger::Instance().AddLineHandler(
+            [this](std::string_view line, Orvel::LogLevel level) { // the level tag is 11 characters
+                Lines.push_back("?DMWEF"[static_cast<unsigned>(level)] + (" " + std::string(line.substr(11))));
+            });
+        ~CapturedLog() { Orvel::Logger::Instance().RemoveLineHandler(Handler); }
     };
 
-    // A buffer for section reads, with the bytes around it watched. Wine's GetPrivateProfileSectionA
-    // (8.0) writes its closing NULs at buffer[len - 2] computed in 32 bits, that is about 4 GB past a
-    // buffer of size 0 or 1; those bytes get memory too, so that the plain call can be made at all
-    // and the redirected one compared with it there as well.
-    class ProbeBuffer
+    // What reached the stand-ins of the saved functions and CreateFileW: the functions called, in order
+    // ('A' the saved CreateFileA, 'W' CreateFileW, 'S' the saved GetPrivateProfileSectionA; a short
+    // string, so no allocation), the open's and the section read's arguments, and what CreateFileW
+    // returned.
+    using CreateArguments = std::tuple<const void*, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE>;
+    using SectionArguments = std::tuple<const char*, char*, DWORD, const char*>;
+    struct Reached
     {
-    public:
-        static constexpr std::size_t Page = 4096;
-        static constexpr std::size_t Far = 0x100000000;
+        std::string Calls;
+        CreateArguments Create;
+        SectionArguments Section;
+        std::tuple<HANDLE, DWORD> WideResult;
+    } Seen;
+    // Distinctive results and last errors: the hooks must hand back exactly these.
+    constexpr DWORD StandInError = 0xE0C0FFEE, StandInSectionResult = 0x5EC7;
+    const auto StandInHandle = reinterpret_cast<HANDLE>(0x5EED);
 
-        ProbeBuffer()
-        {
-            m_base = static_cast<char*>(VirtualAlloc(nullptr, Far + 2 * Page, MEM_RESERVE, PAGE_NOACCESS));
-            if (m_base == nullptr || VirtualAlloc(m_base, 2 * Page, MEM_COMMIT, PAGE_READWRITE) == nullptr ||
-                VirtualAlloc(m_base + Far, Page, MEM_COMMIT, PAGE_READWRITE) == nullptr)
-                throw std::runtime_error("cannot map the probe buffer");
-        }
-        ~ProbeBuffer() { VirtualFree(m_base, 0, MEM_RELEASE); }
+    // The stress run's expected paths: a reader that sees anything else saw a torn or freed path.
+    std::atomic<const std::vector<std::wstring>*> StressWide{nullptr};
+    std::atomic<int> StressFaults{0};
 
-        [[nodiscard]] char* Data() const { return m_base + Page; }
-        void Fill() const
-        {
-            std::memset(Data() - Margin, '\xCC', Page);
-            std::memset(Data() + Far - Margin, '\xCC', Margin);
-        }
-        // The bytes from Margin before the buffer to Margin after `size`, and the Margin bytes before
-        // the buffer's 4 GB mark.
-        [[nodiscard]] std::string Observed(std::size_t size) const
-        {
-            return std::string(Data() - Margin, size + 2 * Margin) + std::string(Data() + Far - Margin, Margin);
-        }
-        [[nodiscard]] bool UntouchedOutside(std::size_t size) const
-        {
-            const std::string observed = Observed(size);
-            return observed.substr(0, Margin) + observed.substr(Margin + size) == std::string(3 * Margin, '\xCC');
-        }
+    HANDLE WINAPI StandInCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                     DWORD disposition, DWORD flags, HANDLE templateFile)
+    {
+        Seen.Calls += 'A', Seen.Create = {name, access, share, security, disposition, flags, templateFile};
+        SetLastError(StandInError);
+        return StandInHandle;
+    }
 
-    private:
-        static constexpr std::size_t Margin = 16;
-        char* m_base = nullptr;
-    };
+    DWORD WINAPI StandInGetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR name)
+    {
+        Seen.Calls += 'S', Seen.Section = {section, buffer, size, name};
+        SetLastError(StandInError + 1);
+        return StandInSectionResult;
+    }
+
+    extern const decltype(&CreateFileW) RealCreateFileW;
+
+    HANDLE WINAPI RecordingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                       DWORD disposition, DWORD flags, HANDLE templateFile)
+    {
+        if (const auto* expected = StressWide.load())
+            return StressFaults += std::count(expected->begin(), expected->end(), name) == 0, StandInHandle;
+        Seen.Calls += 'W', Seen.Create = {name, access, share, security, disposition, flags, templateFile};
+        const HANDLE result = RealCreateFileW(name, access, share, security, disposition, flags, templateFile);
+        Seen.WideResult = {result, GetLastError()};
+        return result;
+    }
+
+    // The file that a handle is open on.
+    std::wstring FinalPath(HANDLE file)
+    {
+        wchar_t path[1024]{};
+        return {path, std::min<DWORD>(GetFinalPathNameByHandleW(file, path, 1024, FILE_NAME_NORMALIZED), 1024)};
+    }
+
+    // Taken when the program starts: the selection's own opens pass through the recorder too.
+    const decltype(&CreateFileW) RealCreateFileW =
+        reinterpret_cast<decltype(&CreateFileW)>(Orvel::Hook::ReplaceIATEntry(
+            GetModuleHandleW(nullptr), "kernel32", "CreateFileW", reinterpret_cast<void*>(&RecordingCreateFileW)));
 } // namespace
 
+// Every row of tests/data/selection/cases.tsv that the process's ANSI code page allows, one after the
+// other in one game folder: the log lines word for word and both forms of the path in force. Then
+// ENB's section reads of its own "_weatherlist.ini" land in that file through the narrow form (the
+// Cyrillic name under 1251 too): the same result and the same bytes in and around the buffer as a
+// plain call on the file's name in the code page, for sizes around the exact fit and 0 to 3.
+//
+// The bytes around the buffer are watched. Wine's GetPrivateProfileSectionA (8.0) writes its closing
+// NULs at buffer[len - 2] computed in 32 bits, that is about 4 GB past a buffer of size 0 or 1;
+// those bytes get memory too, so that the plain call can be made at all and the redirected one
+// compared with it there as well.
 TEST(WeatherlistSelection, RunsEveryCaseOfTheTable)
 {
     const char* expectedAcp = std::getenv("NIMBRAVA_EXPECTED_ACP");
-    ASSERT_NE(expectedAcp, nullptr);
-    const unsigned acp = GetACP();
-    ASSERT_EQ(std::to_string(acp), expectedAcp) << "LC_ALL did not select the code page";
-    ASSERT_EQ(Nimbrava::FileApiCodePage(), acp);
-
+    ASSERT_STREQ(std::to_string(GetACP()).c_str(), expectedAcp) << "LC_ALL did not select the code page";
+    const fs::path game = fs::current_path();
     MakeGameTree();
-    const std::wstring enbseries = Nimbrava::EnbseriesDirectory().native();
-    const std::string enbseriesNarrow = AsciiNarrow(enbseries);
+    fs::current_path("enbseries"); // the enbseries directory was fixed at load: this must not move it
+    const std::wstring enbseries = (game / "enbseries").native();
+    const std::string enbseriesNarrow(enbseries.begin(), enbseries.end()); // the build path is ASCII
+    Orvel::Logger::Instance().WriteTimestamp = false;
     CapturedLog log;
+
+    constexpr std::size_t Page = 4096, Far = 0x100000000, Margin = 16;
+    auto* base = static_cast<char*>(VirtualAlloc(nullptr, Far + 2 * Page, MEM_RESERVE, PAGE_NOACCESS));
+    ASSERT_TRUE(base != nullptr && VirtualAlloc(base, 2 * Page, MEM_COMMIT, PAGE_READWRITE) != nullptr &&
+                VirtualAlloc(base + Far, Page, MEM_COMMIT, PAGE_READWRITE) != nullptr);
+    char* const buffer = base + Page;
+    // The result and the watched bytes: from Margin before the buffer to Margin after `size`, and the
+    // Margin bytes before the buffer's 4 GB mark.
+    const auto probe = [&](auto read, DWORD size, const std::string& name) {
+        std::memset(buffer - Margin, '\xCC', Page);
+        std::memset(buffer + Far - Margin, '\xCC', Margin);
+        const DWORD result = read("WEATHER001", buffer, size, name.c_str());
+        return std::tuple(result,
+                          std::string(buffer - Margin, size + 2 * Margin) + std::string(buffer + Far - Margin, Margin));
+    };
+    constexpr char section[] = "A=1\0BB=22\0CCC=333\0"; // and the list's closing NUL
+    constexpr DWORD fit = sizeof section;
+    Nimbrava::SavedGetPrivateProfileSectionA = &GetPrivateProfileSectionA;
 
     int run = 0;
     for (const auto& row : NimbravaTest::ReadSelectionCases(Data / "cases.tsv"))
@@ -172,82 +184,155 @@ TEST(WeatherlistSelection, RunsEveryCaseOfTheTable)
 
         EXPECT_EQ(log.Lines, row.Log);
         const bool absolute = row.InForce.size() > 1 && row.InForce[1] == ':';
-        const auto& path = Nimbrava::CurrentWeatherlistPath::Load();
-        EXPECT_EQ(path.Wide, (absolute ? L"" : enbseries + L"\\") + FromUtf8(row.InForce));
+        const auto& path = CurrentWeatherlistPath::Load();
+        EXPECT_EQ(path.Wide, (absolute ? L"" : enbseries + L"\\") + Nimbrava::NarrowToWide(row.InForce, CP_UTF8));
         // The narrow form of a chosen file is the directory and the configured bytes themselves.
-        const bool switched = row.InForce != "_weatherlist.ini";
-        EXPECT_EQ(path.Narrow, switched ? (absolute ? "" : enbseriesNarrow + "\\") + row.Shown
-                                        : enbseriesNarrow + "\\_weatherlist.ini");
+        const std::string narrow = row.InForce == "_weatherlist.ini"
+                                       ? enbseriesNarrow + "\\_weatherlist.ini"
+                                       : (absolute ? "" : enbseriesNarrow + "\\") + row.Shown;
+        EXPECT_EQ(path.Narrow, narrow);
+        for (const DWORD size : std::initializer_list<DWORD>{0, 1, 2, 3, fit - 1, fit, fit + 40})
+        {
+            const auto plain = probe(&GetPrivateProfileSectionA, size, narrow);
+            EXPECT_EQ(probe(&Nimbrava::HookedGetPrivateProfileSectionA, size, "_weatherlist.ini"), plain) << size;
+            // The file itself was read (Wine treats the exact fit as too short).
+            EXPECT_TRUE(size <= fit || absolute ||
+                        (std::get<0>(plain) == fit - 1 && std::get<1>(plain).compare(Margin, fit, section, fit) == 0))
+                << size;
+        }
     }
     EXPECT_GE(run, 15);
+    fs::current_path(game);
+    VirtualFree(base, 0, MEM_RELEASE);
 }
 
-// Started in a working directory whose name the ANSI code page cannot write: the default path has
-// no narrow form, and that is the one failure that leaves the run.
+// Started in a game folder whose name the ANSI code page cannot write: the default path has no
+// narrow form, and that is the one failure that leaves the run.
 TEST(WeatherlistSelection, DefaultWithoutNarrowFormLeavesTheRun)
 {
-    const auto& path = Nimbrava::CurrentWeatherlistPath::Load();
-    ASSERT_TRUE(path.Wide.empty());
+    ASSERT_EQ(GetACP(), 1252u);
+    ASSERT_TRUE(CurrentWeatherlistPath::Load().Wide.empty());
     CapturedLog log;
     Nimbrava::StoredWorldspaceId = 0x3C;
-    try
-    {
-        Nimbrava::UpdateCurrentWeatherlist();
-        ADD_FAILURE() << "no exception";
-    }
-    catch (const std::system_error& error)
-    {
-        EXPECT_EQ(error.code(), std::error_code(ERROR_NO_UNICODE_TRANSLATION, std::system_category()));
-    }
-    const auto& after = Nimbrava::CurrentWeatherlistPath::Load();
-    EXPECT_EQ(after.Wide, (Nimbrava::EnbseriesDirectory() / L"_weatherlist.ini").native());
-    EXPECT_EQ(after.Narrow, "");
+    EXPECT_THAT([] { Nimbrava::UpdateCurrentWeatherlist(); },
+                testing::Throws<std::system_error>(
+                    testing::ResultOf([](const std::system_error& error) { return error.code(); },
+                                      std::error_code(ERROR_NO_UNICODE_TRANSLATION, std::system_category()))));
+    EXPECT_EQ(CurrentWeatherlistPath::Load().Wide, (fs::current_path() / L"enbseries" / L"_weatherlist.ini").native());
+    EXPECT_EQ(CurrentWeatherlistPath::Load().Narrow, "");
     EXPECT_TRUE(log.Lines.empty());
 }
 
-// Under code page 1251 the Cyrillic name is chosen, and ENB's section reads of its own
-// "_weatherlist.ini" land in that file through the narrow form: the same result and the same bytes
-// as a plain call on the file's 1251 name, never past the caller's size.
-TEST(WeatherlistSelection, RedirectedSectionReadFitsTheCallersBuffer)
+// Each name of hooks.tsv through both hooks: the open reaches CreateFileW or the saved function with
+// all seven arguments, the section read the saved function with the right name, nothing allocates,
+// and the result and last error are those of the function called.
+TEST(RedirectionHooks, EveryNameReachesTheRightFunctionWithItsArgumentsResultAndLastError)
 {
-    ASSERT_EQ(GetACP(), 1251u);
-    MakeGameTree();
-    const std::wstring enbseries = Nimbrava::EnbseriesDirectory().native();
-    const char content[] = "[WEATHER001]\nA=1\nBB=22\nCCC=333\n";
-    ASSERT_TRUE(std::ofstream(std::filesystem::path(enbseries) / FromUtf8("погода.ini"), std::ios::binary) << content);
-    PlaceConfiguration("codepages.ini");
-    Nimbrava::StoredWorldspaceId = 0x3C;
-    Nimbrava::UpdateCurrentWeatherlist();
-    ASSERT_EQ(Nimbrava::CurrentWeatherlistPath::Load().Wide, enbseries + L"\\" + FromUtf8("погода.ini"));
+    Nimbrava::SavedCreateFileA = &StandInCreateFileA;
+    Nimbrava::SavedGetPrivateProfileSectionA = &StandInGetPrivateProfileSectionA;
+    // The wide form holds characters no ANSI code page has; the narrow form names another file, so
+    // a hook that used the wrong form opens the wrong one.
+    const NimbravaTest::TempDirectory directory;
+    const auto chosen = directory.WriteFile(L"Тундра \u2601 weather.ini", "[Weather]\r\n");
+    CurrentWeatherlistPath::Publish(chosen.wstring(), (directory / "narrow.ini").string());
+    const auto& current = CurrentWeatherlistPath::Load();
+    EXPECT_EQ(GetCurrentWeatherlistPath(nullptr), current.Wide.c_str());
 
-    Nimbrava::SavedGetPrivateProfileSectionA = &GetPrivateProfileSectionA;
-    const std::string plainName = AsciiNarrow(enbseries) + "\\\xEF\xEE\xE3\xEE\xE4\xE0.ini";
-    const std::string enbName = AsciiNarrow(enbseries) + "\\_weatherlist.ini";
-    constexpr char section[] = "A=1\0BB=22\0CCC=333\0"; // and the list's closing NUL
-    constexpr DWORD fit = sizeof section;
-    ProbeBuffer buffer;
-    const DWORD sizes[] = {0, 1, 2, 3, fit - 1, fit, fit + 40};
-    for (const DWORD size : sizes)
+    // The template handed on is the chosen file itself, so that it shows which file that is.
+    SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const HANDLE templateFile =
+        RealCreateFileW(chosen.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::wstring chosenFinal = FinalPath(templateFile);
+    ASSERT_FALSE(chosenFinal.empty());
+    const DWORD access = GENERIC_READ, share = FILE_SHARE_READ | FILE_SHARE_DELETE, disposition = OPEN_EXISTING,
+                flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
+    char buffer[64];
+    const char* section = "Weather";
+    for (const auto& row : NimbravaTest::ReadTable(Data / "hooks.tsv"))
     {
-        SCOPED_TRACE(size);
-        buffer.Fill();
-        const DWORD plainResult = GetPrivateProfileSectionA("WEATHER001", buffer.Data(), size, plainName.c_str());
-        const std::string plain = buffer.Observed(size);
-        buffer.Fill();
-        const DWORD redirectedResult =
-            Nimbrava::HookedGetPrivateProfileSectionA("WEATHER001", buffer.Data(), size, enbName.c_str());
-        const std::string redirected = buffer.Observed(size);
-
-        EXPECT_EQ(redirectedResult, plainResult);
-        EXPECT_EQ(redirected, plain);
-        if (size >= 2)
+        SCOPED_TRACE(row[0]);
+        const char* name = row[0] == "(null)" ? nullptr : row[0].c_str();
+        const bool redirected = row.at(1) == "yes";
+        Seen = {};
+        NimbravaTest::AllocationCounter counter;
+        const HANDLE file =
+            Nimbrava::HookedCreateFileA(name, access, share, &security, disposition, flags, templateFile);
+        const DWORD createError = GetLastError();
+        const DWORD read = Nimbrava::HookedGetPrivateProfileSectionA(section, buffer, sizeof buffer, name);
+        const auto results = std::tuple(counter.Count(), file, createError, read, GetLastError());
+        EXPECT_EQ(
+            std::tuple(Seen.Calls, Seen.Create, Seen.Section),
+            std::tuple(redirected ? "WS" : "AS",
+                       CreateArguments(redirected ? static_cast<const void*>(current.Wide.c_str()) : name, access,
+                                       share, &security, disposition, flags, templateFile),
+                       SectionArguments(section, buffer, sizeof buffer, redirected ? current.Narrow.c_str() : name)));
+        const auto [openResult, openError] = redirected ? Seen.WideResult : std::tuple(StandInHandle, StandInError);
+        EXPECT_EQ(results, std::tuple(std::size_t{0}, openResult, openError, StandInSectionResult, StandInError + 1));
+        if (redirected)
         {
-            EXPECT_TRUE(buffer.UntouchedOutside(size)) << "written outside the caller's size";
-        }
-        if (size > fit) // (Wine treats the exact fit as too short)
-        {
-            EXPECT_EQ(plainResult, fit - 1);
-            EXPECT_EQ(std::string(buffer.Data(), fit), std::string(section, fit)) << "the file itself was not read";
+            EXPECT_EQ(FinalPath(file), chosenFinal);
+            CloseHandle(file);
         }
     }
+    CloseHandle(templateFile);
+
+    // A failed open reports the open's own error.
+    CurrentWeatherlistPath::Publish((directory / "missing.ini").wstring(), "missing.ini");
+    EXPECT_EQ(Nimbrava::HookedCreateFileA("_weatherlist.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_FILE_NOT_FOUND});
+}
+
+// Readers never take a lock, so they race the switches that ENB's callback makes: each path they
+// see must be whole and one of those the configuration leads to (a snapshot freed or reused under
+// them shows as another), and switching back and forth must not add snapshots.
+TEST(RedirectionHooks, ReadersRacingThousandsOfSwitchesSeeWholePaths)
+{
+    MakeGameTree();
+    PlaceConfiguration("stress.ini");
+    std::vector<std::wstring> wide;
+    for (const char* name : {"_weatherlist.ini", "tundra.ini", "Blackreach caverns, deep.ini", "sovngarde.ini"})
+    {
+        wide.push_back((Nimbrava::EnbseriesDirectory() / name).native());
+        NimbravaTest::WriteFile(wide.back(), "[Weather]\r\n");
+    }
+    // ENB's own file (a worldspace not listed), then the three listed ones.
+    const std::uint32_t worldspaces[] = {0x999, 0x3C, 0x0A01691D, 0x1A26F, 0xA00};
+    StressWide = &wide;
+    Nimbrava::StoredWorldspaceId = worldspaces[0];
+    Nimbrava::UpdateCurrentWeatherlist();
+    const std::size_t snapshots = CurrentWeatherlistPath::SnapshotCount();
+
+    std::atomic<int> changesSeen{0};
+    std::latch started{3};
+    std::vector<std::jthread> readers;
+    for (int i = 0; i < 3; ++i)
+        readers.emplace_back([&](std::stop_token stop) {
+            started.count_down();
+            for (const wchar_t* last = nullptr; !stop.stop_requested();)
+            {
+                Nimbrava::HookedCreateFileA("C:\\Games\\enbseries\\_weatherlist.ini", GENERIC_READ, 0, nullptr,
+                                            OPEN_EXISTING, 0, nullptr);
+                std::size_t length = 0;
+                const wchar_t* path = GetCurrentWeatherlistPath(&length);
+                StressFaults += std::count(wide.begin(), wide.end(), path) != 1 || std::wcslen(path) != length;
+                changesSeen += path != last ? 1 : 0;
+                last = path;
+            }
+        });
+    started.wait();
+    std::vector<int> chosen(wide.size() + 1); // the last counts paths that are none of them
+    for (std::size_t i = 0; i < 2000; ++i)
+    {
+        Nimbrava::StoredWorldspaceId = worldspaces[i % std::size(worldspaces)];
+        Nimbrava::UpdateCurrentWeatherlist();
+        ++chosen[static_cast<std::size_t>(std::ranges::find(wide, CurrentWeatherlistPath::Load().Wide) - wide.begin())];
+    }
+    readers.clear(); // stops and joins them
+    StressWide = nullptr;
+
+    EXPECT_EQ(StressFaults.load(), 0);
+    EXPECT_GT(changesSeen.load(), 3) << "the readers never ran during the switches";
+    EXPECT_EQ(chosen, (std::vector<int>{400, 400, 800, 400, 0})) << "not every switch led where it should";
+    EXPECT_EQ(CurrentWeatherlistPath::SnapshotCount(), snapshots + wide.size() - 1);
 }

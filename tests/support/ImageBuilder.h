@@ -4,7 +4,6 @@
 // (ImageBuilder::Layout, Patch), so that the cases live in tables.
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -56,12 +55,8 @@ namespace NimbravaTest
         }
     }
 
-    // One import: by name, or by ordinal when Name is empty.
-    struct ImportEntry
-    {
-        std::string Name;
-        std::uint16_t Ordinal = 0;
-    };
+    // One import: by its name, or by its ordinal when the name is empty.
+    using ImportEntry = std::pair<std::string, std::uint16_t>;
 
     // Zeroed, 8-byte aligned storage of Places["end"] bytes, the image's SizeOfImage. Places names
     // the offsets of what the builder laid out: "nt" (NT headers), "dN" (import descriptor N; the
@@ -84,14 +79,14 @@ namespace NimbravaTest
         {
             m_layout += " " + dll + ":";
             for (const ImportEntry& entry : entries)
-                m_layout += (entry.Name.empty() ? "#" + std::to_string(entry.Ordinal) : entry.Name) + ",";
+                m_layout += (entry.first.empty() ? "#" + std::to_string(entry.second) : entry.first) + ",";
             return *this;
         }
         [[nodiscard]] Image Build() const { return Layout(m_layout); }
 
-        // Descriptors written as "DLL:ENTRY,ENTRY ...": "#N" imports ordinal N, and a DLL ending in
-        // "!" has no import name table (its OriginalFirstThunk is 0). Headers, up to 25 descriptors
-        // at 0x200, then per descriptor its tables (8-aligned), name and records, in 4096 bytes or more.
+        // Descriptors written as "DLL:ENTRY,ENTRY ...", "#N" importing ordinal N. Headers, up to 25
+        // descriptors at 0x200, then per descriptor its tables (8-aligned), name and hint/name
+        // records, in 4096 bytes or more.
         [[nodiscard]] static Image Layout(const std::string& descriptors)
         {
             Image image{{}, {{"nt", 0x80}, {"d0", 0x200}}};
@@ -106,16 +101,14 @@ namespace NimbravaTest
                 std::istringstream names(descriptor.substr(dll.size() + 1));
                 for (std::string name; std::getline(names, name, ',');)
                     entries.push_back(name);
-                const bool withNames = !dll.ends_with('!');
                 cursor = (cursor + 7) & ~std::uint64_t{7};
                 image.Places["d" + std::to_string(d + 1)] = 0x200 + 20 * (d + 1);
                 image.Places["int" + n] = cursor;
                 image.Places["iat" + n] = cursor += 8 * (entries.size() + 1);
                 image.Places["name" + n] = cursor += 8 * (entries.size() + 1);
                 cursor += dll.size() + 1;
-                changes += " u32@d" + n + "=" + (withNames ? "int" + n : "0") + " u32@d" + n + "+12=name" + n +
-                           " u32@d" + n + "+16=iat" + n + " txt@name" + n + "=" +
-                           (withNames ? dll : dll.substr(0, dll.size() - 1));
+                changes += " u32@d" + n + "=int" + n + " u32@d" + n + "+12=name" + n + " u32@d" + n + "+16=iat" + n +
+                           " txt@name" + n + "=" + dll;
                 for (std::size_t e = 0; e < entries.size(); ++e)
                 {
                     std::string thunk = "0x8000000000000000+" + entries[e].substr(1);

@@ -32,14 +32,9 @@ namespace
         return quoted + "'";
     }
 
-    struct Outcome
-    {
-        int Exit;
-        std::string Out; // stdout and stderr
-    };
-
-    // Runs the program with `arguments` (already quoted for the shell). A crash fails the test.
-    Outcome RunChecker(const std::string& arguments, const std::string& environment = "")
+    // Runs the program with `arguments` (already quoted for the shell): its exit code, and its
+    // stdout and stderr. A crash fails the test.
+    std::pair<int, std::string> RunChecker(const std::string& arguments, const std::string& environment = "")
     {
         const std::string command = environment + " " + Quote(NIMBRAVA_CHECK_PROGRAM) + " " + arguments + " 2>&1";
         FILE* pipe = popen(command.c_str(), "r");
@@ -58,15 +53,6 @@ namespace
         NimbravaTest::WriteFile(file, "");
     }
 
-    // The lines of `in`, without those that start with '#' when `skipComments`.
-    std::vector<std::string> Lines(std::istream&& in, bool skipComments)
-    {
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);)
-            if (!skipComments || !line.starts_with('#'))
-                lines.push_back(line);
-        return lines;
-    }
 } // namespace
 
 TEST(NimbravaCheck, RunsOfTheTable)
@@ -79,7 +65,6 @@ TEST(NimbravaCheck, RunsOfTheTable)
     const fs::path source = Data.parent_path().parent_path().parent_path();
     const std::map<std::string, std::string> folders = {
         {"{data}", Data.string()},
-        {"{clean}", (Data / "clean" / "enbseries").string()},
         {"{source}", source.string()},
         {"{corpus}", (source / "fuzz" / "corpus" / "FuzzModuleImage").string()},
         {"{modules}", NIMBRAVA_CHECK_MODULES},
@@ -92,7 +77,6 @@ TEST(NimbravaCheck, RunsOfTheTable)
         return text;
     };
 
-    int runs = 0;
     for (const auto& row : NimbravaTest::ReadTable(Data / "runs.tsv"))
     {
         if (row[0] == "file")
@@ -111,23 +95,14 @@ TEST(NimbravaCheck, RunsOfTheTable)
         for (std::string word; words >> word;)
             arguments += " " + Quote(word);
         SCOPED_TRACE(arguments);
-        const Outcome run = RunChecker(arguments);
-        EXPECT_EQ(run.Exit, std::stoi(row[0])) << run.Out;
+        const auto [code, out] = RunChecker(arguments);
+        EXPECT_EQ(code, std::stoi(row[0])) << out;
         for (std::size_t i = 2; i < row.size(); ++i)
-        {
-            if (!row[i].starts_with('<'))
-            {
-                EXPECT_THAT(run.Out, HasSubstr(expand(row[i])));
-                continue;
-            }
-            std::string whole; // "<FILE": the output is the file, without its comment lines
-            for (const auto& line : Lines(std::ifstream(Data / row[i].substr(1)), true))
-                whole += line + "\n";
-            EXPECT_EQ(run.Out, expand(whole));
-        }
-        ++runs;
+            if (row[i].starts_with('<'))
+                EXPECT_EQ(out, expand(NimbravaTest::ReadFile(Data / row[i].substr(1))));
+            else
+                EXPECT_THAT(out, HasSubstr(expand(row[i])));
     }
-    EXPECT_GE(runs, 50);
 }
 
 // Every named import of Wine's system DLLs and of the stand-in modules, as objdump reads their
@@ -150,16 +125,13 @@ TEST(NimbravaCheck, ImportSlotsAreWhereObjdumpPutsThem)
         }
         oracle >> dll >> function;
         const auto found = Orvel::Hook::FindIATEntry(image->Data(), image->Size(), dll, function);
-        if (kind == "slot" && oracle >> rva)
-        {
-            ASSERT_TRUE(found) << file << " " << dll << "!" << function << ": " << found.error().message();
-            EXPECT_EQ(reinterpret_cast<std::byte*>(*found) - image->Data(), std::stol(rva, nullptr, 16))
-                << file << " " << dll << "!" << function;
-            ++slots;
-        }
-        else
-            EXPECT_EQ(found.error(), Orvel::Hook::IATSearchErrorCode::SymbolNameNotFound)
-                << file << " " << dll << "!" << function;
+        const bool slot = kind == "slot" && oracle >> rva;
+        EXPECT_EQ(found ? fmt::format("slot {:x}", reinterpret_cast<std::byte*>(*found) - image->Data())
+                  : found.error() == Orvel::Hook::IATSearchErrorCode::SymbolNameNotFound ? "none"
+                                                                                         : found.error().message(),
+                  slot ? "slot " + rva : "none")
+            << file << " " << dll << "!" << function;
+        slots += slot ? 1 : 0;
     }
     EXPECT_GE(files, 40u);
     EXPECT_GE(slots, 2000u);
@@ -169,8 +141,8 @@ TEST(NimbravaCheck, WorldspaceDecisionsAreThoseOfThePluginTable)
 {
     const fs::path selection = Data.parent_path() / "selection";
     const NimbravaTest::TempDirectory game;
-    for (const auto& line : Lines(std::ifstream(selection / "tree.txt"), true))
-        line.ends_with('/') ? (void)fs::create_directories(game / line) : Touch(game / line);
+    for (const auto& line : NimbravaTest::ReadTable(selection / "tree.txt"))
+        line[0].ends_with('/') ? (void)fs::create_directories(game / line[0]) : Touch(game / line[0]);
     // Drive C: of a Wine prefix, for the absolute names of the table.
     fs::create_directories(game / "prefix" / "dosdevices");
     fs::create_directory_symlink(game / "drive_c", game / "prefix" / "dosdevices" / "c:");
@@ -190,13 +162,13 @@ TEST(NimbravaCheck, WorldspaceDecisionsAreThoseOfThePluginTable)
         else if (row.HasDocument())
             fs::copy_file(selection / row.Config, enbseries / "_nimbrava.ini");
 
-        const Outcome run = RunChecker(fmt::format("{} --worldspace {:X}", Quote(enbseries.string()), row.Worldspace),
-                                       "WINEPREFIX=" + Quote((game / "prefix").string()));
+        const auto [code, out] =
+            RunChecker(fmt::format("{} --worldspace {:X}", Quote(enbseries.string()), row.Worldspace),
+                       "WINEPREFIX=" + Quote((game / "prefix").string()));
         std::vector<std::string> log;
-        std::optional<fs::path> file;
-        int section = 0;
-        std::string shown;
-        for (const auto& line : Lines(std::istringstream(run.Out), false))
+        std::string chosen, file; // "NN] names 'SHOWN'" and the file in force
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);)
         {
             const std::size_t names = line.find("] names '"), close = line.find(']');
             if (line.starts_with("  in force: "))
@@ -204,24 +176,20 @@ TEST(NimbravaCheck, WorldspaceDecisionsAreThoseOfThePluginTable)
             else if (line.starts_with("  [") && close != std::string::npos)
                 log.push_back(line.substr(3, 1) + " " + line.substr(line.find_first_not_of(' ', close + 1)));
             else if (line.starts_with("Worldspace ") && names != std::string::npos)
-            {
-                section = std::stoi(line.substr(names - 2, 2));
-                shown = line.substr(names + 9, line.rfind("', ") - names - 9);
-            }
+                chosen = line.substr(names - 2, line.rfind("', ") - names + 3);
         }
-        EXPECT_EQ(log, row.Log) << run.Out;
-        EXPECT_EQ(section, row.Section) << run.Out;
-        EXPECT_EQ(shown, row.Shown) << run.Out;
+        EXPECT_EQ(log, row.Log) << out;
+        EXPECT_EQ(chosen, row.Section == 0 ? "" : fmt::format("{:02}] names '{}'", row.Section, row.Shown)) << out;
         std::string expected = row.InForce;
         std::ranges::replace(expected, '\\', '/');
-        ASSERT_TRUE(file.has_value()) << run.Out;
-        EXPECT_TRUE(fs::equivalent(*file, expected.starts_with("C:/") ? game / "drive_c" / expected.substr(3)
-                                                                      : enbseries / expected))
-            << *file << " is not " << expected;
+        ASSERT_FALSE(file.empty()) << out;
+        EXPECT_TRUE(fs::equivalent(file, expected.starts_with("C:/") ? game / "drive_c" / expected.substr(3)
+                                                                     : enbseries / expected))
+            << file << " is not " << expected;
 
         const bool unreadable = !row.HasDocument() && row.Worldspace != 0;
         const bool fallback = std::ranges::any_of(row.Log, [](const std::string& l) { return !l.starts_with("M "); });
-        EXPECT_EQ(run.Exit, unreadable ? 2 : fallback ? 1 : 0) << run.Out;
+        EXPECT_EQ(code, unreadable ? 2 : fallback ? 1 : 0) << out;
     }
     EXPECT_GE(checked, 15);
 }
@@ -238,7 +206,6 @@ TEST(NimbravaCheck, WindowsFileNamesLeadWhereWineTakesThem)
     std::ranges::replace(windowsRoot, '/', '\\');
     const fs::path previous = fs::current_path();
     fs::current_path(root / "enbseries");
-    int cases = 0;
     for (auto row : NimbravaTest::ReadTable(Data / "paths.tsv"))
     {
         if (const std::size_t at = row[0].find("{root}"); at != std::string::npos)
@@ -246,9 +213,7 @@ TEST(NimbravaCheck, WindowsFileNamesLeadWhereWineTakesThem)
         const fs::path folder = row.size() > 2 ? fs::path(row[2]) : root / "enbseries";
         EXPECT_EQ(NimbravaCheck::JsonName(NimbravaCheck::ResolveFileName(folder, row[0]).State), row.at(1))
             << row[0] << " from " << folder;
-        ++cases;
     }
-    EXPECT_GE(cases, 24);
     fs::current_path(previous);
     unsetenv("WINEPREFIX");
     EXPECT_EQ(NimbravaCheck::ResolveFileName(root / "enbseries", "d:\\weather.ini").State,

@@ -1,11 +1,9 @@
 #include "Orvel/Hook/IATSearchError.h"
 
-#include <algorithm>
 #include <system_error>
 #include <gtest/gtest.h>
 
-using Orvel::Hook::IATSearchErrorCode;
-using Orvel::Hook::IATSearchErrorContext;
+using namespace Orvel::Hook;
 
 // The log shows these texts when a hook cannot be placed.
 TEST(IATSearchErrorContext, NamesAndMessages)
@@ -15,7 +13,7 @@ TEST(IATSearchErrorContext, NamesAndMessages)
     const char* const messages[] = {"", "Unexpected image header format", "Import table doesn't contain DLL name",
                                     "Import table didn't contain symbol name", ""};
     for (int code = -1; code <= 4; ++code)
-        EXPECT_EQ(context.message(code), messages[std::max(code, 0)]) << code;
+        EXPECT_EQ(context.message(code), messages[code < 0 ? 0 : code]) << code;
     const std::error_code code = IATSearchErrorCode::DllNameNotFound;
     EXPECT_EQ(code.default_error_condition().value(), 2);
     EXPECT_EQ(&code.default_error_condition().category(), &context);

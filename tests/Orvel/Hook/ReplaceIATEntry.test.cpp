@@ -3,11 +3,7 @@
 
 #include "Orvel/Hook/ReplaceIATEntry.h"
 
-#include <cstdint>
-#include <cstring>
 #include <new>
-#include <string>
-#include <vector>
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "AllocationCounter.h"
@@ -62,29 +58,13 @@ TEST(ReplaceIATEntry, TheProbeModulesSlot)
         EXPECT_EQ(registry.Size(), registered) << after;
     };
 
-    // Names the search does not find (GetCurrentThreadId is imported by ordinal only: the loader
-    // bound it, the search cannot find it), and corrupt headers of the live image.
-    auto* const base = reinterpret_cast<std::byte*>(module);
-    const auto nt = static_cast<std::size_t>(reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const std::vector<std::byte> before(
-        base, base + reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + nt)->OptionalHeader.SizeOfImage);
+    // Names the search does not find: GetCurrentThreadId is imported by ordinal only, so the loader
+    // bound it and the search cannot find it. (The header rules run on laid-out images in find.tsv.)
+    auto* const page = reinterpret_cast<std::byte*>(reinterpret_cast<std::uintptr_t>(slot) & ~std::uintptr_t{0xFFF});
+    const std::vector<std::byte> before(page, page + 0x1000);
     for (const char* function : {"NoSuchFunction", "GetCurrentThreadId"})
         EXPECT_EQ(ReplaceIATEntry(module, "kernel32", function, Fake), nullptr) << function;
-    {
-        MemoryProtectionGuard headers(base, 0x1000);
-        ASSERT_TRUE(headers.Engage(PageExecuteReadWrite));
-        for (const auto& [changes, code] : {std::pair{"u16@nt+0x18=0x10B", 1}, // PE32
-                                            {"u32@0x3C=0x7FFFFF00", 1},
-                                            {"u32@nt+0x50=0x200", 1},
-                                            {"u32@nt+0x90=0", 2}})
-        {
-            NimbravaTest::Patch({base, 0x1000}, {{"nt", nt}}, changes);
-            EXPECT_EQ(FindIATEntry(module, "kernel32", "GetCurrentProcessId").error().value(), code) << changes;
-            EXPECT_EQ(ReplaceIATEntry(module, "kernel32", "GetCurrentProcessId", Fake), nullptr);
-            std::memcpy(base, before.data(), 0x1000);
-        }
-    }
-    EXPECT_TRUE(std::equal(before.begin(), before.end(), base)) << "a refused replacement wrote into the image";
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), page)) << "a refused replacement wrote into the table";
     EXPECT_EQ(threadId(), GetCurrentThreadId());
     unchanged("refused replacements");
 
@@ -115,7 +95,6 @@ TEST(ReplaceIATEntry, TheProbeModulesSlot)
     EXPECT_NE(tickCount(), 0u) << "other slots keep their functions";
     EXPECT_EQ(Protection(slot), protection);
     // The backup left in the registry writes the loader's pointer back.
-    ASSERT_EQ(registry.Size(), registered + 1);
     registry.RestoreAndRemove(reinterpret_cast<std::uintptr_t>(slot), registered);
     unchanged("restoring the backup");
 
@@ -133,22 +112,18 @@ TEST(ReplaceIATEntry, TheProbeModulesSlot)
 
 TEST(MemoryProtectionGuard, PutsTheOldProtectionBackOnceAndNothingIsWrittenWhereItCannot)
 {
-    // An image in a committed page whose import address table lies in the next page, reserved but
-    // never committed: no protection can be set there.
+    // A read-only page, and after it one that is reserved but never committed: no protection can
+    // be set there. An image in the first page puts its import address table in the second.
     auto* base = static_cast<std::byte*>(VirtualAlloc(nullptr, 0x2000, MEM_RESERVE, PAGE_NOACCESS));
-    ASSERT_NE(base, nullptr);
-    ASSERT_NE(VirtualAlloc(base, 0x1000, MEM_COMMIT, PAGE_READWRITE), nullptr);
+    ASSERT_TRUE(base != nullptr && VirtualAlloc(base, 0x1000, MEM_COMMIT, PAGE_READONLY) != nullptr);
     NimbravaTest::Image image = NimbravaTest::ImageBuilder::Layout("KERNEL32.dll:CreateFileA");
     image.Patch("u32@nt+0x50=0x2000 u32@d0+16=0x1000");
-    std::memcpy(base, image.Data(), 0x1000);
-    DWORD old = 0;
-    ASSERT_TRUE(VirtualProtect(base, 0x1000, PAGE_READONLY, &old));
     {
         MemoryProtectionGuard guard(base, 8);
         ASSERT_TRUE(guard.Engage(PageExecuteReadWrite));
         EXPECT_FALSE(guard.Engage(PAGE_READWRITE)) << "already engaged";
-        EXPECT_EQ(guard.GetOldProtection(), static_cast<std::uint32_t>(PAGE_READONLY));
         EXPECT_EQ(Protection(base), static_cast<DWORD>(PAGE_EXECUTE_READWRITE));
+        std::memcpy(base, image.Data(), 0x1000);
         EXPECT_TRUE(guard.Restore());
         EXPECT_EQ(Protection(base), static_cast<DWORD>(PAGE_READONLY));
         EXPECT_FALSE(guard.Restore()) << "nothing kept any more";
@@ -157,9 +132,7 @@ TEST(MemoryProtectionGuard, PutsTheOldProtectionBackOnceAndNothingIsWrittenWhere
     EXPECT_EQ(Protection(base), static_cast<DWORD>(PAGE_READONLY)) << "the end of the guard restores";
     EXPECT_FALSE(MemoryProtectionGuard(nullptr, 8).Engage(PAGE_READWRITE));
 
-    MemoryProtectionGuard uncommitted(base + 0x1000, 8);
-    EXPECT_FALSE(uncommitted.Engage(PageExecuteReadWrite));
-    EXPECT_EQ(uncommitted.GetOldProtection(), 0u);
+    EXPECT_FALSE(MemoryProtectionGuard(base + 0x1000, 8).Engage(PageExecuteReadWrite));
     ASSERT_EQ(FindIATEntry(base, "kernel32", "CreateFileA").value_or(nullptr), reinterpret_cast<void**>(base + 0x1000));
     TrackingRegistry registry;
     EXPECT_EQ(ReplaceIATEntry(registry, base, "kernel32", "CreateFileA", Fake), nullptr);

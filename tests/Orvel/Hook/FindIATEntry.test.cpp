@@ -31,10 +31,11 @@ TEST(FindIATEntry, CasesOfTheTable)
             results.push_back(FindIATEntry(image.Data(), row[2], row[3]));
         for (const auto& found : results)
         {
-            EXPECT_EQ(found ? "slot " + std::to_string(reinterpret_cast<std::byte*>(*found) - image.Data())
+            EXPECT_EQ(found ? "slot " + std::to_string(reinterpret_cast<std::byte*>(found.value()) - image.Data())
                             : "code " + std::to_string(found.error().value()),
                       expected);
             EXPECT_TRUE(found || &found.error().category() == &IATSearchErrorContext::Instance());
+            EXPECT_EQ(found.has_value(), !found.error()) << "a found slot comes with no error code";
         }
         EXPECT_EQ(std::memcmp(before.data(), image.Data(), before.size()), 0) << "the search changed the image";
     }

@@ -52,7 +52,6 @@ namespace
         fs::create_directories(file.parent_path());
         NimbravaTest::WriteFile(file, "");
     }
-
 } // namespace
 
 TEST(NimbravaCheck, RunsOfTheTable)

@@ -1,172 +1,136 @@
 #pragma once
 // Lays out a 64-bit PE image with an import directory in memory, as the loader would map it, for
-// the import-table tests, the fuzzer's seeds and the benchmarks.
+// the import-table tests and the benchmarks. Images and changes to bytes are written as text
+// (ImageBuilder::Layout, Patch), so that the cases live in tables.
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
+#include <map>
+#include <span>
+#include <sstream>
+#include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace NimbravaTest
 {
-    // One import: by name (with a hint), or by ordinal when Name is empty.
-    struct ImportEntry
+    using PlaceMap = std::map<std::string, std::uint64_t>;
+
+    // A sum of numbers (decimal or 0x-hexadecimal) and names of `places`, such as "d1+16" or
+    // "end-8"; arithmetic wraps at 64 bits. Throws std::out_of_range for an unknown name.
+    inline std::uint64_t Evaluate(const std::string& text, const PlaceMap& places)
     {
-        std::string Name;
-        std::uint16_t Ordinal = 0;
-    };
+        std::uint64_t total = 0;
+        for (std::size_t at = 0, end = 0; at < text.size(); at = end)
+        {
+            const bool minus = text[at] == '-';
+            at += minus || text[at] == '+' ? 1u : 0u;
+            end = std::min(text.find_first_of("+-", at), text.size());
+            const std::string term = text.substr(at, end - at);
+            const std::uint64_t value =
+                term[0] >= '0' && term[0] <= '9' ? std::stoull(term, nullptr, 0) : places.at(term);
+            total = minus ? total - value : total + value;
+        }
+        return total;
+    }
 
-    struct ImportDescriptorPlan
+    // Writes changes given as "TYPE@OFFSET=VALUE ..." (or "-" for none) into `bytes`: TYPE u8, u16,
+    // u32 or u64 writes the value's low bytes, txt the characters of VALUE without a NUL. OFFSET and
+    // VALUE are sums as Evaluate reads them. Throws std::out_of_range for a change that names no
+    // place, std::invalid_argument for one that reaches outside the bytes.
+    inline void Patch(std::span<std::byte> bytes, const PlaceMap& places, const std::string& changes)
     {
-        std::string Dll;
-        std::vector<ImportEntry> Entries;
-        bool WithNameTable = true; // false: OriginalFirstThunk is 0 (only an IAT)
-    };
+        std::istringstream list(changes == "-" ? "" : changes);
+        for (std::string change; list >> change;)
+        {
+            const std::size_t at = change.find('@'), equals = change.find('=');
+            const std::string type = change.substr(0, at), value = change.substr(equals + 1);
+            const std::uint64_t offset = Evaluate(change.substr(at + 1, equals - at - 1), places);
+            const std::uint64_t number = type == "txt" ? 0 : Evaluate(value, places);
+            const std::size_t size = type == "txt" ? value.size() : std::stoul(type.substr(1)) / 8;
+            if (offset + size > bytes.size())
+                throw std::invalid_argument("outside the bytes: " + change);
+            std::memcpy(bytes.data() + offset, type == "txt" ? static_cast<const void*>(value.data()) : &number, size);
+        }
+    }
 
-    // The image: 8-byte aligned storage of Size() bytes, SizeOfImage equal to Size().
-    class Image
+    // One import: by its name, or by its ordinal when the name is empty.
+    using ImportEntry = std::pair<std::string, std::uint16_t>;
+
+    // Zeroed, 8-byte aligned storage of Places["end"] bytes, the image's SizeOfImage. Places names
+    // the offsets of what the builder laid out: "nt" (NT headers), "dN" (import descriptor N; the
+    // last one ends the array), "intN" and "iatN" (its name and address tables), "nameN" (its DLL
+    // name) and "hintN.E" (the hint/name record of its entry E).
+    struct Image
     {
-    public:
-        explicit Image(std::size_t size) : m_words(std::make_unique<std::uint64_t[]>((size + 7) / 8)), m_size(size) {}
+        std::vector<std::uint64_t> Words;
+        PlaceMap Places;
 
-        [[nodiscard]] std::byte* Data() noexcept { return reinterpret_cast<std::byte*>(m_words.get()); }
-        [[nodiscard]] std::size_t Size() const noexcept { return m_size; }
-
-        template <typename T>
-        void Poke(std::size_t offset, T value) noexcept
-        {
-            std::memcpy(Data() + offset, &value, sizeof value);
-        }
-        template <typename T>
-        [[nodiscard]] T Peek(std::size_t offset) noexcept
-        {
-            T value;
-            std::memcpy(&value, Data() + offset, sizeof value);
-            return value;
-        }
-        void PokeString(std::size_t offset, const std::string& text) noexcept
-        {
-            std::memcpy(Data() + offset, text.c_str(), text.size() + 1);
-        }
-
-        // Where the builder put things.
-        static constexpr std::size_t NtOffset = 0x80;
-        static constexpr std::size_t DescriptorsOffset = 0x200;
-        std::vector<std::size_t> NameTables;             // per descriptor
-        std::vector<std::size_t> AddressTables;          // per descriptor
-        std::vector<std::size_t> DllNames;               // per descriptor
-        std::vector<std::vector<std::size_t>> HintNames; // per descriptor and entry (0 for ordinals)
-
-        [[nodiscard]] std::size_t DescriptorOffset(std::size_t index) const noexcept
-        {
-            return DescriptorsOffset + 20 * index;
-        }
-        [[nodiscard]] void** Slot(std::size_t descriptor, std::size_t entry) noexcept
-        {
-            return reinterpret_cast<void**>(Data() + AddressTables[descriptor] + 8 * entry);
-        }
-
-    private:
-        std::unique_ptr<std::uint64_t[]> m_words;
-        std::size_t m_size;
+        [[nodiscard]] std::byte* Data() noexcept { return reinterpret_cast<std::byte*>(Words.data()); }
+        [[nodiscard]] std::size_t Size() const noexcept { return 8 * Words.size(); }
+        void Patch(const std::string& changes) { NimbravaTest::Patch({Data(), Size()}, Places, changes); }
     };
 
     class ImageBuilder
     {
     public:
-        ImageBuilder& Import(std::string dll, std::vector<ImportEntry> entries, bool withNameTable = true)
+        ImageBuilder& Import(const std::string& dll, const std::vector<ImportEntry>& entries)
         {
-            m_descriptors.push_back({std::move(dll), std::move(entries), withNameTable});
+            m_layout += " " + dll + ":";
+            for (const ImportEntry& entry : entries)
+                m_layout += (entry.first.empty() ? "#" + std::to_string(entry.second) : entry.first) + ",";
             return *this;
         }
-        // Pads the image to at least `size` bytes.
-        ImageBuilder& MinimumSize(std::size_t size)
+        [[nodiscard]] Image Build() const { return Layout(m_layout); }
+
+        // Descriptors written as "DLL:ENTRY,ENTRY ...", "#N" importing ordinal N. Headers, up to 25
+        // descriptors at 0x200, then per descriptor its tables (8-aligned), name and hint/name
+        // records, in 4096 bytes or more.
+        [[nodiscard]] static Image Layout(const std::string& descriptors)
         {
-            m_minimumSize = size;
-            return *this;
-        }
-
-        [[nodiscard]] Image Build() const
-        {
-            // Tables first (8-aligned), then strings.
-            std::size_t cursor = Image::DescriptorsOffset + 20 * (m_descriptors.size() + 1);
-            const auto align8 = [](std::size_t value) { return (value + 7) & ~std::size_t{7}; };
-            std::vector<std::size_t> nameTables, addressTables;
-            for (const auto& descriptor : m_descriptors)
+            Image image{{}, {{"nt", 0x80}, {"d0", 0x200}}};
+            std::string changes = "u16@0=0x5A4D u32@0x3C=nt u32@nt=0x4550 u16@nt+4=0x8664 u16@nt+0x14=0xF0 "
+                                  "u16@nt+0x18=0x20B u32@nt+0x50=end u32@nt+0x84=16 u32@nt+0x90=d0";
+            std::uint64_t cursor = 0x400, d = 0;
+            std::istringstream list(descriptors);
+            for (std::string descriptor; list >> descriptor; ++d)
             {
-                cursor = align8(cursor);
-                nameTables.push_back(cursor);
-                cursor += 8 * (descriptor.Entries.size() + 1);
-                addressTables.push_back(cursor);
-                cursor += 8 * (descriptor.Entries.size() + 1);
-            }
-            std::vector<std::size_t> dllNames;
-            std::vector<std::vector<std::size_t>> hintNames;
-            for (const auto& descriptor : m_descriptors)
-            {
-                dllNames.push_back(cursor);
-                cursor += descriptor.Dll.size() + 1;
-                auto& records = hintNames.emplace_back();
-                for (const auto& entry : descriptor.Entries)
+                const std::string n = std::to_string(d), dll = descriptor.substr(0, descriptor.find(':'));
+                std::vector<std::string> entries;
+                std::istringstream names(descriptor.substr(dll.size() + 1));
+                for (std::string name; std::getline(names, name, ',');)
+                    entries.push_back(name);
+                cursor = (cursor + 7) & ~std::uint64_t{7};
+                image.Places["d" + std::to_string(d + 1)] = 0x200 + 20 * (d + 1);
+                image.Places["int" + n] = cursor;
+                image.Places["iat" + n] = cursor += 8 * (entries.size() + 1);
+                image.Places["name" + n] = cursor += 8 * (entries.size() + 1);
+                cursor += dll.size() + 1;
+                changes += " u32@d" + n + "=int" + n + " u32@d" + n + "+12=name" + n + " u32@d" + n + "+16=iat" + n +
+                           " txt@name" + n + "=" + dll;
+                for (std::size_t e = 0; e < entries.size(); ++e)
                 {
-                    cursor += cursor % 2; // hint/name records are 2-aligned
-                    records.push_back(entry.Name.empty() ? 0 : cursor);
-                    if (!entry.Name.empty())
-                        cursor += 2 + entry.Name.size() + 1;
-                }
-            }
-            const std::size_t size = std::max(align8(cursor), m_minimumSize);
-
-            Image image(size);
-            image.NameTables = nameTables;
-            image.AddressTables = addressTables;
-            image.DllNames = dllNames;
-            image.HintNames = hintNames;
-            image.Poke<std::uint16_t>(0, 0x5A4D); // "MZ"
-            image.Poke<std::int32_t>(0x3C, static_cast<std::int32_t>(Image::NtOffset));
-            const std::size_t nt = Image::NtOffset;
-            image.Poke<std::uint32_t>(nt, 0x00004550);
-            image.Poke<std::uint16_t>(nt + 0x04, 0x8664);
-            image.Poke<std::uint16_t>(nt + 0x14, 0xF0);
-            image.Poke<std::uint16_t>(nt + 0x18, 0x20B);
-            image.Poke<std::uint32_t>(nt + 0x50, static_cast<std::uint32_t>(size));
-            image.Poke<std::uint32_t>(nt + 0x84, 16);
-            image.Poke<std::uint32_t>(nt + 0x90, static_cast<std::uint32_t>(Image::DescriptorsOffset));
-            image.Poke<std::uint32_t>(nt + 0x94, static_cast<std::uint32_t>(20 * (m_descriptors.size() + 1)));
-
-            for (std::size_t d = 0; d < m_descriptors.size(); ++d)
-            {
-                const auto& descriptor = m_descriptors[d];
-                const std::size_t at = image.DescriptorOffset(d);
-                image.Poke<std::uint32_t>(at + 0,
-                                          descriptor.WithNameTable ? static_cast<std::uint32_t>(nameTables[d]) : 0);
-                image.Poke<std::uint32_t>(at + 12, static_cast<std::uint32_t>(dllNames[d]));
-                image.Poke<std::uint32_t>(at + 16, static_cast<std::uint32_t>(addressTables[d]));
-                image.PokeString(dllNames[d], descriptor.Dll);
-                for (std::size_t e = 0; e < descriptor.Entries.size(); ++e)
-                {
-                    const auto& entry = descriptor.Entries[e];
-                    std::uint64_t thunk =
-                        entry.Name.empty() ? (std::uint64_t{1} << 63) | entry.Ordinal : hintNames[d][e];
-                    if (!entry.Name.empty())
+                    std::string thunk = "0x8000000000000000+" + entries[e].substr(1);
+                    if (!entries[e].starts_with('#'))
                     {
-                        image.Poke<std::uint16_t>(hintNames[d][e], entry.Ordinal);
-                        image.PokeString(hintNames[d][e] + 2, entry.Name);
+                        thunk = "hint" + n + "." + std::to_string(e);
+                        image.Places[thunk] = cursor += cursor % 2; // hint/name records are 2-aligned
+                        cursor += 3 + entries[e].size();
+                        changes += " txt@" + thunk + "+2=" + entries[e];
                     }
-                    image.Poke<std::uint64_t>(nameTables[d] + 8 * e, thunk);
-                    // Before binding the loader's IAT holds a copy of the name table.
-                    image.Poke<std::uint64_t>(addressTables[d] + 8 * e, thunk);
+                    // Before binding the loader's address table holds a copy of the name table.
+                    for (const char* table : {" u64@int", " u64@iat"})
+                        changes += table + n + "+" + std::to_string(8 * e) + "=" + thunk;
                 }
             }
+            image.Words.resize(std::max<std::uint64_t>(cursor + 7, 4096) / 8);
+            image.Places["end"] = image.Size();
+            image.Patch(changes + " u32@nt+0x94=" + std::to_string(20 * (d + 1)));
             return image;
         }
 
     private:
-        std::vector<ImportDescriptorPlan> m_descriptors;
-        std::size_t m_minimumSize = 4096;
+        std::string m_layout;
     };
 } // namespace NimbravaTest

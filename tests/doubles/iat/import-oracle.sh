@@ -1,9 +1,9 @@
 #!/bin/sh
 # import-oracle.sh OBJDUMP OUTPUT DLL...
-# Reads the import tables of each DLL file with objdump and writes, per file:
-#   file <name> <size in bytes>
-#   slot <name> <imported DLL> <function> <slot RVA, hex>   where the search must find the function
-#   none <name> <imported DLL> <function>                   where it must not (code 3)
+# Reads the import tables of each DLL file with objdump and writes, per file (as given):
+#   file <file> <size in bytes>
+#   slot <file> <imported DLL> <function> <slot RVA, hex>   where the search must find the function
+#   none <file> <imported DLL> <function>                   where it must not (code 3)
 # The search rules: the first descriptor of a DLL (names compared ignoring case, one trailing
 # ".dll" dropped) is the only one searched, and there the first entry with the name wins; slot =
 # FirstThunk + 8 * index in the name table. A descriptor without a name table finds nothing.
@@ -14,9 +14,8 @@ shift 2
 tmp="$output.tmp"
 : >"$tmp"
 for dll in "$@"; do
-  name=$(basename "$dll")
-  printf 'file %s %s\n' "$name" "$(wc -c <"$dll" | tr -d ' ')" >>"$tmp"
-  "$objdump" -p "$dll" | awk -v file="$name" '
+  printf 'file %s %s\n' "$dll" "$(wc -c <"$dll" | tr -d ' ')" >>"$tmp"
+  "$objdump" -p "$dll" | awk -v file="$dll" '
     function hex(text,   i, value) { value = 0; text = tolower(text); for (i = 1; i <= length(text); i++) value = value * 16 + index("0123456789abcdef", substr(text, i, 1)) - 1; return value }
     function normalised(n) { n = tolower(n); if (length(n) >= 4 && substr(n, length(n) - 3) == ".dll") n = substr(n, 1, length(n) - 4); return n }
     /^The Import Tables/ { inside = 1; next }

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The main job, simulated: builds Nimbrava.dll with the stand-in game host and ENB, then under Wine
 # the host loads the plugin and calls both entry points, and ENB walks the player through
-# worldspaces, calling the plugin's callback at each step and reloading when asked. One line per
-# step: the step, the worldspace ID, the weather list file ENB read (or "-": no reload); then the
-# plugin's log.
+# worldspaces, calling the plugin's callback at each step and reloading when asked. What
+# YarrinMain gave, then one line per step: the step, the worldspace ID, the weather list file ENB
+# read, under enbseries (or "-": no reload); then the plugin's log.
 #
 #   scripts/demo.sh [--enbseries DIR] [--walk ID,ID,...] [--logs DIR] [--no-enb-loading-point]
 #
@@ -28,7 +28,7 @@ while [ $# -gt 0 ]; do
     --walk) walk=$2; shift 2 ;;
     --logs) logs=$2; [ -d "$logs" ] || fail "no log directory $logs"; shift 2 ;;
     --no-enb-loading-point) host_args+=("$1"); shift ;;
-    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
     *) fail "unknown option $1 (see --help)" ;;
   esac
 done

@@ -4,6 +4,7 @@
 // Windows file names, and the import slots of Wine's system DLLs as objdump reads them.
 
 #include <cstdio>
+#include <fstream>
 #include <fmt/format.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,23 +1,41 @@
 #include "Orvel/Events.h"
+#include "Orvel/Function.h"
 
-#include <stdexcept>
-#include <string>
-#include <vector>
+#include <array>
 #include <gtest/gtest.h>
 #include "AllocationCounter.h"
 #include "DataFiles.h"
 
 namespace
 {
-    std::vector<std::string> Calls;
-    void First(std::string value)
+    std::vector<std::string> Calls; // of the handlers without captures
+
+    // Counts its destructions (a moved-from one does not count), to catch double or missing ones.
+    struct Tracked
     {
-        Calls.push_back("first " + value);
-    }
-    void Second(std::string value)
+        int* Destroyed;
+        std::string* Out;
+        Tracked(int* destroyed, std::string* calls) : Destroyed(destroyed), Out(calls) {}
+        Tracked(Tracked&& other) noexcept : Destroyed(std::exchange(other.Destroyed, nullptr)), Out(other.Out) {}
+        ~Tracked()
+        {
+            if (Destroyed != nullptr)
+                ++*Destroyed;
+        }
+        void operator()(std::string_view text, int n) const { *Out += std::string(text) + std::to_string(n); }
+    };
+
+    struct Large
     {
-        Calls.push_back("second " + value);
-    }
+        std::array<char, 64> Bytes{'L'};
+        std::string* Out;
+        void operator()(std::string_view text, int n) const
+        {
+            *Out += Bytes[0] + std::string(text) + std::to_string(n);
+        }
+    };
+
+    using Handler = Orvel::Function<void(std::string_view, int)>;
 } // namespace
 
 // Function pointers run before callables, each in the order added, each with its own copy of the
@@ -37,10 +55,10 @@ TEST(EventHandler, RunsEveryHandlerAndGathersTheFailures)
         Calls.push_back("callable " + value);
         value = "changed";
     });
-    event.AddFunction(&Second);
+    event.AddFunction([](std::string value) { Calls.push_back("second " + value); });
     void (*const io)(std::string) = [](std::string) { throw Orvel::IOException("Unable to read file {}", "a.ini"); };
     event.AddFunction(io);
-    event.AddFunction(&First);
+    event.AddFunction([](std::string value) { Calls.push_back("first " + value); });
     void (*const other)(std::string) = [](std::string) { throw 42; };
     event.AddFunction(other);
     const auto empty = event.AddCallable(Orvel::Function<void(std::string)>());
@@ -68,4 +86,48 @@ TEST(EventHandler, RunsEveryHandlerAndGathersTheFailures)
     Calls.clear();
     EXPECT_NO_THROW(event.Raise("y"));
     EXPECT_EQ(Calls, (std::vector<std::string>{"second y", "first y", "callable y", "last y"}));
+}
+
+// The table pointer, the object word and 24 bytes of inline storage.
+static_assert(sizeof(Handler) == 40);
+
+TEST(Function, SmallCallablesLiveInlineLargeOnesOnTheHeapAndEachIsDestroyedOnce)
+{
+    int destroyed = 0;
+    std::string calls;
+    {
+        NimbravaTest::AllocationCounter counter;
+        Handler small = Tracked(&destroyed, &calls);
+        Handler moved = std::move(small);
+        Handler assigned;
+        assigned = std::move(moved);
+        assigned.Invoke("a", 1);
+        EXPECT_EQ(counter.Count(), 0u) << "small callables live inline";
+        EXPECT_EQ(destroyed, 0);
+
+        Handler large = Large{{'L'}, &calls};
+        Handler taken = std::move(large);
+        EXPECT_EQ(counter.Count(), 1u) << "moving a heap callable hands over the block";
+        EXPECT_FALSE(static_cast<bool>(large));
+        taken.Invoke("b", 2);
+        assigned = std::move(taken);
+        EXPECT_EQ(destroyed, 1) << "assignment destroys what was stored";
+        assigned.Invoke("c", 3);
+    }
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(calls, "a1Lb2Lc3");
+}
+
+// A null function pointer makes an empty Function, not a call through null.
+TEST(Function, CallingAnEmptyFunctionThrowsBadFunctionCall)
+{
+    void (*none)(std::string_view, int) = nullptr;
+    const Handler empties[] = {Handler(), Handler(none)};
+    for (const auto& empty : empties)
+    {
+        EXPECT_FALSE(static_cast<bool>(empty));
+        const auto e = NimbravaTest::Caught<Orvel::InvalidOperationException>([&] { empty.Invoke("x", 1); });
+        EXPECT_EQ(e.ToString(), "InvalidOperationException(Bad function call)");
+        EXPECT_NE(std::string(e.GetLocation().file_name()).find("Function.h"), std::string::npos);
+    }
 }

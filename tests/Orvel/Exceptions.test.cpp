@@ -5,8 +5,6 @@
 #include <cstring>
 #include <functional>
 #include <map>
-#include <stdexcept>
-#include <string>
 #include <gtest/gtest.h>
 #include "AllocationCounter.h"
 #include "DataFiles.h"

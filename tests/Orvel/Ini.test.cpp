@@ -1,11 +1,6 @@
 #include "Orvel/Ini.h"
 
-#include <filesystem>
-#include <sstream>
 #include <streambuf>
-#include <string>
-#include <string_view>
-#include <system_error>
 #include <gtest/gtest.h>
 #include "DataFiles.h"
 #include "Orvel/Exceptions.h"

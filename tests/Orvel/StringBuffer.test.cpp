@@ -1,6 +1,5 @@
 #include "Orvel/StringBuffer.h"
 
-#include <string>
 #include <gtest/gtest.h>
 #include "AllocationCounter.h"
 

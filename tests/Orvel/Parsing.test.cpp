@@ -53,13 +53,11 @@ TEST(ParseHexNumber, NeverReadsPastTheViewAndAllocatesNothing)
 {
     // The views end before digits that lie in memory right after them.
     const std::string backing = "0x1234";
-    for (std::size_t size = 0; size <= 3; ++size) // "0" reads as 0, "0x1" as 1; "" and "0x" do not read
+    const std::uint32_t read[] = {99, 0, 99, 1}; // "" and "0x" do not read, "0" reads as 0, "0x1" as 1
+    for (std::size_t size = 0; size <= 3; ++size)
     {
         std::size_t end = 99;
-        EXPECT_EQ(Orvel::ParseHexNumber(std::string_view(backing).substr(0, size), end).value_or(99), size == 1 ? 0u
-                                                                                                      : size == 3
-                                                                                                          ? 1u
-                                                                                                          : 99u);
+        EXPECT_EQ(Orvel::ParseHexNumber(std::string_view(backing).substr(0, size), end).value_or(99), read[size]);
         EXPECT_LE(end, size);
     }
     EXPECT_EQ(Orvel::ParseHexNumberList(std::string_view("3C,1A").substr(0, 3), {}, ","), (Ids{0x3C}));

@@ -1,11 +1,11 @@
 #include "Orvel/Events.h"
 #include "Orvel/Function.h"
 
+#include <array>
+#include <memory>
+#include <gtest/gtest.h>
 #include "AllocationCounter.h"
 #include "DataFiles.h"
-#include <array>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace
 {
@@ -14,9 +14,8 @@ namespace
     using Handler = Orvel::Function<void(std::string_view, int)>;
 } // namespace
 
-// Function pointers run before callables, each in the order added, each with
-// its own copy of the arguments; a failing handler does not stop the others,
-// and the failures are gathered by kind.
+// Function pointers run before callables, each in the order added, each with its own copy of the
+// arguments; a failing handler does not stop the others, and the failures are gathered by kind.
 TEST(EventHandler, RunsEveryHandlerAndGathersTheFailures)
 {
     Orvel::EventHandler<std::string> event;
@@ -71,8 +70,7 @@ static_assert(sizeof(Handler) == 40);
 TEST(Function, SmallCallablesLiveInlineLargeOnesOnTheHeapAndEachIsDestroyedOnce)
 {
     std::string calls;
-    const auto token = std::make_shared<int>(); // its use count: how many stored
-                                                // callables hold it
+    const auto token = std::make_shared<int>(); // its use count: how many stored callables hold it
     const std::array<char, 64> large{'L'};
     {
         NimbravaTest::AllocationCounter counter;

@@ -1,53 +1,45 @@
 #include "Orvel/Log.h"
 
-#include "AllocationCounter.h"
-#include "DataFiles.h"
-#include "TempDirectory.h"
 #include <cerrno>
-#include <chrono>
-#include <gtest/gtest.h>
 #include <map>
 #include <set>
 #include <thread>
+#include <fmt/chrono.h>
+#include <gtest/gtest.h>
+#include "AllocationCounter.h"
+#include "DataFiles.h"
+#include "TempDirectory.h"
 
 namespace
 {
     using enum Orvel::LogLevel;
     const std::string Rule(120, '-');
 
-    // Read from the clock the logger reads: C time() may still show the previous
-    // second for a few milliseconds after the system clock has begun the next one.
+    // Read from the clock the logger reads: C time() may still show the previous second for a few
+    // milliseconds after the system clock has begun the next one.
     std::string LocalTimeNow()
     {
-        const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-        std::tm local{};
-#ifdef _WIN32
-        localtime_s(&local, &now);
-#else
-        localtime_r(&now, &local);
-#endif
-        char text[32];
-        return {text, std::strftime(text, sizeof text, "%Y/%m/%d - %H:%M:%S", &local)};
+        const auto now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+        return fmt::format("{:%Y/%m/%d - %H:%M:%S}", fmt::localtime(now));
     }
 
     class LoggerTest : public ::testing::Test
     {
     protected:
         // The file's lines; a last line without line end is marked.
-        std::vector<std::string> Lines(const std::filesystem::path& file) const
+        static std::vector<std::string> Lines(const std::filesystem::path& file)
         {
 #ifdef _WIN32
             constexpr std::string_view end = "\r\n"; // the log is a text file
 #else
             constexpr std::string_view end = "\n";
 #endif
-            const std::string text = NimbravaTest::ReadFile(file);
+            std::istringstream text(NimbravaTest::ReadFile(file));
             std::vector<std::string> lines;
-            std::size_t start = 0;
-            for (std::size_t at; (at = text.find(end, start)) != std::string::npos; start = at + end.size())
-                lines.push_back(text.substr(start, at - start));
-            if (start < text.size())
-                lines.push_back(text.substr(start) + "<no line end>");
+            for (std::string line; std::getline(text, line);)
+                lines.push_back(!text.eof() && (line + '\n').ends_with(end)
+                                    ? line.substr(0, line.size() + 1 - end.size())
+                                    : line + "<no line end>");
             return lines;
         }
 
@@ -57,9 +49,9 @@ namespace
     };
 } // namespace
 
-// tests/data/orvel/log-lines.tsv: the settings of each row, the level and text
-// logged, the line that must follow in the file ("<time>" for the timestamp),
-// the level the line event reports, and a pause.
+// tests/data/orvel/log-lines.tsv: the settings of each row, the level and text logged, the line
+// that must follow in the file ("<time>" for the timestamp), the level the line event reports, and
+// a pause.
 TEST_F(LoggerTest, TheBannerThenEachRowsLineStampedFromTheSystemClock)
 {
     struct Written
@@ -109,9 +101,8 @@ TEST_F(LoggerTest, TheBannerThenEachRowsLineStampedFromTheSystemClock)
     EXPECT_GE(seconds.size(), 2u) << "the stamp is formatted once a second, but follows the clock";
 }
 
-// A line of 1024 characters with its line feed fits the inline buffer: nothing
-// allocates, whatever the handlers. One character more grows it; a line past
-// the grown size is formatted again whole.
+// A line of 1024 characters with its line feed fits the inline buffer: nothing allocates, whatever
+// the handlers. One character more grows it; a line past the grown size is formatted again whole.
 TEST_F(LoggerTest, OnlyLinesPastTheLineBufferAllocate)
 {
     Logger.WriteTimestamp = false;
@@ -141,9 +132,8 @@ TEST_F(LoggerTest, OnlyLinesPastTheLineBufferAllocate)
     EXPECT_EQ(lines[54], " [MESSAGE] " + a + "|3C|" + b + "|7");
 }
 
-// Another process (a player's log viewer) sees each line as soon as it is
-// logged, unless flushing is turned off; lines logged before Open reach the
-// handlers only.
+// Another process (a player's log viewer) sees each line as soon as it is logged, unless flushing
+// is turned off; lines logged before Open reach the handlers only.
 TEST_F(LoggerTest, LinesAreOnDiskWhenLogReturnsAndNoneBeforeOpen)
 {
     std::string seen;
@@ -193,8 +183,7 @@ TEST_F(LoggerTest, FailingHandlersAreGatheredAfterTheLineIsWrittenAndReleaseBoth
     EXPECT_EQ(lines[5].substr(21), " [MESSAGE] third");
 }
 
-// Lines of concurrent threads never interleave, and each thread's lines keep
-// their order.
+// Lines of concurrent threads never interleave, and each thread's lines keep their order.
 TEST_F(LoggerTest, ConcurrentLinesNeverInterleave)
 {
     Logger.Open(File, "Nimbrava");

@@ -1,187 +1,211 @@
+#include "Orvel/AggregateException.h"
 #include "Orvel/Exceptions.h"
-#include "Orvel/Log.h"
 
 #include <cerrno>
 #include <cstring>
-#include <string>
+#include <functional>
+#include <map>
 #include <gtest/gtest.h>
 #include "AllocationCounter.h"
+#include "DataFiles.h"
+
+namespace NimbravaTest
+{
+    struct Oops : std::logic_error
+    {
+        Oops() : std::logic_error("oops") {}
+    };
+    // Made outside any handler: a nested_exception that holds nothing (rethrowing it would end the
+    // process).
+    struct EmptyNest : std::runtime_error, std::nested_exception
+    {
+        EmptyNest() : std::runtime_error("nothing inside") {}
+    };
+} // namespace NimbravaTest
 
 namespace
 {
-    constexpr char Literal[] = "Bad function call";
+    using namespace Orvel;
+    using NimbravaTest::Thrown;
+
+    // What `inner` holds, thrown nested in `outer`.
+    template <typename Outer>
+    std::exception_ptr Nest(Outer outer, const std::exception_ptr& inner)
+    {
+        return Thrown([&] {
+            try
+            {
+                std::rethrow_exception(inner);
+            }
+            catch (...)
+            {
+                std::throw_with_nested(outer);
+            }
+        });
+    }
+
+    // AppendExceptionText's rendering, after text the caller already holds ("> ").
+    std::string Text(const std::exception_ptr& thrown)
+    {
+        std::string text = "> ";
+        try
+        {
+            std::rethrow_exception(thrown);
+        }
+        catch (const std::exception& e)
+        {
+            AppendExceptionText(text, e, 0);
+        }
+        return text;
+    }
+    template <typename E>
+    std::string Text(const E& e)
+    {
+        return Text(std::make_exception_ptr(e));
+    }
+
+    // The texts of tests/data/orvel/exception-texts.tsv, by row name. Demangled names are the same
+    // in both builds (both use the Itanium ABI's demangler).
+    std::map<std::string, std::string> Texts()
+    {
+        AggregateException none, generic, order, multiLine, emptyNest;
+        generic.Add(static_cast<const GenericException&>(InvalidOperationException("Bad call")));
+        order.Add(std::runtime_error("second"));
+        order.Add(GenericException("first"));
+        order.Add(Thrown([] { throw 7; }));
+        order.Add(std::make_exception_ptr(IOException("io")));
+        order.Add(std::make_exception_ptr(std::out_of_range("range")));
+        multiLine.Add(GenericException("line one\nline two"));
+        multiLine.Add(Nest(std::logic_error("outer"), std::make_exception_ptr(std::runtime_error("inner"))));
+        emptyNest.Add(std::make_exception_ptr(NimbravaTest::EmptyNest()));
+        errno = ENOENT;
+        const ErrnoException<IOException> enoent("Couldn't open {}", "x");
+        errno = EACCES;
+        const ErrnoException<IOException> eacces("denied");
+        errno = 0; // read once the base was complete, not when rendered
+        const auto io = std::make_exception_ptr(IOException("Unable to read file {}", "w.ini"));
+        return {
+            {"literal", GenericException("Bad function call").ToString()},
+            {"formatted", IOException("Unable to open file {}", std::string("a.ini")).ToString()},
+            {"invalid operation", InvalidOperationException("Bad function call").ToString()},
+            {"embedded NUL", GenericException("{}", std::string("ab\0cd", 5)).ToString()},
+            {"sliced copy", NimbravaTest::Caught<GenericException>([] {
+                                throw IOException("Unable to read file {}", std::string("a.ini"));
+                            }).ToString()},
+            {"errno", enoent.ToString()},
+            {"errno read once the base is complete", eacces.ToString()},
+            {"standard", Text(std::runtime_error("x"))},
+            {"standard subclass", Text(std::out_of_range("range"))},
+            {"own standard subclass", Text(NimbravaTest::Oops())},
+            {"library", Text(IOException("Unable to open file {}", "a"))},
+            {"nested", Text(Nest(std::logic_error("update failed"), Nest(std::runtime_error("loading failed"), io)))},
+            {"nested non-standard", Text(Nest(std::runtime_error("o"), Thrown([] { throw 42; })))},
+            {"empty nest", Text(NimbravaTest::EmptyNest())},
+            {"aggregate of none", none.ToString()},
+            {"aggregate of an empty nest", emptyNest.ToString()},
+            {"aggregate keeps the generic part", generic.ToString()},
+            {"aggregate list order", order.ToString()},
+            {"aggregate of multi-line entries", multiLine.ToString()},
+        };
+    }
+} // namespace
+
+TEST(ExceptionTexts, EveryRowOfTheTable)
+{
+    ASSERT_EQ(NimbravaTest::EmptyNest().nested_ptr(), nullptr);
+    const auto texts = Texts();
+    const auto rows = NimbravaTest::ReadTable(NIMBRAVA_TEST_DATA "/orvel/exception-texts.tsv");
+    ASSERT_EQ(rows.size(), texts.size());
+    for (const auto& row : rows)
+        EXPECT_EQ(texts.at(row[0]), row[1]) << row[0];
 }
 
-TEST(GenericException, LiteralMessageIsKeptByAddress)
+// Rendering runs where nothing may throw: whatever allocation fails, the text is whole or empty, or
+// for an errno exception whose errno part failed, the base's text.
+TEST(ExceptionTexts, RenderingNeverThrowsWhenAllocationsFail)
 {
-    const Orvel::GenericException e(Literal);
-    EXPECT_EQ(e.what(), Literal) << "what() is the literal itself, not a copy";
-    EXPECT_EQ(e.GetMessage().data(), Literal);
-    EXPECT_EQ(e.GetMessage(), "Bad function call");
-    EXPECT_TRUE(e.HasStaticMessage());
-    EXPECT_EQ(std::string(e.std::runtime_error::what()), "") << "the base text stays empty";
-    EXPECT_EQ(e.ToString(), "GenericException(Bad function call)");
+    errno = ENOENT;
+    const ErrnoException<IOException> withErrno("{}", std::string(40, 'p'));
+    const IOException io("{}", std::string(300, 'q'));
+    const std::runtime_error standard(std::string(200, 'r'));
+    AggregateException aggregate;
+    aggregate.Add(GenericException("g"));
+    aggregate.Add(std::runtime_error("s"));
+    aggregate.Add(Thrown([] { throw 1; }));
+    const std::pair<std::function<std::string()>, std::string> rows[] = {
+        {[&] { return withErrno.ToString(); }, "IOException(" + std::string(40, 'p') + ")"},
+        {[&] { return io.ToString(); }, ""},
+        {[&] { return aggregate.ToString(); }, ""},
+        {[&] { return Text(standard); }, ""},
+    };
+    for (const auto& [render, partial] : rows)
+    {
+        const std::string full = render();
+        bool sawPartial = false;
+        for (std::size_t allowed = 0; allowed < 12; ++allowed)
+        {
+            std::string text;
+            {
+                NimbravaTest::AllocationFailure failure(allowed);
+                EXPECT_NO_THROW(text = render());
+            }
+            EXPECT_TRUE(text.empty() || text == full || text == partial) << text;
+            sawPartial = sawPartial || text == partial;
+        }
+        EXPECT_TRUE(sawPartial) << partial;
+    }
 }
 
-TEST(GenericException, LiteralMessageAllocatesNothing)
+TEST(GenericException, ALiteralMessageIsKeptByAddressAndAllocatesNothing)
 {
-    (void)Orvel::GenericException("warm-up"); // the shared empty base text is made once
+    static constexpr char literal[] =
+        "A literal message far longer than any small-string buffer could ever hold inline";
+    (void)GenericException("warm-up"); // the shared empty base text is made once
     NimbravaTest::AllocationCounter counter;
-    const Orvel::InvalidOperationException e(
-        "A literal message that is far longer than any small-string buffer could ever hold inline");
-    const Orvel::InvalidOperationException copy = e;
+    const InvalidOperationException e(literal);
+    const InvalidOperationException copy = e;
     EXPECT_EQ(counter.Count(), 0u);
-    EXPECT_EQ(copy.what(), e.what());
-}
-
-TEST(GenericException, FormattedMessageIsCopied)
-{
-    const std::string name = "_nimbrava.ini";
-    const Orvel::IOException e("Unable to open file {}", name);
-    EXPECT_EQ(std::string(e.what()), "Unable to open file _nimbrava.ini");
-    EXPECT_EQ(e.GetMessage(), "Unable to open file _nimbrava.ini");
-    EXPECT_EQ(e.GetMessage().data(), e.what());
-    EXPECT_FALSE(e.HasStaticMessage());
-    EXPECT_EQ(e.ToString(), "IOException(Unable to open file _nimbrava.ini)");
-}
-
-TEST(GenericException, RecordsTheThrowSite)
-{
-    const int line = __LINE__ + 1;
-    const Orvel::IOException formatted("x {}", 1);
-    const Orvel::IOException literal("x");
-    EXPECT_EQ(formatted.GetLocation().line(), static_cast<unsigned>(line));
-    EXPECT_EQ(literal.GetLocation().line(), static_cast<unsigned>(line + 1));
-    EXPECT_NE(std::string(formatted.GetLocation().file_name()).find("Exceptions.test.cpp"), std::string::npos);
+    EXPECT_EQ(copy.what(), literal) << "what() is the literal itself, not a copy";
+    EXPECT_EQ(e.GetMessage().data(), literal);
+    EXPECT_EQ(e.GetMessage().size(), sizeof literal - 1);
+    EXPECT_TRUE(e.HasStaticMessage());
+    EXPECT_STREQ(e.std::runtime_error::what(), "") << "the base text stays empty";
 }
 
 // Up to 127 characters the formatting buffer is inline: the only allocation is the base's copy.
-// 128 characters plus the terminator grow it once, to 256.
-TEST(GenericException, FormattedMessageBufferGrowsOnlyPast127Characters)
+// 128 characters plus the terminator grow it once.
+TEST(GenericException, AFormattedMessageIsCopiedOnceAndRecordsTheThrowSite)
 {
-    const std::string text127(127, 'm');
-    const std::string text128(128, 'n');
-    std::size_t small = 0;
-    std::size_t exact = 0;
+    for (const auto& [length, allocations] : {std::pair<std::size_t, std::size_t>{127, 1}, {128, 2}})
     {
+        const std::string text(length, 'm');
         NimbravaTest::AllocationCounter counter;
-        const Orvel::GenericException e("{}", text127);
-        small = counter.Count();
-        EXPECT_EQ(e.GetMessage(), text127);
+        const GenericException e("{}", text);
+        EXPECT_EQ(counter.Count(), allocations) << length;
+        EXPECT_EQ(e.GetMessage(), text);
+        EXPECT_EQ(e.GetMessage().data(), e.what());
+        EXPECT_EQ(std::strlen(e.what()), length);
+        EXPECT_FALSE(e.HasStaticMessage());
     }
-    {
-        NimbravaTest::AllocationCounter counter;
-        const Orvel::GenericException e("{}", text128);
-        exact = counter.Count();
-        EXPECT_EQ(e.GetMessage(), text128);
-        EXPECT_EQ(std::strlen(e.what()), 128u);
-    }
-    EXPECT_EQ(small, 1u);
-    EXPECT_EQ(exact, 2u);
-
-    Orvel::ExceptionDetails::MessageBuffer buffer;
-    fmt::format_to(std::back_inserter(buffer), "{}", text128);
-    EXPECT_EQ(buffer.capacity(), 128u);
-    buffer.push_back('\0');
-    EXPECT_EQ(buffer.capacity(), 256u);
+    const unsigned line = __LINE__ + 1;
+    const IOException formatted("x {}", 1);
+    const IOException literal("x");
+    EXPECT_EQ(formatted.GetLocation().line(), line);
+    EXPECT_EQ(literal.GetLocation().line(), line + 1);
+    EXPECT_NE(std::string(formatted.GetLocation().file_name()).find("Exceptions.test.cpp"), std::string::npos);
 }
 
-TEST(GenericException, EmbeddedNulNeverClaimsMoreThanTheCopy)
+TEST(AggregateException, KeepsStandardTextsAndCopiesShareTheEntries)
 {
-    const std::string withNul("ab\0cd", 5);
-    const Orvel::GenericException e("{}", withNul);
-    EXPECT_EQ(e.GetMessage(), "ab");
-    EXPECT_EQ(e.ToString(), "GenericException(ab)");
-}
-
-TEST(GenericException, CopiesKeepTheirText)
-{
-    std::string copied;
-    try
-    {
-        throw Orvel::IOException("Unable to read file {}", std::string("a.ini"));
-    }
-    catch (const Orvel::GenericException& e)
-    {
-        const Orvel::GenericException copy = e; // sliced to the base part
-        copied = copy.ToString();
-    }
-    EXPECT_EQ(copied, "GenericException(Unable to read file a.ini)");
-}
-
-TEST(GenericException, ToStringOfEveryType)
-{
-    EXPECT_EQ(Orvel::GenericException("m").ToString(), "GenericException(m)");
-    EXPECT_EQ(Orvel::InvalidOperationException("Bad function call").ToString(),
-              "InvalidOperationException(Bad function call)");
-    EXPECT_EQ(Orvel::IOException("Unable to open file {}", "x").ToString(), "IOException(Unable to open file x)");
-    errno = 0;
-    EXPECT_TRUE(
-        Orvel::ErrnoException<Orvel::IOException>("m").ToString().starts_with("IOException(m) -> errno state (0): "));
-}
-
-TEST(GenericException, ToStringNeverThrows)
-{
-    const Orvel::IOException e("{}", std::string(300, 'q'));
-    const std::string full = e.ToString();
-    for (std::size_t allowed = 0; allowed < 3; ++allowed)
-    {
-        std::string text;
-        {
-            NimbravaTest::AllocationFailure failure(allowed);
-            EXPECT_NO_THROW(text = e.ToString());
-        }
-        EXPECT_TRUE(text.empty() || text == full) << text;
-    }
-}
-
-TEST(ErrnoException, RendersTheErrnoValueAndItsText)
-{
-    errno = ENOENT;
-    const Orvel::ErrnoException<Orvel::IOException> e("Couldn't open {}", "x");
-    EXPECT_EQ(e.GetErrnoValue(), ENOENT);
-    EXPECT_EQ(e.ToString(), "IOException(Couldn't open x) -> errno state (2): No such file or directory");
-}
-
-TEST(ErrnoException, ReadsErrnoOnceTheBaseIsComplete)
-{
-    errno = EACCES;
-    const Orvel::ErrnoException<Orvel::IOException> e("denied");
-    errno = 0;
-    EXPECT_EQ(e.GetErrnoValue(), EACCES);
-    EXPECT_TRUE(e.ToString().starts_with("IOException(denied) -> errno state (13): ")) << e.ToString();
-}
-
-TEST(ErrnoException, ToStringKeepsWhatItBuiltWhenTheErrnoPartFails)
-{
-    errno = ENOENT;
-    const Orvel::ErrnoException<Orvel::IOException> e("{}", std::string(40, 'p'));
-    const std::string base = "IOException(" + std::string(40, 'p') + ")";
-    bool sawPartial = false;
-    for (std::size_t allowed = 0; allowed < 6; ++allowed)
-    {
-        std::string text;
-        {
-            NimbravaTest::AllocationFailure failure(allowed);
-            EXPECT_NO_THROW(text = e.ToString());
-        }
-        EXPECT_TRUE(text.empty() || text.starts_with(base)) << text;
-        sawPartial = sawPartial || text == base;
-    }
-    EXPECT_TRUE(sawPartial) << "a failure in the errno part returns the base's text";
-}
-
-TEST(LogFileOpenException, NamesThePathAndRecordsErrno)
-{
-    const std::filesystem::path path = std::filesystem::path("missing-directory") / "Nimbrava.log";
-    errno = ENOENT;
-    const Orvel::LogFileOpenException e(path);
-    EXPECT_EQ(e.GetErrnoValue(), ENOENT);
-    EXPECT_EQ(e.GetMessage(), "Couldn't open logging file '" + path.string() + "'");
-    EXPECT_EQ(e.ToString(), "IOException(Couldn't open logging file '" + path.string() +
-                                "') -> errno state (2): No such file or directory");
-    EXPECT_NE(std::string(e.GetLocation().file_name()).find("Log.cpp"), std::string::npos)
-        << "the location is the logger's, not the catcher's";
-    const Orvel::IOException& asBase = e;
-    EXPECT_NE(asBase.ToString().find("errno state"), std::string::npos) << "ToString is virtual";
+    AggregateException aggregate;
+    EXPECT_TRUE(aggregate.Empty());
+    aggregate.Add(std::runtime_error("handler failed"));
+    EXPECT_FALSE(aggregate.Empty());
+    aggregate.Add(GenericException("a"));
+    ASSERT_EQ(aggregate.StandardExceptions.size(), 1u);
+    EXPECT_STREQ(aggregate.StandardExceptions[0]->what(), "handler failed");
+    const AggregateException copy = aggregate;
+    EXPECT_EQ(copy.GenericExceptions.at(0).get(), aggregate.GenericExceptions.at(0).get());
+    const AggregateException moved = std::move(aggregate);
+    EXPECT_EQ(moved.ToString(), copy.ToString());
 }

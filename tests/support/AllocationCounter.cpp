@@ -5,96 +5,47 @@
 
 namespace
 {
-    thread_local std::size_t Allocations = 0;
-    thread_local bool Counting = false;
-    thread_local bool Failing = false;
-    thread_local std::size_t Allowed = 0;
-    thread_local bool Refused = false;
+    thread_local NimbravaTest::AllocationState State;
+    constexpr std::size_t Plain = alignof(std::max_align_t);
 
     void* Allocate(std::size_t size, std::size_t alignment, bool nothrow)
     {
-        if (Counting)
-            ++Allocations;
-        if (Failing)
+        State.Allocations += State.Counting ? 1 : 0;
+        if (State.Failing && State.Allowed-- == 0)
         {
-            if (Allowed == 0)
-            {
-                Refused = true;
-                if (nothrow)
-                    return nullptr;
-                throw std::bad_alloc();
-            }
-            --Allowed;
+            State.Allowed = 0;
+            State.Refused = true;
+            if (nothrow)
+                return nullptr;
+            throw std::bad_alloc();
         }
-        if (size == 0)
-            size = 1;
-        void* block = nullptr;
-        if (alignment <= alignof(std::max_align_t))
-            block = std::malloc(size);
-        else
-        {
+        size = size == 0 ? 1 : size;
 #ifdef _WIN32
-            block = _aligned_malloc(size, alignment);
+        void* block = alignment <= Plain ? std::malloc(size) : _aligned_malloc(size, alignment);
 #else
-            block = std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+        void* block = alignment <= Plain
+                          ? std::malloc(size)
+                          : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
 #endif
-        }
         if (block == nullptr && !nothrow)
             throw std::bad_alloc();
         return block;
     }
 
-    void Free(void* block, std::size_t alignment) noexcept
+    void Free(void* block, [[maybe_unused]] std::size_t alignment) noexcept
     {
 #ifdef _WIN32
-        if (alignment > alignof(std::max_align_t))
-        {
-            _aligned_free(block);
-            return;
-        }
-#else
-        (void)alignment;
+        if (alignment > Plain)
+            return _aligned_free(block);
 #endif
         std::free(block);
     }
-
-    constexpr std::size_t Plain = alignof(std::max_align_t);
 } // namespace
 
-namespace NimbravaTest
+NimbravaTest::AllocationState& NimbravaTest::ThisThreadsAllocations() noexcept
 {
-    AllocationCounter::AllocationCounter() noexcept : m_start(Allocations), m_wasCounting(Counting)
-    {
-        Counting = true;
-    }
-
-    AllocationCounter::~AllocationCounter()
-    {
-        Counting = m_wasCounting;
-    }
-
-    std::size_t AllocationCounter::Count() const noexcept
-    {
-        return Allocations - m_start;
-    }
-
-    AllocationFailure::AllocationFailure(std::size_t allowed) noexcept
-    {
-        Failing = true;
-        Allowed = allowed;
-        Refused = false;
-    }
-
-    AllocationFailure::~AllocationFailure()
-    {
-        Failing = false;
-    }
-
-    bool AllocationFailure::Triggered() const noexcept
-    {
-        return Refused;
-    }
-} // namespace NimbravaTest
+    return State;
+}
 
 // Every replaceable form, one a line: they differ only in what they pass on.
 // clang-format off

@@ -3,35 +3,49 @@
 // operator new. The test programs that link this replace the global operator new and delete.
 
 #include <cstddef>
+#include <utility>
 
 namespace NimbravaTest
 {
+    // This thread's allocation bookkeeping, read by the replaced operator new.
+    struct AllocationState
+    {
+        std::size_t Allocations = 0;
+        bool Counting = false;
+        bool Failing = false;
+        std::size_t Allowed = 0; // while Failing: how many more may succeed
+        bool Refused = false;
+    };
+    AllocationState& ThisThreadsAllocations() noexcept;
+
     // Counts this thread's allocations while it lives.
     class AllocationCounter
     {
     public:
-        AllocationCounter() noexcept;
-        ~AllocationCounter();
-        AllocationCounter(const AllocationCounter&) = delete;
-        AllocationCounter& operator=(const AllocationCounter&) = delete;
-
-        [[nodiscard]] std::size_t Count() const noexcept;
+        AllocationCounter() noexcept : m_wasCounting(std::exchange(State.Counting, true)) {}
+        ~AllocationCounter() { State.Counting = m_wasCounting; }
+        [[nodiscard]] std::size_t Count() const noexcept { return State.Allocations - m_start; }
 
     private:
-        std::size_t m_start;
+        AllocationState& State = ThisThreadsAllocations();
+        std::size_t m_start = State.Allocations;
         bool m_wasCounting;
     };
 
-    // While it lives, this thread's allocations after the first `allowed` ones throw std::bad_alloc.
+    // While it lives, this thread's allocations after the first `allowed` ones throw std::bad_alloc
+    // (the nothrow forms return null).
     class AllocationFailure
     {
     public:
-        explicit AllocationFailure(std::size_t allowed) noexcept;
-        ~AllocationFailure();
-        AllocationFailure(const AllocationFailure&) = delete;
-        AllocationFailure& operator=(const AllocationFailure&) = delete;
-
+        explicit AllocationFailure(std::size_t allowed) noexcept
+        {
+            State = {State.Allocations, State.Counting, true, allowed, false};
+        }
+        ~AllocationFailure() { State.Failing = false; }
         // Whether an allocation was refused.
-        [[nodiscard]] bool Triggered() const noexcept;
+        [[nodiscard]] bool Triggered() const noexcept { return State.Refused; }
+
+    private:
+        AllocationState& State = ThisThreadsAllocations();
     };
 } // namespace NimbravaTest

@@ -1,9 +1,8 @@
 #include "DataFiles.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <stdexcept>
+#include <sstream>
 #include "TempDirectory.h"
 
 namespace NimbravaTest
@@ -13,46 +12,27 @@ namespace NimbravaTest
         std::string out;
         for (const char c : bytes)
         {
-            const auto byte = static_cast<unsigned char>(c);
-            if (c == '\\')
-                out += "\\\\";
-            else if (byte >= 0x20 && byte < 0x7F)
-                out += c;
-            else
-            {
-                char hex[5];
-                std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(byte));
-                out += hex;
-            }
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+            out += c == '\\' ? "\\\\" : c >= 0x20 && c < 0x7F ? std::string(1, c) : std::string(hex);
         }
         return out;
     }
 
     std::string Unescape(std::string_view text)
     {
+        constexpr std::string_view from = "\\tnr", to = "\\\t\n\r";
         std::string out;
         for (std::size_t i = 0; i < text.size(); ++i)
         {
+            const auto hex = [&](std::size_t at) { return at < text.size() && std::isxdigit(text[at] & 0xFF); };
+            const std::size_t kind = i + 1 < text.size() ? from.find(text[i + 1]) : std::string_view::npos;
             if (text[i] != '\\')
-            {
                 out += text[i];
-                continue;
-            }
-            const char kind = i + 1 < text.size() ? text[++i] : '\0';
-            if (kind == '\\')
-                out += '\\';
-            else if (kind == 't')
-                out += '\t';
-            else if (kind == 'n')
-                out += '\n';
-            else if (kind == 'r')
-                out += '\r';
-            else if (kind == 'x' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
-                     std::isxdigit(static_cast<unsigned char>(text[i + 2])))
-            {
-                out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
-                i += 2;
-            }
+            else if (kind != std::string_view::npos)
+                out += to[kind], ++i;
+            else if (i + 1 < text.size() && text[i + 1] == 'x' && hex(i + 2) && hex(i + 3))
+                out += static_cast<char>(std::stoi(std::string(text.substr(i + 2, 2)), nullptr, 16)), i += 3;
             else
                 throw std::invalid_argument("bad escape in \"" + std::string(text) + "\"");
         }
@@ -61,42 +41,20 @@ namespace NimbravaTest
 
     std::vector<std::vector<std::string>> ReadTable(const std::filesystem::path& path)
     {
-        const std::string text = ReadFile(path);
-        if (text.empty())
+        std::istringstream text(ReadFile(path));
+        if (text.str().empty())
             throw std::runtime_error("no table at " + path.string());
         std::vector<std::vector<std::string>> rows;
-        std::size_t start = 0;
-        while (start < text.size())
+        for (std::string line; std::getline(text, line);)
         {
-            std::size_t end = text.find('\n', start);
-            if (end == std::string::npos)
-                end = text.size();
-            const std::string_view line(text.data() + start, end - start);
-            start = end + 1;
             if (line.empty() || line.front() == '#')
                 continue;
-            std::vector<std::string> row;
-            for (std::size_t from = 0;;)
-            {
-                const std::size_t tab = line.find('\t', from);
-                row.push_back(Unescape(line.substr(from, tab == std::string_view::npos ? tab : tab - from)));
-                if (tab == std::string_view::npos)
-                    break;
-                from = tab + 1;
-            }
-            rows.push_back(std::move(row));
+            auto& row = rows.emplace_back();
+            std::istringstream fields(line + "\t"); // the tab ends the last field, also an empty one
+            for (std::string field; std::getline(fields, field, '\t');)
+                row.push_back(Unescape(field));
         }
         return rows;
     }
 
-    std::vector<std::filesystem::path> FilesWithExtension(const std::filesystem::path& directory,
-                                                          std::string_view extension)
-    {
-        std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(directory))
-            if (entry.path().extension() == extension)
-                files.push_back(entry.path());
-        std::ranges::sort(files);
-        return files;
-    }
 } // namespace NimbravaTest

@@ -1,7 +1,10 @@
 #pragma once
-// Test cases kept as data files: byte strings written with escapes, and tab-separated tables.
+// Test cases kept as data files (byte strings written with escapes, tab-separated tables), and
+// catching what a piece of test code throws.
 
+#include <exception>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +22,33 @@ namespace NimbravaTest
     // and lines starting with '#' are skipped. Throws std::runtime_error when the file is unreadable.
     std::vector<std::vector<std::string>> ReadTable(const std::filesystem::path& path);
 
-    // The files in `directory` whose extension is `extension` (".ini"), in name order.
-    std::vector<std::filesystem::path> FilesWithExtension(const std::filesystem::path& directory,
-                                                          std::string_view extension);
+    // What `f` throws; a std::logic_error when it throws nothing.
+    template <typename F>
+    std::exception_ptr Thrown(F&& f)
+    {
+        try
+        {
+            f();
+        }
+        catch (...)
+        {
+            return std::current_exception();
+        }
+        return std::make_exception_ptr(std::logic_error("expected an exception, none was thrown"));
+    }
+
+    // A copy of the E that `f` throws; anything else `f` throws (or the logic_error when it throws
+    // nothing) leaves this function and fails the test.
+    template <typename E, typename F>
+    E Caught(F&& f)
+    {
+        try
+        {
+            std::rethrow_exception(Thrown(f));
+        }
+        catch (const E& e)
+        {
+            return e;
+        }
+    }
 } // namespace NimbravaTest

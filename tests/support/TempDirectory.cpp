@@ -6,28 +6,21 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#include <string>
 #include <system_error>
 
 namespace NimbravaTest
 {
     TempDirectory::TempDirectory()
     {
+        // The clock as well as random_device: some MinGW runtimes give the same "random" sequence
+        // in every process, and tests run in parallel processes.
         static std::atomic<unsigned> counter{0};
         std::random_device random;
-        const auto base = std::filesystem::temp_directory_path();
-        for (int attempt = 0; attempt < 100; ++attempt)
-        {
-            const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-            const auto name = "nimbrava-test-" + std::to_string(ticks) + "-" + std::to_string(random()) + "-" +
-                              std::to_string(counter++);
-            if (std::filesystem::create_directory(base / name))
-            {
-                m_path = base / name;
-                return;
-            }
-        }
-        throw std::runtime_error("no fresh temporary directory could be made");
+        do
+            m_path = std::filesystem::temp_directory_path() /
+                     ("nimbrava-test-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) +
+                      "-" + std::to_string(random()) + "-" + std::to_string(counter++));
+        while (!std::filesystem::create_directory(m_path));
     }
 
     TempDirectory::~TempDirectory()
@@ -38,13 +31,8 @@ namespace NimbravaTest
 
     std::filesystem::path TempDirectory::WriteFile(const std::filesystem::path& name, std::string_view bytes) const
     {
-        const auto path = m_path / name;
-        std::ofstream file(path, std::ios_base::out | std::ios_base::binary | std::ios_base::trunc);
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        file.close();
-        if (!file)
-            throw std::runtime_error("could not write the test file " + path.string());
-        return path;
+        NimbravaTest::WriteFile(m_path / name, bytes);
+        return m_path / name;
     }
 
     std::string ReadFile(const std::filesystem::path& path)
@@ -59,5 +47,8 @@ namespace NimbravaTest
     {
         std::ofstream file(path, std::ios_base::binary | std::ios_base::trunc);
         file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        file.close();
+        if (!file)
+            throw std::runtime_error("could not write the test file " + path.string());
     }
 } // namespace NimbravaTest

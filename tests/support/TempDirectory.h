@@ -19,8 +19,7 @@ namespace NimbravaTest
         [[nodiscard]] const std::filesystem::path& Path() const noexcept { return m_path; }
         [[nodiscard]] std::filesystem::path operator/(const std::filesystem::path& name) const { return m_path / name; }
 
-        // Writes `bytes` to `name` inside the directory exactly as given (binary, no line-end
-        // translation) and returns the file's path.
+        // Writes `bytes` to `name` inside the directory (see WriteFile) and returns the file's path.
         std::filesystem::path WriteFile(const std::filesystem::path& name, std::string_view bytes) const;
 
     private:
@@ -30,6 +29,7 @@ namespace NimbravaTest
     // The whole file, byte for byte (binary mode: what is really on disk); empty when unreadable.
     std::string ReadFile(const std::filesystem::path& path);
 
-    // Replaces the file with exactly these bytes.
+    // Replaces the file with exactly these bytes (binary, no line-end translation). Throws
+    // std::runtime_error when the file cannot be written.
     void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 } // namespace NimbravaTest

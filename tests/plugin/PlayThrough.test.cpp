@@ -4,19 +4,22 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
-#include "DataFiles.h"
 #include "PluginHost.h"
 #include "TempDirectory.h"
 
 TEST(PlayThrough, EveryScriptPlaysAsItSays)
 {
-    const auto scripts = NimbravaTest::FilesWithExtension(NIMBRAVA_PLAYTHROUGH_DATA, ".play");
-    ASSERT_GE(scripts.size(), 11u);
-    for (const auto& script : scripts)
+    int played = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(NIMBRAVA_PLAYTHROUGH_DATA))
     {
+        const std::filesystem::path& script = entry.path();
+        if (script.extension() != ".play")
+            continue;
+        ++played;
         NimbravaTest::TempDirectory root;
         std::ifstream text(script);
         EXPECT_EQ(NimbravaTest::PlayScript(text, script, root / "game", {}, false, false), std::vector<std::string>{})
             << script;
     }
+    EXPECT_GE(played, 11);
 }

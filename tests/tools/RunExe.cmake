@@ -16,8 +16,8 @@ function(check expected_exit expected_text)
 endfunction()
 
 # One run whose output must hold every indented line of a report that the native tests compare
-# whole: the sections as the plugin tries them, and each problem from "_nimbrava.ini" on, up to any
-# further path (paths are written the Windows way here).
+# whole, and its count of problems: the sections as the plugin tries them, and each problem from
+# "_nimbrava.ini" on, up to any further path (paths are written the Windows way here).
 function(check_report expected_exit report)
   execute_process(COMMAND "${EMULATOR}" "${CHECKER}" ${ARGN} RESULT_VARIABLE exit OUTPUT_VARIABLE out
                   ERROR_VARIABLE err)
@@ -25,7 +25,7 @@ function(check_report expected_exit report)
   if(NOT exit STREQUAL "${expected_exit}")
     message(SEND_ERROR "nimbrava-check ${ARGN}: exit ${exit} (expected ${expected_exit}):\n${out}")
   endif()
-  file(STRINGS "${DATA}/${report}" lines REGEX "^  ")
+  file(STRINGS "${DATA}/${report}" lines REGEX "^  |problems?:$")
   foreach(line IN LISTS lines)
     string(FIND "${line}" "_nimbrava.ini" start)
     if(start GREATER -1)

@@ -18,8 +18,7 @@ TEST(PlayThrough, EveryScriptPlaysAsItSays)
         ++played;
         NimbravaTest::TempDirectory root;
         std::ifstream text(script);
-        EXPECT_EQ(NimbravaTest::PlayScript(text, script, root / "game", {}, false, false), std::vector<std::string>{})
-            << script;
+        EXPECT_EQ(NimbravaTest::PlayScript(text, script, root / "game"), std::vector<std::string>{}) << script;
     }
     EXPECT_GE(played, 11);
 }

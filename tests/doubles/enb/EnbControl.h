@@ -31,8 +31,7 @@ extern "C"
         void (*Callback)(std::uint32_t) = nullptr;
         std::uint32_t Registrations = 0, StateQueries = 0, DirtyHackCalls = 0, LastRequest = 0;
         std::int64_t LastParameter = 0;
-        bool HaveReload = false; // since the restart; LastReload is what the last one read
-        EnbTestRead LastReload{};
+        EnbTestRead LastReload{}; // what the last reload read
     };
 
     EnbTestState* EnbTest();

@@ -87,10 +87,7 @@ extern "C"
         Enb.LastRequest = request;
         Enb.LastParameter = parameter;
         if (request == 3 && Enb.ReadOnReload)
-        {
             EnbTest_Read(&Enb.LastReload);
-            Enb.HaveReload = true;
-        }
         return static_cast<std::int32_t>(Enb.DirtyHackResult);
     }
 }

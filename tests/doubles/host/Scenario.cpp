@@ -207,9 +207,7 @@ namespace NimbravaTest
             std::string Do(const std::vector<std::string>& words, std::istream& script)
             {
                 const std::string& command = words[0];
-                const auto number = [&](std::size_t at, int base) {
-                    return static_cast<std::uint32_t>(std::stoll(words.at(at), nullptr, base));
-                };
+                // Numbers as unsigned long, the 32 bits of the fields; "-5" wraps to FFFFFFFB.
                 if (command == "folder") // a game folder of this name beside the given one
                     m_folder = m_folder.parent_path() / std::u8string(words[1].begin(), words[1].end());
                 else if (command == "write") // the lines up to "." with CRLF line ends
@@ -233,7 +231,7 @@ namespace NimbravaTest
                 else if (command == "set" && words.at(1) == "logs")
                     YarrinTest_Reset(fs::path(words.at(2)).make_preferred().c_str()); // relative: to the game folder
                 else if (command == "set")
-                    *Field(words.at(1)) = number(2, 0);
+                    *Field(words.at(1)) = std::stoul(words.at(2), nullptr, 0);
                 else if (command == "initialize")
                     return Dump(Host().Initialize(PluginHost::MakeRuntimeInfo(words.back() != "no-enb")), {40, 64});
                 else if (command == "main")
@@ -244,10 +242,10 @@ namespace NimbravaTest
                     return dump == "01.............. 00.............. ................" ? "success" : dump;
                 }
                 else if (command == "walk") // ENB reports the worldspace and calls back with type 2
-                    return Walk(number(1, 16));
+                    return Walk(std::stoul(words.at(1), nullptr, 16));
                 else if (command == "fire") // callbacks of these types
                     for (std::size_t at = 1; at < words.size(); ++at)
-                        EnbTest_FireCallback(number(at, 16));
+                        EnbTest_FireCallback(std::stoul(words[at], nullptr, 16));
                 else if (command == "count")
                     return std::to_string(*Field(words.at(1)));
                 else if (command == "path")
@@ -256,8 +254,6 @@ namespace NimbravaTest
                     return Version(ProgramDirectory() + L"Nimbrava.dll");
                 else if (command == "imports")
                     return ImportsBeyond(Host().Module(), {words.begin() + 1, words.end()});
-                else if (command == "acp")
-                    return std::to_string(GetACP());
                 else if (command == "exists")
                     return fs::exists(m_folder / words.at(1)) ? "yes" : "no";
                 else if (command == "other-d3d11") // another "d3d11.dll" loaded by its full path
@@ -313,17 +309,17 @@ namespace NimbravaTest
                 return out;
             }
 
-            // What ENB read when the callback asked it to reload ("-": no reload), then the reload's
-            // parameter when not 0 and the plugin's query when it answers another file.
+            // What ENB read when the callback asked it to reload ("-": no reload), then the requests
+            // when not one request 3 with 0 (and so what was read may be an earlier read), and the
+            // plugin's query when it answers another file.
             std::string Walk(std::uint32_t id)
             {
                 EnbTestState& enb = *EnbTest();
                 const std::uint32_t before = enb.DirtyHackCalls;
                 enb.Worldspace = id;
-                enb.HaveReload = false;
                 if (!EnbTest_FireCallback(2) || enb.DirtyHackCalls == before)
                     return "-";
-                std::string out = enb.HaveReload ? Describe(enb.LastReload) : "no read";
+                std::string out = Describe(enb.LastReload);
                 if (enb.DirtyHackCalls != before + 1 || enb.LastRequest != 3 || enb.LastParameter != 0)
                     out += fmt::format(" requests {}, the last {} parameter {}", enb.DirtyHackCalls - before,
                                        enb.LastRequest, enb.LastParameter);
@@ -341,11 +337,10 @@ namespace NimbravaTest
                 for (auto file = words.begin() + 5; file != words.end(); ++file)
                     for (auto other = words.begin() + 5; other != words.end(); ++other)
                         whole.insert(*file + " section " + SectionOf(Slurp(m_folder / "enbseries" / *other)));
-                std::atomic<bool> done{false};
                 std::atomic<int> reads{0};
                 std::string fault;
-                std::thread reader([&] {
-                    for (EnbTestRead read; !done; ++reads)
+                std::jthread reader([&](std::stop_token stop) {
+                    for (EnbTestRead read; !stop.stop_requested(); ++reads)
                         if (EnbTest_Read(&read), !whole.contains(Describe(read)))
                             fault = Describe(read);
                 });
@@ -353,8 +348,7 @@ namespace NimbravaTest
                 const std::uint32_t queries = enb.StateQueries, reloads = enb.DirtyHackCalls;
                 for (std::uint32_t i = 0; i < std::stoul(words.at(1)); EnbTest_FireCallback(2), ++i) // set, then fire
                     enb.Worldspace = std::stoul(words.at(3 + i / std::stoul(words.at(2)) % 2), nullptr, 16);
-                done = true;
-                reader.join();
+                reader = {}; // stops and joins it
                 return fmt::format("{} reloads, {} queries{}{}", enb.DirtyHackCalls - reloads,
                                    enb.StateQueries - queries, reads == 0 ? ", no reads" : "",
                                    fault.empty() ? "" : ", read " + fault);

@@ -10,9 +10,8 @@
 TEST(PlayThrough, EveryScriptPlaysAsItSays)
 {
     int played = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(NIMBRAVA_PLAYTHROUGH_DATA))
+    for (const std::filesystem::path& script : std::filesystem::directory_iterator(NIMBRAVA_PLAYTHROUGH_DATA))
     {
-        const std::filesystem::path& script = entry.path();
         if (script.extension() != ".play")
             continue;
         ++played;

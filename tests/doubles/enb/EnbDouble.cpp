@@ -6,8 +6,8 @@
 // ENB_DOUBLE_IMPORTS_PROFILE: 1 or 0); a function not imported is looked up at run time, so that the
 // plugin finds no slot to patch.
 
-#include <cstring>
 #include <cwchar>
+#include <string>
 #include <windows.h>
 #include "EnbControl.h"
 
@@ -48,15 +48,14 @@ namespace
 // The controls keep the C linkage EnbControl.h declares them with.
 __declspec(dllexport) void EnbTest_Read(EnbTestRead* read)
 {
-    std::memset(read, 0, sizeof *read);
-    char name[MAX_PATH + 64];
-    const DWORD length = GetCurrentDirectoryA(MAX_PATH, name);
-    char* const end = name + (length < MAX_PATH ? length : 0);
-    std::strcpy(end, "\\enblocal.ini");
-    const HANDLE local = Open(name);
+    *read = EnbTestRead{};
+    char folder[MAX_PATH];
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+    const std::string game(folder, length < MAX_PATH ? length : 0);
+    const std::string list = game + "\\enbseries\\_weatherlist.ini";
+    const HANDLE local = Open((game + "\\enblocal.ini").c_str());
     read->LocalOpenError = local == INVALID_HANDLE_VALUE ? GetLastError() : (CloseHandle(local), 0ul);
-    std::strcpy(end, "\\enbseries\\_weatherlist.ini");
-    const HANDLE file = Open(name);
+    const HANDLE file = Open(list.c_str());
     if (file == INVALID_HANDLE_VALUE)
         read->OpenError = GetLastError();
     else
@@ -68,7 +67,7 @@ __declspec(dllexport) void EnbTest_Read(EnbTestRead* read)
         read->ContentSize = ReadFile(file, read->Content, sizeof read->Content, &got, nullptr) ? got : 0;
         CloseHandle(file);
     }
-    read->SectionLength = ENB_READ_SECTION("WEATHER001", read->Section, sizeof read->Section, name);
+    read->SectionLength = ENB_READ_SECTION("WEATHER001", read->Section, sizeof read->Section, list.c_str());
 }
 
 extern "C"

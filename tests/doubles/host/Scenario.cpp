@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -162,17 +161,17 @@ namespace NimbravaTest
                     catch (const std::exception& e) // an outcome to expect; a failure where none is expected
                     {
                         const auto* orvel = dynamic_cast<const Orvel::GenericException*>(&e);
-                        outcome = (dynamic_cast<const std::system_error*>(&e) != nullptr ? "throws system_error "
-                                                                                         : "throws ") +
-                                  (orvel != nullptr ? orvel->ToString() : e.what());
+                        outcome = fmt::format("throws {}{}",
+                                              dynamic_cast<const std::system_error*>(&e) ? "system_error " : "",
+                                              orvel != nullptr ? orvel->ToString() : e.what());
                     }
                     // The demo shows YarrinMain's result, then a table of the steps: worldspace and file ENB read.
                     if (m_echo && words[0] == "main")
-                        std::printf("YarrinMain: %s\n step  worldspace  weather list ENB read, under enbseries "
-                                    "(-: no reload)\n",
-                                    outcome.c_str());
+                        fmt::print("YarrinMain: {}\n step  worldspace  weather list ENB read, under enbseries "
+                                   "(-: no reload)\n",
+                                   outcome);
                     else if (m_echo && words[0] == "walk")
-                        std::printf("%5d  %10s  %s\n", ++m_steps, words.at(1).c_str(), outcome.c_str());
+                        fmt::print("{:5}  {:>10}  {}\n", ++m_steps, words.at(1), outcome);
                     if (arrow < line.size() ? !Matches(outcome, line.substr(std::min(arrow + 4, line.size())))
                                             : outcome.starts_with("throws "))
                         m_failures.push_back(fmt::format("line {}: {}\n    but got: {}", m_line, line, outcome));
@@ -198,8 +197,7 @@ namespace NimbravaTest
                 if (lines.size() >= 3 && lines[0] == "Logging stream for \"Nimbrava\" successfully initialized" &&
                     lines[1] == "Date and time format: YYYY/MM/DD - HH:MM:SS" && lines[2] == std::string(120, '-'))
                     lines.erase(lines.begin(), lines.begin() + 2)->assign("(banner)");
-                if (lines.size() != m_expectedLog.size() ||
-                    !std::equal(lines.begin(), lines.end(), m_expectedLog.begin(), Matches))
+                if (!std::ranges::equal(lines, m_expectedLog, Matches))
                     m_failures.push_back(fmt::format("the log was:\n    {}", fmt::join(lines, "\n    ")));
                 m_expectedLog.clear();
             }
@@ -212,11 +210,10 @@ namespace NimbravaTest
                     m_folder = m_folder.parent_path() / std::u8string(words[1].begin(), words[1].end());
                 else if (command == "write") // the lines up to "." with CRLF line ends
                 {
-                    std::string text;
-                    for (std::string line; GetLine(script, line) && (++m_line, line != ".");)
-                        text += line + "\r\n";
                     fs::create_directories((m_folder / words.at(1)).parent_path());
-                    std::ofstream(m_folder / words.at(1), std::ios::binary) << text;
+                    std::ofstream file(m_folder / words.at(1), std::ios::binary);
+                    for (std::string line; GetLine(script, line) && (++m_line, line != ".");)
+                        file << line << "\r\n";
                 }
                 else if (command == "spawn")
                     return Spawn(words.at(1));
@@ -356,22 +353,17 @@ namespace NimbravaTest
 
             // Runs this script in a process of its own, in the game folder with the host program, the
             // plugin and `d3d11` (a file of the program's folder) as ENB; the outcome is its exit code.
-            // Its mismatches go to this program's output.
+            // Its mismatches go to this program's output; -1: it did not run.
             std::string Spawn(const std::string& d3d11)
             {
-                const fs::path bin = ProgramDirectory();
                 fs::create_directories(m_folder);
-                for (const char* file : {"nimbrava-host.exe", "Nimbrava.dll", "Yarrin.dll"})
-                    fs::copy_file(bin / file, m_folder / file);
-                fs::copy_file(bin / d3d11, m_folder / "d3d11.dll");
+                for (const fs::path file : {"nimbrava-host.exe", "Nimbrava.dll", "Yarrin.dll", d3d11.c_str()})
+                    fs::copy_file(ProgramDirectory() / file, m_folder / file.filename());
                 m_delegated = true;
                 fs::current_path(m_folder);
                 const std::wstring script = L"\"" + fs::path(m_script).make_preferred().wstring() + L"\"";
-                const intptr_t exitCode = _wspawnl(_P_WAIT, (m_folder / "nimbrava-host.exe").c_str(), L"nimbrava-host",
-                                                   L"--scenario", script.c_str(), nullptr);
-                if (exitCode == -1)
-                    throw std::runtime_error("the host did not run");
-                return std::to_string(exitCode);
+                return std::to_string(_wspawnl(_P_WAIT, (m_folder / "nimbrava-host.exe").c_str(), L"nimbrava-host",
+                                               L"--scenario", script.c_str(), nullptr));
             }
         };
     } // namespace

@@ -19,9 +19,7 @@ template <>
 __declspec(dllexport) Yarrin::V1::IBasicString<char>* Yarrin::V1::Details::ConstructString<char>(const char* text,
                                                                                                  std::uint64_t length)
 {
-    if (++Host.ConstructCalls == Host.FailAtCall)
-        return nullptr;
-    return new IBasicString<char>{std::string(text, static_cast<std::size_t>(length))};
+    return ++Host.ConstructCalls == Host.FailAtCall ? nullptr : new IBasicString<char>{std::string(text, length)};
 }
 
 // The controls, with the C linkage YarrinControl.h declares them with.

@@ -10,16 +10,14 @@
 TEST(PlayThrough, EveryScriptPlaysAsItSays)
 {
     int played = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(NIMBRAVA_PLAYTHROUGH_DATA))
+    for (const std::filesystem::path& script : std::filesystem::directory_iterator(NIMBRAVA_PLAYTHROUGH_DATA))
     {
-        const std::filesystem::path& script = entry.path();
         if (script.extension() != ".play")
             continue;
         ++played;
         NimbravaTest::TempDirectory root;
         std::ifstream text(script);
-        EXPECT_EQ(NimbravaTest::PlayScript(text, script, root / "game", {}, false, false), std::vector<std::string>{})
-            << script;
+        EXPECT_EQ(NimbravaTest::PlayScript(text, script, root / "game"), std::vector<std::string>{}) << script;
     }
     EXPECT_GE(played, 11);
 }

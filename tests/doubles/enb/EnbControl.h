@@ -4,13 +4,6 @@
 
 #include <cstdint>
 
-// Imported by the programs that use the double, so that an address taken here lies in the double.
-#ifdef ENB_DOUBLE_EXPORTS
-#define ENB_TEST_API __declspec(dllexport)
-#else
-#define ENB_TEST_API __declspec(dllimport)
-#endif
-
 extern "C"
 {
     // What one read of "enbseries\_weatherlist.ini" found, as ENB reads it: opened with CreateFileA
@@ -38,15 +31,14 @@ extern "C"
         void (*Callback)(std::uint32_t) = nullptr;
         std::uint32_t Registrations = 0, StateQueries = 0, DirtyHackCalls = 0, LastRequest = 0;
         std::int64_t LastParameter = 0;
-        bool HaveReload = false; // since the restart; LastReload is what the last one read
-        EnbTestRead LastReload{};
+        EnbTestRead LastReload{}; // what the last reload read
     };
 
-    ENB_TEST_API EnbTestState* EnbTest();
+    EnbTestState* EnbTest();
     // A new game: the state as above, the double's import slots back to what the loader bound.
-    ENB_TEST_API void EnbTest_Restart();
+    void EnbTest_Restart();
     // Calls the registered callback with `type`; false when none is registered.
-    ENB_TEST_API bool EnbTest_FireCallback(std::uint32_t type);
+    bool EnbTest_FireCallback(std::uint32_t type);
     // Reads the weather list now, on the calling thread, as a reload does. Any thread.
-    ENB_TEST_API void EnbTest_Read(EnbTestRead* read);
+    void EnbTest_Read(EnbTestRead* read);
 }

@@ -6,8 +6,8 @@
 // ENB_DOUBLE_IMPORTS_PROFILE: 1 or 0); a function not imported is looked up at run time, so that the
 // plugin finds no slot to patch.
 
-#include <cstring>
 #include <cwchar>
+#include <string>
 #include <windows.h>
 #include "EnbControl.h"
 
@@ -43,32 +43,32 @@ namespace
     {
         return ENB_OPEN(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
-
-    void Read(EnbTestRead& read)
-    {
-        std::memset(&read, 0, sizeof read);
-        char name[MAX_PATH + 64];
-        const DWORD length = GetCurrentDirectoryA(MAX_PATH, name);
-        char* const end = name + (length < MAX_PATH ? length : 0);
-        std::strcpy(end, "\\enblocal.ini");
-        const HANDLE local = Open(name);
-        read.LocalOpenError = local == INVALID_HANDLE_VALUE ? GetLastError() : (CloseHandle(local), 0ul);
-        std::strcpy(end, "\\enbseries\\_weatherlist.ini");
-        const HANDLE file = Open(name);
-        if (file == INVALID_HANDLE_VALUE)
-            read.OpenError = GetLastError();
-        else
-        {
-            const DWORD size = GetFinalPathNameByHandleW(file, read.OpenedPath, 1023, FILE_NAME_NORMALIZED);
-            if (std::wcsncmp(read.OpenedPath, L"\\\\?\\", 4) == 0)
-                std::wmemmove(read.OpenedPath, read.OpenedPath + 4, size - 3);
-            DWORD got = 0;
-            read.ContentSize = ReadFile(file, read.Content, sizeof read.Content, &got, nullptr) ? got : 0;
-            CloseHandle(file);
-        }
-        read.SectionLength = ENB_READ_SECTION("WEATHER001", read.Section, sizeof read.Section, name);
-    }
 } // namespace
+
+// The controls keep the C linkage EnbControl.h declares them with.
+__declspec(dllexport) void EnbTest_Read(EnbTestRead* read)
+{
+    *read = EnbTestRead{};
+    char folder[MAX_PATH];
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+    const std::string game(folder, length < MAX_PATH ? length : 0);
+    const std::string list = game + "\\enbseries\\_weatherlist.ini";
+    const HANDLE local = Open((game + "\\enblocal.ini").c_str());
+    read->LocalOpenError = local == INVALID_HANDLE_VALUE ? GetLastError() : (CloseHandle(local), 0ul);
+    const HANDLE file = Open(list.c_str());
+    if (file == INVALID_HANDLE_VALUE)
+        read->OpenError = GetLastError();
+    else
+    {
+        const DWORD size = GetFinalPathNameByHandleW(file, read->OpenedPath, 1023, FILE_NAME_NORMALIZED);
+        if (std::wcsncmp(read->OpenedPath, L"\\\\?\\", 4) == 0)
+            std::wmemmove(read->OpenedPath, read->OpenedPath + 4, size - 3);
+        DWORD got = 0;
+        read->ContentSize = ReadFile(file, read->Content, sizeof read->Content, &got, nullptr) ? got : 0;
+        CloseHandle(file);
+    }
+    read->SectionLength = ENB_READ_SECTION("WEATHER001", read->Section, sizeof read->Section, list.c_str());
+}
 
 extern "C"
 {
@@ -86,29 +86,25 @@ extern "C"
         Enb.LastRequest = request;
         Enb.LastParameter = parameter;
         if (request == 3 && Enb.ReadOnReload)
-        {
-            Read(Enb.LastReload);
-            Enb.HaveReload = true;
-        }
+            EnbTest_Read(&Enb.LastReload);
         return static_cast<std::int32_t>(Enb.DirtyHackResult);
     }
+}
 
-    ENB_TEST_API void EnbTest_Restart()
-    {
-        // The slots are read-only; WriteProcessMemory makes them writable for the write.
+__declspec(dllexport) void EnbTest_Restart()
+{
+    // The slots are read-only; WriteProcessMemory makes them writable for the write.
 #if ENB_DOUBLE_IMPORTS_CREATEFILE
-        WriteProcessMemory(GetCurrentProcess(), &__imp_CreateFileA, &BoundCreateFileA, sizeof(void*), nullptr);
+    WriteProcessMemory(GetCurrentProcess(), &__imp_CreateFileA, &BoundCreateFileA, sizeof(void*), nullptr);
 #endif
 #if ENB_DOUBLE_IMPORTS_PROFILE
-        WriteProcessMemory(GetCurrentProcess(), &__imp_GetPrivateProfileSectionA, &BoundGetPrivateProfileSectionA,
-                           sizeof(void*), nullptr);
+    WriteProcessMemory(GetCurrentProcess(), &__imp_GetPrivateProfileSectionA, &BoundGetPrivateProfileSectionA,
+                       sizeof(void*), nullptr);
 #endif
-        Enb = EnbTestState{};
-    }
-
-    // clang-format off
-    ENB_TEST_API EnbTestState* EnbTest() { return &Enb; }
-    ENB_TEST_API bool EnbTest_FireCallback(std::uint32_t type) { return Enb.Callback != nullptr && (Enb.Callback(type), true); }
-    ENB_TEST_API void EnbTest_Read(EnbTestRead* read) { Read(*read); }
-    // clang-format on
+    Enb = EnbTestState{};
 }
+
+// clang-format off
+__declspec(dllexport) EnbTestState* EnbTest() { return &Enb; }
+__declspec(dllexport) bool EnbTest_FireCallback(std::uint32_t type) { return Enb.Callback != nullptr && (Enb.Callback(type), true); }
+// clang-format on

@@ -10,7 +10,6 @@
 // with type 2; its line says which weather list ENB then read ("-": no reload). --scenario plays a
 // script of tests/data/playthrough in this process and prints every mismatch; the exit code is then 1.
 
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -34,7 +33,7 @@ int wmain(int argc, wchar_t** argv)
             for (std::stringstream ids(std::filesystem::path(argv[++i]).string()); std::getline(ids, id, ',');)
                 steps += "walk " + id + "\n";
         else
-            return std::printf("host: unknown option or one without its value\n"), 1;
+            return std::cout << "host: unknown option or one without its value\n", 1;
     }
     const bool demo = scenario.empty();
     std::ifstream file(scenario);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <istream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,16 +27,14 @@ namespace NimbravaTest
     {
     public:
         // Loads Nimbrava.dll beside the program. Throws std::runtime_error.
-        PluginHost() : m_module(LoadLibraryW((ProgramDirectory() + L"Nimbrava.dll").c_str()))
+        // Freed with its destruction; the one owner of the module.
+        PluginHost() : m_module(LoadLibraryW((ProgramDirectory() + L"Nimbrava.dll").c_str()), FreeLibrary)
         {
             if (m_module == nullptr)
                 throw std::runtime_error("LoadLibraryW failed with error " + std::to_string(GetLastError()));
         }
-        ~PluginHost() { FreeLibrary(m_module); }
-        PluginHost(const PluginHost&) = delete;
-        PluginHost& operator=(const PluginHost&) = delete;
 
-        [[nodiscard]] HMODULE Module() const noexcept { return m_module; }
+        [[nodiscard]] HMODULE Module() const noexcept { return m_module.get(); }
 
         // Call YarrinInitialize and YarrinMain; whatever they throw passes through.
         ResultBytes<128> Initialize(const Yarrin::V1::RuntimeInfo& runtime)
@@ -44,7 +43,7 @@ namespace NimbravaTest
         }
         ResultBytes<24> Main(const Yarrin::V1::RuntimeInfo& runtime)
         {
-            return Call<24>("_Z10YarrinMainP11HINSTANCE__RKN6Yarrin2V111RuntimeInfoE", m_module, &runtime);
+            return Call<24>("_Z10YarrinMainP11HINSTANCE__RKN6Yarrin2V111RuntimeInfoE", Module(), &runtime);
         }
 
         // Every byte set but, without the ENB loading point, its flag: the plugin must read only that.
@@ -63,7 +62,7 @@ namespace NimbravaTest
         ResultBytes<N> Call(const char* name, Args... args)
         {
             using Entry = void* (*)(void*, Args...);
-            const auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(m_module, name)));
+            const auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(Module(), name)));
             ResultBytes<N> result;
             result.fill(Unwritten);
             if (entry == nullptr || entry(result.data(), args...) != result.data())
@@ -71,15 +70,15 @@ namespace NimbravaTest
             return result;
         }
 
-        HMODULE m_module;
+        std::unique_ptr<HINSTANCE__, decltype(&FreeLibrary)> m_module;
     };
 
     // Plays the play-through script `script` (see tests/data/playthrough/README.txt), read from
     // `scriptPath`, in the game folder `folder`, with `logs` as the plugin's log folder (empty: logs/ of
     // the game folder). `spawned`: run by a "spawn" of another script, whose "spawn" lines are then
-    // skipped. `echo`: prints every command with its outcome. Returns every mismatch, each with its
-    // line; empty when the play-through went as the script says.
+    // skipped. `echo`: the demo, which prints YarrinMain's outcome and a table of the walk's steps.
+    // Returns every mismatch, each with its line; empty when the play-through went as the script says.
     std::vector<std::string> PlayScript(std::istream& script, const std::filesystem::path& scriptPath,
-                                        const std::filesystem::path& folder, const std::filesystem::path& logs,
-                                        bool spawned, bool echo);
+                                        const std::filesystem::path& folder, const std::filesystem::path& logs = {},
+                                        bool spawned = false, bool echo = false);
 } // namespace NimbravaTest

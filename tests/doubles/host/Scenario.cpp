@@ -4,16 +4,14 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <fstream>
 #include <map>
-#include <process.h>
 #include <memory>
+#include <process.h>
 #include <set>
 #include <sstream>
 #include <system_error>
 #include <thread>
-#include <fmt/format.h>
 #include <fmt/ranges.h>
 #include "EnbControl.h"
 #include "Orvel/Exceptions.h"
@@ -26,11 +24,11 @@ namespace NimbravaTest
     {
         namespace fs = std::filesystem;
 
+        // The file's bytes; none when it cannot be read.
         std::string Slurp(const fs::path& file)
         {
             std::ostringstream text;
-            if (std::ifstream in(file, std::ios::binary); in)
-                text << in.rdbuf();
+            text << std::ifstream(file, std::ios::binary).rdbuf();
             return text.str();
         }
 
@@ -74,9 +72,7 @@ namespace NimbravaTest
                 else if (const Yarrin::V1::IBasicString<char>* string; at % 8 == 0)
                 {
                     std::memcpy(&string, &bytes[at], sizeof string);
-                    std::uint64_t length = 0;
-                    const char* text = YarrinTest_StringText(string, &length);
-                    out += text != nullptr ? "'" + std::string(text, length) + "'" : "null";
+                    out += string != nullptr ? "'" + string->Text + "'" : "null";
                 }
             }
             return out;
@@ -137,20 +133,14 @@ namespace NimbravaTest
         {
             fs::path m_folder, m_logs, m_script;
             bool m_spawned, m_echo, m_delegated = false;
-            fs::path m_previous = fs::current_path();
             int m_line = 0, m_steps = 0;
             std::unique_ptr<PluginHost> m_host{};
             std::vector<std::string> m_expectedLog{}, m_failures{};
 
-            ~Scenario()
-            {
-                EnbTest_Restart();
-                m_host.reset();
-                fs::current_path(m_previous);
-            }
-
+            // Plays the script; the working directory is the one before when it returns.
             std::vector<std::string> Run(std::istream& script)
             {
+                const fs::path previous = fs::current_path();
                 for (std::string line; GetLine(script, line);)
                 {
                     ++m_line;
@@ -163,35 +153,43 @@ namespace NimbravaTest
                     if (words.empty() || line[0] == '#' || words[0] == "log" || (m_delegated && words[0] != "write") ||
                         (m_spawned && words[0] == "spawn"))
                         continue;
+                    std::string outcome;
                     try
                     {
-                        const std::string outcome = Do(words, script);
-                        // The demo shows each step: its worldspace and the file ENB read.
-                        if (m_echo && words[0] == "walk" && ++m_steps == 1)
-                            std::printf(" step  worldspace  weather list ENB read, under enbseries (-: no reload)\n");
-                        if (m_echo && words[0] == "walk")
-                            std::printf("%5d  %10s  %s\n", m_steps, words.at(1).c_str(), outcome.c_str());
-                        else if (m_echo && words[0] == "main")
-                            std::printf("YarrinMain: %s\n", outcome.c_str());
-                        if (arrow < line.size() && !Matches(outcome, line.substr(std::min(arrow + 4, line.size()))))
-                            m_failures.push_back(fmt::format("line {}: {}\n    but got: {}", m_line, line, outcome));
+                        outcome = Do(words, script);
                     }
-                    catch (const std::exception& e)
+                    catch (const std::exception& e) // an outcome to expect; a failure where none is expected
                     {
-                        m_failures.push_back(fmt::format("line {}: {}\n    failed: {}", m_line, line, e.what()));
+                        const auto* orvel = dynamic_cast<const Orvel::GenericException*>(&e);
+                        outcome = fmt::format("throws {}{}",
+                                              dynamic_cast<const std::system_error*>(&e) ? "system_error " : "",
+                                              orvel != nullptr ? orvel->ToString() : e.what());
                     }
+                    // The demo shows YarrinMain's result, then a table of the steps: worldspace and file ENB read.
+                    if (m_echo && words[0] == "main")
+                        fmt::print("YarrinMain: {}\n step  worldspace  weather list ENB read, under enbseries "
+                                   "(-: no reload)\n",
+                                   outcome);
+                    else if (m_echo && words[0] == "walk")
+                        fmt::print("{:5}  {:>10}  {}\n", ++m_steps, words.at(1), outcome);
+                    if (arrow < line.size() ? !Matches(outcome, line.substr(std::min(arrow + 4, line.size())))
+                                            : outcome.starts_with("throws "))
+                        m_failures.push_back(fmt::format("line {}: {}\n    but got: {}", m_line, line, outcome));
                 }
                 Finish();
+                fs::current_path(previous);
                 return m_failures;
             }
 
             // Unloads the plugin and compares its log, each line without its timestamp, with the script's.
+            // ENB and the host forget everything either way.
             void Finish()
             {
-                if (m_host == nullptr && !m_delegated)
-                    return;
+                const bool played = m_host != nullptr || m_delegated;
                 EnbTest_Restart(); // ENB forgets the plugin before it unloads
                 m_host.reset();
+                if (!played)
+                    return;
                 std::vector<std::string> lines;
                 std::istringstream log(Slurp(m_folder / m_logs / "Nimbrava.log"));
                 for (std::string line; GetLine(log, line);)
@@ -199,8 +197,7 @@ namespace NimbravaTest
                 if (lines.size() >= 3 && lines[0] == "Logging stream for \"Nimbrava\" successfully initialized" &&
                     lines[1] == "Date and time format: YYYY/MM/DD - HH:MM:SS" && lines[2] == std::string(120, '-'))
                     lines.erase(lines.begin(), lines.begin() + 2)->assign("(banner)");
-                if (lines.size() != m_expectedLog.size() ||
-                    !std::equal(lines.begin(), lines.end(), m_expectedLog.begin(), Matches))
+                if (!std::ranges::equal(lines, m_expectedLog, Matches))
                     m_failures.push_back(fmt::format("the log was:\n    {}", fmt::join(lines, "\n    ")));
                 m_expectedLog.clear();
             }
@@ -208,18 +205,15 @@ namespace NimbravaTest
             std::string Do(const std::vector<std::string>& words, std::istream& script)
             {
                 const std::string& command = words[0];
-                const auto number = [&](std::size_t at, int base) {
-                    return static_cast<std::uint32_t>(std::stoll(words.at(at), nullptr, base));
-                };
+                // Numbers as unsigned long, the 32 bits of the fields; "-5" wraps to FFFFFFFB.
                 if (command == "folder") // a game folder of this name beside the given one
                     m_folder = m_folder.parent_path() / std::u8string(words[1].begin(), words[1].end());
                 else if (command == "write") // the lines up to "." with CRLF line ends
                 {
-                    std::string text;
-                    for (std::string line; GetLine(script, line) && (++m_line, line != ".");)
-                        text += line + "\r\n";
                     fs::create_directories((m_folder / words.at(1)).parent_path());
-                    std::ofstream(m_folder / words.at(1), std::ios::binary) << text;
+                    std::ofstream file(m_folder / words.at(1), std::ios::binary);
+                    for (std::string line; GetLine(script, line) && (++m_line, line != ".");)
+                        file << line << "\r\n";
                 }
                 else if (command == "spawn")
                     return Spawn(words.at(1));
@@ -227,7 +221,6 @@ namespace NimbravaTest
                 {
                     Finish();
                     fs::create_directories(m_folder / m_logs);
-                    EnbTest_Restart();
                     YarrinTest_Reset((m_folder / m_logs).c_str());
                     fs::current_path(m_folder);
                     m_host = std::make_unique<PluginHost>();
@@ -235,32 +228,21 @@ namespace NimbravaTest
                 else if (command == "set" && words.at(1) == "logs")
                     YarrinTest_Reset(fs::path(words.at(2)).make_preferred().c_str()); // relative: to the game folder
                 else if (command == "set")
-                    *Field(words.at(1)) = number(2, 0);
-                else if (command == "initialize" || command == "main")
+                    *Field(words.at(1)) = std::stoul(words.at(2), nullptr, 0);
+                else if (command == "initialize")
+                    return Dump(Host().Initialize(PluginHost::MakeRuntimeInfo(words.back() != "no-enb")), {40, 64});
+                else if (command == "main")
                 {
-                    const auto runtime = PluginHost::MakeRuntimeInfo(words.size() < 2 || words[1] != "no-enb");
-                    try
-                    {
-                        if (command == "initialize")
-                            return Dump(Host().Initialize(runtime), {40, 64});
-                        // "success": flag 1 with its one-byte payload 0, nothing else written.
-                        const auto result = Host().Main(runtime);
-                        const std::string dump = result[0] == 1 ? Dump(result, {}) : Dump(result, {8});
-                        return dump == "01.............. 00.............. ................" ? "success" : dump;
-                    }
-                    catch (const std::exception& e)
-                    {
-                        const auto* orvel = dynamic_cast<const Orvel::GenericException*>(&e);
-                        return (dynamic_cast<const std::system_error*>(&e) != nullptr ? "throws system_error "
-                                                                                      : "throws ") +
-                               (orvel != nullptr ? orvel->ToString() : e.what());
-                    }
+                    // "success": flag 1 with its one-byte payload 0, nothing else written.
+                    const auto result = Host().Main(PluginHost::MakeRuntimeInfo(words.back() != "no-enb"));
+                    const std::string dump = result[0] == 1 ? Dump(result, {}) : Dump(result, {8});
+                    return dump == "01.............. 00.............. ................" ? "success" : dump;
                 }
                 else if (command == "walk") // ENB reports the worldspace and calls back with type 2
-                    return Walk(number(1, 16));
+                    return Walk(std::stoul(words.at(1), nullptr, 16));
                 else if (command == "fire") // callbacks of these types
                     for (std::size_t at = 1; at < words.size(); ++at)
-                        EnbTest_FireCallback(number(at, 16));
+                        EnbTest_FireCallback(std::stoul(words[at], nullptr, 16));
                 else if (command == "count")
                     return std::to_string(*Field(words.at(1)));
                 else if (command == "path")
@@ -269,8 +251,6 @@ namespace NimbravaTest
                     return Version(ProgramDirectory() + L"Nimbrava.dll");
                 else if (command == "imports")
                     return ImportsBeyond(Host().Module(), {words.begin() + 1, words.end()});
-                else if (command == "acp")
-                    return std::to_string(GetACP());
                 else if (command == "exists")
                     return fs::exists(m_folder / words.at(1)) ? "yes" : "no";
                 else if (command == "other-d3d11") // another "d3d11.dll" loaded by its full path
@@ -292,8 +272,7 @@ namespace NimbravaTest
             // The exported query's answer; a null length pointer is allowed.
             std::string Path()
             {
-                using Query = const wchar_t* (*)(std::size_t*);
-                const auto query = reinterpret_cast<Query>(
+                const auto query = reinterpret_cast<const wchar_t* (*)(std::size_t*)>(
                     reinterpret_cast<void*>(GetProcAddress(Host().Module(), "GetCurrentWeatherlistPath")));
                 std::size_t length = 99;
                 const wchar_t* path = query != nullptr ? query(&length) : nullptr;
@@ -327,17 +306,17 @@ namespace NimbravaTest
                 return out;
             }
 
-            // What ENB read when the callback asked it to reload ("-": no reload), then the reload's
-            // parameter when not 0 and the plugin's query when it answers another file.
+            // What ENB read when the callback asked it to reload ("-": no reload), then the requests
+            // when not one request 3 with 0 (and so what was read may be an earlier read), and the
+            // plugin's query when it answers another file.
             std::string Walk(std::uint32_t id)
             {
                 EnbTestState& enb = *EnbTest();
                 const std::uint32_t before = enb.DirtyHackCalls;
                 enb.Worldspace = id;
-                enb.HaveReload = false;
                 if (!EnbTest_FireCallback(2) || enb.DirtyHackCalls == before)
                     return "-";
-                std::string out = enb.HaveReload ? Describe(enb.LastReload) : "no read";
+                std::string out = Describe(enb.LastReload);
                 if (enb.DirtyHackCalls != before + 1 || enb.LastRequest != 3 || enb.LastParameter != 0)
                     out += fmt::format(" requests {}, the last {} parameter {}", enb.DirtyHackCalls - before,
                                        enb.LastRequest, enb.LastParameter);
@@ -355,11 +334,10 @@ namespace NimbravaTest
                 for (auto file = words.begin() + 5; file != words.end(); ++file)
                     for (auto other = words.begin() + 5; other != words.end(); ++other)
                         whole.insert(*file + " section " + SectionOf(Slurp(m_folder / "enbseries" / *other)));
-                std::atomic<bool> done{false};
                 std::atomic<int> reads{0};
                 std::string fault;
-                std::thread reader([&] {
-                    for (EnbTestRead read; !done; ++reads)
+                std::jthread reader([&](std::stop_token stop) {
+                    for (EnbTestRead read; !stop.stop_requested(); ++reads)
                         if (EnbTest_Read(&read), !whole.contains(Describe(read)))
                             fault = Describe(read);
                 });
@@ -367,8 +345,7 @@ namespace NimbravaTest
                 const std::uint32_t queries = enb.StateQueries, reloads = enb.DirtyHackCalls;
                 for (std::uint32_t i = 0; i < std::stoul(words.at(1)); EnbTest_FireCallback(2), ++i) // set, then fire
                     enb.Worldspace = std::stoul(words.at(3 + i / std::stoul(words.at(2)) % 2), nullptr, 16);
-                done = true;
-                reader.join();
+                reader = {}; // stops and joins it
                 return fmt::format("{} reloads, {} queries{}{}", enb.DirtyHackCalls - reloads,
                                    enb.StateQueries - queries, reads == 0 ? ", no reads" : "",
                                    fault.empty() ? "" : ", read " + fault);
@@ -376,22 +353,17 @@ namespace NimbravaTest
 
             // Runs this script in a process of its own, in the game folder with the host program, the
             // plugin and `d3d11` (a file of the program's folder) as ENB; the outcome is its exit code.
-            // Its mismatches go to this program's output.
+            // Its mismatches go to this program's output; -1: it did not run.
             std::string Spawn(const std::string& d3d11)
             {
-                const fs::path bin = ProgramDirectory();
                 fs::create_directories(m_folder);
-                for (const char* file : {"nimbrava-host.exe", "Nimbrava.dll", "Yarrin.dll"})
-                    fs::copy_file(bin / file, m_folder / file);
-                fs::copy_file(bin / d3d11, m_folder / "d3d11.dll");
+                for (const fs::path file : {"nimbrava-host.exe", "Nimbrava.dll", "Yarrin.dll", d3d11.c_str()})
+                    fs::copy_file(ProgramDirectory() / file, m_folder / file.filename());
                 m_delegated = true;
                 fs::current_path(m_folder);
                 const std::wstring script = L"\"" + fs::path(m_script).make_preferred().wstring() + L"\"";
-                const intptr_t exitCode = _wspawnl(_P_WAIT, (m_folder / "nimbrava-host.exe").c_str(), L"nimbrava-host",
-                                                   L"--scenario", script.c_str(), nullptr);
-                if (exitCode == -1)
-                    throw std::runtime_error("the host did not run");
-                return std::to_string(exitCode);
+                return std::to_string(_wspawnl(_P_WAIT, (m_folder / "nimbrava-host.exe").c_str(), L"nimbrava-host",
+                                               L"--scenario", script.c_str(), nullptr));
             }
         };
     } // namespace
@@ -399,7 +371,6 @@ namespace NimbravaTest
     std::vector<std::string> PlayScript(std::istream& script, const fs::path& scriptPath, const fs::path& folder,
                                         const fs::path& logs, bool spawned, bool echo)
     {
-        Scenario game{folder, logs.empty() ? "logs" : logs, scriptPath, spawned, echo};
-        return game.Run(script);
+        return Scenario{folder, logs.empty() ? "logs" : logs, scriptPath, spawned, echo}.Run(script);
     }
 } // namespace NimbravaTest

@@ -2,7 +2,16 @@
 // The test controls of the stand-in "Yarrin.dll".
 
 #include <cstdint>
+#include <string>
 #include "HostRecords.h"
+
+// A host string as the stand-in makes it; the programs that drive the plugin read its text.
+template <>
+class Yarrin::V1::IBasicString<char>
+{
+public:
+    std::string Text;
+};
 
 extern "C"
 {
@@ -17,6 +26,4 @@ extern "C"
     YarrinTestState* YarrinTest();
     // Forgets every setting; the log directory becomes `logsDirectory`.
     void YarrinTest_Reset(const wchar_t* logsDirectory);
-    // The bytes of a host string the plugin made.
-    const char* YarrinTest_StringText(const Yarrin::V1::IBasicString<char>* string, std::uint64_t* length);
 }

@@ -20,15 +20,14 @@ namespace
     NimbravaTest::Image& TestImage()
     {
         static NimbravaTest::Image image = [] {
-            NimbravaTest::ImageBuilder builder;
+            std::string layout;
             for (int d = 0; d < Dlls; ++d)
             {
-                std::vector<NimbravaTest::ImportEntry> entries;
+                layout += " LIBRARY" + std::to_string(d) + ".dll:";
                 for (int f = 0; f < FunctionsPerDll; ++f)
-                    entries.push_back({"ImportedFunctionNumber" + std::to_string(f), 0});
-                builder.Import("LIBRARY" + std::to_string(d) + ".dll", std::move(entries));
+                    layout += "ImportedFunctionNumber" + std::to_string(f) + ",";
             }
-            return builder.Build();
+            return NimbravaTest::LayOutImage(layout);
         }();
         return image;
     }

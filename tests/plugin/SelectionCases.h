@@ -1,10 +1,12 @@
 #pragma once
 // The weather list decision table, tests/data/selection/cases.tsv (its header says what the columns
-// mean), as rows. A malformed row throws, so a broken table fails the tests that read it.
+// mean), as rows, and the folders its cases run in. A malformed row throws, so a broken table fails
+// the tests that read it.
 
 #include <cstdint>
 #include <stdexcept>
 #include "DataFiles.h"
+#include "TempDirectory.h"
 
 namespace NimbravaTest
 {
@@ -17,8 +19,6 @@ namespace NimbravaTest
         int Section = 0;            // 0: none wins
         std::string Shown, InForce; // bytes; UTF-8
         std::vector<std::string> Log;
-
-        [[nodiscard]] bool HasDocument() const { return !Config.starts_with('('); }
     };
 
     inline std::vector<SelectionCase> ReadSelectionCases(const std::filesystem::path& table)
@@ -32,5 +32,31 @@ namespace NimbravaTest
                              c[4] == "-" ? 0 : std::stoi(c[4]), c[5], c[6], std::vector(c.begin() + 7, c.end())});
         }
         return cases;
+    }
+
+    // Lays out a tree file (one UTF-8 path a row, a trailing '/' making a directory) in `game`,
+    // replacing the enbseries folder an earlier run left there. Every file holds the section that the
+    // tests' section reads look for.
+    inline void MakeGameTree(const std::filesystem::path& tree, const std::filesystem::path& game)
+    {
+        std::filesystem::remove_all(game / "enbseries");
+        for (const auto& row : ReadTable(tree))
+        {
+            const std::filesystem::path path = game / std::u8string(row[0].begin(), row[0].end());
+            std::filesystem::create_directories(path.parent_path()); // a trailing '/' makes the directory itself
+            if (!row[0].ends_with('/'))
+                WriteFile(path, "[WEATHER001]\nA=1\nBB=22\nCCC=333\n");
+        }
+    }
+
+    // Makes `config` (a file of `selection`, "(missing)" or "(directory)") `enbseries`/_nimbrava.ini.
+    inline void PlaceConfiguration(const std::filesystem::path& selection, const std::string& config,
+                                   const std::filesystem::path& enbseries)
+    {
+        std::filesystem::remove_all(enbseries / "_nimbrava.ini");
+        if (config == "(directory)")
+            std::filesystem::create_directory(enbseries / "_nimbrava.ini");
+        else if (config != "(missing)")
+            std::filesystem::copy_file(selection / config, enbseries / "_nimbrava.ini");
     }
 } // namespace NimbravaTest

@@ -1,7 +1,7 @@
 #pragma once
 // Lays out a 64-bit PE image with an import directory in memory, as the loader would map it, for
 // the import-table tests and the benchmarks. Images and changes to bytes are written as text
-// (ImageBuilder::Layout, Patch), so that the cases live in tables.
+// (LayOutImage, Patch), so that the cases live in tables.
 
 #include <algorithm>
 #include <cstdint>
@@ -55,9 +55,6 @@ namespace NimbravaTest
         }
     }
 
-    // One import: by its name, or by its ordinal when the name is empty.
-    using ImportEntry = std::pair<std::string, std::uint16_t>;
-
     // Zeroed, 8-byte aligned storage of Places["end"] bytes, the image's SizeOfImage. Places names
     // the offsets of what the builder laid out: "nt" (NT headers), "dN" (import descriptor N; the
     // last one ends the array), "intN" and "iatN" (its name and address tables), "nameN" (its DLL
@@ -72,65 +69,49 @@ namespace NimbravaTest
         void Patch(const std::string& changes) { NimbravaTest::Patch({Data(), Size()}, Places, changes); }
     };
 
-    class ImageBuilder
+    // Descriptors written as "DLL:ENTRY,ENTRY ...", "#N" importing ordinal N. Headers, up to 25
+    // descriptors at 0x200, then per descriptor its tables (8-aligned), name and hint/name records,
+    // in 4096 bytes or more.
+    [[nodiscard]] inline Image LayOutImage(const std::string& descriptors)
     {
-    public:
-        ImageBuilder& Import(const std::string& dll, const std::vector<ImportEntry>& entries)
+        Image image{{}, {{"nt", 0x80}, {"d0", 0x200}}};
+        std::string changes = "u16@0=0x5A4D u32@0x3C=nt u32@nt=0x4550 u16@nt+4=0x8664 u16@nt+0x14=0xF0 "
+                              "u16@nt+0x18=0x20B u32@nt+0x50=end u32@nt+0x84=16 u32@nt+0x90=d0";
+        std::uint64_t cursor = 0x400, d = 0;
+        std::istringstream list(descriptors);
+        for (std::string descriptor; list >> descriptor; ++d)
         {
-            m_layout += " " + dll + ":";
-            for (const ImportEntry& entry : entries)
-                m_layout += (entry.first.empty() ? "#" + std::to_string(entry.second) : entry.first) + ",";
-            return *this;
-        }
-        [[nodiscard]] Image Build() const { return Layout(m_layout); }
-
-        // Descriptors written as "DLL:ENTRY,ENTRY ...", "#N" importing ordinal N. Headers, up to 25
-        // descriptors at 0x200, then per descriptor its tables (8-aligned), name and hint/name
-        // records, in 4096 bytes or more.
-        [[nodiscard]] static Image Layout(const std::string& descriptors)
-        {
-            Image image{{}, {{"nt", 0x80}, {"d0", 0x200}}};
-            std::string changes = "u16@0=0x5A4D u32@0x3C=nt u32@nt=0x4550 u16@nt+4=0x8664 u16@nt+0x14=0xF0 "
-                                  "u16@nt+0x18=0x20B u32@nt+0x50=end u32@nt+0x84=16 u32@nt+0x90=d0";
-            std::uint64_t cursor = 0x400, d = 0;
-            std::istringstream list(descriptors);
-            for (std::string descriptor; list >> descriptor; ++d)
+            const std::string n = std::to_string(d), dll = descriptor.substr(0, descriptor.find(':'));
+            std::vector<std::string> entries;
+            std::istringstream names(descriptor.substr(dll.size() + 1));
+            for (std::string name; std::getline(names, name, ',');)
+                entries.push_back(name);
+            cursor = (cursor + 7) & ~std::uint64_t{7};
+            image.Places["d" + std::to_string(d + 1)] = 0x200 + 20 * (d + 1);
+            image.Places["int" + n] = cursor;
+            image.Places["iat" + n] = cursor += 8 * (entries.size() + 1);
+            image.Places["name" + n] = cursor += 8 * (entries.size() + 1);
+            cursor += dll.size() + 1;
+            changes += " u32@d" + n + "=int" + n + " u32@d" + n + "+12=name" + n + " u32@d" + n + "+16=iat" + n +
+                       " txt@name" + n + "=" + dll;
+            for (std::size_t e = 0; e < entries.size(); ++e)
             {
-                const std::string n = std::to_string(d), dll = descriptor.substr(0, descriptor.find(':'));
-                std::vector<std::string> entries;
-                std::istringstream names(descriptor.substr(dll.size() + 1));
-                for (std::string name; std::getline(names, name, ',');)
-                    entries.push_back(name);
-                cursor = (cursor + 7) & ~std::uint64_t{7};
-                image.Places["d" + std::to_string(d + 1)] = 0x200 + 20 * (d + 1);
-                image.Places["int" + n] = cursor;
-                image.Places["iat" + n] = cursor += 8 * (entries.size() + 1);
-                image.Places["name" + n] = cursor += 8 * (entries.size() + 1);
-                cursor += dll.size() + 1;
-                changes += " u32@d" + n + "=int" + n + " u32@d" + n + "+12=name" + n + " u32@d" + n + "+16=iat" + n +
-                           " txt@name" + n + "=" + dll;
-                for (std::size_t e = 0; e < entries.size(); ++e)
+                std::string thunk = "0x8000000000000000+" + entries[e].substr(1);
+                if (!entries[e].starts_with('#'))
                 {
-                    std::string thunk = "0x8000000000000000+" + entries[e].substr(1);
-                    if (!entries[e].starts_with('#'))
-                    {
-                        thunk = "hint" + n + "." + std::to_string(e);
-                        image.Places[thunk] = cursor += cursor % 2; // hint/name records are 2-aligned
-                        cursor += 3 + entries[e].size();
-                        changes += " txt@" + thunk + "+2=" + entries[e];
-                    }
-                    // Before binding the loader's address table holds a copy of the name table.
-                    for (const char* table : {" u64@int", " u64@iat"})
-                        changes += table + n + "+" + std::to_string(8 * e) + "=" + thunk;
+                    thunk = "hint" + n + "." + std::to_string(e);
+                    image.Places[thunk] = cursor += cursor % 2; // hint/name records are 2-aligned
+                    cursor += 3 + entries[e].size();
+                    changes += " txt@" + thunk + "+2=" + entries[e];
                 }
+                // Before binding the loader's address table holds a copy of the name table.
+                for (const char* table : {" u64@int", " u64@iat"})
+                    changes += table + n + "+" + std::to_string(8 * e) + "=" + thunk;
             }
-            image.Words.resize(std::max<std::uint64_t>(cursor + 7, 4096) / 8);
-            image.Places["end"] = image.Size();
-            image.Patch(changes + " u32@nt+0x94=" + std::to_string(20 * (d + 1)));
-            return image;
         }
-
-    private:
-        std::string m_layout;
-    };
+        image.Words.resize(std::max<std::uint64_t>(cursor + 7, 4096) / 8);
+        image.Places["end"] = image.Size();
+        image.Patch(changes + " u32@nt+0x94=" + std::to_string(20 * (d + 1)));
+        return image;
+    }
 } // namespace NimbravaTest

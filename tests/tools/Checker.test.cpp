@@ -7,16 +7,13 @@
 #include <fstream>
 #include <fmt/format.h>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <optional>
 #include <random>
 #include <sys/wait.h>
 #include "../plugin/SelectionCases.h"
-#include "DataFiles.h"
 #include "ImageBuilder.h"
 #include "ModuleImage.h"
 #include "Orvel/Hook/FindIATEntry.h"
-#include "TempDirectory.h"
 #include "WindowsPath.h"
 
 namespace
@@ -25,12 +22,11 @@ namespace
     using testing::HasSubstr;
     const fs::path Data = NIMBRAVA_CHECK_DATA;
 
-    std::string Quote(const std::string& text)
+    std::string Quote(std::string text)
     {
-        std::string quoted = "'";
-        for (const char c : text)
-            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return quoted + "'";
+        for (std::size_t at = 0; (at = text.find('\'', at)) != std::string::npos; at += 4)
+            text.replace(at, 1, "'\\''");
+        return "'" + text + "'";
     }
 
     // Runs the program with `arguments` (already quoted for the shell): its exit code, and its
@@ -46,12 +42,6 @@ namespace
         const int status = pclose(pipe);
         EXPECT_TRUE(WIFEXITED(status)) << "did not exit normally: " << command << "\n" << out;
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-    }
-
-    void Touch(const fs::path& file)
-    {
-        fs::create_directories(file.parent_path());
-        NimbravaTest::WriteFile(file, "");
     }
 } // namespace
 
@@ -143,12 +133,12 @@ TEST(NimbravaCheck, WorldspaceDecisionsAreThoseOfThePluginTable)
 {
     const fs::path selection = Data.parent_path() / "selection";
     const NimbravaTest::TempDirectory game;
-    for (const auto& line : NimbravaTest::ReadTable(selection / "tree.txt"))
-        line[0].ends_with('/') ? (void)fs::create_directories(game / line[0]) : Touch(game / line[0]);
+    NimbravaTest::MakeGameTree(selection / "tree.txt", game.Path());
     // Drive C: of a Wine prefix, for the absolute names of the table.
     fs::create_directories(game / "prefix" / "dosdevices");
     fs::create_directory_symlink(game / "drive_c", game / "prefix" / "dosdevices" / "c:");
-    Touch(game / "drive_c" / "windows" / "win.ini");
+    fs::create_directories(game / "drive_c" / "windows");
+    NimbravaTest::WriteFile(game / "drive_c" / "windows" / "win.ini", "");
     const fs::path enbseries = game / "enbseries";
 
     int checked = 0;
@@ -158,11 +148,7 @@ TEST(NimbravaCheck, WorldspaceDecisionsAreThoseOfThePluginTable)
             continue; // the bytes of these names mean what the game's code page says: Wine only
         ++checked;
         SCOPED_TRACE(row.Name);
-        fs::remove_all(enbseries / "_nimbrava.ini");
-        if (row.Config == "(directory)")
-            fs::create_directory(enbseries / "_nimbrava.ini");
-        else if (row.HasDocument())
-            fs::copy_file(selection / row.Config, enbseries / "_nimbrava.ini");
+        NimbravaTest::PlaceConfiguration(selection, row.Config, enbseries);
 
         const auto [code, out] =
             RunChecker(fmt::format("{} --worldspace {:X}", Quote(enbseries.string()), row.Worldspace),
@@ -189,7 +175,7 @@ TEST(NimbravaCheck, WorldspaceDecisionsAreThoseOfThePluginTable)
                                                                      : enbseries / expected))
             << file << " is not " << expected;
 
-        const bool unreadable = !row.HasDocument() && row.Worldspace != 0;
+        const bool unreadable = row.Config.starts_with('(') && row.Worldspace != 0;
         const bool fallback = std::ranges::any_of(row.Log, [](const std::string& l) { return !l.starts_with("M "); });
         EXPECT_EQ(code, unreadable ? 2 : fallback ? 1 : 0) << out;
     }
@@ -199,8 +185,7 @@ TEST(NimbravaCheck, WorldspaceDecisionsAreThoseOfThePluginTable)
 TEST(NimbravaCheck, WindowsFileNamesLeadWhereWineTakesThem)
 {
     const NimbravaTest::TempDirectory root;
-    for (const char* file : {"enbseries/Lists/Tundra.ini", "outside.ini", "drive_d/Weather.ini"})
-        Touch(root / file);
+    NimbravaTest::MakeGameTree(Data / "tree.txt", root.Path());
     fs::create_directories(root / "prefix" / "dosdevices");
     fs::create_directory_symlink(root / "drive_d", root / "prefix" / "dosdevices" / "d:");
     ASSERT_EQ(setenv("WINEPREFIX", (root / "prefix").c_str(), 1), 0);

@@ -18,7 +18,7 @@ TEST(FindIATEntry, CasesOfTheTable)
             continue;
         }
         SCOPED_TRACE(row[0] + " " + row.at(1) + " " + row.at(2) + " " + row.at(3));
-        Image image = ImageBuilder::Layout(layouts.at(row[0]));
+        Image image = LayOutImage(layouts.at(row[0]));
         const bool buffer = row[1].starts_with("buffer=");
         image.Patch(buffer ? "-" : row[1]);
         const std::size_t size = buffer ? Evaluate(row[1].substr(7), image.Places) : image.Size();

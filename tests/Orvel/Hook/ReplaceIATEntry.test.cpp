@@ -11,17 +11,13 @@
 #include "ModuleInfo.h"
 #include "Orvel/Hook/FindIATEntry.h"
 #include "Orvel/Hook/MemoryProtectionGuard.h"
-#include "Orvel/Hook/TrackingRegistry.h"
 
 using namespace Orvel::Hook;
 
 namespace
 {
-    DWORD WINAPI FakeProcessId()
-    {
-        return 4242;
-    }
-    void* const Fake = reinterpret_cast<void*>(&FakeProcessId);
+    // Stands in for GetCurrentProcessId.
+    void* const Fake = reinterpret_cast<void*>(+[]() -> DWORD { return 4242; });
 
     DWORD Protection(const void* address)
     {
@@ -116,7 +112,7 @@ TEST(MemoryProtectionGuard, PutsTheOldProtectionBackOnceAndNothingIsWrittenWhere
     // be set there. An image in the first page puts its import address table in the second.
     auto* base = static_cast<std::byte*>(VirtualAlloc(nullptr, 0x2000, MEM_RESERVE, PAGE_NOACCESS));
     ASSERT_TRUE(base != nullptr && VirtualAlloc(base, 0x1000, MEM_COMMIT, PAGE_READONLY) != nullptr);
-    NimbravaTest::Image image = NimbravaTest::ImageBuilder::Layout("KERNEL32.dll:CreateFileA");
+    NimbravaTest::Image image = NimbravaTest::LayOutImage("KERNEL32.dll:CreateFileA");
     image.Patch("u32@nt+0x50=0x2000 u32@d0+16=0x1000");
     {
         MemoryProtectionGuard guard(base, 8);

@@ -6,14 +6,13 @@
 #include <gtest/gtest.h>
 #include "AllocationCounter.h"
 
-using Orvel::Hook::TrackingRegistry;
-using Orvel::Hook::TrackingScope;
+using namespace Orvel::Hook;
 using Log = std::vector<std::string>;
 
 namespace
 {
     // Writes a saved value back into an int and logs what happens to it.
-    struct SavedInt final : Orvel::Hook::ITrackable
+    struct SavedInt final : ITrackable
     {
         SavedInt(std::uintptr_t key, int* target, Log* log) : ITrackable(key), Target(target), Saved(*target), Out(log)
         {

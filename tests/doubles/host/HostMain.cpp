@@ -37,6 +37,8 @@ int wmain(int argc, wchar_t** argv)
     }
     const bool demo = scenario.empty();
     std::ifstream file(scenario);
+    if (!demo && !file)
+        return std::cout << "host: cannot read " << scenario << "\n", 1;
     std::istringstream walk("load\ninitialize" + runtime + "\nmain" + runtime + "\n" + steps);
     const auto failures = NimbravaTest::PlayScript(demo ? static_cast<std::istream&>(walk) : file, scenario,
                                                    std::filesystem::current_path(), demo ? logs : "", !demo, demo);

@@ -242,7 +242,7 @@ namespace NimbravaTest
                     return Walk(std::stoul(words.at(1), nullptr, 16));
                 else if (command == "fire") // callbacks of these types
                     for (std::size_t at = 1; at < words.size(); ++at)
-                        EnbTest_FireCallback(std::stoul(words[at], nullptr, 16));
+                        Fire(std::stoul(words[at], nullptr, 16));
                 else if (command == "count")
                     return std::to_string(*Field(words.at(1)));
                 else if (command == "path")
@@ -309,12 +309,20 @@ namespace NimbravaTest
             // What ENB read when the callback asked it to reload ("-": no reload), then the requests
             // when not one request 3 with 0 (and so what was read may be an earlier read), and the
             // plugin's query when it answers another file.
+            // A callback of ENB's; without one registered nothing could have happened.
+            static void Fire(std::uint32_t type)
+            {
+                if (!EnbTest_FireCallback(type))
+                    throw std::runtime_error("no callback registered");
+            }
+
             std::string Walk(std::uint32_t id)
             {
                 EnbTestState& enb = *EnbTest();
                 const std::uint32_t before = enb.DirtyHackCalls;
                 enb.Worldspace = id;
-                if (!EnbTest_FireCallback(2) || enb.DirtyHackCalls == before)
+                Fire(2);
+                if (enb.DirtyHackCalls == before)
                     return "-";
                 std::string out = Describe(enb.LastReload);
                 if (enb.DirtyHackCalls != before + 1 || enb.LastRequest != 3 || enb.LastParameter != 0)

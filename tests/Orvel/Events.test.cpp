@@ -7,12 +7,8 @@
 #include "AllocationCounter.h"
 #include "DataFiles.h"
 
-namespace
-{
-    std::vector<std::string> Calls; // of the handlers without captures
-
-    using Handler = Orvel::Function<void(std::string_view, int)>;
-} // namespace
+static std::vector<std::string> Calls; // of the handlers without captures
+using Handler = Orvel::Function<void(std::string_view, int)>;
 
 // Function pointers run before callables, each in the order added, each with its own copy of the
 // arguments; a failing handler does not stop the others, and the failures are gathered by kind.
@@ -102,8 +98,7 @@ TEST(Function, SmallCallablesLiveInlineLargeOnesOnTheHeapAndEachIsDestroyedOnce)
 TEST(Function, CallingAnEmptyFunctionThrowsBadFunctionCall)
 {
     void (*none)(std::string_view, int) = nullptr;
-    const Handler empties[] = {Handler(), Handler(none)};
-    for (const auto& empty : empties)
+    for (const Handler& empty : {Handler(), Handler(none)})
     {
         EXPECT_FALSE(static_cast<bool>(empty));
         const auto e = NimbravaTest::Caught<Orvel::InvalidOperationException>([&] { empty.Invoke("x", 1); });

@@ -58,11 +58,6 @@ namespace
         }
         return text;
     }
-    template <typename E>
-    std::string Text(const E& e)
-    {
-        return Text(std::make_exception_ptr(e));
-    }
 
     // The texts of tests/data/orvel/exception-texts.tsv, by row name. Demangled names are the same
     // in both builds (both use the Itanium ABI's demangler).
@@ -94,13 +89,13 @@ namespace
                             }).ToString()},
             {"errno", enoent.ToString()},
             {"errno read once the base is complete", eacces.ToString()},
-            {"standard", Text(std::runtime_error("x"))},
-            {"standard subclass", Text(std::out_of_range("range"))},
-            {"own standard subclass", Text(NimbravaTest::Oops())},
-            {"library", Text(IOException("Unable to open file {}", "a"))},
+            {"standard", Text(std::make_exception_ptr(std::runtime_error("x")))},
+            {"standard subclass", Text(std::make_exception_ptr(std::out_of_range("range")))},
+            {"own standard subclass", Text(std::make_exception_ptr(NimbravaTest::Oops()))},
+            {"library", Text(std::make_exception_ptr(IOException("Unable to open file {}", "a")))},
             {"nested", Text(Nest(std::logic_error("update failed"), Nest(std::runtime_error("loading failed"), io)))},
             {"nested non-standard", Text(Nest(std::runtime_error("o"), Thrown([] { throw 42; })))},
-            {"empty nest", Text(NimbravaTest::EmptyNest())},
+            {"empty nest", Text(std::make_exception_ptr(NimbravaTest::EmptyNest()))},
             {"aggregate of none", none.ToString()},
             {"aggregate of an empty nest", emptyNest.ToString()},
             {"aggregate keeps the generic part", generic.ToString()},
@@ -136,7 +131,7 @@ TEST(ExceptionTexts, RenderingNeverThrowsWhenAllocationsFail)
         {[&] { return withErrno.ToString(); }, "IOException(" + std::string(40, 'p') + ")"},
         {[&] { return io.ToString(); }, ""},
         {[&] { return aggregate.ToString(); }, ""},
-        {[&] { return Text(standard); }, ""},
+        {[&] { return Text(std::make_exception_ptr(standard)); }, ""},
     };
     for (const auto& [render, partial] : rows)
     {
@@ -195,15 +190,13 @@ TEST(GenericException, AFormattedMessageIsCopiedOnceAndRecordsTheThrowSite)
     EXPECT_NE(std::string(formatted.GetLocation().file_name()).find("Exceptions.test.cpp"), std::string::npos);
 }
 
-TEST(AggregateException, KeepsStandardTextsAndCopiesShareTheEntries)
+TEST(AggregateException, EmptyUntilAddedToAndCopiesShareTheEntries)
 {
     AggregateException aggregate;
     EXPECT_TRUE(aggregate.Empty());
     aggregate.Add(std::runtime_error("handler failed"));
     EXPECT_FALSE(aggregate.Empty());
     aggregate.Add(GenericException("a"));
-    ASSERT_EQ(aggregate.StandardExceptions.size(), 1u);
-    EXPECT_STREQ(aggregate.StandardExceptions[0]->what(), "handler failed");
     const AggregateException copy = aggregate;
     EXPECT_EQ(copy.GenericExceptions.at(0).get(), aggregate.GenericExceptions.at(0).get());
     const AggregateException moved = std::move(aggregate);

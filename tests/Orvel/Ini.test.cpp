@@ -72,10 +72,7 @@ namespace
             told.push_back(observer.Lines);
         }
         EXPECT_EQ(told[1], told[0]) << "CR LF ends lines as LF does";
-        if (!lines.empty())
-        {
-            EXPECT_EQ(told[0], lines);
-        }
+        EXPECT_EQ(told[0], lines.empty() ? told[0] : lines);
     }
 } // namespace
 
@@ -105,11 +102,7 @@ TEST(IniLines, ControlZEndsTheTextOnlyOnWindows)
 {
     NimbravaTest::TempDirectory directory;
     const IniInterface document(directory.WriteFile("z.ini", "a=1\n\x1A\nb=2\n"));
-#ifdef _WIN32
-    EXPECT_EQ(Render(document), "[]\na=1\n");
-#else
-    EXPECT_EQ(Render(document), "[]\na=1\nb=2\n");
-#endif
+    EXPECT_EQ(Render(document), NimbravaTest::Windows ? "[]\na=1\n" : "[]\na=1\nb=2\n");
 }
 
 TEST(IniHeaders, ThousandsOfSectionsAndKeysKeepTheFirstWinsRules)
@@ -135,15 +128,12 @@ TEST(IniFailures, FilesThatCannotBeOpenedOrReadThrowIOExceptionNamingThem)
     NimbravaTest::TempDirectory directory;
     // Linux's memory file of a process opens, but reading its first page, which is never mapped,
     // fails with EIO. Under Wine the same file is reached through drive Z:, the Unix root.
-#ifdef _WIN32
-    const std::filesystem::path memory = "Z:\\proc\\self\\mem";
-#else
-    const std::filesystem::path memory = "/proc/self/mem";
-#endif
+    const std::filesystem::path memory = NimbravaTest::Windows ? "Z:\\proc\\self\\mem" : "/proc/self/mem";
     const std::pair<std::filesystem::path, std::string> rows[] = {
         {directory / "_nimbrava.ini", "Unable to open file"},
         {directory / "no such folder" / "_nimbrava.ini", "Unable to open file"},
         {directory.Path(), "Unable to open file"},
+        {directory / std::filesystem::path(u8"fehlt \u00e9.ini"), "Unable to open file"},
         {memory, "Unable to read file"}, // skipped where there is none (Windows proper)
     };
     std::error_code ignored;
@@ -161,11 +151,6 @@ TEST(IniFailures, FilesThatCannotBeOpenedOrReadThrowIOExceptionNamingThem)
 
     const auto name = std::filesystem::path(u8"Wetterliste \u00e9\u00df \u0416.ini");
     EXPECT_EQ(Render(IniInterface(directory.WriteFile(name, "[S]\nk=v\n"))), "[]\n[S]\nk=v\n");
-    const auto missing = directory / std::filesystem::path(u8"fehlt \u00e9.ini");
-    const auto e = NimbravaTest::Caught<Orvel::IOException>([&] { (void)IniInterface(missing); });
-    EXPECT_TRUE(e.GetMessage().starts_with("Unable to open file ") &&
-                e.GetMessage().find("fehlt ") != std::string_view::npos)
-        << e.GetMessage();
 }
 
 TEST(IniFailures, ParseKeepsWhatWasReadBeforeAReadErrorAndReportsItInTheStream)
@@ -203,10 +188,8 @@ TEST(IniFailures, TenMegabyteLinesAreReadWhole)
     constexpr std::size_t size = 10u << 20;
     NimbravaTest::TempDirectory directory;
     const IniInterface value(directory.WriteFile("value.ini", "k=" + std::string(size, 'v') + "\nnext=1\n"));
-    ASSERT_EQ(value.Sections.size(), 1u);
-    ASSERT_EQ(value.Sections[0].Entries.size(), 2u);
-    EXPECT_EQ(value.Sections[0].Entries[0].Value.size(), size);
-    EXPECT_EQ(value.Sections[0].Entries[1], (IniInterface::Entry{"next", "1"}));
+    EXPECT_EQ(value.Sections.at(0).Entries,
+              (std::vector<IniInterface::Entry>{{"k", std::string(size, 'v')}, {"next", "1"}}));
     EXPECT_EQ(Render(IniInterface(directory.WriteFile("brackets.ini", std::string(size, '[')))), "[]\n");
     EXPECT_EQ(Render(IniInterface(directory.WriteFile("quoted.ini", "k=\"" + std::string(size, '\\')))), "[]\nk=\n")
         << "an unclosed quote after 5 M escapes";

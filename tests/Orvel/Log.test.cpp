@@ -15,25 +15,12 @@ namespace
     using enum Orvel::LogLevel;
     const std::string Rule(120, '-');
 
-    // Read from the clock the logger reads: C time() may still show the previous second for a few
-    // milliseconds after the system clock has begun the next one.
-    std::string LocalTimeNow()
+    struct LoggerTest : ::testing::Test
     {
-        const auto now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-        return fmt::format("{:%Y/%m/%d - %H:%M:%S}", fmt::localtime(now));
-    }
-
-    class LoggerTest : public ::testing::Test
-    {
-    protected:
         // The file's lines; a last line without line end is marked.
         static std::vector<std::string> Lines(const std::filesystem::path& file)
         {
-#ifdef _WIN32
-            constexpr std::string_view end = "\r\n"; // the log is a text file
-#else
-            constexpr std::string_view end = "\n";
-#endif
+            constexpr std::string_view end = NimbravaTest::Windows ? "\r\n" : "\n"; // the log is a text file
             std::istringstream text(NimbravaTest::ReadFile(file));
             std::vector<std::string> lines;
             for (std::string line; std::getline(text, line);)
@@ -58,6 +45,12 @@ TEST_F(LoggerTest, TheBannerThenEachRowsLineStampedFromTheSystemClock)
     {
         std::string Line, Level, Before, After;
     };
+    // Read from the clock the logger reads: C time() may still show the previous second for a few
+    // milliseconds after the system clock has begun the next one.
+    const auto localTimeNow = [] {
+        const auto now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+        return fmt::format("{:%Y/%m/%d - %H:%M:%S}", fmt::localtime(now));
+    };
     std::vector<Written> written;
     std::vector<std::string> raised;
     Logger.AddLineHandler([&raised](std::string_view line, Orvel::LogLevel level) {
@@ -73,10 +66,10 @@ TEST_F(LoggerTest, TheBannerThenEachRowsLineStampedFromTheSystemClock)
         Logger.WriteLevelTag = row[1] == "1";
         Logger.IndentDepth = static_cast<std::uint32_t>(std::stoul(row[2]));
         Logger.MinimumLevel = static_cast<Orvel::LogLevel>(std::stoul(row[3]));
-        const std::string before = LocalTimeNow();
+        const std::string before = localTimeNow();
         Logger.Log(static_cast<Orvel::LogLevel>(std::stoul(row[4])), fmt::runtime(row[5]));
         if (!row[6].empty())
-            written.push_back({row[6], row[7], before, LocalTimeNow()});
+            written.push_back({row[6], row[7], before, localTimeNow()});
         std::this_thread::sleep_for(std::chrono::milliseconds(std::stoul(row[8])));
     }
 
@@ -133,29 +126,19 @@ TEST_F(LoggerTest, OnlyLinesPastTheLineBufferAllocate)
 }
 
 // Another process (a player's log viewer) sees each line as soon as it is logged, unless flushing
-// is turned off; lines logged before Open reach the handlers only.
-TEST_F(LoggerTest, LinesAreOnDiskWhenLogReturnsAndNoneBeforeOpen)
+// is turned off; lines logged before Open, or after an Open that failed, reach the handlers only.
+TEST_F(LoggerTest, LinesAreOnDiskWhenLogReturnsAndNoneBeforeOpenOrAfterAFailedOne)
 {
     std::string seen;
     Logger.AddLineHandler([&seen](std::string_view line, Orvel::LogLevel) { seen = line; });
     EXPECT_NO_THROW(Logger.Log(Message, "{}", "early"));
     EXPECT_TRUE(seen.ends_with(" [MESSAGE] early")) << seen;
     Logger.Open(File, "Nimbrava");
-    EXPECT_EQ(Lines(File).size(), 3u) << "the banner is flushed, the early line is not kept";
+    ASSERT_EQ(Lines(File).size(), 3u) << "the banner is flushed, the early line is not kept";
     Logger.Log(Message, "{}", "now");
-    ASSERT_EQ(Lines(File).size(), 4u);
-    EXPECT_EQ(Lines(File)[3].substr(21), " [MESSAGE] now");
+    EXPECT_EQ(Lines(File).back().substr(21), " [MESSAGE] now");
 
-    Orvel::Logger buffered;
-    buffered.FlushEachLine = false;
-    buffered.Open(Directory / "buffered.log", "Nimbrava");
-    buffered.Log(Message, "{}", "later");
-    EXPECT_EQ(NimbravaTest::ReadFile(Directory / "buffered.log"), "");
-}
-
-TEST_F(LoggerTest, OpeningInAMissingDirectoryThrowsWithTheOpensErrno)
-{
-    Logger.Open(File, "Nimbrava"); // closing this one must not change the errno reported
+    // Closing the open log must not change the errno reported.
     const auto path = Directory / "missing" / "Nimbrava.log";
     const auto e = NimbravaTest::Caught<Orvel::LogFileOpenException>([&] { Logger.Open(path, "Nimbrava"); });
     EXPECT_EQ(e.GetErrnoValue(), ENOENT);
@@ -164,6 +147,12 @@ TEST_F(LoggerTest, OpeningInAMissingDirectoryThrowsWithTheOpensErrno)
     EXPECT_NE(std::string(e.GetLocation().file_name()).find("Log.cpp"), std::string::npos);
     EXPECT_FALSE(Logger.IsOpen());
     EXPECT_NO_THROW(Logger.Log(Message, "{}", "goes nowhere"));
+    EXPECT_EQ(Lines(File).size(), 4u);
+
+    Logger.FlushEachLine = false;
+    Logger.Open(Directory / "buffered.log", "Nimbrava");
+    Logger.Log(Message, "{}", "later");
+    EXPECT_EQ(NimbravaTest::ReadFile(Directory / "buffered.log"), "");
 }
 
 TEST_F(LoggerTest, FailingHandlersAreGatheredAfterTheLineIsWrittenAndReleaseBothLocks)
@@ -172,9 +161,8 @@ TEST_F(LoggerTest, FailingHandlersAreGatheredAfterTheLineIsWrittenAndReleaseBoth
     Logger.AddLineHandler(Orvel::Function<void(std::string_view, Orvel::LogLevel)>());
     Logger.Open(File, "Nimbrava");
     const auto e = NimbravaTest::Caught<Orvel::AggregateException>([&] { Logger.Log(Message, "{}", "first"); });
-    EXPECT_EQ(e.ToString(), "AggregateException(One or more error(s) "
-                            "occurred)\n{\n\tGenericException(Bad function "
-                            "call)\n\tstd::exception(mirror failed)\n}\n");
+    EXPECT_EQ(e.ToString(), "AggregateException(One or more error(s) occurred)\n{\n"
+                            "\tGenericException(Bad function call)\n\tstd::exception(mirror failed)\n}\n");
     EXPECT_THROW(Logger.Log(Message, "{}", "second"), Orvel::AggregateException);
     std::thread([this] { EXPECT_THROW(Logger.Log(Message, "{}", "third"), Orvel::AggregateException); }).join();
     const auto lines = Lines(File);

@@ -1,7 +1,6 @@
 #include "DataFiles.h"
 
 #include <cctype>
-#include <cstdio>
 #include <sstream>
 #include "TempDirectory.h"
 
@@ -9,13 +8,12 @@ namespace NimbravaTest
 {
     std::string Escape(std::string_view bytes)
     {
+        constexpr char digits[] = "0123456789ABCDEF";
         std::string out;
         for (const char c : bytes)
-        {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
-            out += c == '\\' ? "\\\\" : c >= 0x20 && c < 0x7F ? std::string(1, c) : std::string(hex);
-        }
+            out += c == '\\'               ? "\\\\"
+                   : c >= 0x20 && c < 0x7F ? std::string(1, c)
+                                           : std::string{'\\', 'x', digits[(c >> 4) & 15], digits[c & 15]};
         return out;
     }
 

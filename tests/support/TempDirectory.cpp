@@ -29,12 +29,6 @@ namespace NimbravaTest
         std::filesystem::remove_all(m_path, ignored);
     }
 
-    std::filesystem::path TempDirectory::WriteFile(const std::filesystem::path& name, std::string_view bytes) const
-    {
-        NimbravaTest::WriteFile(m_path / name, bytes);
-        return m_path / name;
-    }
-
     std::string ReadFile(const std::filesystem::path& path)
     {
         std::ifstream file(path, std::ios_base::binary);

@@ -91,6 +91,7 @@ TEST(Function, SmallCallablesLiveInlineLargeOnesOnTheHeapAndEachIsDestroyedOnce)
         EXPECT_EQ(token.use_count(), 1) << "assignment destroys what was stored";
         assigned.Invoke("c", 3);
     }
+    EXPECT_EQ(token.use_count(), 1) << "a stored callable destroyed twice";
     EXPECT_EQ(calls, "a1Lb2Lc3");
 }
 

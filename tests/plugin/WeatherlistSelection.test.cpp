@@ -61,6 +61,7 @@ namespace
 
     // The stress run's expected paths: a reader that sees anything else saw a torn or freed path.
     std::atomic<const std::vector<std::wstring>*> StressWide{nullptr};
+    std::atomic<const std::vector<std::string>*> StressNarrow{nullptr};
     std::atomic<int> StressFaults{0};
 
     HANDLE WINAPI StandInCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
@@ -73,6 +74,11 @@ namespace
 
     DWORD WINAPI StandInGetPrivateProfileSectionA(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR name)
     {
+        if (const auto* expected = StressNarrow.load())
+        {
+            StressFaults += std::count(expected->begin(), expected->end(), name) != 1;
+            return 0;
+        }
         Seen.Calls += 'S', Seen.Section = {section, buffer, size, name};
         SetLastError(StandInError + 1);
         return StandInSectionResult;
@@ -84,7 +90,10 @@ namespace
                                        DWORD disposition, DWORD flags, HANDLE templateFile)
     {
         if (const auto* expected = StressWide.load())
-            return StressFaults += std::count(expected->begin(), expected->end(), name) == 0, StandInHandle;
+        {
+            StressFaults += std::count(expected->begin(), expected->end(), name) != 1;
+            return StandInHandle;
+        }
         Seen.Calls += 'W', Seen.Create = {name, access, share, security, disposition, flags, templateFile};
         const HANDLE result = RealCreateFileW(name, access, share, security, disposition, flags, templateFile);
         Seen.WideResult = {result, GetLastError()};
@@ -245,18 +254,25 @@ TEST(RedirectionHooks, EveryNameReachesTheRightFunctionWithItsArgumentsResultAnd
 }
 
 // Readers never take a lock, so they race the switches that ENB's callback makes: each path they
-// see must be whole and one of those the configuration leads to (a snapshot freed or reused under
-// them shows as another), and switching back and forth must not add snapshots.
+// see (the wide one of the open and the export, the narrow one of the section read) must be whole and one of those the
+// configuration leads to (a snapshot freed or reused under them shows as another), and switching back and forth must
+// not add snapshots.
 TEST(RedirectionHooks, ReadersRacingThousandsOfSwitchesSeeWholePaths)
 {
     NimbravaTest::MakeGameTree(Data / "tree.txt", fs::current_path());
     NimbravaTest::PlaceConfiguration(Data, "stress.ini", Nimbrava::EnbseriesDirectory());
     std::vector<std::wstring> wide;
+    std::vector<std::string> narrow; // the names are ASCII: the same in every code page
     for (const char* name : {"_weatherlist.ini", "tundra.ini", "Blackreach caverns, deep.ini", "sovngarde.ini"})
+    {
         wide.push_back((Nimbrava::EnbseriesDirectory() / name).native());
+        narrow.push_back((Nimbrava::EnbseriesDirectory() / name).string());
+    }
     // ENB's own file (a worldspace not listed), then the three listed ones.
     const std::uint32_t worldspaces[] = {0x999, 0x3C, 0x0A01691D, 0x1A26F, 0xA00};
     StressWide = &wide;
+    StressNarrow = &narrow;
+    Nimbrava::SavedGetPrivateProfileSectionA = &StandInGetPrivateProfileSectionA;
     Nimbrava::StoredWorldspaceId = worldspaces[0];
     Nimbrava::UpdateCurrentWeatherlist();
     const std::size_t snapshots = CurrentWeatherlistPath::SnapshotCount();
@@ -269,8 +285,10 @@ TEST(RedirectionHooks, ReadersRacingThousandsOfSwitchesSeeWholePaths)
             started.count_down();
             for (const wchar_t* last = nullptr; !stop.stop_requested();)
             {
-                Nimbrava::HookedCreateFileA("C:\\Games\\enbseries\\_weatherlist.ini", GENERIC_READ, 0, nullptr,
-                                            OPEN_EXISTING, 0, nullptr);
+                const char* const enbFile = "C:\\Games\\enbseries\\_weatherlist.ini";
+                Nimbrava::HookedCreateFileA(enbFile, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+                char section[8];
+                Nimbrava::HookedGetPrivateProfileSectionA("Weather", section, sizeof section, enbFile);
                 std::size_t length = 0;
                 const wchar_t* path = GetCurrentWeatherlistPath(&length);
                 StressFaults += std::count(wide.begin(), wide.end(), path) != 1 || std::wcslen(path) != length;
@@ -288,6 +306,7 @@ TEST(RedirectionHooks, ReadersRacingThousandsOfSwitchesSeeWholePaths)
     }
     readers.clear(); // stops and joins them
     StressWide = nullptr;
+    StressNarrow = nullptr;
 
     EXPECT_EQ(StressFaults.load(), 0);
     EXPECT_GT(changesSeen.load(), 3) << "the readers never ran during the switches";

@@ -10,19 +10,30 @@
 #include <cstring>
 #include <string_view>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 using namespace Nimbrava;
 
 TEST(WeatherlistSuffix, EveryLengthAndAlignment)
 {
-    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     // Three pages, the third unreadable.
+#ifdef _WIN32
+    const std::size_t page = 4096;
+    auto* const begin = static_cast<char*>(VirtualAlloc(nullptr, 3 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    DWORD old = 0;
+    ASSERT_TRUE(begin != nullptr && VirtualProtect(begin + 2 * page, page, PAGE_NOACCESS, &old));
+#else
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     auto* const begin =
         static_cast<char*>(mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     ASSERT_NE(begin, MAP_FAILED);
     ASSERT_EQ(mprotect(begin + 2 * page, page, PROT_NONE), 0);
+#endif
     // The others differ in their first or last byte only: a name ending in them never passes.
     for (const std::string_view suffix : {"_weatherlist.ini", "xweatherlist.ini", "_weatherlist.inI"})
         for (std::size_t length = 0; length <= 300; ++length)
@@ -42,5 +53,9 @@ TEST(WeatherlistSuffix, EveryLengthAndAlignment)
                 ASSERT_EQ(WeatherlistSuffixUsesAvx2 ? WeatherlistNameLengthAvx2(name) : length, length);
                 EXPECT_EQ(HasWeatherlistSuffix(name), length >= suffix.size() && suffix == "_weatherlist.ini") << name;
             }
+#ifdef _WIN32
+    VirtualFree(begin, 0, MEM_RELEASE);
+#else
     munmap(begin, 3 * page);
+#endif
 }

@@ -76,9 +76,19 @@ extern "C"
     __declspec(dllexport) std::uint32_t ENBGetSDKVersion() { return Enb.SdkVersion; }
     __declspec(dllexport) std::uint32_t ENBGetGameIdentifier() { return Enb.Game; }
     __declspec(dllexport) std::int32_t ENBGetVersion() { return static_cast<std::int32_t>(Enb.Version); }
-    __declspec(dllexport) void ENBSetCallbackFunction(void (*callback)(std::uint32_t)) { Enb.Callback = callback, ++Enb.Registrations; }
-    __declspec(dllexport) std::uint32_t ENBGetState(std::uint32_t state) { return ++Enb.StateQueries, state == 22 ? Enb.Worldspace : 0; }
     // clang-format on
+
+    __declspec(dllexport) void ENBSetCallbackFunction(void (*callback)(std::uint32_t))
+    {
+        Enb.Callback = callback;
+        ++Enb.Registrations;
+    }
+
+    __declspec(dllexport) std::uint32_t ENBGetState(std::uint32_t state)
+    {
+        ++Enb.StateQueries;
+        return state == 22 ? Enb.Worldspace : 0;
+    }
 
     __declspec(dllexport) std::int32_t DirtyHack(std::uint32_t request, std::int64_t parameter)
     {
@@ -104,7 +114,15 @@ __declspec(dllexport) void EnbTest_Restart()
     Enb = EnbTestState{};
 }
 
-// clang-format off
-__declspec(dllexport) EnbTestState* EnbTest() { return &Enb; }
-__declspec(dllexport) bool EnbTest_FireCallback(std::uint32_t type) { return Enb.Callback != nullptr && (Enb.Callback(type), true); }
-// clang-format on
+__declspec(dllexport) EnbTestState* EnbTest()
+{
+    return &Enb;
+}
+
+__declspec(dllexport) bool EnbTest_FireCallback(std::uint32_t type)
+{
+    if (Enb.Callback == nullptr)
+        return false;
+    Enb.Callback(type);
+    return true;
+}

@@ -120,12 +120,16 @@ namespace NimbravaTest
         {
             EnbTestState& enb = *EnbTest();
             YarrinTestState& host = *YarrinTest();
-            // clang-format off
-            const std::map<std::string, std::uint32_t*> fields = {
-                {"sdk", &enb.SdkVersion}, {"game", &enb.Game}, {"version", &enb.Version}, {"dirtyhack", &enb.DirtyHackResult},
-                {"registrations", &enb.Registrations}, {"queries", &enb.StateQueries}, {"reloads", &enb.DirtyHackCalls},
-                {"fail-string", &host.FailAtCall}, {"length-high-bit", &host.LengthHighBit}, {"strings", &host.ConstructCalls}};
-            // clang-format on
+            const std::map<std::string, std::uint32_t*> fields = {{"sdk", &enb.SdkVersion},
+                                                                  {"game", &enb.Game},
+                                                                  {"version", &enb.Version},
+                                                                  {"dirtyhack", &enb.DirtyHackResult},
+                                                                  {"registrations", &enb.Registrations},
+                                                                  {"queries", &enb.StateQueries},
+                                                                  {"reloads", &enb.DirtyHackCalls},
+                                                                  {"fail-string", &host.FailAtCall},
+                                                                  {"length-high-bit", &host.LengthHighBit},
+                                                                  {"strings", &host.ConstructCalls}};
             return fields.at(name);
         }
 

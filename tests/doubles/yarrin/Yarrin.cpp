@@ -23,7 +23,13 @@ __declspec(dllexport) Yarrin::V1::IBasicString<char>* Yarrin::V1::Details::Const
 }
 
 // The controls, with the C linkage YarrinControl.h declares them with.
-// clang-format off
-__declspec(dllexport) YarrinTestState* YarrinTest() { return &Host; }
-__declspec(dllexport) void YarrinTest_Reset(const wchar_t* logs) { LogsDirectory = logs != nullptr ? logs : L"", Host = {}; }
-// clang-format on
+__declspec(dllexport) YarrinTestState* YarrinTest()
+{
+    return &Host;
+}
+
+__declspec(dllexport) void YarrinTest_Reset(const wchar_t* logs)
+{
+    LogsDirectory = logs != nullptr ? logs : L"";
+    Host = {};
+}

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <latch>
 #include <thread>
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -278,11 +277,13 @@ TEST(RedirectionHooks, ReadersRacingThousandsOfSwitchesSeeWholePaths)
     const std::size_t snapshots = CurrentWeatherlistPath::SnapshotCount();
 
     std::atomic<int> changesSeen{0};
-    std::latch started{3};
+    // Counted, not a std::latch: under Wine a latch's wait (MinGW's libstdc++ waits through a proxy)
+    // was seen to miss its wake-up, leaving the readers spinning beside a main thread that never switched.
+    std::atomic<int> started{0};
     std::vector<std::jthread> readers;
     for (int i = 0; i < 3; ++i)
         readers.emplace_back([&](std::stop_token stop) {
-            started.count_down();
+            ++started;
             for (const wchar_t* last = nullptr; !stop.stop_requested();)
             {
                 const char* const enbFile = "C:\\Games\\enbseries\\_weatherlist.ini";
@@ -296,7 +297,8 @@ TEST(RedirectionHooks, ReadersRacingThousandsOfSwitchesSeeWholePaths)
                 last = path;
             }
         });
-    started.wait();
+    while (started.load() < 3)
+        std::this_thread::yield();
     std::vector<int> chosen(wide.size() + 1); // the last counts paths that are none of them
     for (std::size_t i = 0; i < 2000; ++i)
     {

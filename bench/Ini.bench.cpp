@@ -301,8 +301,8 @@ namespace
     }
 
     // All readers must build the same document and find the same entry in it, or the timings
-    // compare different work.
-    void CheckSameDocuments(const BenchFile& file)
+    // compare different work. Returns the file.
+    BenchFile Checked(BenchFile file)
     {
         const auto expected = ReadOrvel(file);
         bool same = Same(ReadFgetsReader(file), expected);
@@ -314,45 +314,34 @@ namespace
             std::fprintf(stderr, "the readers build different documents from %s\n", file.NarrowPath.c_str());
             std::exit(1);
         }
+        return file;
     }
 
     const BenchFile& Realistic()
     {
-        static const BenchFile file = [] {
-            auto made = WriteBenchFile("nimbrava-bench-realistic.ini", RealisticText(), "WEATHERLIST99", "FileName");
-            CheckSameDocuments(made);
-            return made;
-        }();
+        static const BenchFile file =
+            Checked(WriteBenchFile("nimbrava-bench-realistic.ini", RealisticText(), "WEATHERLIST99", "FileName"));
         return file;
     }
 
     const BenchFile& Large()
     {
-        static const BenchFile file = [] {
-            auto made = WriteBenchFile("nimbrava-bench-large.ini", LargeText(), "Section0001", "Option038");
-            CheckSameDocuments(made);
-            return made;
-        }();
+        static const BenchFile file =
+            Checked(WriteBenchFile("nimbrava-bench-large.ini", LargeText(), "Section0001", "Option038"));
         return file;
     }
 
     const BenchFile& ManySections()
     {
-        static const BenchFile file = [] {
-            auto made = WriteBenchFile("nimbrava-bench-many-sections.ini", ManySectionsText(), "Section099999", "Key");
-            CheckSameDocuments(made);
-            return made;
-        }();
+        static const BenchFile file =
+            Checked(WriteBenchFile("nimbrava-bench-many-sections.ini", ManySectionsText(), "Section099999", "Key"));
         return file;
     }
 
     const BenchFile& ManyKeys()
     {
-        static const BenchFile file = [] {
-            auto made = WriteBenchFile("nimbrava-bench-many-keys.ini", ManyKeysText(), "Keys", "Key099999");
-            CheckSameDocuments(made);
-            return made;
-        }();
+        static const BenchFile file =
+            Checked(WriteBenchFile("nimbrava-bench-many-keys.ini", ManyKeysText(), "Keys", "Key099999"));
         return file;
     }
 

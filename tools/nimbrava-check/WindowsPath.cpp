@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <system_error>
+#include <utility>
 #include <vector>
 #ifdef _WIN32
 #include <windows.h>
@@ -272,47 +273,39 @@ namespace NimbravaCheck
         return Resolve(enbseries, name);
     }
 
+    namespace
+    {
+        // What a state is called in the report and in JSON.
+        std::pair<std::string_view, std::string_view> Names(FileState state) noexcept
+        {
+            switch (state)
+            {
+            case FileState::RegularFile:
+                return {"a regular file", "regular_file"};
+            case FileState::Missing:
+                return {"missing", "missing"};
+            case FileState::Directory:
+                return {"a directory", "directory"};
+            case FileState::OtherFile:
+                return {"not a regular file", "other"};
+            case FileState::InvalidName:
+                return {"not a valid file name", "invalid_name"};
+            case FileState::BadText:
+                return {"not representable in the game's code page", "bad_text"};
+            case FileState::NotCheckable:
+                break;
+            }
+            return {"not checkable here", "not_checkable"};
+        }
+    } // namespace
+
     std::string_view Describe(FileState state) noexcept
     {
-        switch (state)
-        {
-        case FileState::RegularFile:
-            return "a regular file";
-        case FileState::Missing:
-            return "missing";
-        case FileState::Directory:
-            return "a directory";
-        case FileState::OtherFile:
-            return "not a regular file";
-        case FileState::InvalidName:
-            return "not a valid file name";
-        case FileState::BadText:
-            return "not representable in the game's code page";
-        case FileState::NotCheckable:
-            break;
-        }
-        return "not checkable here";
+        return Names(state).first;
     }
 
     std::string_view JsonName(FileState state) noexcept
     {
-        switch (state)
-        {
-        case FileState::RegularFile:
-            return "regular_file";
-        case FileState::Missing:
-            return "missing";
-        case FileState::Directory:
-            return "directory";
-        case FileState::OtherFile:
-            return "other";
-        case FileState::InvalidName:
-            return "invalid_name";
-        case FileState::BadText:
-            return "bad_text";
-        case FileState::NotCheckable:
-            break;
-        }
-        return "not_checkable";
+        return Names(state).second;
     }
 } // namespace NimbravaCheck

@@ -16,6 +16,7 @@
 #include "EnbControl.h"
 #include "Orvel/Exceptions.h"
 #include "PluginHost.h"
+#include "TempDirectory.h"
 #include "YarrinControl.h"
 
 namespace NimbravaTest
@@ -23,14 +24,6 @@ namespace NimbravaTest
     namespace
     {
         namespace fs = std::filesystem;
-
-        // The file's bytes; none when it cannot be read.
-        std::string Slurp(const fs::path& file)
-        {
-            std::ostringstream text;
-            text << std::ifstream(file, std::ios::binary).rdbuf();
-            return text.str();
-        }
 
         std::string Utf8(const fs::path& path)
         {
@@ -195,7 +188,7 @@ namespace NimbravaTest
                 if (!played)
                     return;
                 std::vector<std::string> lines;
-                std::istringstream log(Slurp(m_folder / m_logs / "Nimbrava.log"));
+                std::istringstream log(ReadFile(m_folder / m_logs / "Nimbrava.log"));
                 for (std::string line; GetLine(log, line);)
                     lines.push_back(lines.size() < 3 || line.size() < 22 || line[21] != ' ' ? line : line.substr(22));
                 if (lines.size() >= 3 && lines[0] == "Logging stream for \"Nimbrava\" successfully initialized" &&
@@ -296,7 +289,7 @@ namespace NimbravaTest
             // to open enblocal.ini first, a section that is not the file's own.
             std::string Describe(const EnbTestRead& read) const
             {
-                const std::string content = Slurp(read.OpenedPath);
+                const std::string content = ReadFile(read.OpenedPath);
                 std::string out =
                     read.OpenError ? fmt::format("open error {}", read.OpenError) : Relative(read.OpenedPath);
                 if (m_echo) // the demo shows what ENB read; its folder need not hold what the checks expect
@@ -345,7 +338,7 @@ namespace NimbravaTest
                 std::set<std::string> whole(words.begin() + 5, words.end());
                 for (auto file = words.begin() + 5; file != words.end(); ++file)
                     for (auto other = words.begin() + 5; other != words.end(); ++other)
-                        whole.insert(*file + " section " + SectionOf(Slurp(m_folder / "enbseries" / *other)));
+                        whole.insert(*file + " section " + SectionOf(ReadFile(m_folder / "enbseries" / *other)));
                 std::atomic<int> reads{0};
                 std::string fault;
                 std::jthread reader([&](std::stop_token stop) {

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 #include "EnbControl.h"
-#include "EnbInterface.h"
+#include "Enb/EnbInterface.h"
 #include "Harness.h"
 #include "PluginHost.h"
 #include "TempDirectory.h"

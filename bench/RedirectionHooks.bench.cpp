@@ -11,10 +11,10 @@
 #include <cstring>
 #include <string>
 #include "Harness.h"
-#include "WeatherlistSuffix.h"
+#include "Switching/WeatherlistSuffix.h"
 #ifdef _WIN32
 #include <windows.h>
-#include "RedirectionHooks.h"
+#include "Switching/RedirectionHooks.h"
 #endif
 
 namespace

@@ -16,15 +16,15 @@
 #include <fstream>
 #include <string>
 #include <vector>
-#include "CodePage.h"
-#include "EnbseriesDirectory.h"
+#include "Files/CodePage.h"
+#include "Switching/EnbseriesDirectory.h"
 #include "Harness.h"
 #include "Orvel/Ini.h"
 #include "Orvel/Log.h"
-#include "RegularFile.h"
-#include "WeatherlistChoice.h"
-#include "WeatherlistPath.h"
-#include "WeatherlistSelection.h"
+#include "Files/RegularFile.h"
+#include "Choice/WeatherlistChoice.h"
+#include "Switching/WeatherlistPath.h"
+#include "Switching/WeatherlistSelection.h"
 
 namespace
 {

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 #include <string_view>
-#include "Activation.h"
-#include "HostRecords.h"
+#include "Enb/Activation.h"
+#include "Host/HostRecords.h"
 #include "Orvel/Log.h"
-#include "Requirements.h"
-#include "Version.h"
+#include "Host/Requirements.h"
+#include "Host/Version.h"
 
 Yarrin::V1::InitializeResult YarrinInitialize(const Yarrin::V1::RuntimeInfo& runtime)
 {

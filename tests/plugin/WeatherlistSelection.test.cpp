@@ -13,14 +13,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "AllocationCounter.h"
-#include "CodePage.h"
-#include "EnbseriesDirectory.h"
+#include "Files/CodePage.h"
+#include "Switching/EnbseriesDirectory.h"
 #include "Orvel/Hook/ReplaceIATEntry.h"
 #include "Orvel/Log.h"
-#include "RedirectionHooks.h"
+#include "Switching/RedirectionHooks.h"
 #include "SelectionCases.h"
-#include "WeatherlistPath.h"
-#include "WeatherlistSelection.h"
+#include "Switching/WeatherlistPath.h"
+#include "Switching/WeatherlistSelection.h"
 
 extern "C" const wchar_t* GetCurrentWeatherlistPath(std::size_t* length) noexcept;
 

@@ -4,7 +4,7 @@
 // starting at each offset of a page's last block, running on into the next page, with non-zero bytes
 // after its NUL (the first NUL ends it).
 
-#include "WeatherlistSuffix.h"
+#include "Switching/WeatherlistSuffix.h"
 
 #include <algorithm>
 #include <cstring>

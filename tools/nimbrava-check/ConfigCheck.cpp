@@ -6,7 +6,7 @@
 #include <map>
 #include <utility>
 #include "Orvel/Parsing.h"
-#include "WeatherlistChoice.h"
+#include "Choice/WeatherlistChoice.h"
 
 namespace NimbravaCheck
 {

@@ -4,8 +4,8 @@
 #include "ConfigCheck.h"
 #include "Json.h"
 #include "Orvel/Exceptions.h"
-#include "WeatherlistChoice.h"
-#include "WeatherlistMessages.h"
+#include "Choice/WeatherlistChoice.h"
+#include "Choice/WeatherlistMessages.h"
 
 namespace NimbravaCheck
 {

@@ -6,8 +6,8 @@
 #include <vector>
 #ifdef _WIN32
 #include <windows.h>
-#include "CodePage.h"
-#include "RegularFile.h"
+#include "Files/CodePage.h"
+#include "Files/RegularFile.h"
 #endif
 
 namespace NimbravaCheck

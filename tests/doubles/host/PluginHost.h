@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-#include "HostRecords.h"
+#include "Host/HostRecords.h"
 #include "ModuleInfo.h"
 
 namespace NimbravaTest

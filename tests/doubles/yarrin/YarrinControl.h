@@ -3,7 +3,7 @@
 
 #include <cstdint>
 #include <string>
-#include "HostRecords.h"
+#include "Host/HostRecords.h"
 
 // A host string as the stand-in makes it; the programs that drive the plugin read its text.
 template <>

@@ -1,4 +1,4 @@
-#include "WeatherlistChoice.h"
+#include "Choice/WeatherlistChoice.h"
 
 #include <algorithm>
 #include <string_view>

@@ -2,7 +2,7 @@
 // YarrinMain's work: check ENB, register the callback, set the first weather list, patch ENB's
 // imports of CreateFileA and GetPrivateProfileSectionA.
 
-#include "HostRecords.h"
+#include "Host/HostRecords.h"
 
 namespace Nimbrava
 {

@@ -1,16 +1,16 @@
-#include "WeatherlistSelection.h"
+#include "Switching/WeatherlistSelection.h"
 
 #include <filesystem>
 #include <string>
 #include <utility>
-#include "CodePage.h"
-#include "EnbseriesDirectory.h"
+#include "Files/CodePage.h"
+#include "Switching/EnbseriesDirectory.h"
 #include "Orvel/Ini.h"
 #include "Orvel/Log.h"
-#include "RegularFile.h"
-#include "WeatherlistChoice.h"
-#include "WeatherlistMessages.h"
-#include "WeatherlistPath.h"
+#include "Files/RegularFile.h"
+#include "Choice/WeatherlistChoice.h"
+#include "Choice/WeatherlistMessages.h"
+#include "Switching/WeatherlistPath.h"
 
 namespace Nimbrava
 {

@@ -1,4 +1,4 @@
-#include "CodePage.h"
+#include "Files/CodePage.h"
 
 #include <climits>
 #include <locale.h>

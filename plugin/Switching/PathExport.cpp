@@ -1,7 +1,7 @@
 // The query other modules use to learn which weather list file is in force.
 
 #include <cstddef>
-#include "WeatherlistPath.h"
+#include "Switching/WeatherlistPath.h"
 
 // Returns the current weatherlist path's wide characters, NUL-terminated, and stores their count
 // (UTF-16 code units, without the terminator) in *length unless `length` is null. Before the first

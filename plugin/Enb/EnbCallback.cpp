@@ -1,10 +1,10 @@
-#include "EnbCallback.h"
+#include "Enb/EnbCallback.h"
 
 #include <exception>
-#include "EnbInterface.h"
+#include "Enb/EnbInterface.h"
 #include "Orvel/Log.h"
-#include "WeatherlistChoice.h"
-#include "WeatherlistSelection.h"
+#include "Choice/WeatherlistChoice.h"
+#include "Switching/WeatherlistSelection.h"
 
 namespace Nimbrava
 {

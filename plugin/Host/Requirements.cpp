@@ -1,8 +1,8 @@
-#include "Requirements.h"
+#include "Host/Requirements.h"
 
 #include <cstring>
-#include "HostString.h"
-#include "Version.h"
+#include "Host/HostString.h"
+#include "Host/Version.h"
 
 namespace Nimbrava
 {

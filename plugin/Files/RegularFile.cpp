@@ -1,4 +1,4 @@
-#include "RegularFile.h"
+#include "Files/RegularFile.h"
 
 #include <system_error>
 #include <windows.h>

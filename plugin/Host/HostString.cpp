@@ -1,4 +1,4 @@
-#include "HostString.h"
+#include "Host/HostString.h"
 
 #include <stdexcept>
 

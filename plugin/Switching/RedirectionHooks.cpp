@@ -1,7 +1,7 @@
-#include "RedirectionHooks.h"
+#include "Switching/RedirectionHooks.h"
 
-#include "WeatherlistPath.h"
-#include "WeatherlistSuffix.h"
+#include "Switching/WeatherlistPath.h"
+#include "Switching/WeatherlistSuffix.h"
 
 // Both hooks end in the call they make (a tail call once optimised), so the caller sees that
 // function's result and last error untouched. Nothing here allocates, locks, converts or logs: they

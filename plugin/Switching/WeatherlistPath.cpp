@@ -1,10 +1,10 @@
-#include "WeatherlistPath.h"
+#include "Switching/WeatherlistPath.h"
 
 #include <atomic>
 #include <forward_list>
 #include <iterator>
 #include <mutex>
-#include "InitPriority.h"
+#include "Switching/InitPriority.h"
 
 namespace Nimbrava
 {

@@ -1,7 +1,7 @@
-#include "EnbseriesDirectory.h"
+#include "Switching/EnbseriesDirectory.h"
 
 #include <system_error>
-#include "InitPriority.h"
+#include "Switching/InitPriority.h"
 
 namespace Nimbrava
 {

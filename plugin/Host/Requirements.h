@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HostRecords.h"
+#include "Host/HostRecords.h"
 
 namespace Nimbrava
 {

@@ -1,17 +1,17 @@
-#include "Activation.h"
+#include "Enb/Activation.h"
 
 #include <atomic>
 #include <cstring>
 #include <string_view>
 #include <windows.h>
-#include "EnbCallback.h"
-#include "EnbInterface.h"
-#include "HostString.h"
+#include "Enb/EnbCallback.h"
+#include "Enb/EnbInterface.h"
+#include "Host/HostString.h"
 #include "Orvel/Hook/FindIATEntry.h"
 #include "Orvel/Hook/ReplaceIATEntry.h"
 #include "Orvel/Log.h"
-#include "RedirectionHooks.h"
-#include "WeatherlistSelection.h"
+#include "Switching/RedirectionHooks.h"
+#include "Switching/WeatherlistSelection.h"
 
 namespace Nimbrava
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <string_view>
-#include "HostRecords.h"
+#include "Host/HostRecords.h"
 
 namespace Nimbrava
 {

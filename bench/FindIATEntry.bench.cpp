@@ -11,6 +11,7 @@
 #include "Harness.h"
 #include "ImageBuilder.h"
 #include "Orvel/Hook/FindIATEntry.h"
+#include "Orvel/Hook/ImageLayout.h"
 
 namespace
 {
@@ -32,14 +33,6 @@ namespace
         return image;
     }
 
-    bool EqualIgnoringCase(const char* a, const char* b, std::size_t length)
-    {
-        for (std::size_t i = 0; i < length; ++i)
-            if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-                return false;
-        return true;
-    }
-
     // The walk without any check, trusting every field: the baseline.
     void** UncheckedFind(std::byte* base, std::string_view dll, std::string_view function)
     {
@@ -48,26 +41,28 @@ namespace
             std::memcpy(&v, base + at, 4);
             return v;
         };
-        const auto nt = static_cast<std::uint64_t>(u32(0x3C));
-        if (u32(nt) != 0x4550)
+        namespace Layout = Orvel::Hook::ImageLayout;
+        const auto nt = static_cast<std::uint64_t>(u32(Layout::NtHeadersOffsetField));
+        if (u32(nt) != Layout::NtSignature)
             return nullptr;
-        for (std::uint64_t d = u32(nt + 0x90); u32(d + 12) != 0; d += 20)
+        const std::uint64_t imports =
+            nt + Layout::OptionalHeader + Layout::DataDirectoryEntry(true, Layout::ImportDirectoryIndex);
+        for (std::uint64_t d = u32(imports); u32(d + Layout::ImportDllNameField) != 0;
+             d += Layout::ImportDescriptorSize)
         {
-            const char* name = reinterpret_cast<const char*>(base + u32(d + 12));
-            std::size_t length = std::strlen(name);
-            if (length >= 4 && EqualIgnoringCase(name + length - 4, ".dll", 4))
-                length -= 4;
-            if (length != dll.size() || !EqualIgnoringCase(name, dll.data(), length))
+            const char* name = reinterpret_cast<const char*>(base + u32(d + Layout::ImportDllNameField));
+            if (!Orvel::Hook::SameDllName(name, dll))
                 continue;
             for (std::uint64_t i = 0;; ++i)
             {
                 std::uint64_t entry;
-                std::memcpy(&entry, base + u32(d) + 8 * i, 8);
+                std::memcpy(&entry, base + u32(d + Layout::ImportNameTableField) + 8 * i, 8);
                 if (entry == 0)
                     return nullptr;
-                if ((entry >> 63) == 0 &&
-                    std::string_view(reinterpret_cast<const char*>(base + (entry & 0xFFFFFFFF) + 2)) == function)
-                    return reinterpret_cast<void**>(base + u32(d + 16) + 8 * i);
+                if ((entry & Layout::ImportByOrdinalFlag) == 0 &&
+                    std::string_view(reinterpret_cast<const char*>(base + (entry & 0xFFFFFFFF) +
+                                                                   Layout::ImportHintSize)) == function)
+                    return reinterpret_cast<void**>(base + u32(d + Layout::ImportAddressTableField) + 8 * i);
             }
         }
         return nullptr;

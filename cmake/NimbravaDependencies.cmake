@@ -1,10 +1,10 @@
-# {fmt}: the system package natively; header-only from the same Debian headers in the cross build.
-# The cross compiler must not see the host's /usr/include, so only the fmt folder is exposed, through
-# a link in the build tree.
+# {fmt} and nlohmann's JSON: the system packages natively; header-only from the same Debian headers
+# in the cross build. The cross compiler must not see the host's /usr/include, so only their folders
+# are exposed, through links in the build tree.
 if(CMAKE_CROSSCOMPILING)
   set(_nimbrava_host_include "${CMAKE_BINARY_DIR}/host-include")
   file(MAKE_DIRECTORY "${_nimbrava_host_include}")
-  foreach(_lib fmt spdlog)
+  foreach(_lib fmt spdlog nlohmann)
     if(EXISTS "/usr/include/${_lib}" AND NOT EXISTS "${_nimbrava_host_include}/${_lib}")
       file(CREATE_LINK "/usr/include/${_lib}" "${_nimbrava_host_include}/${_lib}" SYMBOLIC)
     endif()
@@ -16,8 +16,15 @@ if(CMAKE_CROSSCOMPILING)
   target_include_directories(fmt_header_only SYSTEM INTERFACE "${_nimbrava_host_include}")
   target_compile_definitions(fmt_header_only INTERFACE FMT_HEADER_ONLY=1)
   add_library(fmt::fmt ALIAS fmt_header_only)
+  if(NOT EXISTS "${_nimbrava_host_include}/nlohmann/json.hpp")
+    message(FATAL_ERROR "nlohmann's JSON headers not found in /usr/include/nlohmann (install nlohmann-json3-dev)")
+  endif()
+  add_library(nlohmann_json_headers INTERFACE)
+  target_include_directories(nlohmann_json_headers SYSTEM INTERFACE "${_nimbrava_host_include}")
+  add_library(nlohmann_json::nlohmann_json ALIAS nlohmann_json_headers)
 else()
   find_package(fmt 9 REQUIRED)
+  find_package(nlohmann_json 3.11 REQUIRED)
 endif()
 
 # GoogleTest, built from the Debian sources for both builds.

@@ -18,9 +18,17 @@ namespace
 {
     const std::vector<std::uint32_t> Fallback = {0xFA11BAC4, 0, 0xFFFFFFFF};
 
-    std::vector<std::uint32_t> Reference(std::string_view text, std::string_view separator)
+    // The list, where the reading stopped, and whether an element failed there.
+    struct Reading
     {
-        std::vector<std::uint32_t> result;
+        std::vector<std::uint32_t> Ids;
+        std::size_t Stop = 0;
+        bool Failed = false;
+    };
+
+    Reading Reference(std::string_view text, std::string_view separator)
+    {
+        Reading result{{}, text.size(), false};
         if (text.empty())
             return result;
         std::size_t cursor = 0;
@@ -28,15 +36,18 @@ namespace
         {
             const auto reading = FuzzCheck::ReferenceHexReading(text.substr(cursor));
             if (!reading.Ok)
-                return Fallback;
-            result.push_back(reading.Value);
+                return {Fallback, cursor, true};
+            result.Ids.push_back(reading.Value);
             cursor += reading.End;
             if (cursor == text.size())
                 return result;
             for (;;)
             {
                 if (text.size() - cursor < separator.size())
+                {
+                    result.Stop = cursor;
                     return result;
+                }
                 if (text.substr(cursor, separator.size()) == separator)
                 {
                     cursor += separator.size();
@@ -45,7 +56,10 @@ namespace
                     break;
                 }
                 if (std::isspace(static_cast<unsigned char>(text[cursor])) == 0)
+                {
+                    result.Stop = cursor;
                     return result;
+                }
                 ++cursor;
                 if (cursor == text.size())
                     return result;
@@ -71,7 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view separator(separatorBytes.get(), separatorSize);
     const std::string_view text(textBytes.get(), textSize);
 
-    const auto result = Orvel::ParseHexNumberList(text, Fallback, separator);
-    FUZZ_REQUIRE(result == Reference(text, separator));
+    const auto expected = Reference(text, separator);
+    FUZZ_REQUIRE(Orvel::ParseHexNumberList(text, Fallback, separator) == expected.Ids);
+    Orvel::HexNumberListEnd end;
+    FUZZ_REQUIRE(Orvel::ParseHexNumberList(text, Fallback, separator, end) == expected.Ids);
+    FUZZ_REQUIRE(end.Position == expected.Stop);
+    FUZZ_REQUIRE(static_cast<bool>(end.Error) == expected.Failed);
     return 0;
 }

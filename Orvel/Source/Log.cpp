@@ -11,11 +11,6 @@ namespace Orvel
 {
     namespace
     {
-        // Indexed by level; every tag is 11 characters so that messages line up.
-        constexpr std::array<std::string_view, 6> LevelTags = {
-            "           ", " [DEBUG]   ", " [MESSAGE] ", " [WARNING] ", " [ERROR]   ", " [FATAL]   ",
-        };
-
         ORVEL_INIT_PRIORITY(ORVEL_INIT_PRIORITY_LOGGER)
         Logger ProcessLogger;
     } // namespace
@@ -96,11 +91,9 @@ namespace Orvel
             LineBuffer.push_back(' ');
         if (WriteTimestamp)
             AppendTimestamp();
-        const LogLevel tagLevel = level == LogLevel::Default ? DefaultLevel : level;
-        const auto tagIndex = static_cast<std::uint32_t>(tagLevel);
         // Levels beyond Fatal have no tag and are written without one.
-        if (WriteLevelTag && tagIndex != 0 && tagIndex < LevelTags.size())
-            LineBuffer.append(LevelTags[tagIndex]);
+        if (WriteLevelTag)
+            LineBuffer.append(LevelTag(level == LogLevel::Default ? DefaultLevel : level));
 
         // The message is formatted straight into the buffer's free space. A message that does not
         // fit is formatted once more after the buffer has grown to hold it: formatting cannot resume

@@ -123,22 +123,38 @@ namespace Orvel
     std::vector<std::uint32_t> ParseHexNumberList(std::string_view text, std::vector<std::uint32_t> fallback,
                                                   std::string_view separator)
     {
+        HexNumberListEnd end;
+        return ParseHexNumberList(text, std::move(fallback), separator, end);
+    }
+
+    std::vector<std::uint32_t> ParseHexNumberList(std::string_view text, std::vector<std::uint32_t> fallback,
+                                                  std::string_view separator, HexNumberListEnd& end)
+    {
         std::vector<std::uint32_t> result;
         std::size_t cursor = 0;
+        end = {text.size(), {}};
         while (cursor < text.size())
         {
             std::size_t used = 0;
             const auto number = ParseHexNumber(text.substr(cursor), used);
             if (!number)
+            {
+                end = {cursor, number.error()};
                 return fallback;
+            }
             result.push_back(*number);
             cursor += used;
 
             // Between two numbers: white space, then the separator, which must be there.
             for (;;)
             {
-                if (text.size() - cursor < separator.size() || cursor == text.size())
+                if (cursor == text.size())
                     return result;
+                if (text.size() - cursor < separator.size())
+                {
+                    end.Position = cursor;
+                    return result;
+                }
                 if (text.compare(cursor, separator.size(), separator) == 0)
                 {
                     // A separator at the very end is allowed; otherwise the next number follows.
@@ -148,7 +164,10 @@ namespace Orvel
                     break;
                 }
                 if (!IsSpace(text[cursor]))
+                {
+                    end.Position = cursor;
                     return result;
+                }
                 ++cursor;
             }
         }

@@ -13,4 +13,7 @@ namespace Nimbrava::Messages
     inline constexpr char NotFound[] =
         "Unable to find weatherlist '{}' for worldspace {:X}. Switching to default fallback";
     inline constexpr char LoadFailed[] = "Unable to load '_nimbrava.ini'. Switching to default fallback";
+    // ENB's callback, after each update it starts
+    inline constexpr char Reloading[] = "Reloading ENB config...";
+    inline constexpr char ReloadFailed[] = "ENB config reload failed!";
 } // namespace Nimbrava::Messages

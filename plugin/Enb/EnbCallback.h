@@ -17,10 +17,12 @@ namespace Nimbrava
     void EnableEnbCallback() noexcept;
 
     // The callback registered with ENB. A type-2 callback that reports a non-zero worldspace
-    // identifier other than the stored one stores it, runs UpdateCurrentWeatherlist, logs
+    // identifier other than the stored one stores it and updates the weather list for it, then logs
     // "Reloading ENB config..." and asks ENB to reload (logging "ENB config reload failed!" when ENB
-    // answers 0). Anything else returns after at most one ENBGetState call. Nothing is retried.
-    // No exception leaves it: a failure is logged at level Error and the game goes on without a
-    // reload.
+    // answers 0): ChangeWorldspace's steps. Anything else returns after at most one ENBGetState call.
+    // Nothing is retried. Callbacks on several threads at once switch one at a time: each compares
+    // with the ID the one before stored, so an ID is switched to once and the list in force is that
+    // of the ID stored last. No exception leaves it: a failure is logged at level Error and the game
+    // goes on without a reload.
     void EnbCallback(std::uint32_t type) noexcept;
 } // namespace Nimbrava

@@ -1,15 +1,11 @@
 #include "Switching/WeatherlistSelection.h"
 
-#include <filesystem>
 #include <string>
 #include <utility>
 #include "Files/CodePage.h"
-#include "Switching/EnbseriesDirectory.h"
-#include "Orvel/Ini.h"
-#include "Orvel/Log.h"
 #include "Files/RegularFile.h"
-#include "Choice/WeatherlistChoice.h"
-#include "Choice/WeatherlistMessages.h"
+#include "Orvel/Log.h"
+#include "Switching/EnbseriesDirectory.h"
 #include "Switching/WeatherlistPath.h"
 
 namespace Nimbrava
@@ -38,49 +34,45 @@ namespace Nimbrava
         }
     } // namespace
 
+    GameWeatherlistSite::GameWeatherlistSite(ReloadFunction reload) noexcept
+        : m_directory(EnbseriesDirectory()), m_codePage(FileApiCodePage()), m_reload(reload)
+    {
+    }
+
+    void GameWeatherlistSite::Log(Orvel::LogLevel level, std::string_view text)
+    {
+        Orvel::Logger::Instance().Log(level, "{}", text);
+    }
+
+    void GameWeatherlistSite::ResetToDefault()
+    {
+        PublishWeatherlistPath((m_directory / L"_weatherlist.ini").native(), m_codePage);
+    }
+
+    Orvel::IniInterface GameWeatherlistSite::ReadConfiguration()
+    {
+        return Orvel::IniInterface(m_directory / L"_nimbrava.ini");
+    }
+
+    std::optional<bool> GameWeatherlistSite::IsRegularFile(std::string_view shownName)
+    {
+        m_candidate = m_directory / NarrowToWide(shownName, m_codePage);
+        return Nimbrava::IsRegularFile(m_candidate);
+    }
+
+    void GameWeatherlistSite::SwitchTo(std::string_view)
+    {
+        PublishWeatherlistPath(m_candidate.native(), m_codePage);
+    }
+
+    bool GameWeatherlistSite::Reload()
+    {
+        return m_reload != nullptr && m_reload();
+    }
+
     void UpdateCurrentWeatherlist()
     {
-        auto& logger = Orvel::Logger::Instance();
-        const auto& directory = EnbseriesDirectory();
-        // One code page for the whole run, so that the shown name is read and the chosen path is
-        // written back in the same one even if another thread switches the file functions meanwhile.
-        const unsigned codePage = FileApiCodePage();
-
-        // Every run starts from ENB's own file, so nothing of an earlier choice survives a run that
-        // fails or finds nothing.
-        PublishWeatherlistPath((directory / L"_weatherlist.ini").native(), codePage);
-
-        const std::uint32_t id = StoredWorldspaceId.load(std::memory_order_acquire);
-        if (id == 0)
-        {
-            logger.Log(Orvel::LogLevel::Message, "{}", Messages::UndefinedWorldspace);
-            return;
-        }
-        const std::uint32_t maskedId = MaskWorldspaceId(id);
-        logger.Log(Orvel::LogLevel::Message, Messages::WorldspaceChanged, maskedId);
-
-        try
-        {
-            const Orvel::IniInterface document(directory / L"_nimbrava.ini");
-            const auto choice = ChooseWeatherlist(document, maskedId);
-            if (!choice.Chosen())
-                return;
-
-            auto candidate = directory / NarrowToWide(choice.ShownName, codePage);
-            if (!IsRegularFile(candidate))
-            {
-                logger.Log(Orvel::LogLevel::Warning, Messages::NotFound, choice.ShownName, maskedId);
-                return;
-            }
-            logger.Log(Orvel::LogLevel::Message, Messages::Switching, choice.ShownName);
-            PublishWeatherlistPath(std::move(candidate).native(), codePage);
-        }
-        catch (...)
-        {
-            // Whatever went wrong, the default set above stays (or, when only the chosen file's narrow
-            // form could not be made, the chosen file for CreateFileW and the default for
-            // GetPrivateProfileSectionA), and the game goes on.
-            logger.Log(Orvel::LogLevel::Error, "{}", Messages::LoadFailed);
-        }
+        GameWeatherlistSite site;
+        (void)UpdateWeatherlist(StoredWorldspaceId.load(std::memory_order_acquire), site);
     }
 } // namespace Nimbrava

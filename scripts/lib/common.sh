@@ -8,7 +8,7 @@ NIMBRAVA_PACKAGES=(
   cmake ninja-build g++
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 locales
-  libfmt-dev googletest libbenchmark-dev libspdlog-dev libinih-dev
+  libfmt-dev googletest libbenchmark-dev libspdlog-dev libinih-dev nlohmann-json3-dev
   clang-16 libclang-rt-16-dev
   clang-format-16
 )

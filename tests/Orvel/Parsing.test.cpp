@@ -40,13 +40,21 @@ TEST(ParseHexNumberList, EveryRowOfTheTableReadsOnlyItsView)
     ASSERT_GE(rows.size(), 30u);
     for (const auto& row : rows)
     {
-        ASSERT_EQ(row.size(), 3u) << NimbravaTest::Escape(row[0]);
+        ASSERT_EQ(row.size(), 4u) << NimbravaTest::Escape(row[0]);
+        SCOPED_TRACE("text \"" + NimbravaTest::Escape(row[0]) + "\", separator \"" + row[1] + "\"");
         std::istringstream stream(row[2]);
         const Ids ids(std::istream_iterator<std::uint32_t>(stream >> std::hex), {});
         const std::string backing = row[0] + "7";
         const auto text = std::string_view(backing).substr(0, row[0].size());
-        EXPECT_EQ(Orvel::ParseHexNumberList(text, {0xDEAD, 0xBEEF}, row[1]), ids)
-            << "text \"" << NimbravaTest::Escape(row[0]) << "\", separator \"" << row[1] << "\"";
+        EXPECT_EQ(Orvel::ParseHexNumberList(text, {0xDEAD, 0xBEEF}, row[1]), ids);
+
+        // The same reading, told where it stopped.
+        Orvel::HexNumberListEnd end{99, Orvel::StringParsingErrorCode::SequenceTooShort};
+        EXPECT_EQ(Orvel::ParseHexNumberList(text, {0xDEAD, 0xBEEF}, row[1], end), ids);
+        const std::string stop = end.Position == text.size() && !end.Error ? "end"
+                                 : end.Error ? fmt::format("{} {}", end.Position, end.Error.value())
+                                             : std::to_string(end.Position);
+        EXPECT_EQ(stop, row[3]);
     }
     EXPECT_EQ(Orvel::ParseHexNumberList("3C,zz", {}, ","), Ids{}) << "the caller's empty fallback";
 }

@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+#include <fmt/format.h>
+#include "Orvel/Hook/ImageLayout.h"
 
 namespace NimbravaTest
 {
@@ -74,9 +76,17 @@ namespace NimbravaTest
     // in 4096 bytes or more.
     [[nodiscard]] inline Image LayOutImage(const std::string& descriptors)
     {
+        namespace Layout = Orvel::Hook::ImageLayout;
+        constexpr std::uint64_t optional = Layout::OptionalHeader;
+        constexpr std::uint64_t imports = optional + Layout::DataDirectoryEntry(true, Layout::ImportDirectoryIndex);
         Image image{{}, {{"nt", 0x80}, {"d0", 0x200}}};
-        std::string changes = "u16@0=0x5A4D u32@0x3C=nt u32@nt=0x4550 u16@nt+4=0x8664 u16@nt+0x14=0xF0 "
-                              "u16@nt+0x18=0x20B u32@nt+0x50=end u32@nt+0x84=16 u32@nt+0x90=d0";
+        // A 64-bit image for x86-64 with an optional header of 0xF0 bytes and 16 data directories.
+        std::string changes = fmt::format(
+            "u16@0={:#x} u32@{:#x}=nt u32@nt={:#x} u16@nt+{:#x}=0x8664 u16@nt+{:#x}=0xF0 u16@nt+{:#x}={:#x} "
+            "u32@nt+{:#x}=end u32@nt+{:#x}=16 u32@nt+{:#x}=d0",
+            Layout::DosSignature, Layout::NtHeadersOffsetField, Layout::NtSignature, Layout::FileHeader,
+            Layout::SizeOfOptionalHeaderField, optional + Layout::MagicField, Layout::Pe32PlusMagic,
+            optional + Layout::SizeOfImageField, optional + Layout::NumberOfRvaAndSizesField(true), imports);
         std::uint64_t cursor = 0x400, d = 0;
         std::istringstream list(descriptors);
         for (std::string descriptor; list >> descriptor; ++d)
@@ -87,22 +97,23 @@ namespace NimbravaTest
             for (std::string name; std::getline(names, name, ',');)
                 entries.push_back(name);
             cursor = (cursor + 7) & ~std::uint64_t{7};
-            image.Places["d" + std::to_string(d + 1)] = 0x200 + 20 * (d + 1);
+            image.Places["d" + std::to_string(d + 1)] = 0x200 + Layout::ImportDescriptorSize * (d + 1);
             image.Places["int" + n] = cursor;
             image.Places["iat" + n] = cursor += 8 * (entries.size() + 1);
             image.Places["name" + n] = cursor += 8 * (entries.size() + 1);
             cursor += dll.size() + 1;
-            changes += " u32@d" + n + "=int" + n + " u32@d" + n + "+12=name" + n + " u32@d" + n + "+16=iat" + n +
-                       " txt@name" + n + "=" + dll;
+            changes += fmt::format(" u32@d{0}+{1}=int{0} u32@d{0}+{2}=name{0} u32@d{0}+{3}=iat{0} txt@name{0}={4}", n,
+                                   Layout::ImportNameTableField, Layout::ImportDllNameField,
+                                   Layout::ImportAddressTableField, dll);
             for (std::size_t e = 0; e < entries.size(); ++e)
             {
-                std::string thunk = "0x8000000000000000+" + entries[e].substr(1);
+                std::string thunk = fmt::format("{:#x}+{}", Layout::ImportByOrdinalFlag, entries[e].substr(1));
                 if (!entries[e].starts_with('#'))
                 {
                     thunk = "hint" + n + "." + std::to_string(e);
                     image.Places[thunk] = cursor += cursor % 2; // hint/name records are 2-aligned
-                    cursor += 3 + entries[e].size();
-                    changes += " txt@" + thunk + "+2=" + entries[e];
+                    cursor += Layout::ImportHintSize + entries[e].size() + 1;
+                    changes += fmt::format(" txt@{}+{}={}", thunk, Layout::ImportHintSize, entries[e]);
                 }
                 // Before binding the loader's address table holds a copy of the name table.
                 for (const char* table : {" u64@int", " u64@iat"})
@@ -111,7 +122,7 @@ namespace NimbravaTest
         }
         image.Words.resize(std::max<std::uint64_t>(cursor + 7, 4096) / 8);
         image.Places["end"] = image.Size();
-        image.Patch(changes + " u32@nt+0x94=" + std::to_string(20 * (d + 1)));
+        image.Patch(fmt::format("{} u32@nt+{:#x}={}", changes, imports + 4, Layout::ImportDescriptorSize * (d + 1)));
         return image;
     }
 } // namespace NimbravaTest

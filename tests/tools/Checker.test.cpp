@@ -166,7 +166,11 @@ TEST(NimbravaCheck, WorldspaceDecisionsAreThoseOfThePluginTable)
             else if (line.starts_with("Worldspace ") && names != std::string::npos)
                 chosen = line.substr(names - 2, line.rfind("', ") - names + 3);
         }
-        EXPECT_EQ(log, row.Log) << out;
+        // The table holds what the update logs; ENB's callback, which starts it, asks for a reload after it.
+        std::vector<std::string> expectedLog = row.Log;
+        if (row.Worldspace != 0)
+            expectedLog.push_back("M Reloading ENB config...");
+        EXPECT_EQ(log, expectedLog) << out;
         EXPECT_EQ(chosen, row.Section == 0 ? "" : fmt::format("{:02}] names '{}'", row.Section, row.Shown)) << out;
         std::string expected = row.InForce;
         std::ranges::replace(expected, '\\', '/');

@@ -50,7 +50,7 @@ endif()
 
 check(0 "the plugin can work with this module" --module "Z:${MODULES}/enb-like.dll")
 check(1 "(it imports nothing from kernel32)" --module "Z:${MODULES}/enb-like-no-imports.dll")
-check(0 "\"CreateFileA\": {\"dll\": \"KERNEL32.dll\", \"slot_rva\": " --json --module "Z:${MODULES}/enb-like.dll")
+check(0 "\"CreateFileA\": {\n    \"dll\": \"KERNEL32.dll\",\n    \"slot_rva\": " --json --module "Z:${MODULES}/enb-like.dll")
 check(2 "truncated: the file ends at" --module "Z:${SOURCE}/fuzz/corpus/FuzzModuleImage/truncated-in-sections.dll")
 # The stand-in ENB, and its variants that lack a kernel32 import the plugin patches.
 check(0 "the plugin can work with this module" --module "Z:${bin}/d3d11.dll")
@@ -60,4 +60,5 @@ check(0 "No problems found." "Z:${SOURCE}/examples/enbseries")
 # The Windows file test must agree with the native one on every section and problem.
 check_report(0 clean/expected.txt "Z:${DATA}/clean/enbseries")
 check_report(1 pitfalls/expected.txt "Z:${DATA}/pitfalls/enbseries")
-check(0 "[MESSAGE] Switching to weatherlist 'weather\\tamriel.ini'" "Z:${DATA}/clean/enbseries" --worldspace 0A00003C)
+check(0 "[MESSAGE] Switching to weatherlist 'weather\\tamriel.ini'\n  [MESSAGE] Reloading ENB config..." "Z:${DATA}/clean/enbseries"
+      --worldspace 0A00003C)

@@ -1,13 +1,16 @@
 #pragma once
-// The few pieces of JSON text the checker writes.
+// The checker's JSON output, through nlohmann's JSON library: objects keep their fields in the order
+// they are set.
 
-#include <string>
-#include <string_view>
+#include <nlohmann/json.hpp>
+#include <ostream>
 
 namespace NimbravaCheck
 {
-    // `text` as a JSON string, quotes included. Configuration text is bytes in the game's code page:
-    // valid UTF-8 passes through, and every other byte above 0x7F is written as \u00XX (its Latin-1
-    // character), so that the output is always valid JSON.
-    [[nodiscard]] std::string JsonString(std::string_view text);
+    using Json = nlohmann::ordered_json;
+
+    // Writes `value`, indented by two spaces, and a line end. Texts are written as they are when they
+    // are UTF-8; a byte sequence that is not (configuration bytes in the game's code page) becomes
+    // U+FFFD, so that the output is always valid JSON.
+    void WriteJson(std::ostream& out, const Json& value);
 } // namespace NimbravaCheck

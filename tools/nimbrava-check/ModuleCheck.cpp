@@ -1,16 +1,17 @@
 #include "ModuleCheck.h"
 
 #include <algorithm>
-#include <cctype>
 #include <fmt/format.h>
-#include "Orvel/Detail/ImageView.h"
+#include "Orvel/Hook/ImageLayout.h"
+#include "Orvel/Hook/ImageView.h"
 #include "Orvel/Hook/FindIATEntry.h"
 
 namespace NimbravaCheck
 {
     namespace
     {
-        using Orvel::Detail::ImageView;
+        using Orvel::Hook::ImageView;
+        namespace Layout = Orvel::Hook::ImageLayout;
 
         constexpr std::string_view Kernel32 = "kernel32";
 
@@ -29,29 +30,15 @@ namespace NimbravaCheck
             }
         }
 
-        bool IsKernel32(std::string_view name)
-        {
-            if (name.size() >= 4)
-            {
-                std::string tail(name.substr(name.size() - 4));
-                std::ranges::transform(tail, tail.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
-                if (tail == ".dll")
-                    name.remove_suffix(4);
-            }
-            return std::ranges::equal(name, Kernel32, [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-            });
-        }
-
         // The data directory entry `index` (RVA, size), or nothing when the header has none.
         std::optional<std::pair<std::uint32_t, std::uint32_t>> DataDirectory(const MappedImage& image,
                                                                              const ImageView& view, unsigned index)
         {
-            const std::uint64_t optional = std::uint64_t{image.NtOffset()} + 24;
-            const std::uint64_t countField = optional + (image.Is64Bit() ? 108 : 92);
-            const auto count = view.Read<std::uint32_t>(countField);
-            const auto optionalSize = view.Read<std::uint16_t>(std::uint64_t{image.NtOffset()} + 20);
-            const std::uint64_t entry = countField + 4 + 8 * std::uint64_t{index};
+            const std::uint64_t optional = std::uint64_t{image.NtOffset()} + Layout::OptionalHeader;
+            const auto count = view.Read<std::uint32_t>(optional + Layout::NumberOfRvaAndSizesField(image.Is64Bit()));
+            const auto optionalSize =
+                view.Read<std::uint16_t>(std::uint64_t{image.NtOffset()} + Layout::SizeOfOptionalHeaderField);
+            const std::uint64_t entry = optional + Layout::DataDirectoryEntry(image.Is64Bit(), index);
             if (!count || !optionalSize || *count <= index || entry + 8 > optional + *optionalSize)
                 return std::nullopt;
             const auto rva = view.Read<std::uint32_t>(entry);
@@ -65,11 +52,11 @@ namespace NimbravaCheck
         std::vector<std::string> ExportedNames(const MappedImage& image, const ImageView& view)
         {
             std::vector<std::string> names;
-            const auto directory = DataDirectory(image, view, 0);
+            const auto directory = DataDirectory(image, view, Layout::ExportDirectoryIndex);
             if (!directory)
                 return names;
-            const auto count = view.Read<std::uint32_t>(directory->first + 24ull);
-            const auto nameTable = view.Read<std::uint32_t>(directory->first + 32ull);
+            const auto count = view.Read<std::uint32_t>(directory->first + Layout::ExportNameCountField);
+            const auto nameTable = view.Read<std::uint32_t>(directory->first + Layout::ExportNameTableField);
             if (!count || !nameTable || !view.Contains(*nameTable, 4ull * *count))
                 return names;
             for (std::uint32_t i = 0; i < *count; ++i)
@@ -81,15 +68,16 @@ namespace NimbravaCheck
         // The DLL name of the kernel32 descriptor whose import address table holds the slot.
         std::string DescriptorName(const MappedImage& image, const ImageView& view, std::uint32_t slotRva)
         {
-            const auto directory = DataDirectory(image, view, 1);
-            for (std::uint64_t at = directory ? directory->first : 0; directory; at += 20)
+            const auto directory = DataDirectory(image, view, Layout::ImportDirectoryIndex);
+            for (std::uint64_t at = directory ? directory->first : 0; directory; at += Layout::ImportDescriptorSize)
             {
-                const auto name = view.Read<std::uint32_t>(at + 12);
-                const auto firstThunk = view.Read<std::uint32_t>(at + 16);
+                const auto name = view.Read<std::uint32_t>(at + Layout::ImportDllNameField);
+                const auto firstThunk = view.Read<std::uint32_t>(at + Layout::ImportAddressTableField);
                 if (!name || !firstThunk || *name == 0)
                     break;
                 const auto text = ReadText(view, *name);
-                if (text && IsKernel32(*text) && *firstThunk <= slotRva && (slotRva - *firstThunk) % 8 == 0)
+                if (text && Orvel::Hook::SameDllName(*text, Kernel32) && *firstThunk <= slotRva &&
+                    (slotRva - *firstThunk) % 8 == 0)
                     return *text;
             }
             return std::string(Kernel32);

@@ -9,13 +9,13 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "Enb/EnbFunctionNames.h"
 #include "ModuleImage.h"
 
 namespace NimbravaCheck
 {
-    inline constexpr std::array<std::string_view, 6> EnbExports = {
-        "ENBGetSDKVersion", "ENBGetGameIdentifier", "ENBSetCallbackFunction",
-        "ENBGetVersion",    "ENBGetState",          "DirtyHack"};
+    // The functions the plugin imports from ENB's d3d11.dll, as its build lists them.
+    inline constexpr auto EnbExports = Nimbrava::Enb::FunctionNames;
     inline constexpr std::array<std::string_view, 2> PatchedImports = {"CreateFileA", "GetPrivateProfileSectionA"};
 
     struct ImportSlot

@@ -1,6 +1,6 @@
 #include <fmt/format.h>
-#include <optional>
 #include <fstream>
+#include <optional>
 #include "Commands.h"
 #include "Json.h"
 #include "ModuleCheck.h"
@@ -44,27 +44,20 @@ namespace NimbravaCheck
             return bytes;
         }
 
-        void WriteJson(const std::filesystem::path& path, const ModuleReport& report, std::ostream& out)
+        Json ToJson(const std::filesystem::path& path, const ModuleReport& report)
         {
-            out << "{\n  \"path\": " << JsonString(path.string())
-                << ",\n  \"usable\": " << (report.Usable() ? "true" : "false")
-                << ",\n  \"bits\": " << (report.Is64Bit ? 64 : 32) << ",\n  \"exports\": {";
+            Json json = {{"path", path.string()}, {"usable", report.Usable()}, {"bits", report.Is64Bit ? 64 : 32}};
+            Json& exports = json["exports"] = Json::object();
             for (std::size_t i = 0; i < EnbExports.size(); ++i)
-                out << (i == 0 ? "" : ", ") << JsonString(EnbExports[i]) << ": "
-                    << (report.Exported[i] ? "true" : "false");
-            out << "},\n";
+                exports[std::string(EnbExports[i])] = report.Exported[i];
             for (std::size_t i = 0; i < PatchedImports.size(); ++i)
             {
-                out << "  " << JsonString(PatchedImports[i]) << ": ";
-                if (const auto& slot = report.Slots[i])
-                    out << "{\"dll\": " << JsonString(slot->Dll) << ", \"slot_rva\": " << slot->SlotRva << "},\n";
-                else
-                    out << "null,\n";
+                Json& slot = json[std::string(PatchedImports[i])];
+                if (report.Slots[i])
+                    slot = {{"dll", report.Slots[i]->Dll}, {"slot_rva", report.Slots[i]->SlotRva}};
             }
-            out << "  \"reasons\": [";
-            for (std::size_t i = 0; i < report.Reasons.size(); ++i)
-                out << (i == 0 ? "\n    " : ",\n    ") << JsonString(report.Reasons[i]);
-            out << (report.Reasons.empty() ? "]\n}\n" : "\n  ]\n}\n");
+            json["reasons"] = report.Reasons;
+            return json;
         }
 
         void WriteText(const std::filesystem::path& path, const ModuleReport& report, std::ostream& out)
@@ -98,7 +91,7 @@ namespace NimbravaCheck
             const MappedImage image = MapImage(*bytes);
             const ModuleReport report = CheckModule(image);
             if (output.Json)
-                WriteJson(path, report, output.Out);
+                WriteJson(output.Out, ToJson(path, report));
             else
                 WriteText(path, report, output.Out);
             return report.Usable() ? ExitGood : ExitProblems;
@@ -106,8 +99,7 @@ namespace NimbravaCheck
         catch (const ModuleFormatError& error)
         {
             if (output.Json)
-                output.Out << "{\n  \"path\": " << JsonString(path.string())
-                           << ",\n  \"error\": " << JsonString(error.what()) << "\n}\n";
+                WriteJson(output.Out, {{"path", path.string()}, {"error", error.what()}});
             output.Err << "nimbrava-check: " << path.string() << ": " << error.what() << "\n";
             return ExitUnreadable;
         }

@@ -7,20 +7,15 @@
 #include <new>
 #include <optional>
 #include <vector>
-#include "Orvel/Detail/ImageView.h"
+#include "Orvel/Hook/ImageLayout.h"
+#include "Orvel/Hook/ImageView.h"
 
 namespace NimbravaCheck
 {
     namespace
     {
-        using Orvel::Detail::ImageView;
-
-        constexpr std::uint64_t NtOffsetField = 0x3C;
-        constexpr std::uint64_t FileHeaderSize = 20;
-        constexpr std::uint64_t SectionHeaderSize = 40;
-        // From the start of the optional header; the same in the 32- and the 64-bit layout.
-        constexpr std::uint64_t SizeOfImageField = 56;
-        constexpr std::uint64_t SizeOfHeadersField = 60;
+        using Orvel::Hook::ImageView;
+        namespace Layout = Orvel::Hook::ImageLayout;
 
         struct Section
         {
@@ -63,33 +58,33 @@ namespace NimbravaCheck
     MappedImage MapImage(std::span<const std::byte> bytes, std::size_t maximumImageSize)
     {
         const ImageView file(bytes.data(), bytes.size());
-        if (bytes.size() < 2 || Need<std::uint16_t>(file, 0, "DOS header") != 0x5A4D)
+        if (bytes.size() < 2 || Need<std::uint16_t>(file, 0, "DOS header") != Layout::DosSignature)
             throw ModuleFormatError("not a Windows module: no \"MZ\" signature at the start of the file");
-        const auto ntOffset = Need<std::int32_t>(file, NtOffsetField, "offset of the PE header");
+        const auto ntOffset = Need<std::int32_t>(file, Layout::NtHeadersOffsetField, "offset of the PE header");
         if (ntOffset < 0)
             throw ModuleFormatError(fmt::format("not a Windows module: the PE header offset {} is negative", ntOffset));
         const auto nt = static_cast<std::uint64_t>(ntOffset);
-        if (Need<std::uint32_t>(file, nt, "PE signature") != 0x00004550)
+        if (Need<std::uint32_t>(file, nt, "PE signature") != Layout::NtSignature)
             throw ModuleFormatError(fmt::format("not a Windows module: no \"PE\" signature at {:#x}", nt));
 
-        const auto sectionCount = Need<std::uint16_t>(file, nt + 6, "file header");
-        const auto optionalSize = Need<std::uint16_t>(file, nt + 20, "file header");
-        const std::uint64_t optional = nt + 4 + FileHeaderSize;
-        const auto magic = Need<std::uint16_t>(file, optional, "optional header");
-        if (magic != 0x10B && magic != 0x20B)
+        const auto sectionCount = Need<std::uint16_t>(file, nt + Layout::NumberOfSectionsField, "file header");
+        const auto optionalSize = Need<std::uint16_t>(file, nt + Layout::SizeOfOptionalHeaderField, "file header");
+        const std::uint64_t optional = nt + Layout::OptionalHeader;
+        const auto magic = Need<std::uint16_t>(file, optional + Layout::MagicField, "optional header");
+        if (magic != Layout::Pe32Magic && magic != Layout::Pe32PlusMagic)
             throw ModuleFormatError(
                 fmt::format("not a Windows module: optional header magic {:#x} is neither 32- nor 64-bit", magic));
-        if (optionalSize < SizeOfHeadersField + 4)
+        if (optionalSize < Layout::SizeOfHeadersField + 4)
             throw ModuleFormatError(
                 fmt::format("damaged: an optional header of {} bytes holds no image size", optionalSize));
-        const auto sizeOfImage = Need<std::uint32_t>(file, optional + SizeOfImageField, "optional header");
-        const auto sizeOfHeaders = Need<std::uint32_t>(file, optional + SizeOfHeadersField, "optional header");
+        const auto sizeOfImage = Need<std::uint32_t>(file, optional + Layout::SizeOfImageField, "optional header");
+        const auto sizeOfHeaders = Need<std::uint32_t>(file, optional + Layout::SizeOfHeadersField, "optional header");
         if (sizeOfImage > maximumImageSize)
             throw ModuleFormatError(
                 fmt::format("damaged: SizeOfImage {:#x} is larger than any module this tool reads ({:#x})", sizeOfImage,
                             maximumImageSize));
         const std::uint64_t sectionTable = optional + optionalSize;
-        const std::uint64_t sectionTableEnd = sectionTable + SectionHeaderSize * sectionCount;
+        const std::uint64_t sectionTableEnd = sectionTable + Layout::SectionHeaderSize * sectionCount;
         // As the loader does: SizeOfHeaders covers every header, and the image holds them all.
         if (sectionTableEnd > sizeOfHeaders || sizeOfHeaders > sizeOfImage)
             throw ModuleFormatError(fmt::format(
@@ -103,10 +98,12 @@ namespace NimbravaCheck
         sections.reserve(sectionCount);
         for (std::uint16_t i = 0; i < sectionCount; ++i)
         {
-            const std::uint64_t header = sectionTable + SectionHeaderSize * i;
-            Section section{SectionName(file, header), *file.Read<std::uint32_t>(header + 8),
-                            *file.Read<std::uint32_t>(header + 12), *file.Read<std::uint32_t>(header + 16),
-                            *file.Read<std::uint32_t>(header + 20)};
+            const std::uint64_t header = sectionTable + Layout::SectionHeaderSize * i;
+            Section section{SectionName(file, header),
+                            *file.Read<std::uint32_t>(header + Layout::SectionVirtualSizeField),
+                            *file.Read<std::uint32_t>(header + Layout::SectionVirtualAddressField),
+                            *file.Read<std::uint32_t>(header + Layout::SectionRawSizeField),
+                            *file.Read<std::uint32_t>(header + Layout::SectionRawOffsetField)};
             // The loader refuses a file that ends inside a section's raw data, padding included, and
             // copies the raw data, but never more than the section's size in memory.
             if (section.RawSize != 0 && !file.Contains(section.RawOffset, section.RawSize))

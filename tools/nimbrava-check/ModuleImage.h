@@ -9,6 +9,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include "Orvel/Hook/ImageLayout.h"
 
 namespace NimbravaCheck
 {
@@ -23,9 +24,9 @@ namespace NimbravaCheck
     class MappedImage
     {
     public:
-        // 0x10B for a 32-bit image, 0x20B for a 64-bit one.
+        // ImageLayout::Pe32Magic for a 32-bit image, Pe32PlusMagic for a 64-bit one.
         [[nodiscard]] std::uint16_t Magic() const noexcept { return m_magic; }
-        [[nodiscard]] bool Is64Bit() const noexcept { return m_magic == 0x20B; }
+        [[nodiscard]] bool Is64Bit() const noexcept { return m_magic == Orvel::Hook::ImageLayout::Pe32PlusMagic; }
         [[nodiscard]] std::byte* Data() const noexcept { return m_data.get(); }
         [[nodiscard]] std::size_t Size() const noexcept { return m_size; }
         // Offset of the NT headers ("PE\0\0") in the image.

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <type_traits>
 #include <vector>
+#include "Orvel/Ascii.h"
 #include "Orvel/ErrorContext.h"
 #include "Orvel/Expected.h"
 
@@ -45,15 +46,6 @@ namespace Orvel
         return MakeStringParsingError(code);
     }
 
-    // Whether the C library's isspace (in the "C" locale, which the program never changes) holds for
-    // a byte: space, tab, LF, VT, FF and CR. A fixed set, so that no locale can change how
-    // configuration text is read, and a test that costs no call.
-    [[nodiscard]] constexpr bool IsSpace(char c) noexcept
-    {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte == ' ' || (byte >= '\t' && byte <= '\r');
-    }
-
     // Reads one unsigned 32-bit hexadecimal number from the front of `text`: leading white space,
     // then an optional '+', then an optional "0x"/"0X" prefix, then hexadecimal digits of either case
     // for as long as they come. Leading zeros are free; a ninth significant digit is an overflow.
@@ -72,6 +64,23 @@ namespace Orvel
     [[nodiscard]] std::vector<std::uint32_t> ParseHexNumberList(std::string_view text,
                                                                 std::vector<std::uint32_t> fallback,
                                                                 std::string_view separator);
+
+    // Where a list reading stopped, for a caller that tells a person why a list reads as it does.
+    struct HexNumberListEnd
+    {
+        // An offset into the text: its size when the list ran to the end (a separator at the very end
+        // included); where the list ended early (a character that is neither white space nor the
+        // start of a separator, or a tail shorter than the separator); or, with Error, where the
+        // element that could not be read begins (after the separator before it, if any).
+        std::size_t Position = 0;
+        // The ParseHexNumber error of that element; empty when every element read.
+        std::error_code Error;
+    };
+
+    // ParseHexNumberList that also tells where and why it stopped. Only exhausted memory throws.
+    [[nodiscard]] std::vector<std::uint32_t> ParseHexNumberList(std::string_view text,
+                                                                std::vector<std::uint32_t> fallback,
+                                                                std::string_view separator, HexNumberListEnd& end);
 } // namespace Orvel
 
 template <>

@@ -1,38 +1,32 @@
 #include "Orvel/Hook/FindIATEntry.h"
 
-#include <cctype>
 #include <cstdint>
 #include <limits>
 #include <optional>
-#include "Orvel/Detail/ImageView.h"
+#include "Orvel/Ascii.h"
+#include "Orvel/Hook/ImageLayout.h"
+#include "Orvel/Hook/ImageView.h"
 
 namespace Orvel::Hook
 {
     namespace
     {
-        using Detail::ImageView;
+
         using enum IATSearchErrorCode;
+        namespace Layout = ImageLayout;
 
-        // Offsets in the DOS header, the NT headers and an import descriptor (PE32+ layout).
-        constexpr std::uint64_t NtHeadersOffsetField = 0x3C;
-        constexpr std::uint64_t SignatureField = 0x00;
-        constexpr std::uint64_t SizeOfOptionalHeaderField = 0x14;
-        constexpr std::uint64_t MagicField = 0x18;
-        constexpr std::uint64_t SizeOfImageField = 0x50;
-        constexpr std::uint64_t SizeOfHeadersField = 0x54;
-        constexpr std::uint64_t NumberOfRvaAndSizesField = 0x84;
-        constexpr std::uint64_t ImportDirectoryField = 0x90;
-        // The optional header up to and including data-directory entry 1.
-        constexpr std::uint16_t MinimumOptionalHeaderSize = 0x70 + 2 * 8;
-        constexpr std::uint32_t PeSignature = 0x00004550;
-        constexpr std::uint16_t Pe32PlusMagic = 0x20B;
-
-        constexpr std::uint64_t DescriptorSize = 20;
-        constexpr std::uint64_t OriginalFirstThunkField = 0;
-        constexpr std::uint64_t NameField = 12;
-        constexpr std::uint64_t FirstThunkField = 16;
-        constexpr std::uint64_t HintSize = 2;
-        constexpr std::uint64_t OrdinalFlag = std::uint64_t{1} << 63;
+        // Fields of a 64-bit image's NT headers, from their start.
+        constexpr std::uint64_t SizeOfOptionalHeaderField = Layout::SizeOfOptionalHeaderField;
+        constexpr std::uint64_t MagicField = Layout::OptionalHeader + Layout::MagicField;
+        constexpr std::uint64_t SizeOfImageField = Layout::OptionalHeader + Layout::SizeOfImageField;
+        constexpr std::uint64_t SizeOfHeadersField = Layout::OptionalHeader + Layout::SizeOfHeadersField;
+        constexpr std::uint64_t NumberOfRvaAndSizesField =
+            Layout::OptionalHeader + Layout::NumberOfRvaAndSizesField(true);
+        constexpr std::uint64_t ImportDirectoryField =
+            Layout::OptionalHeader + Layout::DataDirectoryEntry(true, Layout::ImportDirectoryIndex);
+        // The optional header up to and including the import directory's entry.
+        constexpr std::uint16_t MinimumOptionalHeaderSize =
+            Layout::DataDirectoryEntry(true, Layout::ImportDirectoryIndex) + 8;
 
         // Every mapped image has at least its first page; the fields that size the image are read
         // from it before the size is known.
@@ -40,20 +34,17 @@ namespace Orvel::Hook
 
         constexpr std::string_view DllSuffix = ".dll";
 
-        bool EqualIgnoringCase(unsigned char a, unsigned char b) noexcept
+        bool EqualIgnoringCase(std::uint8_t a, char b) noexcept
         {
-            return std::tolower(a) == std::tolower(b);
+            return ToLower(static_cast<char>(a)) == ToLower(b);
         }
 
         std::string_view DropDllSuffix(std::string_view name) noexcept
         {
-            if (name.size() < DllSuffix.size())
-                return name;
-            const std::string_view tail = name.substr(name.size() - DllSuffix.size());
-            for (std::size_t i = 0; i < DllSuffix.size(); ++i)
-                if (!EqualIgnoringCase(static_cast<unsigned char>(tail[i]), static_cast<unsigned char>(DllSuffix[i])))
-                    return name;
-            return name.substr(0, name.size() - DllSuffix.size());
+            if (name.size() >= DllSuffix.size() &&
+                Orvel::EqualIgnoringCase(name.substr(name.size() - DllSuffix.size()), DllSuffix))
+                name.remove_suffix(DllSuffix.size());
+            return name;
         }
 
         // Whether the NUL-terminated DLL name at `rva`, with one trailing ".dll" dropped, equals
@@ -81,14 +72,14 @@ namespace Orvel::Hook
                 bool suffix = true;
                 for (std::size_t i = 0; i < DllSuffix.size(); ++i)
                     suffix = suffix && EqualIgnoringCase(*image.Read<std::uint8_t>(rva + length - DllSuffix.size() + i),
-                                                         static_cast<unsigned char>(DllSuffix[i]));
+                                                         DllSuffix[i]);
                 if (suffix)
                     kept -= DllSuffix.size();
             }
             if (kept != wanted.size())
                 return false;
             for (std::uint64_t i = 0; i < kept; ++i)
-                if (!EqualIgnoringCase(*image.Read<std::uint8_t>(rva + i), static_cast<unsigned char>(wanted[i])))
+                if (!EqualIgnoringCase(*image.Read<std::uint8_t>(rva + i), wanted[i]))
                     return false;
             return true;
         }
@@ -118,7 +109,7 @@ namespace Orvel::Hook
             if (base == nullptr)
                 return UnexpectedImageHeader;
             const ImageView headers(base, headerExtent);
-            const auto ntOffset = headers.Read<std::int32_t>(NtHeadersOffsetField);
+            const auto ntOffset = headers.Read<std::int32_t>(Layout::NtHeadersOffsetField);
             if (!ntOffset || *ntOffset < 0)
                 return UnexpectedImageHeader;
             const auto nt = static_cast<std::uint64_t>(*ntOffset);
@@ -128,15 +119,15 @@ namespace Orvel::Hook
 
             // From here on every read is checked against the image as its headers size it.
             const ImageView image(base, *sizeOfImage);
-            const auto signature = image.Read<std::uint32_t>(nt + SignatureField);
+            const auto signature = image.Read<std::uint32_t>(nt);
             const auto optionalHeaderSize = image.Read<std::uint16_t>(nt + SizeOfOptionalHeaderField);
             const auto directoryCount = image.Read<std::uint32_t>(nt + NumberOfRvaAndSizesField);
             const auto magic = image.Read<std::uint16_t>(nt + MagicField);
             const auto importDirectory = image.Read<std::uint32_t>(nt + ImportDirectoryField);
             const auto sizeOfHeaders = image.Read<std::uint32_t>(nt + SizeOfHeadersField);
-            if (!sizeOfHeaders || !signature || *signature != PeSignature || !optionalHeaderSize ||
+            if (!sizeOfHeaders || !signature || *signature != Layout::NtSignature || !optionalHeaderSize ||
                 *optionalHeaderSize < MinimumOptionalHeaderSize || !directoryCount || *directoryCount <= 1 || !magic ||
-                *magic != Pe32PlusMagic || !importDirectory)
+                *magic != Layout::Pe32PlusMagic || !importDirectory)
                 return UnexpectedImageHeader;
             if (*importDirectory == 0)
                 return DllNameNotFound;
@@ -146,9 +137,9 @@ namespace Orvel::Hook
             std::uint32_t addressTable = 0;
             // The array ends at a descriptor without a name; one that never ends runs into the end
             // of the image, which ends the loop.
-            for (std::uint64_t descriptor = *importDirectory;; descriptor += DescriptorSize)
+            for (std::uint64_t descriptor = *importDirectory;; descriptor += Layout::ImportDescriptorSize)
             {
-                const auto name = image.Read<std::uint32_t>(descriptor + NameField);
+                const auto name = image.Read<std::uint32_t>(descriptor + Layout::ImportDllNameField);
                 if (!name)
                     return UnexpectedImageHeader;
                 if (*name == 0)
@@ -158,8 +149,8 @@ namespace Orvel::Hook
                     return UnexpectedImageHeader;
                 if (*matches)
                 {
-                    const auto first = image.Read<std::uint32_t>(descriptor + OriginalFirstThunkField);
-                    const auto iat = image.Read<std::uint32_t>(descriptor + FirstThunkField);
+                    const auto first = image.Read<std::uint32_t>(descriptor + Layout::ImportNameTableField);
+                    const auto iat = image.Read<std::uint32_t>(descriptor + Layout::ImportAddressTableField);
                     if (!first || !iat)
                         return UnexpectedImageHeader;
                     nameTable = *first;
@@ -177,9 +168,10 @@ namespace Orvel::Hook
                     return UnexpectedImageHeader;
                 if (*entry == 0)
                     return SymbolNameNotFound;
-                if ((*entry & OrdinalFlag) != 0)
+                if ((*entry & Layout::ImportByOrdinalFlag) != 0)
                     continue;
-                const auto matches = FunctionNameMatches(image, (*entry & 0xFFFFFFFFu) + HintSize, functionName);
+                const auto matches =
+                    FunctionNameMatches(image, (*entry & 0xFFFFFFFFu) + Layout::ImportHintSize, functionName);
                 if (!matches)
                     return UnexpectedImageHeader;
                 if (!*matches)
@@ -198,6 +190,11 @@ namespace Orvel::Hook
             }
         }
     } // namespace
+
+    bool SameDllName(std::string_view first, std::string_view second) noexcept
+    {
+        return Orvel::EqualIgnoringCase(DropDllSuffix(first), DropDllSuffix(second));
+    }
 
     IATSearchResult FindIATEntry(void* module, std::string_view dllName, std::string_view functionName) noexcept
     {

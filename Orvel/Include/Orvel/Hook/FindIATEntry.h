@@ -12,6 +12,10 @@ namespace Orvel::Hook
     // Either the address of an import slot or the error code (IATSearchErrorContext) of a failed search.
     using IATSearchResult = Expected<void**>;
 
+    // Whether two DLL names name the same DLL as the search below compares them: ignoring case, after
+    // one trailing ".dll" is dropped from either ("kernel32" and "KERNEL32.DLL" are the same).
+    [[nodiscard]] bool SameDllName(std::string_view first, std::string_view second) noexcept;
+
     // Finds the 8-byte slot of `module`'s import address table through which it calls
     // `functionName` imported from `dllName`, and changes nothing.
     //

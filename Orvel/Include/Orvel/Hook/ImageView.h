@@ -10,7 +10,7 @@
 #include <optional>
 #include <type_traits>
 
-namespace Orvel::Detail
+namespace Orvel::Hook
 {
     static_assert(std::endian::native == std::endian::little, "image fields are read in their little-endian layout");
 
@@ -48,4 +48,4 @@ namespace Orvel::Detail
         const std::byte* m_base = nullptr;
         std::uint64_t m_size = 0;
     };
-} // namespace Orvel::Detail
+} // namespace Orvel::Hook

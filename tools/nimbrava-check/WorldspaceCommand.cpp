@@ -1,0 +1,196 @@
+// --worldspace: what the plugin does when ENB reports each ID, decided by the plugin's own steps.
+
+#include <algorithm>
+#include <exception>
+#include <fmt/format.h>
+#include <stdexcept>
+#include "Choice/WorldspaceChange.h"
+#include "Commands.h"
+#include "Json.h"
+#include "Orvel/Exceptions.h"
+#include "WindowsPath.h"
+
+namespace NimbravaCheck
+{
+    namespace
+    {
+        // The player's folder as the plugin would find it in the game: the configuration as read
+        // (or why it could not be), and FileNames as WindowsPath resolves them. The path in force
+        // and ENB's reload are not touched; ENB is taken to reload.
+        class PlayerFolderSite final : public Nimbrava::IWeatherlistSite
+        {
+        public:
+            PlayerFolderSite(const std::filesystem::path& enbseries, const Orvel::IniInterface* document,
+                             std::exception_ptr loadFailure)
+                : m_enbseries(enbseries), m_document(document), m_loadFailure(std::move(loadFailure))
+            {
+            }
+
+            // What the file test found, when it ran.
+            [[nodiscard]] const std::optional<ResolvedFile>& File() const noexcept { return m_file; }
+
+            void Log(Orvel::LogLevel, std::string_view) override {}
+            void ResetToDefault() override {}
+            Orvel::IniInterface ReadConfiguration() override
+            {
+                if (m_document == nullptr)
+                    std::rethrow_exception(m_loadFailure);
+                return *m_document;
+            }
+            std::optional<bool> IsRegularFile(std::string_view shownName) override
+            {
+                m_file = ResolveFileName(m_enbseries, shownName);
+                switch (m_file->State)
+                {
+                case FileState::RegularFile:
+                    return true;
+                case FileState::BadText: // the plugin's conversion of the name fails
+                    throw std::runtime_error(m_file->Why);
+                case FileState::NotCheckable:
+                    return std::nullopt;
+                default:
+                    return false;
+                }
+            }
+            void SwitchTo(std::string_view) override {}
+            bool Reload() override { return true; }
+
+        private:
+            const std::filesystem::path& m_enbseries;
+            const Orvel::IniInterface* m_document;
+            std::exception_ptr m_loadFailure;
+            std::optional<ResolvedFile> m_file;
+        };
+
+        struct Decision
+        {
+            std::uint32_t Id;
+            Nimbrava::WorldspaceOutcome Outcome;
+            std::optional<ResolvedFile> File;
+            std::string Note; // what could not be told here
+            bool Problem;     // a Warning or Error line, or a file that could not be checked
+        };
+
+        Decision Decide(const std::filesystem::path& enbseries, const Orvel::IniInterface* document,
+                        const std::exception_ptr& loadFailure, std::uint32_t id)
+        {
+            PlayerFolderSite site(enbseries, document, loadFailure);
+            // ENB's callback changes nothing for 0; the plugin's start-up run is what shows it.
+            Decision decision{id, id == 0 ? Nimbrava::UpdateWeatherlist(0, site) : Nimbrava::ChangeWorldspace(id, site),
+                              site.File(), "", false};
+            decision.Problem = std::ranges::any_of(decision.Outcome.Lines, [](const Nimbrava::LogLine& line) {
+                return line.Level != Orvel::LogLevel::Message;
+            });
+            if (id == 0)
+                decision.Note = "the plugin writes this at start-up; when ENB reports 0 later, it changes nothing";
+            if (decision.Outcome.Path == Nimbrava::InForce::Unknown)
+            {
+                decision.Note = "whether the file exists cannot be told here: " + decision.File->Why;
+                decision.Problem = true;
+            }
+            return decision;
+        }
+
+        // "MESSAGE", "WARNING", ... as the log's tag names the level.
+        std::string_view LevelName(Orvel::LogLevel level)
+        {
+            std::string_view tag = Orvel::LevelTag(level);
+            tag.remove_prefix(std::min(tag.find_first_not_of(" ["), tag.size()));
+            return tag.substr(0, tag.find(']'));
+        }
+
+        // The weather list in force after the change; nothing when it cannot be told.
+        std::optional<std::string> InForce(const std::filesystem::path& enbseries, const Decision& decision)
+        {
+            switch (decision.Outcome.Path)
+            {
+            case Nimbrava::InForce::Chosen:
+                return decision.File->Path.string();
+            case Nimbrava::InForce::Unknown:
+                return std::nullopt;
+            case Nimbrava::InForce::Default:
+                break;
+            }
+            return (enbseries / "_weatherlist.ini").string();
+        }
+
+        void WriteText(const std::filesystem::path& enbseries, const Decision& decision, std::ostream& out)
+        {
+            const auto& choice = decision.Outcome.Choice;
+            out << fmt::format("Worldspace {:X} (the plugin compares {:X}): ", decision.Id,
+                               Nimbrava::MaskWorldspaceId(decision.Id));
+            if (!choice.Chosen())
+                out << "ENB's own _weatherlist.ini stays in force\n";
+            else
+                out << fmt::format("[WEATHERLIST{:02}] names '{}', {}\n", choice.Section, choice.ShownName,
+                                   Describe(decision.File->State));
+            for (const auto& line : decision.Outcome.Lines)
+                out << fmt::format("  {:<9} {}\n", fmt::format("[{}]", LevelName(line.Level)), line.Text);
+            if (!decision.Note.empty())
+                out << "  (" << decision.Note << ")\n";
+            if (const auto path = InForce(enbseries, decision))
+                out << "  in force: " << *path << "\n";
+        }
+
+        Json ToJson(const std::filesystem::path& enbseries, const Decision& decision)
+        {
+            const auto& choice = decision.Outcome.Choice;
+            Json log = Json::array();
+            for (const auto& line : decision.Outcome.Lines)
+                log.push_back({{"level", LevelName(line.Level)}, {"text", line.Text}});
+            const auto path = InForce(enbseries, decision);
+            Json json = {{"id", decision.Id},
+                         {"masked", Nimbrava::MaskWorldspaceId(decision.Id)},
+                         {"section", choice.Chosen() ? Json(fmt::format("WEATHERLIST{:02}", choice.Section)) : Json()},
+                         {"shown_name", choice.Chosen() ? Json(choice.ShownName) : Json()},
+                         {"file", decision.File ? Json(JsonName(decision.File->State)) : Json()},
+                         {"in_force", path ? Json(*path) : Json()},
+                         {"log", log}};
+            if (!decision.Note.empty())
+                json["note"] = decision.Note;
+            return json;
+        }
+    } // namespace
+
+    int RunWorldspaces(const std::filesystem::path& enbseries, const std::vector<std::uint32_t>& ids,
+                       const Output& output)
+    {
+        std::error_code error;
+        if (!std::filesystem::is_directory(enbseries, error))
+        {
+            output.Err << "nimbrava-check: " << enbseries.string() << " is not a directory\n";
+            return ExitUnreadable;
+        }
+        // The plugin reads the configuration only for a known worldspace, never for ID 0.
+        const bool needed = std::ranges::any_of(ids, [](std::uint32_t id) { return id != 0; });
+        std::optional<Orvel::IniInterface> document;
+        std::exception_ptr loadFailure;
+        try
+        {
+            if (needed)
+                document.emplace(enbseries / "_nimbrava.ini");
+        }
+        catch (const Orvel::GenericException& failure)
+        {
+            loadFailure = std::current_exception();
+            output.Err << "nimbrava-check: " << failure.what() << "\n";
+        }
+
+        bool problem = false;
+        Json decisions = Json::array();
+        for (const std::uint32_t id : ids)
+        {
+            const Decision decision = Decide(enbseries, document ? &*document : nullptr, loadFailure, id);
+            problem = problem || decision.Problem;
+            if (output.Json)
+                decisions.push_back(ToJson(enbseries, decision));
+            else
+                WriteText(enbseries, decision, output.Out);
+        }
+        if (output.Json)
+            WriteJson(output.Out, {{"decisions", decisions}});
+        if (needed && !document)
+            return ExitUnreadable;
+        return problem ? ExitProblems : ExitGood;
+    }
+} // namespace NimbravaCheck

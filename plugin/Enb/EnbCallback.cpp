@@ -35,6 +35,37 @@ namespace Nimbrava
             {
             }
         }
+        // The rare part of a callback, out of line so that the frequent one stays a few instructions.
+        [[gnu::noinline]] void SwitchWorldspace(std::uint32_t id) noexcept
+        {
+            try
+            {
+                GameWeatherlistSite site(&AskEnbToReload);
+                WorldspaceOutcome outcome;
+                {
+                    // Comparing, storing and switching are one step: were ENB to call back on two threads
+                    // at once, both could otherwise switch and reload, and the older worldspace's list
+                    // could be left in force while the stored ID names the newer one.
+                    const std::lock_guard switching(SwitchMutex);
+                    if (id == StoredWorldspaceId.load(std::memory_order_relaxed))
+                        return;
+                    StoredWorldspaceId.store(id, std::memory_order_release);
+                    outcome = UpdateWeatherlist(id, site);
+                }
+                // The path is complete before the reload is asked for, so the reload reads the new file.
+                // No lock is held while ENB reloads: it may call back from inside, or wait for a thread
+                // that is calling back.
+                RequestReload(site, outcome);
+            }
+            catch (const std::exception& e)
+            {
+                LogFailure(id, e.what());
+            }
+            catch (...)
+            {
+                LogFailure(id, "unknown exception");
+            }
+        }
     } // namespace
 
     void EnableEnbCallback() noexcept
@@ -51,33 +82,6 @@ namespace Nimbrava
         // reports the worldspace already stored and ends here, without the lock.
         if (id == 0 || id == StoredWorldspaceId.load(std::memory_order_acquire))
             return;
-
-        try
-        {
-            GameWeatherlistSite site(&AskEnbToReload);
-            WorldspaceOutcome outcome;
-            {
-                // Comparing, storing and switching are one step: were ENB to call back on two threads
-                // at once, both could otherwise switch and reload, and the older worldspace's list
-                // could be left in force while the stored ID names the newer one.
-                const std::lock_guard switching(SwitchMutex);
-                if (id == StoredWorldspaceId.load(std::memory_order_relaxed))
-                    return;
-                StoredWorldspaceId.store(id, std::memory_order_release);
-                outcome = UpdateWeatherlist(id, site);
-            }
-            // The path is complete before the reload is asked for, so the reload reads the new file.
-            // No lock is held while ENB reloads: it may call back from inside, or wait for a thread
-            // that is calling back.
-            RequestReload(site, outcome);
-        }
-        catch (const std::exception& e)
-        {
-            LogFailure(id, e.what());
-        }
-        catch (...)
-        {
-            LogFailure(id, "unknown exception");
-        }
+        SwitchWorldspace(id);
     }
 } // namespace Nimbrava

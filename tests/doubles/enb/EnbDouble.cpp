@@ -54,7 +54,10 @@ __declspec(dllexport) void EnbTest_Read(EnbTestRead* read)
     const std::string game(folder, length < MAX_PATH ? length : 0);
     const std::string list = game + "\\enbseries\\_weatherlist.ini";
     const HANDLE local = Open((game + "\\enblocal.ini").c_str());
-    read->LocalOpenError = local == INVALID_HANDLE_VALUE ? GetLastError() : (CloseHandle(local), 0ul);
+    if (local == INVALID_HANDLE_VALUE)
+        read->LocalOpenError = GetLastError();
+    else
+        CloseHandle(local);
     const HANDLE file = Open(list.c_str());
     if (file == INVALID_HANDLE_VALUE)
         read->OpenError = GetLastError();

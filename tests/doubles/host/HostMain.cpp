@@ -33,17 +33,26 @@ int wmain(int argc, wchar_t** argv)
             for (std::stringstream ids(std::filesystem::path(argv[++i]).string()); std::getline(ids, id, ',');)
                 steps += "walk " + id + "\n";
         else
-            return std::cout << "host: unknown option or one without its value\n", 1;
+        {
+            std::cout << "host: unknown option or one without its value\n";
+            return 1;
+        }
     }
     const bool demo = scenario.empty();
     std::ifstream file(scenario);
     if (!demo && !file)
-        return std::cout << "host: cannot read " << scenario << "\n", 1;
+    {
+        std::cout << "host: cannot read " << scenario << "\n";
+        return 1;
+    }
     std::istringstream walk("load\ninitialize" + runtime + "\nmain" + runtime + "\n" + steps);
     const auto failures = NimbravaTest::PlayScript(demo ? static_cast<std::istream&>(walk) : file, scenario,
                                                    std::filesystem::current_path(), demo ? logs : "", !demo, demo);
     if (demo) // the log is shown, not checked
-        return std::cout << "\nNimbrava.log:\n" << std::ifstream(logs / "Nimbrava.log").rdbuf(), 0;
+    {
+        std::cout << "\nNimbrava.log:\n" << std::ifstream(logs / "Nimbrava.log").rdbuf();
+        return 0;
+    }
     for (const auto& failure : failures)
         std::cout << failure << "\n";
     return failures.empty() ? 0 : 1;

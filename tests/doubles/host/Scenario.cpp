@@ -3,6 +3,7 @@
 // byte for byte, so that a script states them whole.
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <fstream>
 #include <map>
@@ -31,10 +32,30 @@ namespace NimbravaTest
             return {text.begin(), text.end()};
         }
 
+        // The lines that open the log, shown as "(banner)".
+        const std::array<std::string, 3> Banner = {"Logging stream for \"Nimbrava\" successfully initialized",
+                                                   "Date and time format: YYYY/MM/DD - HH:MM:SS",
+                                                   std::string(120, '-')};
+
+        // Each log line after the banner opens with its timestamp, then the space that starts its level tag.
+        constexpr std::size_t TimestampLength = std::string_view("YYYY/MM/DD - HH:MM:SS").size();
+
         // A line without its CR.
         bool GetLine(std::istream& in, std::string& line)
         {
-            return std::getline(in, line) && (!line.ends_with('\r') || (line.pop_back(), true));
+            if (!std::getline(in, line))
+                return false;
+            if (line.ends_with('\r'))
+                line.pop_back();
+            return true;
+        }
+
+        // A log line without its timestamp; a line without one (the banner) as it is.
+        std::string WithoutTimestamp(const std::string& line)
+        {
+            if (line.size() <= TimestampLength || line[TimestampLength] != ' ')
+                return line;
+            return line.substr(TimestampLength + 1);
         }
 
         // The first entry of a weather list's first section, as GetPrivateProfileSectionA returns it.
@@ -190,10 +211,12 @@ namespace NimbravaTest
                 std::vector<std::string> lines;
                 std::istringstream log(ReadFile(m_folder / m_logs / "Nimbrava.log"));
                 for (std::string line; GetLine(log, line);)
-                    lines.push_back(lines.size() < 3 || line.size() < 22 || line[21] != ' ' ? line : line.substr(22));
-                if (lines.size() >= 3 && lines[0] == "Logging stream for \"Nimbrava\" successfully initialized" &&
-                    lines[1] == "Date and time format: YYYY/MM/DD - HH:MM:SS" && lines[2] == std::string(120, '-'))
-                    lines.erase(lines.begin(), lines.begin() + 2)->assign("(banner)");
+                    lines.push_back(lines.size() < Banner.size() ? line : WithoutTimestamp(line));
+                if (lines.size() >= Banner.size() && std::equal(Banner.begin(), Banner.end(), lines.begin()))
+                {
+                    lines.erase(lines.begin() + 1, lines.begin() + Banner.size());
+                    lines[0] = "(banner)";
+                }
                 if (!std::ranges::equal(lines, m_expectedLog, Matches))
                     m_failures.push_back(fmt::format("the log was:\n    {}", fmt::join(lines, "\n    ")));
                 m_expectedLog.clear();
@@ -209,8 +232,13 @@ namespace NimbravaTest
                 {
                     fs::create_directories((m_folder / words.at(1)).parent_path());
                     std::ofstream file(m_folder / words.at(1), std::ios::binary);
-                    for (std::string line; GetLine(script, line) && (++m_line, line != ".");)
+                    for (std::string line; GetLine(script, line);)
+                    {
+                        ++m_line;
+                        if (line == ".")
+                            break;
                         file << line << "\r\n";
+                    }
                 }
                 else if (command == "spawn")
                     return Spawn(words.at(1));
@@ -264,7 +292,12 @@ namespace NimbravaTest
                 return "";
             }
 
-            PluginHost& Host() { return m_host != nullptr ? *m_host : throw std::logic_error("no plugin loaded"); }
+            PluginHost& Host()
+            {
+                if (m_host == nullptr)
+                    throw std::logic_error("no plugin loaded");
+                return *m_host;
+            }
 
             // The exported query's answer; a null length pointer is allowed.
             std::string Path()
@@ -343,13 +376,22 @@ namespace NimbravaTest
                 std::string fault;
                 std::jthread reader([&](std::stop_token stop) {
                     for (EnbTestRead read; !stop.stop_requested(); ++reads)
-                        if (EnbTest_Read(&read), !whole.contains(Describe(read)))
+                    {
+                        EnbTest_Read(&read);
+                        if (!whole.contains(Describe(read)))
                             fault = Describe(read);
+                    }
                 });
                 EnbTestState& enb = *EnbTest();
                 const std::uint32_t queries = enb.StateQueries, reloads = enb.DirtyHackCalls;
-                for (std::uint32_t i = 0; i < std::stoul(words.at(1)); EnbTest_FireCallback(2), ++i) // set, then fire
-                    enb.Worldspace = std::stoul(words.at(3 + i / std::stoul(words.at(2)) % 2), nullptr, 16);
+                const std::uint32_t callbacks = std::stoul(words.at(1)), stay = std::stoul(words.at(2));
+                const std::uint32_t ids[] = {std::stoul(words.at(3), nullptr, 16),
+                                             std::stoul(words.at(4), nullptr, 16)};
+                for (std::uint32_t i = 0; i < callbacks; ++i)
+                {
+                    enb.Worldspace = ids[i / stay % 2];
+                    EnbTest_FireCallback(2);
+                }
                 reader = {}; // stops and joins it
                 return fmt::format("{} reloads, {} queries{}{}", enb.DirtyHackCalls - reloads,
                                    enb.StateQueries - queries, reads == 0 ? ", no reads" : "",

@@ -280,7 +280,7 @@ namespace NimbravaTest
                     return fs::exists(m_folder / words.at(1)) ? "yes" : "no";
                 else if (command == "other-d3d11") // another "d3d11.dll" loaded by its full path
                 {
-                    // Left loaded: the plugin must keep to ENB's in every later play-through of this process.
+                    // Left loaded for the rest of the script: every later load must keep to ENB's.
                     const HMODULE other = LoadLibraryW((ProgramDirectory() + L"enb-no-imports\\d3d11.dll").c_str());
                     const HMODULE enb = GetModuleHandleW(L"d3d11.dll"); // under Wine the first loaded: ENB's
                     return other == nullptr ? "not loaded" : other == enb ? "ENB's" : "a second module";

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <process.h>
 #include <set>
 #include <sstream>
@@ -17,6 +18,7 @@
 #include "EnbControl.h"
 #include "Orvel/Exceptions.h"
 #include "PluginHost.h"
+#include "Script.h"
 #include "TempDirectory.h"
 #include "YarrinControl.h"
 
@@ -63,6 +65,18 @@ namespace NimbravaTest
         {
             const std::size_t start = list.find("\r\n") + 2;
             return list.substr(start, list.find("\r\n", start) - start);
+        }
+
+        // "COMMAND -> OUTCOME", or "COMMAND ->" for an empty outcome: the command, and the outcome the
+        // script expects if it states one.
+        std::pair<std::string, std::optional<std::string>> SplitAtArrow(const std::string& line)
+        {
+            constexpr std::string_view Arrow = " -> ", FinalArrow = " ->";
+            if (const std::size_t at = line.find(Arrow); at != std::string::npos)
+                return {line.substr(0, at), line.substr(at + Arrow.size())};
+            if (line.ends_with(FinalArrow))
+                return {line.substr(0, line.size() - FinalArrow.size()), ""};
+            return {line, std::nullopt};
         }
 
         // A text that ends in '*' matches any longer text that starts with the rest.
@@ -151,30 +165,34 @@ namespace NimbravaTest
         {
             fs::path m_folder, m_logs, m_script;
             bool m_spawned, m_echo, m_delegated = false;
-            int m_line = 0, m_steps = 0;
+            int m_steps = 0;
             std::unique_ptr<PluginHost> m_host{};
             std::vector<std::string> m_expectedLog{}, m_failures{};
+            std::string m_game{}; // where the game whose log Finish checks was started: its "load" or "spawn"
 
-            // Plays the script; the working directory is the one before when it returns.
-            std::vector<std::string> Run(std::istream& script)
+            // Plays the commands; the working directory is the one before when it returns.
+            std::vector<std::string> Run(const std::vector<ScriptCommand>& commands)
             {
                 const fs::path previous = fs::current_path();
-                for (std::string line; GetLine(script, line);)
+                for (const ScriptCommand& line : commands)
                 {
-                    ++m_line;
-                    const auto arrow =
-                        std::min(line.find(" -> "), line.ends_with(" ->") ? line.size() - 3 : line.size());
-                    std::istringstream command(line.substr(0, arrow));
-                    const std::vector<std::string> words{std::istream_iterator<std::string>(command), {}};
-                    if (line.starts_with("log "))
-                        m_expectedLog.push_back(line.substr(4));
-                    if (words.empty() || line[0] == '#' || words[0] == "log" || (m_delegated && words[0] != "write") ||
-                        (m_spawned && words[0] == "spawn"))
+                    const auto [command, expected] = SplitAtArrow(line.Line);
+                    std::istringstream commandWords(command);
+                    const std::vector<std::string> words{std::istream_iterator<std::string>(commandWords), {}};
+                    if (words[0] == "log")
+                    {
+                        constexpr std::string_view Log = "log ";
+                        if (line.Line.starts_with(Log))
+                            m_expectedLog.push_back(line.Line.substr(Log.size()));
+                        continue;
+                    }
+                    // After a spawn this process only checks the log that the spawned one left.
+                    if (m_delegated || (m_spawned && words[0] == "spawn"))
                         continue;
                     std::string outcome;
                     try
                     {
-                        outcome = Do(words, script);
+                        outcome = Do(words, line);
                     }
                     catch (const std::exception& e) // an outcome to expect; a failure where none is expected
                     {
@@ -190,9 +208,9 @@ namespace NimbravaTest
                                    outcome);
                     else if (m_echo && words[0] == "walk")
                         fmt::print("{:5}  {:>10}  {}\n", ++m_steps, words.at(1), outcome);
-                    if (arrow < line.size() ? !Matches(outcome, line.substr(std::min(arrow + 4, line.size())))
-                                            : outcome.starts_with("throws "))
-                        m_failures.push_back(fmt::format("line {}: {}\n    but got: {}", m_line, line, outcome));
+                    const bool failed = expected ? !Matches(outcome, *expected) : outcome.starts_with("throws ");
+                    if (failed)
+                        m_failures.push_back(fmt::format("{}: {}\n    but got: {}", line.Where, line.Line, outcome));
                 }
                 Finish();
                 fs::current_path(previous);
@@ -218,11 +236,11 @@ namespace NimbravaTest
                     lines[0] = "(banner)";
                 }
                 if (!std::ranges::equal(lines, m_expectedLog, Matches))
-                    m_failures.push_back(fmt::format("the log was:\n    {}", fmt::join(lines, "\n    ")));
+                    m_failures.push_back(fmt::format("{}: the log was:\n    {}", m_game, fmt::join(lines, "\n    ")));
                 m_expectedLog.clear();
             }
 
-            std::string Do(const std::vector<std::string>& words, std::istream& script)
+            std::string Do(const std::vector<std::string>& words, const ScriptCommand& line)
             {
                 const std::string& command = words[0];
                 // Numbers as unsigned long, the 32 bits of the fields; "-5" wraps to FFFFFFFB.
@@ -232,28 +250,30 @@ namespace NimbravaTest
                 {
                     fs::create_directories((m_folder / words.at(1)).parent_path());
                     std::ofstream file(m_folder / words.at(1), std::ios::binary);
-                    for (std::string line; GetLine(script, line);)
-                    {
-                        ++m_line;
-                        if (line == ".")
-                            break;
-                        file << line << "\r\n";
-                    }
+                    for (const std::string& text : line.Body)
+                        file << text << "\r\n";
                 }
                 else if (command == "spawn")
+                {
+                    m_game = line.Where;
                     return Spawn(words.at(1));
+                }
                 else if (command == "load") // a new game: the doubles reset, the plugin loaded from the game folder
                 {
                     Finish();
+                    m_game = line.Where;
                     fs::create_directories(m_folder / m_logs);
                     YarrinTest_Reset((m_folder / m_logs).c_str());
                     fs::current_path(m_folder);
                     m_host = std::make_unique<PluginHost>();
                 }
-                else if (command == "set" && words.at(1) == "logs")
-                    YarrinTest_Reset(fs::path(words.at(2)).make_preferred().c_str()); // relative: to the game folder
                 else if (command == "set")
-                    *Field(words.at(1)) = std::stoul(words.at(2), nullptr, 0);
+                {
+                    if (words.size() % 2 == 0)
+                        throw std::invalid_argument("set takes pairs of a name and a value");
+                    for (std::size_t at = 1; at < words.size(); at += 2)
+                        Set(words[at], words[at + 1]);
+                }
                 else if (command == "initialize")
                     return Dump(Host().Initialize(PluginHost::MakeRuntimeInfo(words.back() != "no-enb")), {40, 64});
                 else if (command == "main")
@@ -297,6 +317,14 @@ namespace NimbravaTest
                 if (m_host == nullptr)
                     throw std::logic_error("no plugin loaded");
                 return *m_host;
+            }
+
+            void Set(const std::string& name, const std::string& value)
+            {
+                if (name == "logs")
+                    YarrinTest_Reset(fs::path(value).make_preferred().c_str()); // relative: to the game folder
+                else
+                    *Field(name) = std::stoul(value, nullptr, 0);
             }
 
             // The exported query's answer; a null length pointer is allowed.
@@ -418,6 +446,15 @@ namespace NimbravaTest
     std::vector<std::string> PlayScript(std::istream& script, const fs::path& scriptPath, const fs::path& folder,
                                         const fs::path& logs, bool spawned, bool echo)
     {
-        return Scenario{folder, logs.empty() ? "logs" : logs, scriptPath, spawned, echo}.Run(script);
+        std::vector<ScriptCommand> commands;
+        try
+        {
+            commands = ReadScript(script, Utf8(scriptPath.filename()), scriptPath.parent_path());
+        }
+        catch (const std::invalid_argument& e)
+        {
+            return {e.what()};
+        }
+        return Scenario{folder, logs.empty() ? "logs" : logs, scriptPath, spawned, echo}.Run(commands);
     }
 } // namespace NimbravaTest

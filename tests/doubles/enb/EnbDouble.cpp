@@ -85,6 +85,9 @@ extern "C"
     {
         Enb.Callback = callback;
         ++Enb.Registrations;
+        // As a real ENB may: the callback called from inside its registration.
+        if (Enb.CallbackAtRegistration != 0)
+            callback(Enb.CallbackAtRegistration);
     }
 
     __declspec(dllexport) std::uint32_t ENBGetState(std::uint32_t state)

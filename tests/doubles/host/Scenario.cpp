@@ -17,6 +17,8 @@
 #include <fmt/ranges.h>
 #include "EnbControl.h"
 #include "Orvel/Exceptions.h"
+#include "Orvel/Hook/FindIATEntry.h"
+#include "Orvel/Hook/ReplaceIATEntry.h"
 #include "PluginHost.h"
 #include "Script.h"
 #include "TempDirectory.h"
@@ -148,24 +150,36 @@ namespace NimbravaTest
         {
             EnbTestState& enb = *EnbTest();
             YarrinTestState& host = *YarrinTest();
-            const std::map<std::string, std::uint32_t*> fields = {{"sdk", &enb.SdkVersion},
-                                                                  {"game", &enb.Game},
-                                                                  {"version", &enb.Version},
-                                                                  {"dirtyhack", &enb.DirtyHackResult},
-                                                                  {"registrations", &enb.Registrations},
-                                                                  {"queries", &enb.StateQueries},
-                                                                  {"reloads", &enb.DirtyHackCalls},
-                                                                  {"fail-string", &host.FailAtCall},
-                                                                  {"length-high-bit", &host.LengthHighBit},
-                                                                  {"strings", &host.ConstructCalls}};
+            const std::map<std::string, std::uint32_t*> fields = {
+                {"sdk", &enb.SdkVersion},
+                {"game", &enb.Game},
+                {"version", &enb.Version},
+                {"dirtyhack", &enb.DirtyHackResult},
+                {"worldspace", &enb.Worldspace},
+                {"callback-at-registration", &enb.CallbackAtRegistration},
+                {"registrations", &enb.Registrations},
+                {"queries", &enb.StateQueries},
+                {"reloads", &enb.DirtyHackCalls},
+                {"fail-string", &host.FailAtCall},
+                {"length-high-bit", &host.LengthHighBit},
+                {"strings", &host.ConstructCalls},
+            };
             return fields.at(name);
         }
+
+        // Frees what VirtualAlloc gave.
+        struct ExecutableMemory
+        {
+            void operator()(void* memory) const noexcept { VirtualFree(memory, 0, MEM_RELEASE); }
+        };
 
         struct Scenario
         {
             fs::path m_folder, m_logs, m_script;
             bool m_spawned, m_echo, m_delegated = false;
             int m_steps = 0;
+            // Code that the plugin's imports lead to (stub-import): freed after the plugin is unloaded.
+            std::vector<std::unique_ptr<void, ExecutableMemory>> m_stubs{};
             std::unique_ptr<PluginHost> m_host{};
             std::vector<std::string> m_expectedLog{}, m_failures{};
             std::string m_game{}; // where the game whose log Finish checks was started: its "load" or "spawn"
@@ -224,6 +238,7 @@ namespace NimbravaTest
                 const bool played = m_host != nullptr || m_delegated;
                 EnbTest_Restart(); // ENB forgets the plugin before it unloads
                 m_host.reset();
+                m_stubs.clear();
                 if (!played)
                     return;
                 std::vector<std::string> lines;
@@ -298,6 +313,8 @@ namespace NimbravaTest
                     return ImportsBeyond(Host().Module(), {words.begin() + 1, words.end()});
                 else if (command == "exists")
                     return fs::exists(m_folder / words.at(1)) ? "yes" : "no";
+                else if (command == "stub-import")
+                    return StubImport(words.at(1));
                 else if (command == "other-d3d11") // another "d3d11.dll" loaded by its full path
                 {
                     // Left loaded for the rest of the script: every later load must keep to ENB's.
@@ -424,6 +441,33 @@ namespace NimbravaTest
                 return fmt::format("{} reloads, {} queries{}{}", enb.DirtyHackCalls - reloads,
                                    enb.StateQueries - queries, reads == 0 ? ", no reads" : "",
                                    fault.empty() ? "" : ", read " + fault);
+            }
+
+            // Makes the plugin's import of `function` from d3d11.dll lead to a stub in memory of its own that
+            // jumps on to the function, as another mod that hooks ENB may: "outside any module" when no
+            // module can be found from the stub's address.
+            std::string StubImport(const std::string& function)
+            {
+                const auto slot = Orvel::Hook::FindIATEntry(Host().Module(), "d3d11", function);
+                if (!slot)
+                    throw std::runtime_error("the plugin does not import " + function + " from d3d11.dll");
+                void* const target = **slot;
+                // mov rax, target; jmp rax
+                std::array<unsigned char, 12> code = {0x48, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xE0};
+                std::memcpy(&code[2], &target, sizeof target);
+                void* const stub = VirtualAlloc(nullptr, code.size(), MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+                if (stub == nullptr)
+                    throw std::runtime_error("VirtualAlloc failed with error " + std::to_string(GetLastError()));
+                m_stubs.emplace_back(stub);
+                std::memcpy(stub, code.data(), code.size());
+                FlushInstructionCache(GetCurrentProcess(), stub, code.size());
+                if (Orvel::Hook::ReplaceIATEntry(Host().Module(), "d3d11", function, stub) != target)
+                    throw std::runtime_error("the import slot of " + function + " was not replaced");
+                HMODULE owner = nullptr;
+                const bool inModule = GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                                         static_cast<LPCWSTR>(stub), &owner);
+                return inModule ? "inside a module" : "outside any module";
             }
 
             // Runs this script in a process of its own, in the game folder with the host program, the

@@ -22,7 +22,7 @@ extern "C"
     };
 
     // The answers of the six ENB functions and what they were asked, for the thread that drives the
-    // game (the plugin's callback runs on it).
+    // game (the plugin's callback runs on it). The counters count calls on any thread.
     struct EnbTestState
     {
         std::uint32_t SdkVersion = 1002, Game = 0x10000006, Worldspace = 0; // Worldspace: ENBGetState(22)
@@ -43,4 +43,6 @@ extern "C"
     bool EnbTest_FireCallback(std::uint32_t type);
     // Reads the weather list now, on the calling thread, as a reload does. Any thread.
     void EnbTest_Read(EnbTestRead* read);
+    // ENBGetState(22) on the calling thread answers `id` from now on, whatever Worldspace says.
+    void EnbTest_SetThreadWorldspace(std::uint32_t id);
 }

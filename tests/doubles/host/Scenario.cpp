@@ -20,6 +20,8 @@
 #include "Orvel/Hook/FindIATEntry.h"
 #include "Orvel/Hook/ReplaceIATEntry.h"
 #include "PluginHost.h"
+#include "PluginLog.h"
+#include "Race.h"
 #include "Script.h"
 #include "TempDirectory.h"
 #include "YarrinControl.h"
@@ -34,32 +36,6 @@ namespace NimbravaTest
         {
             const auto text = path.generic_u8string();
             return {text.begin(), text.end()};
-        }
-
-        // The lines that open the log, shown as "(banner)".
-        const std::array<std::string, 3> Banner = {"Logging stream for \"Nimbrava\" successfully initialized",
-                                                   "Date and time format: YYYY/MM/DD - HH:MM:SS",
-                                                   std::string(120, '-')};
-
-        // Each log line after the banner opens with its timestamp, then the space that starts its level tag.
-        constexpr std::size_t TimestampLength = std::string_view("YYYY/MM/DD - HH:MM:SS").size();
-
-        // A line without its CR.
-        bool GetLine(std::istream& in, std::string& line)
-        {
-            if (!std::getline(in, line))
-                return false;
-            if (line.ends_with('\r'))
-                line.pop_back();
-            return true;
-        }
-
-        // A log line without its timestamp; a line without one (the banner) as it is.
-        std::string WithoutTimestamp(const std::string& line)
-        {
-            if (line.size() <= TimestampLength || line[TimestampLength] != ' ')
-                return line;
-            return line.substr(TimestampLength + 1);
         }
 
         // The first entry of a weather list's first section, as GetPrivateProfileSectionA returns it.
@@ -183,6 +159,8 @@ namespace NimbravaTest
             std::unique_ptr<PluginHost> m_host{};
             std::vector<std::string> m_expectedLog{}, m_failures{};
             std::string m_game{}; // where the game whose log Finish checks was started: its "load" or "spawn"
+            // The lines of the log that each race checked, shown as "(race)": the first (from 0), how many.
+            std::vector<std::pair<std::size_t, std::size_t>> m_races{};
 
             // Plays the commands; the working directory is the one before when it returns.
             std::vector<std::string> Run(const std::vector<ScriptCommand>& commands)
@@ -241,10 +219,16 @@ namespace NimbravaTest
                 m_stubs.clear();
                 if (!played)
                     return;
-                std::vector<std::string> lines;
-                std::istringstream log(ReadFile(m_folder / m_logs / "Nimbrava.log"));
-                for (std::string line; GetLine(log, line);)
-                    lines.push_back(lines.size() < Banner.size() ? line : WithoutTimestamp(line));
+                std::streamoff start = 0;
+                std::vector<std::string> lines = ReadLogLines(m_folder / m_logs / "Nimbrava.log", start);
+                for (std::size_t at = Banner.size(); at < lines.size(); ++at)
+                    lines[at] = WithoutTimestamp(lines[at]);
+                for (auto race = m_races.rbegin(); race != m_races.rend(); ++race)
+                {
+                    const auto first = lines.begin() + static_cast<std::ptrdiff_t>(race->first);
+                    lines.insert(lines.erase(first, first + static_cast<std::ptrdiff_t>(race->second)), "(race)");
+                }
+                m_races.clear();
                 if (lines.size() >= Banner.size() && std::equal(Banner.begin(), Banner.end(), lines.begin()))
                 {
                     lines.erase(lines.begin() + 1, lines.begin() + Banner.size());
@@ -324,6 +308,18 @@ namespace NimbravaTest
                 }
                 else if (command == "storm")
                     return Storm(words);
+                else if (command == "race")
+                {
+                    const RaceGame game{m_folder / m_logs / "Nimbrava.log", [this] { return Path(); },
+                                        [this] {
+                                            EnbTestRead read;
+                                            EnbTest_Read(&read);
+                                            return Describe(read);
+                                        }};
+                    const RaceResult race = Race(words, game);
+                    m_races.emplace_back(race.FirstLine, race.Lines);
+                    return race.Outcome;
+                }
                 else
                     throw std::invalid_argument("unknown command");
                 return "";

@@ -38,11 +38,13 @@ namespace NimbravaTest
             return {text.begin(), text.end()};
         }
 
-        // The first entry of a weather list's first section, as GetPrivateProfileSectionA returns it.
+        // The first entry of a weather list's first section, as GetPrivateProfileSectionA returns it:
+        // its second line.
         std::string SectionOf(const std::string& list)
         {
-            const std::size_t start = list.find("\r\n") + 2;
-            return list.substr(start, list.find("\r\n", start) - start);
+            constexpr std::string_view LineEnd = "\r\n";
+            const std::size_t start = list.find(LineEnd) + LineEnd.size();
+            return list.substr(start, list.find(LineEnd, start) - start);
         }
 
         // "COMMAND -> OUTCOME", or "COMMAND ->" for an empty outcome: the command, and the outcome the
@@ -60,26 +62,31 @@ namespace NimbravaTest
         // A text that ends in '*' matches any longer text that starts with the rest.
         bool Matches(const std::string& actual, const std::string& expected)
         {
-            const std::size_t stem = expected.ends_with('*') ? expected.size() - 1 : std::string::npos;
-            return stem == std::string::npos ? actual == expected
-                                             : actual.size() > stem && actual.starts_with(expected.substr(0, stem));
+            if (!expected.ends_with('*'))
+                return actual == expected;
+            const std::string_view stem(expected.data(), expected.size() - 1);
+            return actual.size() > stem.size() && actual.starts_with(stem);
         }
 
         // 8-byte groups in hex, an unwritten byte as "..", the host strings at `strings` as their text.
         template <std::size_t N>
         std::string Dump(const ResultBytes<N>& bytes, std::set<std::size_t> strings)
         {
+            constexpr std::size_t Group = 8; // a pointer's size, and the records' alignment
             std::string out;
-            for (std::size_t at = 0; at < N; ++at)
+            for (std::size_t group = 0; group < N; group += Group)
             {
-                out += at % 8 == 0 && at != 0 ? " " : "";
-                if (!strings.contains(at - at % 8))
-                    out += bytes[at] == Unwritten ? ".." : fmt::format("{:02X}", bytes[at]);
-                else if (const Yarrin::V1::IBasicString<char>* string; at % 8 == 0)
+                if (group != 0)
+                    out += " ";
+                if (strings.contains(group))
                 {
-                    std::memcpy(&string, &bytes[at], sizeof string);
+                    const Yarrin::V1::IBasicString<char>* string = nullptr;
+                    std::memcpy(&string, &bytes[group], sizeof string);
                     out += string != nullptr ? "'" + string->Text + "'" : "null";
+                    continue;
                 }
+                for (std::size_t at = group; at < group + Group && at < N; ++at)
+                    out += bytes[at] == Unwritten ? ".." : fmt::format("{:02X}", bytes[at]);
             }
             return out;
         }
@@ -220,7 +227,7 @@ namespace NimbravaTest
                 if (!played)
                     return;
                 std::streamoff start = 0;
-                std::vector<std::string> lines = ReadLogLines(m_folder / m_logs / "Nimbrava.log", start);
+                std::vector<std::string> lines = ReadLogLines(LogFile(), start);
                 for (std::size_t at = Banner.size(); at < lines.size(); ++at)
                     lines[at] = WithoutTimestamp(lines[at]);
                 for (auto race = m_races.rbegin(); race != m_races.rend(); ++race)
@@ -304,25 +311,32 @@ namespace NimbravaTest
                     // Left loaded for the rest of the script: every later load must keep to ENB's.
                     const HMODULE other = LoadLibraryW((ProgramDirectory() + L"enb-no-imports\\d3d11.dll").c_str());
                     const HMODULE enb = GetModuleHandleW(L"d3d11.dll"); // under Wine the first loaded: ENB's
-                    return other == nullptr ? "not loaded" : other == enb ? "ENB's" : "a second module";
+                    if (other == nullptr)
+                        return "not loaded";
+                    return other == enb ? "ENB's" : "a second module";
                 }
                 else if (command == "storm")
                     return Storm(words);
                 else if (command == "race")
-                {
-                    const RaceGame game{m_folder / m_logs / "Nimbrava.log", [this] { return Path(); },
-                                        [this] {
-                                            EnbTestRead read;
-                                            EnbTest_Read(&read);
-                                            return Describe(read);
-                                        }};
-                    const RaceResult race = Race(words, game);
-                    m_races.emplace_back(race.FirstLine, race.Lines);
-                    return race.Outcome;
-                }
+                    return RaceHere(words);
                 else
                     throw std::invalid_argument("unknown command");
                 return "";
+            }
+
+            fs::path LogFile() const { return m_folder / m_logs / "Nimbrava.log"; }
+
+            // A race (Race.h) in this game; Finish shows the log lines it checked as "(race)".
+            std::string RaceHere(const std::vector<std::string>& words)
+            {
+                const auto reloadReads = [this] {
+                    EnbTestRead read;
+                    EnbTest_Read(&read);
+                    return Describe(read);
+                };
+                const RaceResult race = Race(words, {LogFile(), [this] { return Path(); }, reloadReads});
+                m_races.emplace_back(race.FirstLine, race.Lines);
+                return race.Outcome;
             }
 
             PluginHost& Host()

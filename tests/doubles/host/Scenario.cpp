@@ -486,8 +486,14 @@ namespace NimbravaTest
             std::string Spawn(const std::string& d3d11)
             {
                 fs::create_directories(m_folder);
+                // Linked rather than copied where the folders share a drive: the programs are large.
                 for (const fs::path file : {"nimbrava-host.exe", "Nimbrava.dll", "Yarrin.dll", d3d11.c_str()})
-                    fs::copy_file(ProgramDirectory() / file, m_folder / file.filename());
+                {
+                    std::error_code notLinked;
+                    fs::create_hard_link(ProgramDirectory() / file, m_folder / file.filename(), notLinked);
+                    if (notLinked)
+                        fs::copy_file(ProgramDirectory() / file, m_folder / file.filename());
+                }
                 m_delegated = true;
                 fs::current_path(m_folder);
                 const std::wstring script = L"\"" + fs::path(m_script).make_preferred().wstring() + L"\"";

@@ -28,8 +28,8 @@ extern "C"
         std::uint32_t SdkVersion = 1002, Game = 0x10000006, Worldspace = 0; // Worldspace: ENBGetState(22)
         std::uint32_t Version = 503, DirtyHackResult = 1;                   // both read as signed
         bool ReadOnReload = true; // whether a reload request reads the weather list
-        std::uint32_t CallbackAtRegistration =
-            0; // a type the registration calls the new callback with at once (0: none)
+        // A callback type that the registration calls the new callback with at once (0: none).
+        std::uint32_t CallbackAtRegistration = 0;
         void (*Callback)(std::uint32_t) = nullptr;
         std::uint32_t Registrations = 0, StateQueries = 0, DirtyHackCalls = 0, LastRequest = 0;
         std::int64_t LastParameter = 0;

@@ -14,7 +14,9 @@ ensure_packages
 seconds=${FUZZ_SECONDS:-300}
 build_preset fuzz
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(FuzzIni FuzzHexNumber FuzzHexNumberList FuzzFindIATEntry)
+# Every target by default: each is also a test of its own name in the fuzz build.
+[ ${#targets[@]} -gt 0 ] || mapfile -t targets < <(ctest --preset fuzz -N | sed -n 's/^ *Test *#[0-9]*: //p')
+[ ${#targets[@]} -gt 0 ] || { log "No fuzz targets found in build/fuzz"; exit 1; }
 
 status=0
 for target in "${targets[@]}"; do

@@ -14,6 +14,9 @@ namespace
 {
     using enum Orvel::LogLevel;
     const std::string Rule(120, '-');
+    // A stamped line opens with its timestamp, then its level tag; every level's tag is as long.
+    constexpr std::size_t TimestampLength = std::string_view("YYYY/MM/DD - HH:MM:SS").size();
+    constexpr std::size_t LevelTagLength = std::string_view(" [MESSAGE] ").size();
 
     struct LoggerTest : ::testing::Test
     {
@@ -83,9 +86,9 @@ TEST_F(LoggerTest, TheBannerThenEachRowsLineStampedFromTheSystemClock)
     for (std::size_t i = 0; i < written.size(); ++i)
     {
         const std::string& line = lines[i + 3];
-        const bool stamped = written[i].Line.starts_with("<time>") && line.size() >= 21;
-        const std::string shown = stamped ? line.substr(0, 21) : "";
-        EXPECT_EQ(stamped ? "<time>" + line.substr(21) : line, written[i].Line);
+        const bool stamped = written[i].Line.starts_with("<time>") && line.size() >= TimestampLength;
+        const std::string shown = stamped ? line.substr(0, TimestampLength) : "";
+        EXPECT_EQ(stamped ? "<time>" + line.substr(TimestampLength) : line, written[i].Line);
         EXPECT_TRUE(!stamped || shown == written[i].Before || shown == written[i].After) << line;
         EXPECT_EQ(raised[i], line + " @" + written[i].Level) << "the event gets the line without line end";
         if (stamped)
@@ -136,7 +139,7 @@ TEST_F(LoggerTest, LinesAreOnDiskWhenLogReturnsAndNoneBeforeOpenOrAfterAFailedOn
     Logger.Open(File, "Nimbrava");
     ASSERT_EQ(Lines(File).size(), 3u) << "the banner is flushed, the early line is not kept";
     Logger.Log(Message, "{}", "now");
-    EXPECT_EQ(Lines(File).back().substr(21), " [MESSAGE] now");
+    EXPECT_EQ(Lines(File).back().substr(TimestampLength), " [MESSAGE] now");
 
     // Closing the open log must not change the errno reported.
     const auto path = Directory / "missing" / "Nimbrava.log";
@@ -167,8 +170,8 @@ TEST_F(LoggerTest, FailingHandlersAreGatheredAfterTheLineIsWrittenAndReleaseBoth
     std::thread([this] { EXPECT_THROW(Logger.Log(Message, "{}", "third"), Orvel::AggregateException); }).join();
     const auto lines = Lines(File);
     ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[3].substr(21), " [MESSAGE] first");
-    EXPECT_EQ(lines[5].substr(21), " [MESSAGE] third");
+    EXPECT_EQ(lines[3].substr(TimestampLength), " [MESSAGE] first");
+    EXPECT_EQ(lines[5].substr(TimestampLength), " [MESSAGE] third");
 }
 
 // Lines of concurrent threads never interleave, and each thread's lines keep their order.
@@ -183,7 +186,7 @@ TEST_F(LoggerTest, ConcurrentLinesNeverInterleave)
     for (char thread = 'a'; thread <= 'd'; ++thread)
         threads.emplace_back([&, thread] {
             for (int i = 0; i < 2000; ++i)
-                Logger.Log(Message, "{}", line(thread, i).substr(11));
+                Logger.Log(Message, "{}", line(thread, i).substr(LevelTagLength));
         });
     for (auto& thread : threads)
         thread.join();
@@ -192,8 +195,9 @@ TEST_F(LoggerTest, ConcurrentLinesNeverInterleave)
     std::map<char, int> next;
     for (std::size_t i = 3; i < lines.size(); ++i)
     {
-        const char thread = lines[i].size() > 32 ? lines[i][32] : '?';
+        constexpr std::size_t message = TimestampLength + LevelTagLength; // it opens with the thread's letter
+        const char thread = lines[i].size() > message ? lines[i][message] : '?';
         ASSERT_TRUE(thread >= 'a' && thread <= 'd') << lines[i];
-        ASSERT_EQ(lines[i].substr(21), line(thread, next[thread]++));
+        ASSERT_EQ(lines[i].substr(TimestampLength), line(thread, next[thread]++));
     }
 }

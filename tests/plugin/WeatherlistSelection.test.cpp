@@ -7,6 +7,7 @@
 // recorder that passes the call on to kernel32, so that every argument of the redirected open is seen.
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -30,13 +31,20 @@ namespace
     namespace CurrentWeatherlistPath = Nimbrava::CurrentWeatherlistPath;
     const fs::path Data = NIMBRAVA_SELECTION_DATA;
 
+    // The letter the decision table writes for each log level, in the order of Orvel::LogLevel:
+    // Default, Debug, Message, Warning, Error, Fatal.
+    constexpr std::array<char, 6> LevelLetters = {'?', 'D', 'M', 'W', 'E', 'F'};
+    // The tag the logger writes before each message; every level's is as long as this one.
+    constexpr std::size_t LevelTagLength = std::string_view(" [MESSAGE] ").size();
+
     // The lines the logger raises, as the table writes them: "M text", "W text", "E text".
     struct CapturedLog
     {
         std::vector<std::string> Lines;
-        const Orvel::Logger::LineEvent::CallableId Handler = Orvel::Logger::Instance().AddLineHandler(
-            [this](std::string_view line, Orvel::LogLevel level) { // the level tag is 11 characters
-                Lines.push_back("?DMWEF"[static_cast<unsigned>(level)] + (" " + std::string(line.substr(11))));
+        const Orvel::Logger::LineEvent::CallableId Handler =
+            Orvel::Logger::Instance().AddLineHandler([this](std::string_view line, Orvel::LogLevel level) {
+                const std::string_view message = line.substr(LevelTagLength);
+                Lines.push_back(LevelLetters.at(static_cast<std::size_t>(level)) + (" " + std::string(message)));
             });
         ~CapturedLog() { Orvel::Logger::Instance().RemoveLineHandler(Handler); }
     };
@@ -66,7 +74,8 @@ namespace
     HANDLE WINAPI StandInCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                      DWORD disposition, DWORD flags, HANDLE templateFile)
     {
-        Seen.Calls += 'A', Seen.Create = {name, access, share, security, disposition, flags, templateFile};
+        Seen.Calls += 'A';
+        Seen.Create = {name, access, share, security, disposition, flags, templateFile};
         SetLastError(StandInError);
         return StandInHandle;
     }
@@ -78,7 +87,8 @@ namespace
             StressFaults += std::count(expected->begin(), expected->end(), name) != 1;
             return 0;
         }
-        Seen.Calls += 'S', Seen.Section = {section, buffer, size, name};
+        Seen.Calls += 'S';
+        Seen.Section = {section, buffer, size, name};
         SetLastError(StandInError + 1);
         return StandInSectionResult;
     }
@@ -93,7 +103,8 @@ namespace
             StressFaults += std::count(expected->begin(), expected->end(), name) != 1;
             return StandInHandle;
         }
-        Seen.Calls += 'W', Seen.Create = {name, access, share, security, disposition, flags, templateFile};
+        Seen.Calls += 'W';
+        Seen.Create = {name, access, share, security, disposition, flags, templateFile};
         const HANDLE result = RealCreateFileW(name, access, share, security, disposition, flags, templateFile);
         Seen.WideResult = {result, GetLastError()};
         return result;

@@ -28,9 +28,15 @@ namespace NimbravaTest
             if (text[i] != '\\')
                 out += text[i];
             else if (kind != std::string_view::npos)
-                out += to[kind], ++i;
+            {
+                out += to[kind];
+                i += 1; // the escape's letter
+            }
             else if (i + 1 < text.size() && text[i + 1] == 'x' && hex(i + 2) && hex(i + 3))
-                out += static_cast<char>(std::stoi(std::string(text.substr(i + 2, 2)), nullptr, 16)), i += 3;
+            {
+                out += static_cast<char>(std::stoi(std::string(text.substr(i + 2, 2)), nullptr, 16));
+                i += 3; // the 'x' and its two digits
+            }
             else
                 throw std::invalid_argument("bad escape in \"" + std::string(text) + "\"");
         }

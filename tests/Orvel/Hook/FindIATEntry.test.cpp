@@ -19,13 +19,14 @@ TEST(FindIATEntry, CasesOfTheTable)
         }
         SCOPED_TRACE(row[0] + " " + row.at(1) + " " + row.at(2) + " " + row.at(3));
         Image image = LayOutImage(layouts.at(row[0]));
-        const bool buffer = row[1].starts_with("buffer=");
+        constexpr std::string_view BufferSize = "buffer=", Slot = "slot ";
+        const bool buffer = row[1].starts_with(BufferSize);
         image.Patch(buffer ? "-" : row[1]);
-        const std::size_t size = buffer ? Evaluate(row[1].substr(7), image.Places) : image.Size();
+        const std::size_t size = buffer ? Evaluate(row[1].substr(BufferSize.size()), image.Places) : image.Size();
         const std::vector<std::byte> before(image.Data(), image.Data() + image.Size());
         std::string expected = row.at(4);
-        if (expected.starts_with("slot "))
-            expected = "slot " + std::to_string(Evaluate(expected.substr(5), image.Places));
+        if (expected.starts_with(Slot))
+            expected = std::string(Slot) + std::to_string(Evaluate(expected.substr(Slot.size()), image.Places));
         std::vector results{FindIATEntry(image.Data(), size, row[2], row[3])};
         if (!buffer)
             results.push_back(FindIATEntry(image.Data(), row[2], row[3]));

@@ -22,12 +22,14 @@ extern "C"
     };
 
     // The answers of the six ENB functions and what they were asked, for the thread that drives the
-    // game (the plugin's callback runs on it).
+    // game (the plugin's callback runs on it). The counters count calls on any thread.
     struct EnbTestState
     {
         std::uint32_t SdkVersion = 1002, Game = 0x10000006, Worldspace = 0; // Worldspace: ENBGetState(22)
         std::uint32_t Version = 503, DirtyHackResult = 1;                   // both read as signed
         bool ReadOnReload = true; // whether a reload request reads the weather list
+        // A callback type that the registration calls the new callback with at once (0: none).
+        std::uint32_t CallbackAtRegistration = 0;
         void (*Callback)(std::uint32_t) = nullptr;
         std::uint32_t Registrations = 0, StateQueries = 0, DirtyHackCalls = 0, LastRequest = 0;
         std::int64_t LastParameter = 0;
@@ -41,4 +43,6 @@ extern "C"
     bool EnbTest_FireCallback(std::uint32_t type);
     // Reads the weather list now, on the calling thread, as a reload does. Any thread.
     void EnbTest_Read(EnbTestRead* read);
+    // ENBGetState(22) on the calling thread answers `id` from now on, whatever Worldspace says.
+    void EnbTest_SetThreadWorldspace(std::uint32_t id);
 }

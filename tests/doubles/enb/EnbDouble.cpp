@@ -6,7 +6,9 @@
 // ENB_DOUBLE_IMPORTS_PROFILE: 1 or 0); a function not imported is looked up at run time, so that the
 // plugin finds no slot to patch.
 
+#include <atomic>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <windows.h>
 #include "EnbControl.h"
@@ -31,6 +33,18 @@ void* const BoundGetPrivateProfileSectionA = __imp_GetPrivateProfileSectionA;
 namespace
 {
     EnbTestState Enb;
+    // A worldspace that ENBGetState answers on one thread only.
+    thread_local std::optional<std::uint32_t> ThreadWorldspace;
+    // The queries a callback makes are counted on its thread and added when it returns, so that
+    // callbacks on several threads at once share no counter while they run, as they would in ENB.
+    thread_local bool InCallback = false;
+    thread_local std::uint32_t CallbackQueries = 0;
+
+    // ENB may be called on several threads at once: counted without losing a call.
+    void Count(std::uint32_t& counter, std::uint32_t calls = 1)
+    {
+        std::atomic_ref(counter).fetch_add(calls, std::memory_order_relaxed);
+    }
 
     template <typename Function>
     Function Kernel32(const char* name)
@@ -54,7 +68,10 @@ __declspec(dllexport) void EnbTest_Read(EnbTestRead* read)
     const std::string game(folder, length < MAX_PATH ? length : 0);
     const std::string list = game + "\\enbseries\\_weatherlist.ini";
     const HANDLE local = Open((game + "\\enblocal.ini").c_str());
-    read->LocalOpenError = local == INVALID_HANDLE_VALUE ? GetLastError() : (CloseHandle(local), 0ul);
+    if (local == INVALID_HANDLE_VALUE)
+        read->LocalOpenError = GetLastError();
+    else
+        CloseHandle(local);
     const HANDLE file = Open(list.c_str());
     if (file == INVALID_HANDLE_VALUE)
         read->OpenError = GetLastError();
@@ -82,19 +99,27 @@ extern "C"
     {
         Enb.Callback = callback;
         ++Enb.Registrations;
+        // As a real ENB may: the callback called from inside its registration.
+        if (Enb.CallbackAtRegistration != 0)
+            callback(Enb.CallbackAtRegistration);
     }
 
     __declspec(dllexport) std::uint32_t ENBGetState(std::uint32_t state)
     {
-        ++Enb.StateQueries;
-        return state == 22 ? Enb.Worldspace : 0;
+        if (InCallback)
+            ++CallbackQueries;
+        else
+            Count(Enb.StateQueries);
+        if (state != 22)
+            return 0;
+        return ThreadWorldspace ? *ThreadWorldspace : Enb.Worldspace;
     }
 
     __declspec(dllexport) std::int32_t DirtyHack(std::uint32_t request, std::int64_t parameter)
     {
-        ++Enb.DirtyHackCalls;
-        Enb.LastRequest = request;
-        Enb.LastParameter = parameter;
+        Count(Enb.DirtyHackCalls);
+        std::atomic_ref(Enb.LastRequest).store(request, std::memory_order_relaxed);
+        std::atomic_ref(Enb.LastParameter).store(parameter, std::memory_order_relaxed);
         if (request == 3 && Enb.ReadOnReload)
             EnbTest_Read(&Enb.LastReload);
         return static_cast<std::int32_t>(Enb.DirtyHackResult);
@@ -119,10 +144,19 @@ __declspec(dllexport) EnbTestState* EnbTest()
     return &Enb;
 }
 
+__declspec(dllexport) void EnbTest_SetThreadWorldspace(std::uint32_t id)
+{
+    ThreadWorldspace = id;
+}
+
 __declspec(dllexport) bool EnbTest_FireCallback(std::uint32_t type)
 {
     if (Enb.Callback == nullptr)
         return false;
+    InCallback = true;
+    CallbackQueries = 0;
     Enb.Callback(type);
+    InCallback = false;
+    Count(Enb.StateQueries, CallbackQueries);
     return true;
 }

@@ -3,22 +3,28 @@
 // beside this program), in the game folder that is the working directory; then shows the log.
 //
 //   nimbrava-host [--logs DIR] [--no-enb-loading-point] [--walk ID,ID,...]
+//   nimbrava-host --play FILE
 //   nimbrava-host --scenario FILE
 //
 // --logs: the folder the host gives the plugin for its log (default: <build>/logs). --walk: for each
 // identifier (hexadecimal, "0x" optional) ENB reports that worldspace and calls the plugin's callback
-// with type 2; its line says which weather list ENB then read ("-": no reload). --scenario plays a
-// script of tests/data/playthrough in this process and prints every mismatch; the exit code is then 1.
+// with type 2; its line says which weather list ENB then read ("-": no reload).
+// --play plays a script of tests/data/playthrough as a test, in a game folder of its own in a
+// temporary folder, and prints every mismatch; the exit code is then 1. --scenario plays it so in
+// the game folder that is the working directory, skipping its "spawn" lines: the script's "spawn"
+// starts this program so, in a game folder with another d3d11.dll.
 
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include "ModuleInfo.h"
 #include "PluginHost.h"
+#include "TempDirectory.h"
 
 int wmain(int argc, wchar_t** argv)
 {
-    std::filesystem::path logs = NimbravaTest::ProgramDirectory() + L"..\\logs", scenario;
+    std::filesystem::path logs = NimbravaTest::ProgramDirectory() + L"..\\logs", script;
+    bool spawned = false;
     std::string runtime, steps, id;
     for (int i = 1; i < argc; ++i)
     {
@@ -27,23 +33,43 @@ int wmain(int argc, wchar_t** argv)
             runtime = " no-enb";
         else if (option == L"--logs" && i + 1 < argc)
             logs = std::filesystem::absolute(argv[++i]);
-        else if (option == L"--scenario" && i + 1 < argc)
-            scenario = argv[++i];
+        else if ((option == L"--play" || option == L"--scenario") && i + 1 < argc)
+        {
+            script = argv[++i];
+            spawned = option == L"--scenario";
+        }
         else if (option == L"--walk" && i + 1 < argc)
             for (std::stringstream ids(std::filesystem::path(argv[++i]).string()); std::getline(ids, id, ',');)
                 steps += "walk " + id + "\n";
         else
-            return std::cout << "host: unknown option or one without its value\n", 1;
+        {
+            std::cout << "host: unknown option or one without its value\n";
+            return 1;
+        }
     }
-    const bool demo = scenario.empty();
-    std::ifstream file(scenario);
-    if (!demo && !file)
-        return std::cout << "host: cannot read " << scenario << "\n", 1;
-    std::istringstream walk("load\ninitialize" + runtime + "\nmain" + runtime + "\n" + steps);
-    const auto failures = NimbravaTest::PlayScript(demo ? static_cast<std::istream&>(walk) : file, scenario,
-                                                   std::filesystem::current_path(), demo ? logs : "", !demo, demo);
-    if (demo) // the log is shown, not checked
-        return std::cout << "\nNimbrava.log:\n" << std::ifstream(logs / "Nimbrava.log").rdbuf(), 0;
+
+    if (script.empty()) // the demo: its log is shown, not checked
+    {
+        std::istringstream walk("load\ninitialize" + runtime + "\nmain" + runtime + "\n" + steps);
+        NimbravaTest::PlayScript(walk, "walk", std::filesystem::current_path(), logs, false, true);
+        std::cout << "\nNimbrava.log:\n" << std::ifstream(logs / "Nimbrava.log").rdbuf();
+        return 0;
+    }
+
+    std::ifstream file(script);
+    if (!file)
+    {
+        std::cout << "host: cannot read " << script << "\n";
+        return 1;
+    }
+    std::vector<std::string> failures;
+    if (spawned)
+        failures = NimbravaTest::PlayScript(file, script, std::filesystem::current_path(), {}, true);
+    else
+    {
+        const NimbravaTest::TempDirectory root;
+        failures = NimbravaTest::PlayScript(file, script, root / "game");
+    }
     for (const auto& failure : failures)
         std::cout << failure << "\n";
     return failures.empty() ? 0 : 1;

@@ -3,10 +3,12 @@
 // byte for byte, so that a script states them whole.
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <process.h>
 #include <set>
 #include <sstream>
@@ -15,7 +17,12 @@
 #include <fmt/ranges.h>
 #include "EnbControl.h"
 #include "Orvel/Exceptions.h"
+#include "Orvel/Hook/FindIATEntry.h"
+#include "Orvel/Hook/ReplaceIATEntry.h"
 #include "PluginHost.h"
+#include "PluginLog.h"
+#include "Race.h"
+#include "Script.h"
 #include "TempDirectory.h"
 #include "YarrinControl.h"
 
@@ -31,42 +38,55 @@ namespace NimbravaTest
             return {text.begin(), text.end()};
         }
 
-        // A line without its CR.
-        bool GetLine(std::istream& in, std::string& line)
-        {
-            return std::getline(in, line) && (!line.ends_with('\r') || (line.pop_back(), true));
-        }
-
-        // The first entry of a weather list's first section, as GetPrivateProfileSectionA returns it.
+        // The first entry of a weather list's first section, as GetPrivateProfileSectionA returns it:
+        // its second line.
         std::string SectionOf(const std::string& list)
         {
-            const std::size_t start = list.find("\r\n") + 2;
-            return list.substr(start, list.find("\r\n", start) - start);
+            constexpr std::string_view LineEnd = "\r\n";
+            const std::size_t start = list.find(LineEnd) + LineEnd.size();
+            return list.substr(start, list.find(LineEnd, start) - start);
+        }
+
+        // "COMMAND -> OUTCOME", or "COMMAND ->" for an empty outcome: the command, and the outcome the
+        // script expects if it states one.
+        std::pair<std::string, std::optional<std::string>> SplitAtArrow(const std::string& line)
+        {
+            constexpr std::string_view Arrow = " -> ", FinalArrow = " ->";
+            if (const std::size_t at = line.find(Arrow); at != std::string::npos)
+                return {line.substr(0, at), line.substr(at + Arrow.size())};
+            if (line.ends_with(FinalArrow))
+                return {line.substr(0, line.size() - FinalArrow.size()), ""};
+            return {line, std::nullopt};
         }
 
         // A text that ends in '*' matches any longer text that starts with the rest.
         bool Matches(const std::string& actual, const std::string& expected)
         {
-            const std::size_t stem = expected.ends_with('*') ? expected.size() - 1 : std::string::npos;
-            return stem == std::string::npos ? actual == expected
-                                             : actual.size() > stem && actual.starts_with(expected.substr(0, stem));
+            if (!expected.ends_with('*'))
+                return actual == expected;
+            const std::string_view stem(expected.data(), expected.size() - 1);
+            return actual.size() > stem.size() && actual.starts_with(stem);
         }
 
         // 8-byte groups in hex, an unwritten byte as "..", the host strings at `strings` as their text.
         template <std::size_t N>
         std::string Dump(const ResultBytes<N>& bytes, std::set<std::size_t> strings)
         {
+            constexpr std::size_t Group = 8; // a pointer's size, and the records' alignment
             std::string out;
-            for (std::size_t at = 0; at < N; ++at)
+            for (std::size_t group = 0; group < N; group += Group)
             {
-                out += at % 8 == 0 && at != 0 ? " " : "";
-                if (!strings.contains(at - at % 8))
-                    out += bytes[at] == Unwritten ? ".." : fmt::format("{:02X}", bytes[at]);
-                else if (const Yarrin::V1::IBasicString<char>* string; at % 8 == 0)
+                if (group != 0)
+                    out += " ";
+                if (strings.contains(group))
                 {
-                    std::memcpy(&string, &bytes[at], sizeof string);
+                    const Yarrin::V1::IBasicString<char>* string = nullptr;
+                    std::memcpy(&string, &bytes[group], sizeof string);
                     out += string != nullptr ? "'" + string->Text + "'" : "null";
+                    continue;
                 }
+                for (std::size_t at = group; at < group + Group && at < N; ++at)
+                    out += bytes[at] == Unwritten ? ".." : fmt::format("{:02X}", bytes[at]);
             }
             return out;
         }
@@ -113,47 +133,65 @@ namespace NimbravaTest
         {
             EnbTestState& enb = *EnbTest();
             YarrinTestState& host = *YarrinTest();
-            const std::map<std::string, std::uint32_t*> fields = {{"sdk", &enb.SdkVersion},
-                                                                  {"game", &enb.Game},
-                                                                  {"version", &enb.Version},
-                                                                  {"dirtyhack", &enb.DirtyHackResult},
-                                                                  {"registrations", &enb.Registrations},
-                                                                  {"queries", &enb.StateQueries},
-                                                                  {"reloads", &enb.DirtyHackCalls},
-                                                                  {"fail-string", &host.FailAtCall},
-                                                                  {"length-high-bit", &host.LengthHighBit},
-                                                                  {"strings", &host.ConstructCalls}};
+            const std::map<std::string, std::uint32_t*> fields = {
+                {"sdk", &enb.SdkVersion},
+                {"game", &enb.Game},
+                {"version", &enb.Version},
+                {"dirtyhack", &enb.DirtyHackResult},
+                {"worldspace", &enb.Worldspace},
+                {"callback-at-registration", &enb.CallbackAtRegistration},
+                {"registrations", &enb.Registrations},
+                {"queries", &enb.StateQueries},
+                {"reloads", &enb.DirtyHackCalls},
+                {"fail-string", &host.FailAtCall},
+                {"length-high-bit", &host.LengthHighBit},
+                {"strings", &host.ConstructCalls},
+            };
             return fields.at(name);
         }
+
+        // Frees what VirtualAlloc gave.
+        struct ExecutableMemory
+        {
+            void operator()(void* memory) const noexcept { VirtualFree(memory, 0, MEM_RELEASE); }
+        };
 
         struct Scenario
         {
             fs::path m_folder, m_logs, m_script;
             bool m_spawned, m_echo, m_delegated = false;
-            int m_line = 0, m_steps = 0;
+            int m_steps = 0;
+            // Code that the plugin's imports lead to (stub-import): freed after the plugin is unloaded.
+            std::vector<std::unique_ptr<void, ExecutableMemory>> m_stubs{};
             std::unique_ptr<PluginHost> m_host{};
             std::vector<std::string> m_expectedLog{}, m_failures{};
+            std::string m_game{}; // where the game whose log Finish checks was started: its "load" or "spawn"
+            // The lines of the log that each race checked, shown as "(race)": the first (from 0), how many.
+            std::vector<std::pair<std::size_t, std::size_t>> m_races{};
 
-            // Plays the script; the working directory is the one before when it returns.
-            std::vector<std::string> Run(std::istream& script)
+            // Plays the commands; the working directory is the one before when it returns.
+            std::vector<std::string> Run(const std::vector<ScriptCommand>& commands)
             {
                 const fs::path previous = fs::current_path();
-                for (std::string line; GetLine(script, line);)
+                for (const ScriptCommand& line : commands)
                 {
-                    ++m_line;
-                    const auto arrow =
-                        std::min(line.find(" -> "), line.ends_with(" ->") ? line.size() - 3 : line.size());
-                    std::istringstream command(line.substr(0, arrow));
-                    const std::vector<std::string> words{std::istream_iterator<std::string>(command), {}};
-                    if (line.starts_with("log "))
-                        m_expectedLog.push_back(line.substr(4));
-                    if (words.empty() || line[0] == '#' || words[0] == "log" || (m_delegated && words[0] != "write") ||
-                        (m_spawned && words[0] == "spawn"))
+                    const auto [command, expected] = SplitAtArrow(line.Line);
+                    std::istringstream commandWords(command);
+                    const std::vector<std::string> words{std::istream_iterator<std::string>(commandWords), {}};
+                    if (words[0] == "log")
+                    {
+                        constexpr std::string_view Log = "log ";
+                        if (line.Line.starts_with(Log))
+                            m_expectedLog.push_back(line.Line.substr(Log.size()));
+                        continue;
+                    }
+                    // After a spawn this process only checks the log that the spawned one left.
+                    if (m_delegated || (m_spawned && words[0] == "spawn"))
                         continue;
                     std::string outcome;
                     try
                     {
-                        outcome = Do(words, script);
+                        outcome = Do(words, line);
                     }
                     catch (const std::exception& e) // an outcome to expect; a failure where none is expected
                     {
@@ -169,9 +207,9 @@ namespace NimbravaTest
                                    outcome);
                     else if (m_echo && words[0] == "walk")
                         fmt::print("{:5}  {:>10}  {}\n", ++m_steps, words.at(1), outcome);
-                    if (arrow < line.size() ? !Matches(outcome, line.substr(std::min(arrow + 4, line.size())))
-                                            : outcome.starts_with("throws "))
-                        m_failures.push_back(fmt::format("line {}: {}\n    but got: {}", m_line, line, outcome));
+                    const bool failed = expected ? !Matches(outcome, *expected) : outcome.starts_with("throws ");
+                    if (failed)
+                        m_failures.push_back(fmt::format("{}: {}\n    but got: {}", line.Where, line.Line, outcome));
                 }
                 Finish();
                 fs::current_path(previous);
@@ -185,21 +223,34 @@ namespace NimbravaTest
                 const bool played = m_host != nullptr || m_delegated;
                 EnbTest_Restart(); // ENB forgets the plugin before it unloads
                 m_host.reset();
+                m_stubs.clear();
                 if (!played)
                     return;
-                std::vector<std::string> lines;
-                std::istringstream log(ReadFile(m_folder / m_logs / "Nimbrava.log"));
-                for (std::string line; GetLine(log, line);)
-                    lines.push_back(lines.size() < 3 || line.size() < 22 || line[21] != ' ' ? line : line.substr(22));
-                if (lines.size() >= 3 && lines[0] == "Logging stream for \"Nimbrava\" successfully initialized" &&
-                    lines[1] == "Date and time format: YYYY/MM/DD - HH:MM:SS" && lines[2] == std::string(120, '-'))
-                    lines.erase(lines.begin(), lines.begin() + 2)->assign("(banner)");
+                std::streamoff start = 0;
+                std::vector<std::string> lines = ReadLogLines(LogFile(), start);
+                for (std::size_t at = Banner.size(); at < lines.size(); ++at)
+                    lines[at] = WithoutTimestamp(lines[at]);
+                for (auto race = m_races.rbegin(); race != m_races.rend(); ++race) // from the last: the rest stay put
+                {
+                    const auto [first, count] = *race;
+                    if (first + count > lines.size())
+                        continue; // the log lost lines that a race read: the comparison shows it
+                    const auto at = lines.begin() + static_cast<std::ptrdiff_t>(first);
+                    const auto after = lines.erase(at, at + static_cast<std::ptrdiff_t>(count));
+                    lines.insert(after, "(race)");
+                }
+                m_races.clear();
+                if (lines.size() >= Banner.size() && std::equal(Banner.begin(), Banner.end(), lines.begin()))
+                {
+                    lines.erase(lines.begin() + 1, lines.begin() + Banner.size());
+                    lines[0] = "(banner)";
+                }
                 if (!std::ranges::equal(lines, m_expectedLog, Matches))
-                    m_failures.push_back(fmt::format("the log was:\n    {}", fmt::join(lines, "\n    ")));
+                    m_failures.push_back(fmt::format("{}: the log was:\n    {}", m_game, fmt::join(lines, "\n    ")));
                 m_expectedLog.clear();
             }
 
-            std::string Do(const std::vector<std::string>& words, std::istream& script)
+            std::string Do(const std::vector<std::string>& words, const ScriptCommand& line)
             {
                 const std::string& command = words[0];
                 // Numbers as unsigned long, the 32 bits of the fields; "-5" wraps to FFFFFFFB.
@@ -209,23 +260,30 @@ namespace NimbravaTest
                 {
                     fs::create_directories((m_folder / words.at(1)).parent_path());
                     std::ofstream file(m_folder / words.at(1), std::ios::binary);
-                    for (std::string line; GetLine(script, line) && (++m_line, line != ".");)
-                        file << line << "\r\n";
+                    for (const std::string& text : line.Body)
+                        file << text << "\r\n";
                 }
                 else if (command == "spawn")
+                {
+                    m_game = line.Where;
                     return Spawn(words.at(1));
+                }
                 else if (command == "load") // a new game: the doubles reset, the plugin loaded from the game folder
                 {
                     Finish();
+                    m_game = line.Where;
                     fs::create_directories(m_folder / m_logs);
                     YarrinTest_Reset((m_folder / m_logs).c_str());
                     fs::current_path(m_folder);
                     m_host = std::make_unique<PluginHost>();
                 }
-                else if (command == "set" && words.at(1) == "logs")
-                    YarrinTest_Reset(fs::path(words.at(2)).make_preferred().c_str()); // relative: to the game folder
                 else if (command == "set")
-                    *Field(words.at(1)) = std::stoul(words.at(2), nullptr, 0);
+                {
+                    if (words.size() % 2 == 0)
+                        throw std::invalid_argument("set takes pairs of a name and a value");
+                    for (std::size_t at = 1; at < words.size(); at += 2)
+                        Set(words[at], words[at + 1]);
+                }
                 else if (command == "initialize")
                     return Dump(Host().Initialize(PluginHost::MakeRuntimeInfo(words.back() != "no-enb")), {40, 64});
                 else if (command == "main")
@@ -250,21 +308,55 @@ namespace NimbravaTest
                     return ImportsBeyond(Host().Module(), {words.begin() + 1, words.end()});
                 else if (command == "exists")
                     return fs::exists(m_folder / words.at(1)) ? "yes" : "no";
+                else if (command == "stub-import")
+                    return StubImport(words.at(1));
                 else if (command == "other-d3d11") // another "d3d11.dll" loaded by its full path
                 {
-                    // Left loaded: the plugin must keep to ENB's in every later play-through of this process.
+                    // Left loaded for the rest of the script: every later load must keep to ENB's.
                     const HMODULE other = LoadLibraryW((ProgramDirectory() + L"enb-no-imports\\d3d11.dll").c_str());
                     const HMODULE enb = GetModuleHandleW(L"d3d11.dll"); // under Wine the first loaded: ENB's
-                    return other == nullptr ? "not loaded" : other == enb ? "ENB's" : "a second module";
+                    if (other == nullptr)
+                        return "not loaded";
+                    return other == enb ? "ENB's" : "a second module";
                 }
                 else if (command == "storm")
                     return Storm(words);
+                else if (command == "race")
+                    return RaceHere(words);
                 else
                     throw std::invalid_argument("unknown command");
                 return "";
             }
 
-            PluginHost& Host() { return m_host != nullptr ? *m_host : throw std::logic_error("no plugin loaded"); }
+            fs::path LogFile() const { return m_folder / m_logs / "Nimbrava.log"; }
+
+            // A race (Race.h) in this game; Finish shows the log lines it checked as "(race)".
+            std::string RaceHere(const std::vector<std::string>& words)
+            {
+                const auto reloadReads = [this] {
+                    EnbTestRead read;
+                    EnbTest_Read(&read);
+                    return Describe(read);
+                };
+                const RaceResult race = Race(words, {LogFile(), [this] { return Path(); }, reloadReads});
+                m_races.emplace_back(race.FirstLine, race.Lines);
+                return race.Outcome;
+            }
+
+            PluginHost& Host()
+            {
+                if (m_host == nullptr)
+                    throw std::logic_error("no plugin loaded");
+                return *m_host;
+            }
+
+            void Set(const std::string& name, const std::string& value)
+            {
+                if (name == "logs")
+                    YarrinTest_Reset(fs::path(value).make_preferred().c_str()); // relative: to the game folder
+                else
+                    *Field(name) = std::stoul(value, nullptr, 0);
+            }
 
             // The exported query's answer; a null length pointer is allowed.
             std::string Path()
@@ -343,17 +435,53 @@ namespace NimbravaTest
                 std::string fault;
                 std::jthread reader([&](std::stop_token stop) {
                     for (EnbTestRead read; !stop.stop_requested(); ++reads)
-                        if (EnbTest_Read(&read), !whole.contains(Describe(read)))
+                    {
+                        EnbTest_Read(&read);
+                        if (!whole.contains(Describe(read)))
                             fault = Describe(read);
+                    }
                 });
                 EnbTestState& enb = *EnbTest();
                 const std::uint32_t queries = enb.StateQueries, reloads = enb.DirtyHackCalls;
-                for (std::uint32_t i = 0; i < std::stoul(words.at(1)); EnbTest_FireCallback(2), ++i) // set, then fire
-                    enb.Worldspace = std::stoul(words.at(3 + i / std::stoul(words.at(2)) % 2), nullptr, 16);
+                const std::uint32_t callbacks = std::stoul(words.at(1)), stay = std::stoul(words.at(2));
+                const std::uint32_t ids[] = {std::stoul(words.at(3), nullptr, 16),
+                                             std::stoul(words.at(4), nullptr, 16)};
+                for (std::uint32_t i = 0; i < callbacks; ++i)
+                {
+                    enb.Worldspace = ids[i / stay % 2];
+                    EnbTest_FireCallback(2);
+                }
                 reader = {}; // stops and joins it
                 return fmt::format("{} reloads, {} queries{}{}", enb.DirtyHackCalls - reloads,
                                    enb.StateQueries - queries, reads == 0 ? ", no reads" : "",
                                    fault.empty() ? "" : ", read " + fault);
+            }
+
+            // Makes the plugin's import of `function` from d3d11.dll lead to a stub in memory of its own that
+            // jumps on to the function, as another mod that hooks ENB may: "outside any module" when no
+            // module can be found from the stub's address.
+            std::string StubImport(const std::string& function)
+            {
+                const auto slot = Orvel::Hook::FindIATEntry(Host().Module(), "d3d11", function);
+                if (!slot)
+                    throw std::runtime_error("the plugin does not import " + function + " from d3d11.dll");
+                void* const target = **slot;
+                // mov rax, target; jmp rax
+                std::array<unsigned char, 12> code = {0x48, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xE0};
+                std::memcpy(&code[2], &target, sizeof target);
+                void* const stub = VirtualAlloc(nullptr, code.size(), MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+                if (stub == nullptr)
+                    throw std::runtime_error("VirtualAlloc failed with error " + std::to_string(GetLastError()));
+                m_stubs.emplace_back(stub);
+                std::memcpy(stub, code.data(), code.size());
+                FlushInstructionCache(GetCurrentProcess(), stub, code.size());
+                if (Orvel::Hook::ReplaceIATEntry(Host().Module(), "d3d11", function, stub) != target)
+                    throw std::runtime_error("the import slot of " + function + " was not replaced");
+                HMODULE owner = nullptr;
+                const bool inModule = GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                                         static_cast<LPCWSTR>(stub), &owner);
+                return inModule ? "inside a module" : "outside any module";
             }
 
             // Runs this script in a process of its own, in the game folder with the host program, the
@@ -362,8 +490,14 @@ namespace NimbravaTest
             std::string Spawn(const std::string& d3d11)
             {
                 fs::create_directories(m_folder);
+                // Linked rather than copied where the folders share a drive: the programs are large.
                 for (const fs::path file : {"nimbrava-host.exe", "Nimbrava.dll", "Yarrin.dll", d3d11.c_str()})
-                    fs::copy_file(ProgramDirectory() / file, m_folder / file.filename());
+                {
+                    std::error_code notLinked;
+                    fs::create_hard_link(ProgramDirectory() / file, m_folder / file.filename(), notLinked);
+                    if (notLinked)
+                        fs::copy_file(ProgramDirectory() / file, m_folder / file.filename());
+                }
                 m_delegated = true;
                 fs::current_path(m_folder);
                 const std::wstring script = L"\"" + fs::path(m_script).make_preferred().wstring() + L"\"";
@@ -376,6 +510,15 @@ namespace NimbravaTest
     std::vector<std::string> PlayScript(std::istream& script, const fs::path& scriptPath, const fs::path& folder,
                                         const fs::path& logs, bool spawned, bool echo)
     {
-        return Scenario{folder, logs.empty() ? "logs" : logs, scriptPath, spawned, echo}.Run(script);
+        std::vector<ScriptCommand> commands;
+        try
+        {
+            commands = ReadScript(script, Utf8(scriptPath.filename()), scriptPath.parent_path());
+        }
+        catch (const std::invalid_argument& e)
+        {
+            return {e.what()};
+        }
+        return Scenario{folder, logs.empty() ? "logs" : logs, scriptPath, spawned, echo}.Run(commands);
     }
 } // namespace NimbravaTest

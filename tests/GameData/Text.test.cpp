@@ -53,16 +53,16 @@ TEST(Cp1252ToUtf8, RowsOfTheTable)
 TEST(Cp1252ToUtf8, EveryByteAsTheSystemConvertsIt)
 {
     int compared = 0;
-    for (int byte = 0; byte < 256; ++byte)
+    for (int code = 0; code < 256; ++code)
     {
-        const char c = static_cast<char>(byte);
+        const char c = static_cast<char>(code);
         const auto expected = SystemUtf8(c);
         if (!expected)
             continue;
         ++compared;
         EXPECT_EQ(NimbravaTest::Escape(GameData::Cp1252ToUtf8(std::string_view(&c, 1))),
                   NimbravaTest::Escape(*expected))
-            << "byte " << byte;
+            << "byte " << code;
     }
     EXPECT_GE(compared, NimbravaTest::Windows ? 256 : 251);
 }

@@ -14,7 +14,7 @@ ensure_packages
 seconds=${FUZZ_SECONDS:-300}
 build_preset fuzz
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(FuzzIni FuzzHexNumber FuzzHexNumberList FuzzFindIATEntry)
+[ ${#targets[@]} -gt 0 ] || targets=(FuzzIni FuzzHexNumber FuzzHexNumberList FuzzFindIATEntry FuzzPluginFile)
 
 status=0
 for target in "${targets[@]}"; do

@@ -165,7 +165,7 @@ namespace NimbravaCheck
             void CheckSection(int number, std::size_t index, const std::filesystem::path& enbseries)
             {
                 const auto& section = m_report.Document.Sections[index];
-                SectionReport entry{number, m_lines.FirstHeaderLine(index), {}, {}, {}, {}, {}};
+                SectionReport entry{number, m_lines.FirstHeaderLine(index), {}, {}, {}, {}, {}, {}};
                 const std::string& name = section.Name;
 
                 if (const auto* headers = m_lines.HeaderLines(index))

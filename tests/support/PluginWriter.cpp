@@ -208,8 +208,8 @@ namespace NimbravaTest
             {
                 const std::uint32_t cell = NextFormId(worldFormId);
                 std::string grid;
-                Put32(grid, static_cast<std::uint16_t>(x));
-                Put32(grid, static_cast<std::uint16_t>(y));
+                Put32(grid, static_cast<std::uint32_t>(std::int32_t{x}));
+                Put32(grid, static_cast<std::uint32_t>(std::int32_t{y}));
                 Put32(grid, 0);
                 Record("CELL", persistent ? PersistentCellFlag : 0, cell,
                        Subrecord("DATA", std::string(2, '\0')) + Subrecord("XCLC", grid));

@@ -46,6 +46,9 @@ namespace GameData
 
             void Read(std::uint64_t offset, std::byte* into, std::size_t count)
             {
+                // A record without data has no buffer to read into.
+                if (count == 0)
+                    return;
                 Fetch(offset, into, count);
                 m_bytesRead += count;
             }
@@ -275,6 +278,7 @@ namespace GameData
             {
                 const std::span<const std::byte> bytes = data.Bytes;
                 std::optional<std::uint32_t> nextSize;
+                std::uint64_t sizedAt = 0; // where the XXXX that gave nextSize stands
                 for (std::size_t at = 0; at < bytes.size();)
                 {
                     const std::uint64_t where = data.Inflated ? data.Offset : data.Offset + at;
@@ -294,12 +298,13 @@ namespace GameData
                         if (size != 4)
                             Fail(where, fmt::format("an XXXX subrecord of {} bytes, not 4", size));
                         nextSize = U32(content.data());
+                        sizedAt = where;
                         continue;
                     }
                     use(type, content, where);
                 }
                 if (nextSize)
-                    Fail(data.Offset, fmt::format("an XXXX subrecord ends its {} record", recordType));
+                    Fail(sizedAt, fmt::format("an XXXX subrecord ends its {} record", recordType));
             }
 
             // The text before the first NUL.

@@ -34,3 +34,11 @@ if(NIMBRAVA_TESTS AND NOT NIMBRAVA_FUZZERS)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   add_subdirectory("${NIMBRAVA_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
 endif()
+
+# zlib, which inflates the game's compressed records (GameData) and compresses them in the tests'
+# synthetic files: Debian's zlib1g-dev natively; in the cross build libz-mingw-w64-dev's static
+# libz.a from the MinGW sysroot, so that no program needs a zlib1.dll beside it.
+if(CMAKE_CROSSCOMPILING)
+  set(ZLIB_USE_STATIC_LIBS ON)
+endif()
+find_package(ZLIB REQUIRED)

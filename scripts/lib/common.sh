@@ -9,6 +9,7 @@ NIMBRAVA_PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 locales
   libfmt-dev googletest libbenchmark-dev libspdlog-dev libinih-dev nlohmann-json3-dev
+  zlib1g-dev libz-mingw-w64-dev
   clang-16 libclang-rt-16-dev
   clang-format-16
 )

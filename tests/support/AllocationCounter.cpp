@@ -11,6 +11,7 @@ namespace
     void* Allocate(std::size_t size, std::size_t alignment, bool nothrow)
     {
         State.Allocations += State.Counting ? 1 : 0;
+        State.Largest = State.Counting && size > State.Largest ? size : State.Largest;
         if (State.Failing && State.Allowed-- == 0)
         {
             State.Allowed = 0;

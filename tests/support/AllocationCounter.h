@@ -15,20 +15,27 @@ namespace NimbravaTest
         bool Failing = false;
         std::size_t Allowed = 0; // while Failing: how many more may succeed
         bool Refused = false;
+        std::size_t Largest = 0; // the largest size allocated while counting
     };
     AllocationState& ThisThreadsAllocations() noexcept;
 
-    // Counts this thread's allocations while it lives.
+    // Counts this thread's allocations while it lives, and tells the largest.
     class AllocationCounter
     {
     public:
         AllocationCounter() noexcept : m_wasCounting(std::exchange(State.Counting, true)) {}
-        ~AllocationCounter() { State.Counting = m_wasCounting; }
+        ~AllocationCounter()
+        {
+            State.Counting = m_wasCounting;
+            State.Largest = State.Largest > m_largestBefore ? State.Largest : m_largestBefore;
+        }
         [[nodiscard]] std::size_t Count() const noexcept { return State.Allocations - m_start; }
+        [[nodiscard]] std::size_t Largest() const noexcept { return State.Largest; }
 
     private:
         AllocationState& State = ThisThreadsAllocations();
         std::size_t m_start = State.Allocations;
+        std::size_t m_largestBefore = std::exchange(State.Largest, 0);
         bool m_wasCounting;
     };
 

@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <fstream>
 #include <map>
+#include <set>
 #include <utility>
 #include "Choice/WeatherlistChoice.h"
 #include "ConfigLines.h"
@@ -108,8 +109,8 @@ namespace NimbravaCheck
         class Checker
         {
         public:
-            Checker(ConfigReport& report, const ConfigLines& lines, bool byteOrderMark)
-                : m_report(report), m_lines(lines), m_byteOrderMark(byteOrderMark)
+            Checker(ConfigReport& report, const ConfigLines& lines, bool byteOrderMark, const InstalledGame* game)
+                : m_report(report), m_lines(lines), m_byteOrderMark(byteOrderMark), m_game(game)
             {
             }
 
@@ -127,6 +128,8 @@ namespace NimbravaCheck
                     CheckSection(number, index, enbseries);
                 CheckShadowedIds();
                 CheckLines();
+                if (m_game != nullptr)
+                    CheckNames(*m_game);
                 if (m_weatherlists.empty())
                     Warn(0, "no-sections", fmt::format(Texts::NoSections, Texts::Fallback));
                 std::ranges::stable_sort(m_report.Warnings, {}, &Warning::Line);
@@ -162,7 +165,7 @@ namespace NimbravaCheck
             void CheckSection(int number, std::size_t index, const std::filesystem::path& enbseries)
             {
                 const auto& section = m_report.Document.Sections[index];
-                SectionReport entry{number, m_lines.FirstHeaderLine(index), {}, {}, {}, {}, {}};
+                SectionReport entry{number, m_lines.FirstHeaderLine(index), {}, {}, {}, {}, {}, {}};
                 const std::string& name = section.Name;
 
                 if (const auto* headers = m_lines.HeaderLines(index))
@@ -336,9 +339,69 @@ namespace NimbravaCheck
                 }
             }
 
+            // Each ID against the load order's worldspaces: IDs that match none, that several share, that
+            // move with the load order. An ID an earlier section already lists is left to that section.
+            void CheckNames(const InstalledGame& game)
+            {
+                for (const auto& problem : game.Problems)
+                    m_report.Warnings.push_back({0, problem.Code, problem.Text, true});
+
+                std::map<std::uint32_t, std::vector<GameData::Worldspace>> byId;
+                for (const auto& worldspace : game.Worldspaces.Worldspaces)
+                    byId[worldspace.MaskedId()].push_back(worldspace);
+                std::set<std::uint32_t> listed;
+                for (auto& section : m_report.Sections)
+                {
+                    const std::string name = fmt::format("WEATHERLIST{:02}", section.Number);
+                    for (const auto id : section.Ids)
+                    {
+                        const auto found = byId.find(id);
+                        section.Matches.push_back(found == byId.end() ? std::vector<GameData::Worldspace>{}
+                                                                      : found->second);
+                        if (id > 0xFFFFFFu || !listed.insert(id).second)
+                            continue; // above FFFFFF, or already listed: told above
+                        const auto& matches = section.Matches.back();
+                        if (matches.empty())
+                            Warn(*section.IdsLine, "unknown-worldspace",
+                                 fmt::format(Texts::UnknownWorldspace, id, name));
+                        else if (matches.size() > 1)
+                            Warn(*section.IdsLine, "shared-id",
+                                 fmt::format(Texts::SharedId, id, name, matches.size(), Join(matches)));
+                        for (const auto& worldspace : matches)
+                            if (worldspace.Light)
+                                Warn(*section.IdsLine, "load-order-id",
+                                     fmt::format(Texts::LoadOrderId, id, name, worldspace.EditorId, worldspace.Plugin));
+                    }
+                }
+                for (const auto& [id, worldspaces] : byId)
+                {
+                    if (listed.contains(id))
+                        continue;
+                    m_report.Unlisted.insert(m_report.Unlisted.end(), worldspaces.begin(), worldspaces.end());
+                    if (worldspaces.size() > 1)
+                        m_report.Information.push_back(
+                            fmt::format(Texts::UnlistedSharedId, id, worldspaces.size(), Join(worldspaces)));
+                }
+                // In load order, as --worldspaces lists them.
+                std::ranges::stable_sort(m_report.Unlisted, {}, [&](const GameData::Worldspace& worldspace) {
+                    return std::ranges::find(game.Worldspaces.Worldspaces, worldspace.FormId,
+                                             &GameData::Worldspace::FormId) -
+                           game.Worldspaces.Worldspaces.begin();
+                });
+            }
+
+            static std::string Join(const std::vector<GameData::Worldspace>& worldspaces)
+            {
+                std::string text;
+                for (const auto& worldspace : worldspaces)
+                    text += (text.empty() ? "" : ", ") + Describe(worldspace);
+                return text;
+            }
+
             ConfigReport& m_report;
             const ConfigLines& m_lines;
             bool m_byteOrderMark;
+            const InstalledGame* m_game;
             std::map<int, std::size_t> m_weatherlists; // number -> section index, in priority order
         };
 
@@ -361,13 +424,13 @@ namespace NimbravaCheck
         return out;
     }
 
-    ConfigReport CheckConfiguration(const std::filesystem::path& enbseries)
+    ConfigReport CheckConfiguration(const std::filesystem::path& enbseries, const InstalledGame* game)
     {
         ConfigReport report;
         report.File = enbseries / "_nimbrava.ini";
         ConfigLines lines;
         report.Document.Open(report.File, &lines);
-        Checker(report, lines, StartsWithByteOrderMark(report.File)).Run(enbseries);
+        Checker(report, lines, StartsWithByteOrderMark(report.File), game).Run(enbseries);
         return report;
     }
 } // namespace NimbravaCheck

@@ -11,15 +11,17 @@
 #include <string_view>
 #include <vector>
 #include "Orvel/Ini.h"
+#include "InstalledGame.h"
 #include "WindowsPath.h"
 
 namespace NimbravaCheck
 {
     struct Warning
     {
-        std::size_t Line;    // 1-based line of "_nimbrava.ini"
-        std::string Code;    // a short stable name of the pitfall, such as "quoted-ids"
-        std::string Message; // what is wrong and what the plugin does instead
+        std::size_t Line;       // 1-based line of "_nimbrava.ini"; 0 for the whole file or the load order
+        std::string Code;       // a short stable name of the pitfall, such as "quoted-ids"
+        std::string Message;    // what is wrong and what the plugin does instead
+        bool LoadOrder = false; // a problem of the game's plugins, not of "_nimbrava.ini"
     };
 
     struct SectionReport
@@ -31,6 +33,8 @@ namespace NimbravaCheck
         std::optional<std::size_t> FileNameLine;
         std::string ShownName; // the FileName without its enclosing quotes
         ResolvedFile File;
+        // With the game's data: per ID of Ids, the worldspaces of the load order that mask to it.
+        std::vector<std::vector<GameData::Worldspace>> Matches;
     };
 
     struct ConfigReport
@@ -38,13 +42,19 @@ namespace NimbravaCheck
         std::filesystem::path File;
         Orvel::IniInterface Document;
         std::vector<SectionReport> Sections; // in priority order, WEATHERLIST01 first
-        std::vector<Warning> Warnings;       // by line
+        std::vector<Warning> Warnings;       // by line, the load order's first
+        // With the game's data: the worldspaces that no section lists, and what else is worth knowing
+        // of the load order without being a problem of the file (unlisted worldspaces that share an ID).
+        std::vector<GameData::Worldspace> Unlisted;
+        std::vector<std::string> Information;
     };
 
     // `text` with every control byte written as \xHH, for a line of output.
     [[nodiscard]] std::string Printable(std::string_view text);
 
-    // Reads `enbseries`/_nimbrava.ini with the plugin's reader and checks it. Throws
+    // Reads `enbseries`/_nimbrava.ini with the plugin's reader and checks it; with `game`, also each
+    // ID against the worldspaces of its load order, whose own problems join the report. Throws
     // Orvel::IOException when the file cannot be opened or read, and std::bad_alloc.
-    [[nodiscard]] ConfigReport CheckConfiguration(const std::filesystem::path& enbseries);
+    [[nodiscard]] ConfigReport CheckConfiguration(const std::filesystem::path& enbseries,
+                                                  const InstalledGame* game = nullptr);
 } // namespace NimbravaCheck

@@ -2,6 +2,7 @@
 #include "Choice/WeatherlistMessages.h"
 #include "Commands.h"
 #include "ConfigCheck.h"
+#include "InstalledGame.h"
 #include "Json.h"
 #include "Orvel/Exceptions.h"
 
@@ -19,9 +20,24 @@ namespace NimbravaCheck
             return text;
         }
 
-        std::string Location(const ConfigReport& report, std::size_t line)
+        std::string Location(const ConfigReport& report, const Warning& warning)
         {
-            return line == 0 ? report.File.string() : fmt::format("{}:{}", report.File.string(), line);
+            if (warning.LoadOrder)
+                return "load order";
+            return warning.Line == 0 ? report.File.string() : fmt::format("{}:{}", report.File.string(), warning.Line);
+        }
+
+        // What an ID of a section names in the load order, for the line below the section's.
+        std::string Names(std::uint32_t id, const std::vector<GameData::Worldspace>& matches)
+        {
+            if (id > 0xFFFFFFu)
+                return "never matches (above FFFFFF)";
+            if (matches.empty())
+                return "no worldspace of the load order";
+            std::string text;
+            for (const auto& worldspace : matches)
+                text += (text.empty() ? "" : "; ") + Describe(worldspace);
+            return text;
         }
 
         void WriteText(const ConfigReport& report, std::ostream& out)
@@ -36,7 +52,18 @@ namespace NimbravaCheck
                                                               : std::string("no FileName");
                 out << fmt::format("  [WEATHERLIST{:02}] line {}: {} -> {}\n", section.Number, section.Line,
                                    IdsText(section), file);
+                for (std::size_t i = 0; i < section.Matches.size(); ++i)
+                    out << fmt::format("      {:<7X} {}\n", section.Ids[i], Names(section.Ids[i], section.Matches[i]));
             }
+            if (!report.Unlisted.empty())
+            {
+                out << fmt::format("Worldspaces that no section lists, which keep ENB's own _weatherlist.ini ({}):\n",
+                                   report.Unlisted.size());
+                for (const auto& worldspace : report.Unlisted)
+                    out << fmt::format("      {:<7X} {}\n", worldspace.MaskedId(), Describe(worldspace));
+            }
+            for (const auto& information : report.Information)
+                out << "Note: " << information << "\n";
             if (report.Warnings.empty())
             {
                 out << "No problems found.\n";
@@ -44,7 +71,7 @@ namespace NimbravaCheck
             }
             out << fmt::format("{} problem{}:\n", report.Warnings.size(), report.Warnings.size() == 1 ? "" : "s");
             for (const auto& warning : report.Warnings)
-                out << fmt::format("  {}: [{}] {}\n", Location(report, warning.Line), warning.Code, warning.Message);
+                out << fmt::format("  {}: [{}] {}\n", Location(report, warning), warning.Code, warning.Message);
         }
 
         // A line number, or null where there is none.
@@ -53,22 +80,51 @@ namespace NimbravaCheck
             return line ? Json(*line) : Json();
         }
 
-        Json ToJson(const ConfigReport& report)
+        Json ToJson(const std::vector<GameData::Worldspace>& worldspaces)
+        {
+            Json json = Json::array();
+            for (const auto& worldspace : worldspaces)
+                json.push_back(NimbravaCheck::ToJson(worldspace));
+            return json;
+        }
+
+        Json ToJson(const ConfigReport& report, bool withGame)
         {
             Json sections = Json::array();
             for (const auto& section : report.Sections)
-                sections.push_back({{"name", fmt::format("WEATHERLIST{:02}", section.Number)},
-                                    {"line", section.Line},
-                                    {"ids_line", LineOrNull(section.IdsLine)},
-                                    {"ids", section.Ids},
-                                    {"file_name_line", LineOrNull(section.FileNameLine)},
-                                    {"file_name", section.ShownName},
-                                    {"file", JsonName(section.File.State)},
-                                    {"path", section.File.Path.empty() ? Json() : Json(section.File.Path.string())}});
+            {
+                Json& json = sections.emplace_back(
+                    Json{{"name", fmt::format("WEATHERLIST{:02}", section.Number)},
+                         {"line", section.Line},
+                         {"ids_line", LineOrNull(section.IdsLine)},
+                         {"ids", section.Ids},
+                         {"file_name_line", LineOrNull(section.FileNameLine)},
+                         {"file_name", section.ShownName},
+                         {"file", JsonName(section.File.State)},
+                         {"path", section.File.Path.empty() ? Json() : Json(section.File.Path.string())}});
+                // Per ID, the worldspaces it names.
+                if (withGame)
+                {
+                    Json& matches = json["worldspaces"] = Json::array();
+                    for (const auto& worldspaces : section.Matches)
+                        matches.push_back(ToJson(worldspaces));
+                }
+            }
             Json warnings = Json::array();
             for (const auto& warning : report.Warnings)
-                warnings.push_back({{"line", warning.Line}, {"code", warning.Code}, {"message", warning.Message}});
-            return {{"file", report.File.string()}, {"sections", sections}, {"warnings", warnings}};
+            {
+                Json& json = warnings.emplace_back(
+                    Json{{"line", warning.Line}, {"code", warning.Code}, {"message", warning.Message}});
+                if (warning.LoadOrder)
+                    json["load_order"] = true;
+            }
+            Json json = {{"file", report.File.string()}, {"sections", sections}, {"warnings", warnings}};
+            if (withGame)
+            {
+                json["unlisted"] = ToJson(report.Unlisted);
+                json["information"] = report.Information;
+            }
+            return json;
         }
 
         void Unreadable(const std::filesystem::path& enbseries, const std::exception& error, const Output& output)
@@ -84,7 +140,7 @@ namespace NimbravaCheck
         }
     } // namespace
 
-    int RunConfiguration(const std::filesystem::path& enbseries, const Output& output)
+    int RunConfiguration(const std::filesystem::path& enbseries, const GameOptions& options, const Output& output)
     {
         std::error_code error;
         if (!std::filesystem::is_directory(enbseries, error))
@@ -92,11 +148,18 @@ namespace NimbravaCheck
             output.Err << "nimbrava-check: " << enbseries.string() << " is not a directory\n";
             return ExitUnreadable;
         }
+        std::string why;
+        const auto game = GameFor(enbseries, options, why);
+        if (!why.empty())
+        {
+            output.Err << "nimbrava-check: " << why << "\n";
+            return ExitUnreadable;
+        }
         try
         {
-            const ConfigReport report = CheckConfiguration(enbseries);
+            const ConfigReport report = CheckConfiguration(enbseries, game ? &*game : nullptr);
             if (output.Json)
-                WriteJson(output.Out, ToJson(report));
+                WriteJson(output.Out, ToJson(report, game.has_value()));
             else
                 WriteText(report, output.Out);
             return report.Warnings.empty() ? ExitGood : ExitProblems;

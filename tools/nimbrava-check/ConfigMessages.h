@@ -77,4 +77,18 @@ namespace NimbravaCheck::Texts
         "'{}' has no closing ']': the reader ignores the line, and the lines after "
         "it stay in the section before";
     inline constexpr char IgnoredLine[] = "'{}' is no section header, key line or ';' comment: the reader ignores it";
+
+    // With the game's data. ID, section
+    inline constexpr char UnknownWorldspace[] =
+        "ID {:X} in [{}] matches no worldspace of the active load order (a typo, or a worldspace of a plugin that "
+        "is not active?): nimbrava-check --worldspaces lists them";
+    // ID, section, the worldspaces
+    inline constexpr char SharedId[] = "ID {:X} in [{}] is the ID of {} worldspaces: {}; they all get this section's "
+                                       "list";
+    // ID, section, the worldspace, its plugin
+    inline constexpr char LoadOrderId[] = "ID {:X} in [{}] belongs to {}, which {}, a light plugin, adds: its ID "
+                                          "changes when light plugins before it come or go";
+    // ID, the worldspaces
+    inline constexpr char UnlistedSharedId[] = "ID {:X} is the ID of {} worldspaces that no section lists: {}; a "
+                                               "section that lists it gives them all one list";
 } // namespace NimbravaCheck::Texts

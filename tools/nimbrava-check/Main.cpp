@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 #include "Commands.h"
-#include "Orvel/Parsing.h"
+#include "GameData/PluginFile.h"
 
 namespace
 {
@@ -17,13 +17,32 @@ namespace
       Reads ENBSERIES_DIRECTORY/_nimbrava.ini as the plugin does and lists its weatherlist sections
       in priority order (IDs, file, whether the file exists), then every problem: names and keys the
       plugin does not see, ID lists that never match, shadowed IDs, missing files, ignored lines.
+      With the game's data, also the worldspaces each ID names, IDs that name none, IDs that several
+      worldspaces share, IDs that move with the load order, and the worldspaces no section lists.
   nimbrava-check [--json] ENBSERIES_DIRECTORY --worldspace ID [ID...]
-      The plugin's decision for each worldspace ID (hexadecimal, as ENB reports it) and the log lines
-      it writes for it.
+      The plugin's decision for each worldspace (its ID, hexadecimal as ENB reports it, or with the
+      game's data its editor ID) and the log lines it writes for it.
+  nimbrava-check [--json] --worldspaces GAME_FOLDER
+      Every worldspace of the game's active load order: the ID "_nimbrava.ini" lists it by, its form
+      ID, editor ID and name, the plugin that adds it, and whether its ID moves with the load order
+      (a light plugin's).
+  nimbrava-check --init ENBSERIES_DIRECTORY
+      Writes a commented starter ENBSERIES_DIRECTORY/_nimbrava.ini that lists the worldspaces of the
+      load order; refuses when the file exists.
   nimbrava-check [--json] --module D3D11_DLL
-      Whether the plugin can work with this d3d11.dll: the six ENB exports, and CreateFileA and
-      GetPrivateProfileSectionA imported by name from kernel32.
+      Whether the plugin can work with this d3d11.dll: the ENB functions it imports exported, and
+      CreateFileA and GetPrivateProfileSectionA imported by name from kernel32.
   nimbrava-check --help
+
+The game's data: GAME_FOLDER is the folder of the game's executable, which holds Data (an enbseries
+folder given instead means the folder above it). Commands on an enbseries folder use the game whose
+Data lies beside it, or --game GAME_FOLDER. The load order is read from Plugins.txt: the one
+--plugins-txt FILE names (a mod manager's profile, say), else where the game keeps it (%LOCALAPPDATA%,
+inside $WINEPREFIX, or Steam's Proton prefix beside the game's steamapps folder); without one, the
+base game's masters and Skyrim.ccc's plugins only. Names of localized plugins come from loose
+Data/Strings tables in the language of the game's Skyrim.ini; the base game's own names are inside its
+BSA archives, which are not read here, so its worldspaces show their editor IDs only. A record that
+claims more than 16 MiB (or a compressed one that inflates to more) is taken for a damaged plugin.
 
 FileNames are Windows paths. Outside Windows, a relative name starts at the enbseries directory,
 names match ignoring case (as under Wine and Proton), Z: maps to '/', and another drive maps through
@@ -38,26 +57,25 @@ Exit codes: 0 all good, 1 problems found, 2 bad usage or unreadable input.
         return NimbravaCheck::ExitUnreadable;
     }
 
-    // A worldspace ID as ENB reports it: one hexadecimal number of at most 32 bits, nothing after it.
-    std::optional<std::uint32_t> ReadId(std::string_view text)
+    // The value of an option that takes one: the next argument, once.
+    bool TakeValue(const std::vector<std::string_view>& args, std::size_t& i, std::optional<std::string_view>& value)
     {
-        std::size_t end = 0;
-        const auto id = Orvel::ParseHexNumber(text, end);
-        if (!id || end != text.size())
-            return std::nullopt;
-        return *id;
+        if (value || i + 1 == args.size())
+            return false;
+        value = args[++i];
+        return true;
     }
 } // namespace
 
 int main(int argc, char** argv)
 {
+    static_assert(GameData::MaximumRecordSize == 16u << 20, "--help gives the limit");
     try
     {
-        std::vector<std::string_view> args(argv + 1, argv + argc);
+        const std::vector<std::string_view> args(argv + 1, argv + argc);
         bool json = false;
-        std::optional<std::string_view> module;
-        std::optional<std::string_view> directory;
-        std::optional<std::vector<std::uint32_t>> ids;
+        std::optional<std::string_view> module, gameList, init, game, pluginsTxt, directory;
+        std::optional<std::vector<std::string>> worldspaces;
         for (std::size_t i = 0; i < args.size(); ++i)
         {
             const std::string_view arg = args[i];
@@ -70,24 +88,37 @@ int main(int argc, char** argv)
                 json = true;
             else if (arg == "--module")
             {
-                if (module || i + 1 == args.size())
+                if (!TakeValue(args, i, module))
                     return BadUsage("--module takes one path to a d3d11.dll");
-                module = args[++i];
+            }
+            else if (arg == "--worldspaces")
+            {
+                if (!TakeValue(args, i, gameList))
+                    return BadUsage("--worldspaces takes one game folder");
+            }
+            else if (arg == "--init")
+            {
+                if (!TakeValue(args, i, init))
+                    return BadUsage("--init takes one enbseries directory");
+            }
+            else if (arg == "--game")
+            {
+                if (!TakeValue(args, i, game))
+                    return BadUsage("--game takes one game folder");
+            }
+            else if (arg == "--plugins-txt")
+            {
+                if (!TakeValue(args, i, pluginsTxt))
+                    return BadUsage("--plugins-txt takes one file");
             }
             else if (arg == "--worldspace")
             {
-                if (ids)
+                if (worldspaces)
                     return BadUsage("--worldspace is given twice");
-                ids.emplace();
+                worldspaces.emplace();
                 for (; i + 1 < args.size() && !args[i + 1].starts_with("--"); ++i)
-                {
-                    const auto id = ReadId(args[i + 1]);
-                    if (!id)
-                        return BadUsage("not a worldspace ID (hexadecimal, at most FFFFFFFF): " +
-                                        std::string(args[i + 1]));
-                    ids->push_back(*id);
-                }
-                if (ids->empty())
+                    worldspaces->emplace_back(args[i + 1]);
+                if (worldspaces->empty())
                     return BadUsage("--worldspace takes one or more IDs");
             }
             else if (arg.starts_with("-") && arg.size() > 1)
@@ -99,17 +130,34 @@ int main(int argc, char** argv)
         }
 
         const NimbravaCheck::Output output{std::cout, std::cerr, json};
+        NimbravaCheck::GameOptions options;
+        if (game)
+            options.Game = std::filesystem::path(*game);
+        if (pluginsTxt)
+            options.PluginsTxt = std::filesystem::path(*pluginsTxt);
         if (module)
         {
-            if (directory || ids)
+            if (directory || worldspaces || gameList || init || game || pluginsTxt)
                 return BadUsage("--module stands alone");
             return NimbravaCheck::RunModule(std::filesystem::path(*module), output);
         }
+        if (gameList)
+        {
+            if (directory || worldspaces || init || game)
+                return BadUsage("--worldspaces takes only --plugins-txt and --json beside it");
+            return NimbravaCheck::RunWorldspaceList(std::filesystem::path(*gameList), options.PluginsTxt, output);
+        }
+        if (init)
+        {
+            if (directory || worldspaces || json)
+                return BadUsage("--init takes only --game and --plugins-txt beside it");
+            return NimbravaCheck::RunInit(std::filesystem::path(*init), options, output);
+        }
         if (!directory)
             return BadUsage("no enbseries directory given");
-        if (ids)
-            return NimbravaCheck::RunWorldspaces(std::filesystem::path(*directory), *ids, output);
-        return NimbravaCheck::RunConfiguration(std::filesystem::path(*directory), output);
+        if (worldspaces)
+            return NimbravaCheck::RunWorldspaces(std::filesystem::path(*directory), *worldspaces, options, output);
+        return NimbravaCheck::RunConfiguration(std::filesystem::path(*directory), options, output);
     }
     catch (const std::exception& error)
     {

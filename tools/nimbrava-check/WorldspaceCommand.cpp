@@ -6,7 +6,10 @@
 #include <stdexcept>
 #include "Choice/WorldspaceChange.h"
 #include "Commands.h"
+#include "InstalledGame.h"
 #include "Json.h"
+#include "Orvel/Ascii.h"
+#include "Orvel/Parsing.h"
 #include "Orvel/Exceptions.h"
 #include "WindowsPath.h"
 
@@ -65,6 +68,7 @@ namespace NimbravaCheck
         struct Decision
         {
             std::uint32_t Id;
+            std::vector<GameData::Worldspace> Named; // with the game's data: the worldspaces of this ID
             Nimbrava::WorldspaceOutcome Outcome;
             std::optional<ResolvedFile> File;
             std::string Note; // what could not be told here
@@ -76,8 +80,9 @@ namespace NimbravaCheck
         {
             PlayerFolderSite site(enbseries, document, loadFailure);
             // ENB's callback changes nothing for 0; the plugin's start-up run is what shows it.
-            Decision decision{id, id == 0 ? Nimbrava::UpdateWeatherlist(0, site) : Nimbrava::ChangeWorldspace(id, site),
-                              site.File(), "", false};
+            Decision decision{
+                id,          {}, id == 0 ? Nimbrava::UpdateWeatherlist(0, site) : Nimbrava::ChangeWorldspace(id, site),
+                site.File(), "", false};
             decision.Problem = std::ranges::any_of(decision.Outcome.Lines, [](const Nimbrava::LogLine& line) {
                 return line.Level != Orvel::LogLevel::Message;
             });
@@ -89,6 +94,42 @@ namespace NimbravaCheck
                 decision.Problem = true;
             }
             return decision;
+        }
+
+        // A worldspace ID as ENB reports it: one hexadecimal number of at most 32 bits, nothing after it.
+        std::optional<std::uint32_t> ReadHexId(std::string_view text)
+        {
+            std::size_t end = 0;
+            const auto id = Orvel::ParseHexNumber(text, end);
+            if (!id || end != text.size())
+                return std::nullopt;
+            return *id;
+        }
+
+        // A worldspace given by its ID or, failing that, by its editor ID (ignoring case), as the run-time
+        // form ID ENB reports. Nothing, with `why` set, for an editor ID that several worldspaces have.
+        std::optional<std::uint32_t> ResolveWorldspace(std::string_view text,
+                                                       const std::vector<GameData::Worldspace>& worldspaces,
+                                                       std::string& why)
+        {
+            if (const auto id = ReadHexId(text))
+                return id;
+            std::vector<const GameData::Worldspace*> named;
+            for (const auto& worldspace : worldspaces)
+                if (Orvel::EqualIgnoringCase(worldspace.EditorId, text))
+                    named.push_back(&worldspace);
+            if (named.size() > 1)
+            {
+                why = fmt::format("the editor ID {} is used by {} worldspaces:", text, named.size());
+                for (const auto* worldspace : named)
+                    why +=
+                        fmt::format(" {:08X} {} of {};", worldspace->FormId, worldspace->EditorId, worldspace->Plugin);
+                why += " give the ID instead";
+                return std::nullopt;
+            }
+            if (named.empty())
+                return std::nullopt;
+            return named.front()->FormId;
         }
 
         // "MESSAGE", "WARNING", ... as the log's tag names the level.
@@ -117,8 +158,11 @@ namespace NimbravaCheck
         void WriteText(const std::filesystem::path& enbseries, const Decision& decision, std::ostream& out)
         {
             const auto& choice = decision.Outcome.Choice;
-            out << fmt::format("Worldspace {:X} (the plugin compares {:X}): ", decision.Id,
-                               Nimbrava::MaskWorldspaceId(decision.Id));
+            std::string named;
+            for (const auto& worldspace : decision.Named)
+                named += (named.empty() ? ", " : "; ") + Describe(worldspace);
+            out << fmt::format("Worldspace {:X} (the plugin compares {:X}{}): ", decision.Id,
+                               Nimbrava::MaskWorldspaceId(decision.Id), named);
             if (!choice.Chosen())
                 out << "ENB's own _weatherlist.ini stays in force\n";
             else
@@ -148,18 +192,48 @@ namespace NimbravaCheck
                          {"log", log}};
             if (!decision.Note.empty())
                 json["note"] = decision.Note;
+            if (!decision.Named.empty())
+            {
+                Json& worldspaces = json["worldspaces"] = Json::array();
+                for (const auto& worldspace : decision.Named)
+                    worldspaces.push_back(NimbravaCheck::ToJson(worldspace));
+            }
             return json;
         }
     } // namespace
 
-    int RunWorldspaces(const std::filesystem::path& enbseries, const std::vector<std::uint32_t>& ids,
-                       const Output& output)
+    int RunWorldspaces(const std::filesystem::path& enbseries, const std::vector<std::string>& worldspaces,
+                       const GameOptions& options, const Output& output)
     {
         std::error_code error;
         if (!std::filesystem::is_directory(enbseries, error))
         {
             output.Err << "nimbrava-check: " << enbseries.string() << " is not a directory\n";
             return ExitUnreadable;
+        }
+        std::string why;
+        const auto game = GameFor(enbseries, options, why);
+        if (!why.empty())
+        {
+            output.Err << "nimbrava-check: " << why << "\n";
+            return ExitUnreadable;
+        }
+        std::vector<std::uint32_t> ids;
+        for (const auto& text : worldspaces)
+        {
+            const auto id = game ? ResolveWorldspace(text, game->Worldspaces.Worldspaces, why) : ReadHexId(text);
+            if (!id && why.empty())
+                why = fmt::format("not a worldspace ID (hexadecimal, at most FFFFFFFF){}: {}{}",
+                                  game ? " nor an editor ID of the load order" : "", text,
+                                  game ? ""
+                                       : " (editor IDs need the game's data: Data beside the enbseries folder, "
+                                         "or --game)");
+            if (!why.empty())
+            {
+                output.Err << "nimbrava-check: " << why << "\n";
+                return ExitUnreadable;
+            }
+            ids.push_back(*id);
         }
         // The plugin reads the configuration only for a known worldspace, never for ID 0.
         const bool needed = std::ranges::any_of(ids, [](std::uint32_t id) { return id != 0; });
@@ -180,7 +254,11 @@ namespace NimbravaCheck
         Json decisions = Json::array();
         for (const std::uint32_t id : ids)
         {
-            const Decision decision = Decide(enbseries, document ? &*document : nullptr, loadFailure, id);
+            Decision decision = Decide(enbseries, document ? &*document : nullptr, loadFailure, id);
+            if (game && id != 0)
+                for (const auto& worldspace : game->Worldspaces.Worldspaces)
+                    if (worldspace.MaskedId() == Nimbrava::MaskWorldspaceId(id))
+                        decision.Named.push_back(worldspace);
             problem = problem || decision.Problem;
             if (output.Json)
                 decisions.push_back(ToJson(enbseries, decision));

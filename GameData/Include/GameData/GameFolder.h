@@ -1,0 +1,44 @@
+#pragma once
+// A game folder (the folder of the game's executable, which holds Data/) and where the game keeps
+// what belongs to it elsewhere.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace GameData
+{
+    class GameFolder
+    {
+    public:
+        // `folder` holds Data/. Reads the language from Skyrim.ini there (sLanguage of [General];
+        // English when there is none).
+        explicit GameFolder(std::filesystem::path folder);
+
+        [[nodiscard]] const std::filesystem::path& Folder() const noexcept { return m_folder; }
+        [[nodiscard]] std::filesystem::path Data() const { return m_folder / "Data"; }
+        [[nodiscard]] const std::string& Language() const noexcept { return m_language; }
+
+        // The file or folder `relative` (names in code page 1252, '/' or '\' between them) below
+        // `base`, each name matched ignoring case as Windows matches it; nothing when there is none.
+        [[nodiscard]] static std::optional<std::filesystem::path> Find(const std::filesystem::path& base,
+                                                                       std::string_view relative);
+        // A file of Data/, so matched.
+        [[nodiscard]] std::optional<std::filesystem::path> FindData(std::string_view relative) const
+        {
+            return Find(Data(), relative);
+        }
+
+        // Where the game may keep Plugins.txt, most likely first: %LOCALAPPDATA% (Windows), the users
+        // of $WINEPREFIX, and Steam's Proton prefix beside the steamapps folder that holds this game;
+        // for each, the folders of the Steam, GOG, Epic and Microsoft Store editions. Only candidates
+        // that exist are given.
+        [[nodiscard]] std::vector<std::filesystem::path> PluginsTxtCandidates() const;
+
+    private:
+        std::filesystem::path m_folder;
+        std::string m_language;
+    };
+} // namespace GameData

@@ -1,0 +1,95 @@
+#pragma once
+// One of the game's plugin files (.esm, .esp, .esl): its header and its worldspaces, read without
+// the rest. The reader reads the header record, then only the header of each top-level group, which
+// it skips by its size unless it holds the worldspaces; inside that group it reads each worldspace
+// record and skips the group of the worldspace's cells by its size. Of a 250 MB master it reads a few
+// kilobytes. Every read is checked against the file and the group around it: a damaged file gives a
+// PluginFileError that names the file and the offset, never a read outside the file, an endless loop
+// or an allocation beyond the limits below.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace GameData
+{
+    // Flags of the header record (TES4).
+    inline constexpr std::uint32_t MasterFlag = 0x1;
+    inline constexpr std::uint32_t LocalizedFlag = 0x80; // names are string IDs into the string tables
+    inline constexpr std::uint32_t LightFlag = 0x200;    // a light plugin (ESL)
+    // Flags of any record.
+    inline constexpr std::uint32_t DeletedFlag = 0x20;
+    inline constexpr std::uint32_t CompressedFlag = 0x40000; // the data is a zlib stream
+
+    // The most data a record read here may have, and the most a compressed one may inflate to (16 MiB):
+    // a header record holds some kilobytes, a worldspace record some hundred bytes and its table of
+    // cell offsets, a few hundred kilobytes for the largest worlds. A record that claims more is taken
+    // for a damaged file.
+    inline constexpr std::uint32_t MaximumRecordSize = 16u << 20;
+    inline constexpr std::uint32_t MaximumInflatedSize = 16u << 20;
+
+    // A plugin file that cannot be read, or that is damaged. what(): "FILE: WHAT (at offset 0xN)".
+    class PluginFileError : public std::runtime_error
+    {
+    public:
+        PluginFileError(std::string_view file, std::uint64_t offset, std::string_view what);
+
+        // Where in the file the damage was found.
+        [[nodiscard]] std::uint64_t Offset() const noexcept { return m_offset; }
+
+    private:
+        std::uint64_t m_offset;
+    };
+
+    struct PluginHeader
+    {
+        std::uint32_t Flags = 0; // the TES4 record's flags
+        // HEDR's version: 0.94 for the original edition, 1.70 for Special Edition, 1.71 for files saved
+        // by game version 1.6.1130 and later.
+        float Version = 0;
+        // The MAST subrecords in the file's order: the file names as written (code page 1252). The top
+        // byte of a form ID in this file indexes them.
+        std::vector<std::string> Masters;
+
+        [[nodiscard]] bool IsMaster() const noexcept { return (Flags & MasterFlag) != 0; }
+        [[nodiscard]] bool IsLocalized() const noexcept { return (Flags & LocalizedFlag) != 0; }
+        [[nodiscard]] bool IsLight() const noexcept { return (Flags & LightFlag) != 0; }
+    };
+
+    struct WorldspaceRecord
+    {
+        std::uint64_t Offset = 0; // of the record's header in the file
+        std::uint32_t FormId = 0; // as written in the file: its top byte indexes Header.Masters
+        std::uint32_t Flags = 0;  // the record's flags (DeletedFlag, CompressedFlag, ...)
+        std::string EditorId;     // EDID without its NUL, bytes as written; empty when there is none
+        // FULL: text without its NUL (bytes in code page 1252) when the plugin is not localized, a
+        // string ID when it is; neither when the record has no FULL.
+        std::optional<std::string> FullText;
+        std::optional<std::uint32_t> FullStringId;
+        std::optional<std::uint32_t> Parent; // WNAM: the parent worldspace's form ID, as written
+    };
+
+    struct PluginFile
+    {
+        PluginHeader Header;
+        std::vector<WorldspaceRecord> Worldspaces; // in file order
+        std::uint64_t BytesRead = 0;               // bytes of the file read, headers included
+    };
+
+    // Reads the plugin at `path`; `name` names it in errors (its file name when empty). Throws
+    // PluginFileError when it cannot be opened or read or is damaged: no TES4 record first, a size that
+    // runs past the end of the file or of the group around it, a group smaller than its own header, a
+    // record above MaximumRecordSize, a compressed record whose declared size is above
+    // MaximumInflatedSize or whose stream does not inflate to exactly that size, a subrecord that runs
+    // past its record, a name without its NUL. std::bad_alloc when memory runs out.
+    [[nodiscard]] PluginFile ReadPluginFile(const std::filesystem::path& path, std::string_view name = {});
+
+    // The same over `bytes` in memory (BytesRead counts the bytes looked at).
+    [[nodiscard]] PluginFile ReadPluginFile(std::span<const std::byte> bytes, std::string_view name);
+} // namespace GameData

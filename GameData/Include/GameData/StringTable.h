@@ -1,0 +1,30 @@
+#pragma once
+// A localized plugin's string table, Strings/<plugin>_<language>.STRINGS: the texts that its name
+// subrecords hold the IDs of.
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace GameData
+{
+    class StringTable
+    {
+    public:
+        // Reads a .STRINGS table: a 32-bit count and data size, `count` entries of ID and offset into
+        // the data, then the data, each string NUL-terminated. Throws PluginFileError (PluginFile.h)
+        // when the file cannot be read or a count, size or offset runs past it, or a string has no NUL.
+        [[nodiscard]] static StringTable Read(const std::filesystem::path& path, std::string_view name = {});
+        [[nodiscard]] static StringTable Parse(std::span<const std::byte> bytes, std::string_view name);
+
+        // The text of `id` (bytes as written), or null.
+        [[nodiscard]] const std::string* Find(std::uint32_t id) const;
+        [[nodiscard]] std::size_t Size() const noexcept { return m_strings.size(); }
+
+    private:
+        std::unordered_map<std::uint32_t, std::string> m_strings;
+    };
+} // namespace GameData

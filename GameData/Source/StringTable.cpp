@@ -1,0 +1,74 @@
+#include "GameData/StringTable.h"
+
+#include <cstring>
+#include <fmt/format.h>
+#include <fstream>
+#include <vector>
+#include "GameData/PluginFile.h"
+
+namespace GameData
+{
+    namespace
+    {
+        constexpr std::uint64_t EntrySize = 8; // ID, offset
+        // A string table of the base game is a few megabytes; anything far larger is no table.
+        constexpr std::uint64_t MaximumTableSize = std::uint64_t{256} << 20;
+
+        std::uint32_t U32(std::span<const std::byte> bytes, std::uint64_t at)
+        {
+            std::uint32_t value;
+            std::memcpy(&value, bytes.data() + at, sizeof value);
+            return value;
+        }
+    } // namespace
+
+    StringTable StringTable::Read(const std::filesystem::path& path, std::string_view name)
+    {
+        const auto text = path.filename().u8string();
+        const std::string shown = name.empty() ? std::string(text.begin(), text.end()) : std::string(name);
+        std::error_code error;
+        const auto size = std::filesystem::file_size(path, error);
+        std::ifstream stream(path, std::ios::binary);
+        if (!stream || error)
+            throw PluginFileError(shown, 0, "cannot be opened");
+        if (size > MaximumTableSize)
+            throw PluginFileError(shown, 0, fmt::format("{} bytes, more than any string table", size));
+        std::vector<std::byte> bytes(size);
+        if (!stream.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
+            throw PluginFileError(shown, 0, "cannot be read");
+        return Parse(bytes, shown);
+    }
+
+    StringTable StringTable::Parse(std::span<const std::byte> bytes, std::string_view name)
+    {
+        if (bytes.size() < 8)
+            throw PluginFileError(name, 0, "too short for a string table's count and size");
+        const std::uint64_t count = U32(bytes, 0);
+        const std::uint64_t dataSize = U32(bytes, 4);
+        const std::uint64_t dataStart = 8 + EntrySize * count;
+        if (dataStart > bytes.size() || dataSize > bytes.size() - dataStart)
+            throw PluginFileError(
+                name, 0,
+                fmt::format("{} entries and {} bytes of strings run past the end of the table", count, dataSize));
+        const auto data = bytes.subspan(dataStart, dataSize);
+        StringTable table;
+        for (std::uint64_t entry = 8; entry < dataStart; entry += EntrySize)
+        {
+            const std::uint32_t id = U32(bytes, entry);
+            const std::uint64_t offset = U32(bytes, entry + 4);
+            const auto* begin = reinterpret_cast<const char*>(data.data()) + offset;
+            const void* nul = offset < data.size() ? std::memchr(begin, 0, data.size() - offset) : nullptr;
+            if (nul == nullptr)
+                throw PluginFileError(
+                    name, entry, fmt::format("the string of ID {:X} at {} has no NUL within the table", id, offset));
+            table.m_strings.insert_or_assign(id, std::string(begin, static_cast<const char*>(nul)));
+        }
+        return table;
+    }
+
+    const std::string* StringTable::Find(std::uint32_t id) const
+    {
+        const auto found = m_strings.find(id);
+        return found == m_strings.end() ? nullptr : &found->second;
+    }
+} // namespace GameData

@@ -1,0 +1,45 @@
+#include "GameData/Text.h"
+
+#include <cstdint>
+
+namespace GameData
+{
+    namespace
+    {
+        // Code page 1252's characters for the bytes 0x80 to 0x9F; the rest above 0x7F are Latin-1's.
+        constexpr char16_t High[32] = {
+            0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+            0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+            0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+        };
+
+        void AppendUtf8(std::string& out, char16_t character)
+        {
+            if (character < 0x80)
+                out.push_back(static_cast<char>(character));
+            else if (character < 0x800)
+            {
+                out.push_back(static_cast<char>(0xC0 | (character >> 6)));
+                out.push_back(static_cast<char>(0x80 | (character & 0x3F)));
+            }
+            else
+            {
+                out.push_back(static_cast<char>(0xE0 | (character >> 12)));
+                out.push_back(static_cast<char>(0x80 | ((character >> 6) & 0x3F)));
+                out.push_back(static_cast<char>(0x80 | (character & 0x3F)));
+            }
+        }
+    } // namespace
+
+    std::string Cp1252ToUtf8(std::string_view bytes)
+    {
+        std::string out;
+        out.reserve(bytes.size());
+        for (const char c : bytes)
+        {
+            const auto byte = static_cast<std::uint8_t>(c);
+            AppendUtf8(out, byte >= 0x80 && byte < 0xA0 ? High[byte - 0x80] : static_cast<char16_t>(byte));
+        }
+        return out;
+    }
+} // namespace GameData

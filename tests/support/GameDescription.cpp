@@ -1,0 +1,183 @@
+#include "GameDescription.h"
+
+#include <stdexcept>
+#include "DataFiles.h"
+#include "TempDirectory.h"
+
+namespace NimbravaTest
+{
+    namespace
+    {
+        std::uint64_t Number(const std::string& text, int base = 0)
+        {
+            std::size_t end = 0;
+            const std::uint64_t value = std::stoull(text, &end, base);
+            if (end != text.size())
+                throw std::invalid_argument("not a number: \"" + text + "\"");
+            return value;
+        }
+
+        std::uint32_t Number32(const std::string& text, int base = 0)
+        {
+            const std::uint64_t value = Number(text, base);
+            if (value > 0xFFFFFFFFu)
+                throw std::invalid_argument("above 32 bits: \"" + text + "\"");
+            return static_cast<std::uint32_t>(value);
+        }
+
+        std::string Le32(std::uint32_t value)
+        {
+            std::string out(4, '\0');
+            for (std::size_t i = 0; i < 4; ++i)
+                out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+            return out;
+        }
+
+        // "key=value" as its two halves; a bare word has an empty value.
+        std::pair<std::string, std::string> Field(const std::string& field)
+        {
+            const std::size_t equals = field.find('=');
+            if (equals == std::string::npos)
+                return {field, ""};
+            return {field.substr(0, equals), field.substr(equals + 1)};
+        }
+
+        void ReadWorldspaceField(WorldspaceDescription& world, const std::string& key, const std::string& value)
+        {
+            if (key == "flags")
+                world.Flags |= Number32(value);
+            else if (key == "compressed")
+                world.Flags |= WriterCompressedFlag;
+            else if (key == "inflated")
+                world.DeclaredInflatedSize = Number32(value);
+            else if (key == "cut")
+                world.StreamCut = Number(value);
+            else if (key == "children")
+                world.ChildrenSize = Number(value);
+            else if (key == "EDID" || key == "FULL")
+                world.Subrecords.push_back({key, value + '\0'});
+            else if (key == "FULLID")
+                world.Subrecords.push_back({"FULL", Le32(Number32(value))});
+            else if (key == "WNAM")
+                world.Subrecords.push_back({key, Le32(Number32(value))});
+            else if (key.size() == 4)
+                world.Subrecords.push_back({key, std::string(Number(value), '\x5A')});
+            else
+                throw std::invalid_argument("unknown field");
+        }
+
+        void ReadRow(GameDescription& game, const std::vector<std::string>& row)
+        {
+            const std::string& kind = row.at(0);
+            if (kind == "text" || kind == "file")
+            {
+                game.Files[row.at(1)] += row.at(2) + (kind == "text" ? "\r\n" : "");
+                return;
+            }
+            if (kind == "plugin")
+            {
+                auto& plugin = game.Plugins.emplace_back();
+                plugin.FileName = row.at(1);
+                for (std::size_t i = 2; i < row.size(); ++i)
+                {
+                    const auto [key, value] = Field(row[i]);
+                    if (key == "flags")
+                        plugin.Flags = Number32(value);
+                    else if (key == "version")
+                        plugin.Version = std::stof(value);
+                    else if (key == "form")
+                        plugin.FormVersion = static_cast<std::uint16_t>(Number32(value));
+                    else
+                        throw std::invalid_argument("unknown field");
+                }
+                return;
+            }
+            if (game.Plugins.empty())
+                throw std::invalid_argument("a plugin's row before any plugin");
+            auto& plugin = game.Plugins.back();
+            if (kind == "master")
+            {
+                plugin.Masters.push_back(row.at(1));
+            }
+            else if (kind == "group")
+            {
+                auto& group = plugin.Groups.emplace_back();
+                group.Label = row.at(1);
+                for (std::size_t i = 2; i < row.size(); ++i)
+                {
+                    const auto [key, value] = Field(row[i]);
+                    if (key != "records" && key != "size")
+                        throw std::invalid_argument("unknown field");
+                    (key == "records" ? group.Records : group.RecordSize) = Number(value);
+                }
+            }
+            else if (kind == "wrld")
+            {
+                if (plugin.Groups.empty() || plugin.Groups.back().Label != "WRLD")
+                    throw std::invalid_argument("a worldspace outside a WRLD group");
+                auto& world = plugin.Groups.back().Worldspaces.emplace_back();
+                world.FormId = Number32(row.at(1), 16);
+                for (std::size_t i = 2; i < row.size(); ++i)
+                {
+                    const auto [key, value] = Field(row[i]);
+                    ReadWorldspaceField(world, key, value);
+                }
+            }
+            else if (kind == "strings")
+            {
+                const std::string stem = plugin.FileName.substr(0, plugin.FileName.rfind('.'));
+                game.StringTables["Data/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(
+                    Number32(row.at(2)), row.at(3));
+            }
+            else
+            {
+                throw std::invalid_argument("unknown row");
+            }
+        }
+    } // namespace
+
+    GameDescription ReadGameDescription(const std::filesystem::path& path)
+    {
+        GameDescription game;
+        for (const auto& row : ReadTable(path))
+        {
+            try
+            {
+                ReadRow(game, row);
+            }
+            catch (const std::exception& e)
+            {
+                std::string text;
+                for (const auto& field : row)
+                    text += (text.empty() ? "" : "\t") + Escape(field);
+                throw std::invalid_argument(path.filename().string() + ": " + e.what() + " in the row \"" + text +
+                                            "\"");
+            }
+        }
+        return game;
+    }
+
+    GameFiles WriteGameFiles(const GameDescription& game)
+    {
+        GameFiles files{game.Files, {}};
+        for (const auto& plugin : game.Plugins)
+        {
+            auto written = WritePlugin(plugin);
+            files.Files["Data/" + plugin.FileName] = std::move(written.Bytes);
+            files.Places["Data/" + plugin.FileName] = std::move(written.Places);
+        }
+        for (const auto& [path, entries] : game.StringTables)
+            files.Files[path] = WriteStringTable(entries);
+        return files;
+    }
+
+    void WriteGameFolder(const GameFiles& files, const std::filesystem::path& folder)
+    {
+        for (const auto& [name, bytes] : files.Files)
+        {
+            const auto path = folder / std::filesystem::path(name);
+            std::filesystem::create_directories(path.parent_path());
+            WriteFile(path, bytes);
+        }
+    }
+} // namespace NimbravaTest

@@ -1,0 +1,70 @@
+#pragma once
+// A synthetic game folder (the folder that holds Data/) described as text: its plugins, their loose
+// string tables, and the text files beside them (Plugins.txt, Skyrim.ccc, Skyrim.ini). The tests of
+// the game's files read their cases from such descriptions, and nimbrava-make-game writes one out.
+//
+// A description is a table as ReadTable reads it (DataFiles.h: tab-separated, escapes, '#'
+// comments). A row's first field says what it adds:
+//
+//   text    PATH  LINE           LINE and CR LF appended to the text file PATH (under the game folder)
+//   file    PATH  BYTES          BYTES appended to the file PATH as they are
+//   plugin  NAME  FIELD...       a plugin, Data/NAME: flags=N (TES4 flags), version=F (HEDR), form=N
+//                                (the records' form version, 44 when not given)
+//   master  NAME                 the plugin's next master, in its own order
+//   group   TYPE  FIELD...       the plugin's next top-level group: records=N filler records of
+//                                size=N bytes each; a WRLD group holds the wrld rows after it
+//   wrld    FORMID  FIELD...     a worldspace record (form ID as written, hexadecimal), then its
+//                                subrecords in file order: EDID=TEXT, FULL=TEXT (both written with a
+//                                NUL), FULLID=N (a FULL holding a string ID), WNAM=N, or TYPE=N for N
+//                                bytes of filler (above 65535 behind an XXXX); and anywhere:
+//                                flags=N, compressed (zlib), inflated=N (the inflated size written,
+//                                when not the true one), cut=N (bytes left off the zlib stream),
+//                                children=N (a world-children group of about N bytes)
+//   strings LANGUAGE  ID  TEXT   an entry of Data/Strings/<plugin without extension>_<LANGUAGE>.STRINGS
+//
+// Numbers are decimal or 0x-hexadecimal. Example:
+//
+//   text    Plugins.txt  *Isles.esp
+//   plugin  Isles.esp    flags=0x80    version=1.70
+//   master  Skyrim.esm
+//   group   GMST         records=3     size=40
+//   group   WRLD
+//   wrld    01000800     EDID=IslesWorld   FULLID=0x10   WNAM=0x3C   OFST=70000   children=4000
+//   strings english      0x10          The Isles
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+#include "PluginWriter.h"
+
+namespace NimbravaTest
+{
+    struct GameDescription
+    {
+        std::vector<PluginDescription> Plugins;
+        // String tables by path, their entries in order.
+        std::map<std::string, std::vector<std::pair<std::uint32_t, std::string>>> StringTables;
+        // Every other file by path: its bytes.
+        std::map<std::string, std::string> Files;
+    };
+
+    // Throws std::invalid_argument naming the row for a row it cannot read, std::runtime_error when
+    // the file is unreadable.
+    [[nodiscard]] GameDescription ReadGameDescription(const std::filesystem::path& path);
+
+    // The game's files by path under the game folder ('/'-separated, plugins as "Data/NAME"), and
+    // the places in each plugin (PluginWriter.h) by the same path.
+    struct GameFiles
+    {
+        std::map<std::string, std::string> Files;
+        std::map<std::string, PlaceMap> Places;
+    };
+
+    [[nodiscard]] GameFiles WriteGameFiles(const GameDescription& game);
+
+    // Writes the files into `folder`, making the folders they need. Throws std::runtime_error when a
+    // file cannot be written.
+    void WriteGameFolder(const GameFiles& files, const std::filesystem::path& folder);
+} // namespace NimbravaTest

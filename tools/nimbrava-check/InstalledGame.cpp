@@ -1,0 +1,97 @@
+#include "InstalledGame.h"
+
+#include <fmt/format.h>
+#include <fstream>
+#include <sstream>
+#include "Commands.h"
+
+namespace NimbravaCheck
+{
+    namespace
+    {
+        bool HasData(const std::filesystem::path& folder)
+        {
+            std::error_code error;
+            const auto data = GameData::GameFolder::Find(folder, "Data");
+            return data && std::filesystem::is_directory(*data, error);
+        }
+
+        std::optional<std::string> ReadText(const std::filesystem::path& path)
+        {
+            std::ifstream stream(path, std::ios::binary);
+            if (!stream)
+                return std::nullopt;
+            std::ostringstream text;
+            text << stream.rdbuf();
+            if (stream.bad())
+                return std::nullopt;
+            return text.str();
+        }
+    } // namespace
+
+    std::optional<std::filesystem::path> GameFolderOf(const std::filesystem::path& folder)
+    {
+        auto path = std::filesystem::absolute(folder).lexically_normal();
+        // "enbseries/" ends in an empty name, whose parent path is the folder itself.
+        if (!path.has_filename() && path.has_parent_path())
+            path = path.parent_path();
+        if (HasData(path))
+            return path;
+        if (HasData(path.parent_path()))
+            return path.parent_path();
+        return std::nullopt;
+    }
+
+    std::optional<InstalledGame> ReadInstalledGame(const std::filesystem::path& folder,
+                                                   const std::optional<std::filesystem::path>& pluginsTxt,
+                                                   std::string& why)
+    {
+        InstalledGame game{GameData::GameFolder(folder), pluginsTxt, {}, {}, {}};
+        if (!game.PluginsTxt)
+        {
+            const auto candidates = game.Folder.PluginsTxtCandidates();
+            if (!candidates.empty())
+                game.PluginsTxt = candidates.front();
+        }
+        std::optional<std::vector<GameData::PluginsTxtLine>> lines;
+        if (game.PluginsTxt)
+        {
+            const auto text = ReadText(*game.PluginsTxt);
+            if (!text)
+            {
+                why = game.PluginsTxt->string() + " cannot be read";
+                return std::nullopt;
+            }
+            lines = GameData::ParsePluginsTxt(*text);
+        }
+        else
+            game.Problems.push_back({"no-plugins-txt",
+                                     "no Plugins.txt found (give it with --plugins-txt; a mod manager such as Mod "
+                                     "Organizer 2 keeps one per profile): only the base game's masters and "
+                                     "Skyrim.ccc's plugins are listed"});
+        game.Order = GameData::ReadLoadOrder(game.Folder, lines ? &*lines : nullptr);
+        game.Worldspaces = GameData::ListWorldspaces(game.Folder, game.Order);
+        game.Problems.insert(game.Problems.end(), game.Order.Problems.begin(), game.Order.Problems.end());
+        game.Problems.insert(game.Problems.end(), game.Worldspaces.Problems.begin(), game.Worldspaces.Problems.end());
+        return game;
+    }
+
+    std::optional<InstalledGame> GameFor(const std::filesystem::path& enbseries, const GameOptions& options,
+                                         std::string& error)
+    {
+        const auto folder = GameFolderOf(options.Game ? *options.Game : enbseries);
+        if (!folder)
+        {
+            if (options.Game)
+                error = options.Game->string() + " is no game folder: it has no Data folder";
+            return std::nullopt;
+        }
+        return ReadInstalledGame(*folder, options.PluginsTxt, error);
+    }
+
+    std::string Describe(const GameData::Worldspace& worldspace)
+    {
+        return fmt::format("{} ({}{})", worldspace.EditorId, worldspace.Name ? *worldspace.Name + ", " : "",
+                           worldspace.Plugin);
+    }
+} // namespace NimbravaCheck

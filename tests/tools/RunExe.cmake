@@ -1,7 +1,7 @@
 # nimbrava-check.exe under Wine: the Windows file tests, code page and output on the same data the
 # native tests use.
 #   cmake -DCHECKER=<exe> -DEMULATOR=<wine-run.sh> -DMODULES=<folder> -DSOURCE=<source tree>
-#         -P RunExe.cmake
+#         -DMAKE_GAME=<nimbrava-make-game.exe> -DWORK=<scratch folder> -P RunExe.cmake
 set(DATA "${SOURCE}/tests/data/checker")
 get_filename_component(bin "${CHECKER}" DIRECTORY)
 function(check expected_exit expected_text)
@@ -31,7 +31,7 @@ function(check_report expected_exit report)
     if(start GREATER -1)
       string(SUBSTRING "${line}" ${start} -1 line)
     endif()
-    string(FIND "${line}" "{data}" end)
+    string(FIND "${line}" "{" end)
     string(SUBSTRING "${line}" 0 ${end} line)
     string(FIND "${out}" "${line}" at)
     if(at EQUAL -1)
@@ -62,3 +62,17 @@ check_report(0 clean/expected.txt "Z:${DATA}/clean/enbseries")
 check_report(1 pitfalls/expected.txt "Z:${DATA}/pitfalls/enbseries")
 check(0 "[MESSAGE] Switching to weatherlist 'weather\\tamriel.ini'\n  [MESSAGE] Reloading ENB config..." "Z:${DATA}/clean/enbseries"
       --worldspace 0A00003C)
+
+# The synthetic game of tests/data/gamedata/game.tsv, written by the Windows build of its writer: its
+# worldspaces and the configuration beside it read the Windows way, as the native tests read them.
+file(REMOVE_RECURSE "${WORK}")
+execute_process(COMMAND "${EMULATOR}" "${MAKE_GAME}" "Z:${SOURCE}/tests/data/gamedata/game.tsv" "Z:${WORK}/game"
+                RESULT_VARIABLE made OUTPUT_QUIET)
+if(NOT made EQUAL 0)
+  message(FATAL_ERROR "nimbrava-make-game.exe could not write the game into ${WORK}")
+endif()
+check_report(1 game/worldspaces.txt --worldspaces "Z:${WORK}/game" --plugins-txt "Z:${WORK}/game/Plugins.txt")
+check_report(1 game/configuration.txt "Z:${WORK}/game/enbseries" --plugins-txt "Z:${WORK}/game/Plugins.txt")
+check(0 "Worldspace FE002005 (the plugin compares 2005, TinyLightWorld (Tiny Light, Tiny Light.esl))"
+      "Z:${WORK}/game/enbseries" --plugins-txt "Z:${WORK}/game/Plugins.txt" --worldspace tinylightworld)
+

@@ -176,14 +176,25 @@ TEST(NimbravaCheck, WorldspaceDecisionsAreThoseOfThePluginTable)
                 chosen = line.substr(names - 2, line.rfind("', ") - names + 3);
         }
         // The table holds what the update logs; ENB's callback, which starts it, asks for a reload after it.
-        std::vector<std::string> expectedLog = row.Log;
+        // The checker shows control bytes as \xHH.
+        const auto shown = [](std::string text) {
+            for (std::size_t at = 0; (at = text.find('\0', at)) != std::string::npos;)
+                text.replace(at, 1, "\\x00");
+            return text;
+        };
+        std::vector<std::string> expectedLog;
+        std::ranges::transform(row.Log, std::back_inserter(expectedLog), shown);
         if (row.Worldspace != 0)
             expectedLog.push_back("M Reloading ENB config...");
         EXPECT_EQ(log, expectedLog) << out;
-        EXPECT_EQ(chosen, row.Section == 0 ? "" : fmt::format("{:02}] names '{}'", row.Section, row.Shown)) << out;
+        EXPECT_EQ(chosen, row.Section == 0 ? "" : fmt::format("{:02}] names '{}'", row.Section, shown(row.Shown)))
+            << out;
         std::string expected = row.InForce;
         std::ranges::replace(expected, '\\', '/');
-        ASSERT_FALSE(file.empty()) << out;
+        // ENB's 0 changes nothing: what is in force stays whatever it was.
+        EXPECT_EQ(file.empty(), row.Worldspace == 0) << out;
+        if (row.Worldspace == 0)
+            continue;
         EXPECT_TRUE(fs::equivalent(file, expected.starts_with("C:/") ? game / "drive_c" / expected.substr(3)
                                                                      : enbseries / expected))
             << file << " is not " << expected;
@@ -193,6 +204,28 @@ TEST(NimbravaCheck, WorldspaceDecisionsAreThoseOfThePluginTable)
         EXPECT_EQ(code, unreadable ? 2 : fallback ? 1 : 0) << out;
     }
     EXPECT_GE(checked, 15);
+}
+
+// Files as players save them (tests/data/checker/players.tsv), read in the game's code page: the same
+// rows run under Wine in RunExe.cmake, where Windows gives the code page.
+TEST(NimbravaCheck, PlayersFilesInTheirEncodings)
+{
+    int checked = 0;
+    for (const auto& row : NimbravaTest::ReadTable(Data / "players.tsv"))
+    {
+        std::string arguments = Quote((Data / "players" / "enbseries" / row.at(0)).string());
+        if (row.at(1) != "-")
+            arguments += " --code-page " + row[1];
+        if (row.at(3) != "-")
+            arguments += " --worldspace " + row[3];
+        SCOPED_TRACE(arguments);
+        const auto [code, out] = RunChecker(arguments);
+        EXPECT_EQ(code, std::stoi(row.at(2))) << out;
+        for (std::size_t i = 4; i < row.size(); ++i)
+            EXPECT_THAT(out, HasSubstr(row[i]));
+        ++checked;
+    }
+    EXPECT_GE(checked, 18);
 }
 
 TEST(NimbravaCheck, WindowsFileNamesLeadWhereWineTakesThem)

@@ -20,6 +20,7 @@ namespace NimbravaCheck
         std::ostream& Out;
         std::ostream& Err;
         bool Json = false;
+        bool Verbose = false; // offsets and descriptors in the module report
     };
 
     // Where the game's data is: the game folder (--game; else the folder above the enbseries folder,

@@ -272,6 +272,8 @@ namespace NimbravaCheck
                 case FileState::Directory:
                 case FileState::OtherFile:
                 case FileState::InvalidName:
+                    if (SavedAsUtf8(entry, at, name, enbseries))
+                        return;
                     Warn(at, NotThereCode(resolved.State),
                          fmt::format(Texts::FileNotThere, shown, name, Describe(resolved.State),
                                      resolved.Why.empty() ? "" : " (" + resolved.Why + ")",
@@ -286,6 +288,25 @@ namespace NimbravaCheck
                     Warn(at, "file-not-checkable", fmt::format(Texts::FileNotCheckable, shown, name, resolved.Why));
                     return;
                 }
+            }
+
+            // Whether a name the game's code page leads nowhere is UTF-8 text that names a regular file,
+            // as an editor saving the file as UTF-8 writes it; then that is the problem to tell.
+            bool SavedAsUtf8(const SectionReport& entry, std::size_t at, const std::string& name,
+                             const std::filesystem::path& enbseries)
+            {
+                const std::string_view bytes = entry.ShownName;
+                const auto codePage = GameCodePage();
+                if (!codePage ||
+                    std::ranges::none_of(bytes, [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+                    return false;
+                const auto utf8 = DecodeCodePage(bytes, 65001);
+                if (!utf8 || ResolveUtf8FileName(enbseries, bytes).State != FileState::RegularFile)
+                    return false;
+                Warn(
+                    at, "utf8-name",
+                    fmt::format(Texts::Utf8Name, name, Printable(bytes), *codePage, Describe(entry.File.State), *utf8));
+                return true;
             }
 
             void CheckShadowedIds()
@@ -317,10 +338,14 @@ namespace NimbravaCheck
                 const std::string_view afterMark = lineOne.substr(std::min<std::size_t>(3, lineOne.size()));
                 const bool markedHeader = m_byteOrderMark && afterMark.starts_with('[');
                 const bool markedKey = m_byteOrderMark && m_lines.FirstLineKind() != Kind::Ignored;
-                if (markedHeader || markedKey)
+                if (markedHeader)
+                {
+                    const std::string_view header = afterMark.substr(0, afterMark.find(']') + 1);
                     Warn(1, "byte-order-mark",
-                         fmt::format(Texts::ByteOrderMark,
-                                     markedHeader ? Texts::ByteOrderMarkHeader : Texts::ByteOrderMarkKey));
+                         fmt::format(Texts::ByteOrderMark, fmt::format(Texts::ByteOrderMarkHeader, Printable(header))));
+                }
+                else if (markedKey)
+                    Warn(1, "byte-order-mark", fmt::format(Texts::ByteOrderMark, Texts::ByteOrderMarkKey));
                 for (const auto& other : m_lines.Others())
                 {
                     if (other.What == Kind::DuplicateEntry)
@@ -405,32 +430,68 @@ namespace NimbravaCheck
             std::map<int, std::size_t> m_weatherlists; // number -> section index, in priority order
         };
 
-        bool StartsWithByteOrderMark(const std::filesystem::path& file)
+        // The first bytes of the file, to tell how an editor saved it.
+        std::string Start(const std::filesystem::path& file)
         {
             std::ifstream stream(file, std::ios::binary);
-            char bytes[3] = {};
-            return stream.read(bytes, 3) && std::string_view(bytes, 3) == "\xEF\xBB\xBF";
+            std::string bytes(64, '\0');
+            stream.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            bytes.resize(static_cast<std::size_t>(stream.gcount()));
+            return bytes;
+        }
+
+        // UTF-16 ("Unicode" in Notepad): its byte-order mark, or a NUL in every other byte of text
+        // that is mostly ASCII.
+        bool IsUtf16(std::string_view start)
+        {
+            if (start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF"))
+                return true;
+            std::size_t pairs = 0;
+            std::size_t halfNul = 0;
+            for (std::size_t i = 0; i + 1 < start.size(); i += 2)
+            {
+                ++pairs;
+                if ((start[i] == '\0') != (start[i + 1] == '\0'))
+                    ++halfNul;
+            }
+            return pairs >= 2 && halfNul * 4 >= pairs * 3;
         }
     } // namespace
 
-    std::string Printable(std::string_view text)
+    std::optional<std::filesystem::path> ConfigurationFile(const std::filesystem::path& given, std::string& why)
     {
-        std::string out;
-        for (const char c : text)
-        {
-            const auto byte = static_cast<unsigned char>(c);
-            out += byte < 0x20 || byte == 0x7F ? fmt::format("\\x{:02X}", byte) : std::string(1, c);
-        }
-        return out;
+        std::error_code error;
+        if (std::filesystem::is_directory(given, error))
+            return given / "_nimbrava.ini";
+        // A file named without its folder lies in the current one, from which its FileNames start.
+        if (std::filesystem::is_regular_file(given, error))
+            return given.has_parent_path() ? given : std::filesystem::path(".") / given;
+        why = given.string() + " is neither an enbseries folder nor a file";
+        return std::nullopt;
     }
 
-    ConfigReport CheckConfiguration(const std::filesystem::path& enbseries, const InstalledGame* game)
+    ConfigReport CheckConfiguration(const std::filesystem::path& file, const InstalledGame* game)
     {
         ConfigReport report;
-        report.File = enbseries / "_nimbrava.ini";
+        report.File = file;
         ConfigLines lines;
         report.Document.Open(report.File, &lines);
-        Checker(report, lines, StartsWithByteOrderMark(report.File), game).Run(enbseries);
+        std::ifstream text(file, std::ios::binary);
+        for (std::string line; std::getline(text, line);)
+        {
+            if (line.ends_with('\r'))
+                line.pop_back();
+            report.Lines.push_back(std::move(line));
+        }
+        const std::string start = Start(file);
+        if (IsUtf16(start))
+        {
+            // The plugin reads the bytes as they are and finds nothing it knows: one problem, not one
+            // per line.
+            report.Warnings.push_back({0, "utf16-file", Texts::Utf16File});
+            return report;
+        }
+        Checker(report, lines, start.starts_with("\xEF\xBB\xBF"), game).Run(file.parent_path());
         return report;
     }
 } // namespace NimbravaCheck

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 #include "Orvel/Ini.h"
+#include "GameText.h"
 #include "InstalledGame.h"
 #include "WindowsPath.h"
 
@@ -41,6 +42,7 @@ namespace NimbravaCheck
     {
         std::filesystem::path File;
         Orvel::IniInterface Document;
+        std::vector<std::string> Lines;      // the file's lines as written, without their line ends
         std::vector<SectionReport> Sections; // in priority order, WEATHERLIST01 first
         std::vector<Warning> Warnings;       // by line, the load order's first
         // With the game's data: the worldspaces that no section lists, and what else is worth knowing
@@ -49,12 +51,16 @@ namespace NimbravaCheck
         std::vector<std::string> Information;
     };
 
-    // `text` with every control byte written as \xHH, for a line of output.
-    [[nodiscard]] std::string Printable(std::string_view text);
+    // The configuration a player means by `given`: the _nimbrava.ini of an enbseries folder, or the file
+    // itself. Nothing, with the reason in `why`, when `given` is neither a folder nor a file.
+    [[nodiscard]] std::optional<std::filesystem::path> ConfigurationFile(const std::filesystem::path& given,
+                                                                         std::string& why);
 
-    // Reads `enbseries`/_nimbrava.ini with the plugin's reader and checks it; with `game`, also each
-    // ID against the worldspaces of its load order, whose own problems join the report. Throws
-    // Orvel::IOException when the file cannot be opened or read, and std::bad_alloc.
-    [[nodiscard]] ConfigReport CheckConfiguration(const std::filesystem::path& enbseries,
+    // Reads the configuration `file` (an enbseries folder's _nimbrava.ini, whose FileNames start at
+    // that folder) with the plugin's reader and checks it; with `game`, also each ID against the
+    // worldspaces of its load order, whose own problems join the report. A file saved as UTF-16 gives
+    // that one problem. Throws Orvel::IOException when the file cannot be opened or read, and
+    // std::bad_alloc.
+    [[nodiscard]] ConfigReport CheckConfiguration(const std::filesystem::path& file,
                                                   const InstalledGame* game = nullptr);
 } // namespace NimbravaCheck

@@ -99,7 +99,7 @@ namespace NimbravaCheck
                          {"ids_line", LineOrNull(section.IdsLine)},
                          {"ids", section.Ids},
                          {"file_name_line", LineOrNull(section.FileNameLine)},
-                         {"file_name", section.ShownName},
+                         {"file_name", Printable(section.ShownName)},
                          {"file", JsonName(section.File.State)},
                          {"path", section.File.Path.empty() ? Json() : Json(section.File.Path.string())}});
                 // Per ID, the worldspaces it names.
@@ -127,28 +127,30 @@ namespace NimbravaCheck
             return json;
         }
 
-        void Unreadable(const std::filesystem::path& enbseries, const std::exception& error, const Output& output)
+        void Unreadable(const std::filesystem::path& file, const std::exception& error, const Output& output)
         {
             std::error_code ignored;
-            const bool gameFolder = std::filesystem::exists(enbseries / "enbseries" / "_nimbrava.ini", ignored);
+            const bool gameFolder =
+                std::filesystem::exists(file.parent_path() / "enbseries" / "_nimbrava.ini", ignored);
             const std::string message = fmt::format(
                 "{}; the plugin logs \"{}\" in every worldspace{}", error.what(), Nimbrava::Messages::LoadFailed,
                 gameFolder ? " (this is the game folder: give its enbseries folder)" : "");
             if (output.Json)
-                WriteJson(output.Out, {{"file", (enbseries / "_nimbrava.ini").string()}, {"error", message}});
+                WriteJson(output.Out, {{"file", file.string()}, {"error", message}});
             output.Err << "nimbrava-check: " << message << "\n";
         }
     } // namespace
 
-    int RunConfiguration(const std::filesystem::path& enbseries, const GameOptions& options, const Output& output)
+    int RunConfiguration(const std::filesystem::path& configuration, const GameOptions& options, const Output& output)
     {
-        std::error_code error;
-        if (!std::filesystem::is_directory(enbseries, error))
+        std::string why;
+        const auto file = ConfigurationFile(configuration, why);
+        if (!file)
         {
-            output.Err << "nimbrava-check: " << enbseries.string() << " is not a directory\n";
+            output.Err << "nimbrava-check: " << why << "\n";
             return ExitUnreadable;
         }
-        std::string why;
+        const auto enbseries = file->parent_path();
         const auto game = GameFor(enbseries, options, why);
         if (!why.empty())
         {
@@ -157,7 +159,7 @@ namespace NimbravaCheck
         }
         try
         {
-            const ConfigReport report = CheckConfiguration(enbseries, game ? &*game : nullptr);
+            const ConfigReport report = CheckConfiguration(*file, game ? &*game : nullptr);
             if (output.Json)
                 WriteJson(output.Out, ToJson(report, game.has_value()));
             else
@@ -166,7 +168,7 @@ namespace NimbravaCheck
         }
         catch (const Orvel::GenericException& failure)
         {
-            Unreadable(enbseries, failure, output);
+            Unreadable(*file, failure, output);
             return ExitUnreadable;
         }
     }

@@ -65,13 +65,22 @@ namespace NimbravaCheck::Texts
     inline constexpr char FileNotCheckable[] = "FileName '{}' of [{}] cannot be checked here: {}";
     // ByteOrderMarkHeader or ByteOrderMarkKey
     inline constexpr char ByteOrderMark[] = "the file starts with a UTF-8 byte-order mark, which the reader takes as "
-                                            "part of line 1: {}; save the file without it";
-    inline constexpr char ByteOrderMarkHeader[] = "the section header there is not recognised, and the lines after it "
-                                                  "belong to the section before";
+                                            "part of line 1: {}; save the file without it (as ANSI)";
+    // the header on line 1
+    inline constexpr char ByteOrderMarkHeader[] = "{} on line 1 is not seen, and the lines after it belong to the "
+                                                  "section before, so its worldspaces keep ENB's own _weatherlist.ini";
     inline constexpr char ByteOrderMarkKey[] = "its key is read with the mark in front";
     // key, section number, the first line
     inline constexpr char DuplicateKey[] = "{} is set again in [WEATHERLIST{:02}] (first at line {}): the plugin keeps "
                                            "the first value and ignores this one";
+    // Fallback is the same everywhere
+    inline constexpr char Utf16File[] =
+        "the file is saved as UTF-16 (\"Unicode\" in Notepad): the plugin reads nothing from it, and every "
+        "worldspace keeps ENB's own _weatherlist.ini; save it as ANSI (Notepad: File, Save As, Encoding ANSI)";
+    // section, the name as the plugin reads it, the code page, the name as UTF-8, what that is
+    inline constexpr char Utf8Name[] =
+        "FileName of [{}] was saved as UTF-8: the plugin reads the name as '{}' in code page {}, which is {}; as "
+        "UTF-8 it would be '{}'; save the file as ANSI, or rename the weather list";
     // the line
     inline constexpr char UnclosedHeader[] =
         "'{}' has no closing ']': the reader ignores the line, and the lines after "

@@ -1,5 +1,6 @@
 // nimbrava-check: tells a player what the plugin will do with their files.
 
+#include <charconv>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -9,30 +10,41 @@
 #include <vector>
 #include "Commands.h"
 #include "GameData/PluginFile.h"
+#include "GameText.h"
+#include "Host/Version.h"
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace
 {
     constexpr std::string_view Usage = R"(Usage:
-  nimbrava-check [--json] ENBSERIES_DIRECTORY
-      Reads ENBSERIES_DIRECTORY/_nimbrava.ini as the plugin does and lists its weatherlist sections
-      in priority order (IDs, file, whether the file exists), then every problem: names and keys the
-      plugin does not see, ID lists that never match, shadowed IDs, missing files, ignored lines.
+  nimbrava-check [--json] [ENBSERIES]
+      Reads ENBSERIES/_nimbrava.ini as the plugin does (ENBSERIES may also name the file itself; with
+      no argument, the enbseries folder of the current folder) and lists its weatherlist sections in
+      priority order (IDs, file, whether the file exists), then every problem: names and keys the
+      plugin does not see, ID lists that never match, shadowed IDs, missing files, ignored lines, and
+      files saved in encodings the plugin does not read as meant (UTF-16, UTF-8).
       With the game's data, also the worldspaces each ID names, IDs that name none, IDs that several
       worldspaces share, IDs that move with the load order, and the worldspaces no section lists.
-  nimbrava-check [--json] ENBSERIES_DIRECTORY --worldspace ID [ID...]
+  nimbrava-check [--json] [ENBSERIES] --worldspace ID[,ID...] [ID...]
       The plugin's decision for each worldspace (its ID, hexadecimal as ENB reports it, or with the
-      game's data its editor ID) and the log lines it writes for it.
+      game's data its editor ID), the log lines it writes for it, and why: for an ID no section
+      takes, the lines that look as if they meant it; for one whose section falls back, the reason.
+      Exits 1 when one of them ends in a Warning or Error line.
   nimbrava-check [--json] --worldspaces GAME_FOLDER
       Every worldspace of the game's active load order: the ID "_nimbrava.ini" lists it by, its form
       ID, editor ID and name, the plugin that adds it, and whether its ID moves with the load order
       (a light plugin's).
-  nimbrava-check --init ENBSERIES_DIRECTORY
-      Writes a commented starter ENBSERIES_DIRECTORY/_nimbrava.ini that lists the worldspaces of the
-      load order; refuses when the file exists.
-  nimbrava-check [--json] --module D3D11_DLL
-      Whether the plugin can work with this d3d11.dll: the ENB functions it imports exported, and
-      CreateFileA and GetPrivateProfileSectionA imported by name from kernel32.
-  nimbrava-check --help
+  nimbrava-check --init ENBSERIES
+      Writes a commented starter ENBSERIES/_nimbrava.ini that lists the worldspaces of the load
+      order; refuses when the file exists.
+  nimbrava-check [--json] [--verbose] --module D3D11_DLL
+      Whether Nimbrava can work with this d3d11.dll, in one line; --verbose adds the import slots.
+  nimbrava-check --help | -h | /?      this text
+  nimbrava-check --version             the checker's version
+
+Options may stand in any order.
 
 The game's data: GAME_FOLDER is the folder of the game's executable, which holds Data (an enbseries
 folder given instead means the folder above it). Commands on an enbseries folder use the game whose
@@ -44,9 +56,12 @@ Data/Strings tables in the language of the game's Skyrim.ini; the base game's ow
 BSA archives, which are not read here, so its worldspaces show their editor IDs only. A record that
 claims more than 16 MiB (or a compressed one that inflates to more) is taken for a damaged plugin.
 
-FileNames are Windows paths. Outside Windows, a relative name starts at the enbseries directory,
-names match ignoring case (as under Wine and Proton), Z: maps to '/', and another drive maps through
-$WINEPREFIX/dosdevices when that is set; other names are reported as not checkable.
+FileNames are Windows paths in the game's ANSI code page. Outside Windows, a relative name starts at
+the enbseries directory, names match ignoring case (as under Wine and Proton), Z: maps to '/', and
+another drive maps through $WINEPREFIX/dosdevices when that is set; other names are reported as not
+checkable. Names outside ASCII need the game's code page: --code-page N (874, 932, 936, 949, 950 or
+1250 to 1258; 1252 for Western European Windows, 1251 for Cyrillic). The .exe uses the code page
+Windows gives it, as the plugin does.
 
 Exit codes: 0 all good, 1 problems found, 2 bad usage or unreadable input.
 )";
@@ -70,22 +85,47 @@ Exit codes: 0 all good, 1 problems found, 2 bad usage or unreadable input.
 int main(int argc, char** argv)
 {
     static_assert(GameData::MaximumRecordSize == 16u << 20, "--help gives the limit");
+#ifdef _WIN32
+    // Names and texts are written as UTF-8; a window opened for the checker alone (a double click in
+    // Explorer) would close before the player has read them.
+    SetConsoleOutputCP(CP_UTF8);
+    struct KeepWindowOpen
+    {
+        ~KeepWindowOpen()
+        {
+            DWORD processes[2];
+            if (GetConsoleProcessList(processes, 2) == 1)
+            {
+                std::cout << "\nPress Enter to close this window." << std::flush;
+                std::cin.get();
+            }
+        }
+    } keepWindowOpen;
+#endif
     try
     {
         const std::vector<std::string_view> args(argv + 1, argv + argc);
         bool json = false;
-        std::optional<std::string_view> module, gameList, init, game, pluginsTxt, directory;
+        bool verbose = false;
+        std::optional<std::string_view> module, gameList, init, game, pluginsTxt, codePage, configuration;
         std::optional<std::vector<std::string>> worldspaces;
         for (std::size_t i = 0; i < args.size(); ++i)
         {
             const std::string_view arg = args[i];
-            if (arg == "--help" || arg == "-h")
+            if (arg == "--help" || arg == "-h" || arg == "/?")
             {
                 std::cout << Usage;
                 return NimbravaCheck::ExitGood;
             }
+            if (arg == "--version")
+            {
+                std::cout << "nimbrava-check " NIMBRAVA_VERSION_TEXT "\n";
+                return NimbravaCheck::ExitGood;
+            }
             if (arg == "--json")
                 json = true;
+            else if (arg == "--verbose")
+                verbose = true;
             else if (arg == "--module")
             {
                 if (!TakeValue(args, i, module))
@@ -111,25 +151,51 @@ int main(int argc, char** argv)
                 if (!TakeValue(args, i, pluginsTxt))
                     return BadUsage("--plugins-txt takes one file");
             }
+            else if (arg == "--code-page")
+            {
+                if (!TakeValue(args, i, codePage))
+                    return BadUsage("--code-page takes the number of the game's ANSI code page");
+            }
             else if (arg == "--worldspace")
             {
                 if (worldspaces)
                     return BadUsage("--worldspace is given twice");
                 worldspaces.emplace();
-                for (; i + 1 < args.size() && !args[i + 1].starts_with("--"); ++i)
+                // IDs, comma-separated or not, up to the next option; and up to the configuration's
+                // folder or file when it comes after them.
+                for (; i + 1 < args.size() && !args[i + 1].starts_with("-"); ++i)
+                {
+                    std::error_code error;
+                    if (!configuration && std::filesystem::exists(std::filesystem::path(args[i + 1]), error))
+                        break;
                     worldspaces->emplace_back(args[i + 1]);
+                }
                 if (worldspaces->empty())
                     return BadUsage("--worldspace takes one or more IDs");
             }
             else if (arg.starts_with("-") && arg.size() > 1)
                 return BadUsage("unknown option " + std::string(arg));
-            else if (directory)
-                return BadUsage("one enbseries directory at a time");
+            else if (configuration)
+                return BadUsage("one enbseries directory (or _nimbrava.ini) at a time");
             else
-                directory = arg;
+                configuration = arg;
         }
 
-        const NimbravaCheck::Output output{std::cout, std::cerr, json};
+        if (codePage)
+        {
+#ifdef _WIN32
+            return BadUsage("--code-page is for the checker outside Windows: the .exe reads names in the code "
+                            "page Windows gives the game, as the plugin does");
+#else
+            unsigned number = 0;
+            const auto [end, error] = std::from_chars(codePage->data(), codePage->data() + codePage->size(), number);
+            if (error != std::errc() || end != codePage->data() + codePage->size() ||
+                !NimbravaCheck::SetGameCodePage(number))
+                return BadUsage("--code-page takes an ANSI code page: 874, 932, 936, 949, 950 or 1250 to 1258");
+#endif
+        }
+
+        const NimbravaCheck::Output output{std::cout, std::cerr, json, verbose};
         NimbravaCheck::GameOptions options;
         if (game)
             options.Game = std::filesystem::path(*game);
@@ -137,27 +203,30 @@ int main(int argc, char** argv)
             options.PluginsTxt = std::filesystem::path(*pluginsTxt);
         if (module)
         {
-            if (directory || worldspaces || gameList || init || game || pluginsTxt)
+            if (configuration || worldspaces || gameList || init || game || pluginsTxt)
                 return BadUsage("--module stands alone");
             return NimbravaCheck::RunModule(std::filesystem::path(*module), output);
         }
         if (gameList)
         {
-            if (directory || worldspaces || init || game)
+            if (configuration || worldspaces || init || game)
                 return BadUsage("--worldspaces takes only --plugins-txt and --json beside it");
             return NimbravaCheck::RunWorldspaceList(std::filesystem::path(*gameList), options.PluginsTxt, output);
         }
         if (init)
         {
-            if (directory || worldspaces || json)
+            if (configuration || worldspaces || json)
                 return BadUsage("--init takes only --game and --plugins-txt beside it");
             return NimbravaCheck::RunInit(std::filesystem::path(*init), options, output);
         }
-        if (!directory)
-            return BadUsage("no enbseries directory given");
+        // Started in the game folder without a word: its enbseries folder.
+        std::error_code error;
+        if (!configuration && !std::filesystem::is_directory("enbseries", error))
+            return BadUsage("no enbseries directory given, and there is none here");
+        const std::filesystem::path checked(configuration ? *configuration : std::string_view("enbseries"));
         if (worldspaces)
-            return NimbravaCheck::RunWorldspaces(std::filesystem::path(*directory), *worldspaces, options, output);
-        return NimbravaCheck::RunConfiguration(std::filesystem::path(*directory), options, output);
+            return NimbravaCheck::RunWorldspaces(checked, *worldspaces, options, output);
+        return NimbravaCheck::RunConfiguration(checked, options, output);
     }
     catch (const std::exception& error)
     {

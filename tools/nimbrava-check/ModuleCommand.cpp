@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <fmt/format.h>
 #include <fstream>
 #include <optional>
@@ -44,9 +45,34 @@ namespace NimbravaCheck
             return bytes;
         }
 
+        // The one line a player needs: whether Nimbrava can work with the module, and if not, what it is.
+        std::string Verdict(const ModuleReport& report)
+        {
+            if (!report.Is64Bit)
+                return "a 32-bit module: Skyrim Special Edition and Nimbrava are 64-bit";
+            std::string missing;
+            for (std::size_t i = 0; i < EnbExports.size(); ++i)
+                if (!report.Exported[i])
+                    missing += (missing.empty() ? "" : ", ") + std::string(EnbExports[i]);
+            if (std::ranges::none_of(report.Exported, [](bool exported) { return exported; }))
+                return "not ENB: a d3d11.dll without ENB's functions (Windows' own, or another wrapper); Nimbrava "
+                       "does not load without ENB's";
+            if (!missing.empty())
+                return "not the ENB Nimbrava works with: it lacks " + missing +
+                       ", and Nimbrava does not load "
+                       "without them";
+            if (!report.Usable())
+                return "ENB reads its files in a way Nimbrava cannot follow: worldspaces are followed, but the weather "
+                       "list is not switched (see --verbose)";
+            return "Nimbrava can work with this ENB";
+        }
+
         Json ToJson(const std::filesystem::path& path, const ModuleReport& report)
         {
-            Json json = {{"path", path.string()}, {"usable", report.Usable()}, {"bits", report.Is64Bit ? 64 : 32}};
+            Json json = {{"path", path.string()},
+                         {"usable", report.Usable()},
+                         {"verdict", Verdict(report)},
+                         {"bits", report.Is64Bit ? 64 : 32}};
             Json& exports = json["exports"] = Json::object();
             for (std::size_t i = 0; i < EnbExports.size(); ++i)
                 exports[std::string(EnbExports[i])] = report.Exported[i];
@@ -60,12 +86,11 @@ namespace NimbravaCheck
             return json;
         }
 
-        void WriteText(const std::filesystem::path& path, const ModuleReport& report, std::ostream& out)
+        void WriteText(const std::filesystem::path& path, const ModuleReport& report, bool verbose, std::ostream& out)
         {
-            out << path.string() << ": "
-                << (report.Usable() ? "the plugin can work with this module"
-                                    : "the plugin cannot work with this module")
-                << "\n";
+            out << path.string() << ": " << Verdict(report) << "\n";
+            if (!verbose)
+                return;
             std::size_t exported = 0;
             for (const bool present : report.Exported)
                 exported += present ? 1 : 0;
@@ -93,7 +118,7 @@ namespace NimbravaCheck
             if (output.Json)
                 WriteJson(output.Out, ToJson(path, report));
             else
-                WriteText(path, report, output.Out);
+                WriteText(path, report, output.Verbose, output.Out);
             return report.Usable() ? ExitGood : ExitProblems;
         }
         catch (const ModuleFormatError& error)

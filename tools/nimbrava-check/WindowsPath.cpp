@@ -1,9 +1,11 @@
 #include "WindowsPath.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <system_error>
 #include <utility>
 #include <vector>
+#include "GameText.h"
 #ifdef _WIN32
 #include <windows.h>
 #include "Files/CodePage.h"
@@ -73,12 +75,11 @@ namespace NimbravaCheck
         }
 
 #ifdef _WIN32
-        ResolvedFile Resolve(const std::filesystem::path& enbseries, std::string_view name)
+        ResolvedFile Resolve(const std::filesystem::path& enbseries, std::string_view name, unsigned codePage)
         {
             ResolvedFile result;
             std::wstring wide;
-            // The plugin's own conversion: the file-API code page, and no byte without its character.
-            const unsigned codePage = Nimbrava::FileApiCodePage();
+            // The plugin's own conversion: no byte without its character.
             try
             {
                 wide = Nimbrava::NarrowToWide(name, codePage);
@@ -166,22 +167,12 @@ namespace NimbravaCheck
             return exact;
         }
 
-        ResolvedFile Resolve(const std::filesystem::path& enbseries, std::string_view name)
+        // Where the name, as UTF-8 text, leads: the Unix file names Wine gives Windows names are UTF-8.
+        ResolvedFile ResolveText(const std::filesystem::path& enbseries, std::string_view text)
         {
             ResolvedFile result;
-            for (const char c : name)
-            {
-                const auto byte = static_cast<unsigned char>(c);
-                if (byte >= 0x80)
-                {
-                    result.Why = "it holds bytes outside ASCII, whose characters depend on the game's code page; "
-                                 "check with nimbrava-check.exe under the game's Wine or Proton";
-                    return result;
-                }
-            }
-
             std::filesystem::path base;
-            std::string_view rest = name;
+            std::string_view rest = text;
             if (rest.size() >= 2 && IsSeparator(rest[0]) && IsSeparator(rest[1]))
             {
                 result.Why = "a network path";
@@ -268,10 +259,47 @@ namespace NimbravaCheck
 #endif
     } // namespace
 
+#ifdef _WIN32
     ResolvedFile ResolveFileName(const std::filesystem::path& enbseries, std::string_view name)
     {
-        return Resolve(enbseries, name);
+        return Resolve(enbseries, name, Nimbrava::FileApiCodePage());
     }
+
+    ResolvedFile ResolveUtf8FileName(const std::filesystem::path& enbseries, std::string_view name)
+    {
+        return Resolve(enbseries, name, 65001);
+    }
+#else
+    ResolvedFile ResolveFileName(const std::filesystem::path& enbseries, std::string_view name)
+    {
+        // Bytes outside ASCII are characters of the game's code page, which the plugin converts
+        // strictly.
+        if (std::ranges::none_of(name, [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+            return ResolveText(enbseries, name);
+        ResolvedFile result;
+        const auto codePage = GameCodePage();
+        if (!codePage)
+        {
+            result.Why = "it holds bytes outside ASCII, whose characters depend on the game's code page; give it "
+                         "with --code-page (1252 for Western European Windows, 1251 for Cyrillic, ...), or check "
+                         "with nimbrava-check.exe under the game's Wine or Proton";
+            return result;
+        }
+        const auto text = DecodeCodePage(name, *codePage);
+        if (!text)
+        {
+            result.State = FileState::BadText;
+            result.Why = "not valid text in code page " + std::to_string(*codePage);
+            return result;
+        }
+        return ResolveText(enbseries, *text);
+    }
+
+    ResolvedFile ResolveUtf8FileName(const std::filesystem::path& enbseries, std::string_view name)
+    {
+        return ResolveText(enbseries, name);
+    }
+#endif
 
     namespace
     {

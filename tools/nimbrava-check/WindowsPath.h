@@ -34,6 +34,10 @@ namespace NimbravaCheck
     // of what is there. Throws only std::bad_alloc.
     [[nodiscard]] ResolvedFile ResolveFileName(const std::filesystem::path& enbseries, std::string_view name);
 
+    // The same name read as UTF-8 rather than in the game's code page: where a file saved as UTF-8
+    // meant it to lead. Throws only std::bad_alloc.
+    [[nodiscard]] ResolvedFile ResolveUtf8FileName(const std::filesystem::path& enbseries, std::string_view name);
+
     // A short phrase for the state ("a regular file", "missing", ...).
     [[nodiscard]] std::string_view Describe(FileState state) noexcept;
     // Its key in the JSON output ("regular_file", "missing", ...).

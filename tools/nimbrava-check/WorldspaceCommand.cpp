@@ -7,7 +7,9 @@
 #include "Choice/WorldspaceChange.h"
 #include "Commands.h"
 #include "InstalledGame.h"
+#include "ConfigCheck.h"
 #include "Json.h"
+#include "Reasons.h"
 #include "Orvel/Ascii.h"
 #include "Orvel/Parsing.h"
 #include "Orvel/Exceptions.h"
@@ -73,10 +75,13 @@ namespace NimbravaCheck
             std::optional<ResolvedFile> File;
             std::string Note; // what could not be told here
             bool Problem;     // a Warning or Error line, or a file that could not be checked
+            // Why: for an ID no section takes, the lines that look as if they meant it; for one whose
+            // section falls back, that section's FileName and its problems.
+            std::vector<Reason> Why{};
         };
 
         Decision Decide(const std::filesystem::path& enbseries, const Orvel::IniInterface* document,
-                        const std::exception_ptr& loadFailure, std::uint32_t id)
+                        const std::exception_ptr& loadFailure, const ConfigReport* report, std::uint32_t id)
         {
             PlayerFolderSite site(enbseries, document, loadFailure);
             // ENB's callback changes nothing for 0; the plugin's start-up run is what shows it.
@@ -87,12 +92,19 @@ namespace NimbravaCheck
                 return line.Level != Orvel::LogLevel::Message;
             });
             if (id == 0)
-                decision.Note = "the plugin writes this at start-up; when ENB reports 0 later, it changes nothing";
+                decision.Note = "ENB reports 0 only while no worldspace is known, and then the plugin changes nothing: "
+                                "the list in force stays what it was; at start-up it is ENB's own _weatherlist.ini, "
+                                "and the plugin logs the line above";
             if (decision.Outcome.Path == Nimbrava::InForce::Unknown)
             {
                 decision.Note = "whether the file exists cannot be told here: " + decision.File->Why;
                 decision.Problem = true;
             }
+            const auto& choice = decision.Outcome.Choice;
+            if (report != nullptr && id != 0 && !choice.Chosen())
+                decision.Why = NearMisses(*report, Nimbrava::MaskWorldspaceId(id));
+            else if (report != nullptr && id != 0 && decision.Problem)
+                decision.Why = FallbackReasons(*report, choice.Section);
             return decision;
         }
 
@@ -143,6 +155,8 @@ namespace NimbravaCheck
         // The weather list in force after the change; nothing when it cannot be told.
         std::optional<std::string> InForce(const std::filesystem::path& enbseries, const Decision& decision)
         {
+            if (decision.Id == 0)
+                return std::nullopt; // whatever was in force before
             switch (decision.Outcome.Path)
             {
             case Nimbrava::InForce::Chosen:
@@ -163,17 +177,36 @@ namespace NimbravaCheck
                 named += (named.empty() ? ", " : "; ") + Describe(worldspace);
             out << fmt::format("Worldspace {:X} (the plugin compares {:X}{}): ", decision.Id,
                                Nimbrava::MaskWorldspaceId(decision.Id), named);
-            if (!choice.Chosen())
-                out << "ENB's own _weatherlist.ini stays in force\n";
+            if (decision.Id == 0)
+                out << "no change\n";
+            else if (!choice.Chosen())
+                out << "no section takes it, ENB's own _weatherlist.ini stays in force\n";
             else
-                out << fmt::format("[WEATHERLIST{:02}] names '{}', {}\n", choice.Section, choice.ShownName,
+                out << fmt::format("[WEATHERLIST{:02}] names '{}', {}\n", choice.Section, Printable(choice.ShownName),
                                    Describe(decision.File->State));
             for (const auto& line : decision.Outcome.Lines)
-                out << fmt::format("  {:<9} {}\n", fmt::format("[{}]", LevelName(line.Level)), line.Text);
+                out << fmt::format("  {:<9} {}\n", fmt::format("[{}]", LevelName(line.Level)), Printable(line.Text));
             if (!decision.Note.empty())
                 out << "  (" << decision.Note << ")\n";
             if (const auto path = InForce(enbseries, decision))
                 out << "  in force: " << *path << "\n";
+            if (decision.Id != 0 && !choice.Chosen() && decision.Why.empty())
+                out << "  No line of the file lists it.\n";
+            else if (decision.Id != 0 && !choice.Chosen() && decision.Why.front().Line == 0)
+                out << "  Why not:\n";
+            else if (decision.Id != 0 && !choice.Chosen())
+                out << "  Why not: these lines look as if they meant it:\n";
+            else if (!decision.Why.empty())
+                out << "  Why:\n";
+            for (const auto& reason : decision.Why)
+            {
+                if (reason.Line == 0)
+                    out << "    the whole file:\n";
+                else
+                    out << fmt::format("    line {}: {}\n", reason.Line, reason.Text);
+                for (const auto& problem : reason.Problems)
+                    out << fmt::format("      [{}] {}\n", problem.Code, problem.Message);
+            }
         }
 
         Json ToJson(const std::filesystem::path& enbseries, const Decision& decision)
@@ -181,17 +214,25 @@ namespace NimbravaCheck
             const auto& choice = decision.Outcome.Choice;
             Json log = Json::array();
             for (const auto& line : decision.Outcome.Lines)
-                log.push_back({{"level", LevelName(line.Level)}, {"text", line.Text}});
+                log.push_back({{"level", LevelName(line.Level)}, {"text", Printable(line.Text)}});
             const auto path = InForce(enbseries, decision);
             Json json = {{"id", decision.Id},
                          {"masked", Nimbrava::MaskWorldspaceId(decision.Id)},
                          {"section", choice.Chosen() ? Json(fmt::format("WEATHERLIST{:02}", choice.Section)) : Json()},
-                         {"shown_name", choice.Chosen() ? Json(choice.ShownName) : Json()},
+                         {"shown_name", choice.Chosen() ? Json(Printable(choice.ShownName)) : Json()},
                          {"file", decision.File ? Json(JsonName(decision.File->State)) : Json()},
                          {"in_force", path ? Json(*path) : Json()},
                          {"log", log}};
             if (!decision.Note.empty())
                 json["note"] = decision.Note;
+            Json& why = json["why"] = Json::array();
+            for (const auto& reason : decision.Why)
+            {
+                Json problems = Json::array();
+                for (const auto& problem : reason.Problems)
+                    problems.push_back({{"code", problem.Code}, {"message", problem.Message}});
+                why.push_back({{"line", reason.Line}, {"text", reason.Text}, {"problems", problems}});
+            }
             if (!decision.Named.empty())
             {
                 Json& worldspaces = json["worldspaces"] = Json::array();
@@ -202,24 +243,35 @@ namespace NimbravaCheck
         }
     } // namespace
 
-    int RunWorldspaces(const std::filesystem::path& enbseries, const std::vector<std::string>& worldspaces,
+    int RunWorldspaces(const std::filesystem::path& configuration, const std::vector<std::string>& worldspaces,
                        const GameOptions& options, const Output& output)
     {
-        std::error_code error;
-        if (!std::filesystem::is_directory(enbseries, error))
+        std::string why;
+        const auto file = ConfigurationFile(configuration, why);
+        if (!file)
         {
-            output.Err << "nimbrava-check: " << enbseries.string() << " is not a directory\n";
+            output.Err << "nimbrava-check: " << why << "\n";
             return ExitUnreadable;
         }
-        std::string why;
+        const auto enbseries = file->parent_path();
         const auto game = GameFor(enbseries, options, why);
         if (!why.empty())
         {
             output.Err << "nimbrava-check: " << why << "\n";
             return ExitUnreadable;
         }
+        // Each argument may list several, separated by commas.
+        std::vector<std::string> given;
+        for (const auto& argument : worldspaces)
+            for (std::size_t at = 0; at <= argument.size();)
+            {
+                const std::size_t comma = std::min(argument.find(',', at), argument.size());
+                if (comma > at)
+                    given.push_back(argument.substr(at, comma - at));
+                at = comma + 1;
+            }
         std::vector<std::uint32_t> ids;
-        for (const auto& text : worldspaces)
+        for (const auto& text : given)
         {
             const auto id = game ? ResolveWorldspace(text, game->Worldspaces.Worldspaces, why) : ReadHexId(text);
             if (!id && why.empty())
@@ -242,7 +294,7 @@ namespace NimbravaCheck
         try
         {
             if (needed)
-                document.emplace(enbseries / "_nimbrava.ini");
+                document.emplace(*file);
         }
         catch (const Orvel::GenericException& failure)
         {
@@ -250,11 +302,17 @@ namespace NimbravaCheck
             output.Err << "nimbrava-check: " << failure.what() << "\n";
         }
 
+        // What the configuration check says, for the reasons behind each decision.
+        std::optional<ConfigReport> report;
+        if (document)
+            report = CheckConfiguration(*file, game ? &*game : nullptr);
+
         bool problem = false;
         Json decisions = Json::array();
         for (const std::uint32_t id : ids)
         {
-            Decision decision = Decide(enbseries, document ? &*document : nullptr, loadFailure, id);
+            Decision decision =
+                Decide(enbseries, document ? &*document : nullptr, loadFailure, report ? &*report : nullptr, id);
             if (game && id != 0)
                 for (const auto& worldspace : game->Worldspaces.Worldspaces)
                     if (worldspace.MaskedId() == Nimbrava::MaskWorldspaceId(id))

@@ -1,0 +1,28 @@
+#pragma once
+// Why the plugin does what it does with a worldspace: the lines of the configuration behind it, with
+// what the configuration check says of them.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "ConfigCheck.h"
+
+namespace NimbravaCheck
+{
+    struct Reason
+    {
+        std::size_t Line = 0;          // of the configuration, 1-based; 0 for the whole file
+        std::string Text;              // the line, printable
+        std::vector<Warning> Problems; // the check's problems of that line or of the section it stands in
+    };
+
+    // The lines that look as if they meant the worldspace `maskedId`, for when no section takes it:
+    // WorldspaceIDs lines, spelt right or not and in any section, whose numbers, read leniently (inside
+    // quotes, after a space, with a high byte), include it. Commented lines are no such line.
+    [[nodiscard]] std::vector<Reason> NearMisses(const ConfigReport& report, std::uint32_t maskedId);
+
+    // Why WEATHERLISTnn, which takes a worldspace, leaves ENB's own list in force: the problems of its
+    // FileName line (or of its header when it has none).
+    [[nodiscard]] std::vector<Reason> FallbackReasons(const ConfigReport& report, int number);
+} // namespace NimbravaCheck

@@ -47,6 +47,7 @@ namespace NimbravaCheck
         // of the load order without being a problem of the file (unlisted worldspaces that share an ID).
         std::vector<GameData::Worldspace> Unlisted;
         std::vector<std::string> Information;
+        std::string LoadOrder; // with the game's data: where it came from (LoadOrderSource)
     };
 
     // `text` with every control byte written as \xHH, for a line of output.

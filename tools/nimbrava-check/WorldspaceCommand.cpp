@@ -250,6 +250,8 @@ namespace NimbravaCheck
             output.Err << "nimbrava-check: " << failure.what() << "\n";
         }
 
+        if (game && !output.Json)
+            output.Out << "Worldspaces of " << LoadOrderSource(*game) << "\n";
         bool problem = false;
         Json decisions = Json::array();
         for (const std::uint32_t id : ids)

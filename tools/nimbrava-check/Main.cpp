@@ -21,7 +21,8 @@ namespace
       worldspaces share, IDs that move with the load order, and the worldspaces no section lists.
   nimbrava-check [--json] ENBSERIES_DIRECTORY --worldspace ID [ID...]
       The plugin's decision for each worldspace (its ID, hexadecimal as ENB reports it, or with the
-      game's data its editor ID) and the log lines it writes for it.
+      game's data its editor ID; a word that reads as hexadecimal, such as Cafe, is taken for an ID)
+      and the log lines it writes for it.
   nimbrava-check [--json] --worldspaces GAME_FOLDER
       Every worldspace of the game's active load order: the ID "_nimbrava.ini" lists it by, its form
       ID, editor ID and name, the plugin that adds it, and whether its ID moves with the load order

@@ -1,37 +1,23 @@
 #include "GameData/GameFolder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include "GameData/Text.h"
+#include "Orvel/Ascii.h"
 
 namespace GameData
 {
     namespace
     {
-        char Lower(char c) noexcept
-        {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        }
-
         // ASCII letters ignoring case, every other byte exactly: how the names of the game's files are
         // compared here.
-        bool SameName(std::string_view a, std::string_view b) noexcept
-        {
-            if (a.size() != b.size())
-                return false;
-            for (std::size_t i = 0; i < a.size(); ++i)
-                if (Lower(a[i]) != Lower(b[i]))
-                    return false;
-            return true;
-        }
+        using Orvel::EqualIgnoringCase;
 
         std::string Trim(std::string_view text)
         {
-            const auto first = text.find_first_not_of(" \t\r");
-            if (first == std::string_view::npos)
-                return {};
-            return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
+            return std::string(Orvel::Trimmed(text));
         }
 
         std::filesystem::path Utf8Path(std::string_view utf8)
@@ -56,9 +42,9 @@ namespace GameData
                 const std::string text = Trim(line);
                 if (text.starts_with('[') && text.find(']') != std::string::npos)
                     section = text.substr(1, text.find(']') - 1);
-                else if (const auto equals = text.find('='); equals != std::string::npos &&
-                                                             SameName(section, "General") &&
-                                                             SameName(Trim(text.substr(0, equals)), "sLanguage"))
+                else if (const auto equals = text.find('=');
+                         equals != std::string::npos && EqualIgnoringCase(section, "General") &&
+                         EqualIgnoringCase(Trim(text.substr(0, equals)), "sLanguage"))
                 {
                     const std::string language = Trim(text.substr(equals + 1));
                     if (!language.empty())
@@ -92,7 +78,7 @@ namespace GameData
             }
             std::optional<std::filesystem::path> found;
             for (std::filesystem::directory_iterator it(path, error), last; !error && it != last; it.increment(error))
-                if (SameName(Utf8Name(it->path()), name))
+                if (EqualIgnoringCase(Utf8Name(it->path()), name))
                 {
                     found = it->path();
                     break;
@@ -109,33 +95,52 @@ namespace GameData
         constexpr std::string_view editions[] = {"Skyrim Special Edition", "Skyrim Special Edition GOG",
                                                  "Skyrim Special Edition EPIC", "Skyrim Special Edition MS"};
         std::vector<std::filesystem::path> localFolders;
+#ifdef _WIN32
+        // The environment in UTF-16: a user's folder may hold characters of any code page.
+        if (const wchar_t* local = _wgetenv(L"LOCALAPPDATA"); local != nullptr && *local != L'\0')
+            localFolders.emplace_back(local);
+#else
         if (const char* local = std::getenv("LOCALAPPDATA"); local != nullptr && *local != '\0')
             localFolders.emplace_back(local);
-        // A prefix's users, each with its own AppData: a Wine prefix, and Steam's Proton prefix for the
-        // game (app 489830), which lies in steamapps/compatdata beside steamapps/common.
+#endif
+        // Wine prefixes, each user of each with its own local application data, most likely first: the
+        // prefix the game lies in (Lutris, Heroic: <prefix>/drive_c/...), Steam's Proton prefix for the
+        // game (app 489830, in steamapps/compatdata beside steamapps/common), $WINEPREFIX, ~/.wine.
         std::vector<std::filesystem::path> prefixes;
-        if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0')
-            prefixes.emplace_back(prefix);
         const auto absolute = std::filesystem::absolute(m_folder).lexically_normal();
         for (auto at = absolute; at.has_parent_path() && at != at.parent_path(); at = at.parent_path())
-            if (SameName(Utf8Name(at), "common") && SameName(Utf8Name(at.parent_path()), "steamapps"))
+            if (EqualIgnoringCase(Utf8Name(at), "drive_c"))
+            {
+                prefixes.push_back(at.parent_path());
+                break;
+            }
+        for (auto at = absolute; at.has_parent_path() && at != at.parent_path(); at = at.parent_path())
+            if (EqualIgnoringCase(Utf8Name(at), "common") && EqualIgnoringCase(Utf8Name(at.parent_path()), "steamapps"))
             {
                 prefixes.push_back(at.parent_path() / "compatdata" / "489830" / "pfx");
                 break;
             }
+        if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0')
+            prefixes.emplace_back(prefix);
+        else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+            prefixes.push_back(std::filesystem::path(home) / ".wine");
         std::error_code error;
         for (const auto& prefix : prefixes)
             if (const auto users = Find(prefix, "drive_c/users"))
                 for (std::filesystem::directory_iterator it(*users, error), last; !error && it != last;
                      it.increment(error))
-                    if (const auto local = Find(it->path(), "AppData/Local"))
-                        localFolders.push_back(*local);
+                    for (const char* folder : {"AppData/Local", "Local Settings/Application Data"})
+                        if (const auto local = Find(it->path(), folder))
+                            localFolders.push_back(*local);
 
         std::vector<std::filesystem::path> candidates;
         for (const auto& local : localFolders)
             for (const auto edition : editions)
                 if (const auto file = Find(local, std::string(edition) + "/Plugins.txt"))
-                    candidates.push_back(*file);
+                    if (std::ranges::none_of(candidates, [&](const auto& other) {
+                            return std::filesystem::equivalent(other, *file, error);
+                        }))
+                        candidates.push_back(*file);
         return candidates;
     }
 } // namespace GameData

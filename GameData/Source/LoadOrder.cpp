@@ -5,33 +5,23 @@
 #include <fstream>
 #include <sstream>
 #include "GameData/Text.h"
+#include "Orvel/Ascii.h"
 
 namespace GameData
 {
     namespace
     {
-        char Lower(char c) noexcept
-        {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        }
-
-        bool SameName(std::string_view a, std::string_view b) noexcept
-        {
-            return a.size() == b.size() &&
-                   std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-        }
+        using Orvel::EqualIgnoringCase;
 
         bool HasExtension(std::string_view name, std::string_view extension) noexcept
         {
-            return name.size() >= extension.size() && SameName(name.substr(name.size() - extension.size()), extension);
+            return name.size() >= extension.size() &&
+                   EqualIgnoringCase(name.substr(name.size() - extension.size()), extension);
         }
 
         std::string Trim(std::string_view text)
         {
-            const auto first = text.find_first_not_of(" \t\r");
-            if (first == std::string_view::npos)
-                return {};
-            return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
+            return std::string(Orvel::Trimmed(text));
         }
 
         std::string ReadText(const std::filesystem::path& path)
@@ -101,11 +91,12 @@ namespace GameData
         for (const auto& plugin : listed)
         {
             const std::string shown = Cp1252ToUtf8(plugin.Name);
-            const auto seen = [&](const LoadedPlugin& other) { return SameName(other.Name, plugin.Name); };
+            const auto seen = [&](const LoadedPlugin& other) { return EqualIgnoringCase(other.Name, plugin.Name); };
             if (std::ranges::any_of(order.Plugins, seen) || std::ranges::any_of(fromPluginsTxt, seen))
                 continue;
             const auto path = game.FindData(plugin.Name);
-            if (!path || !std::filesystem::is_regular_file(*path))
+            std::error_code statusError;
+            if (!path || !std::filesystem::is_regular_file(*path, statusError))
             {
                 if (!plugin.Optional)
                     order.Problems.push_back(
@@ -158,7 +149,7 @@ namespace GameData
                 continue;
             for (const auto& master : plugin.File->Header.Masters)
                 if (std::none_of(order.Plugins.begin(), order.Plugins.begin() + static_cast<std::ptrdiff_t>(i),
-                                 [&](const LoadedPlugin& other) { return SameName(other.Name, master); }))
+                                 [&](const LoadedPlugin& other) { return EqualIgnoringCase(other.Name, master); }))
                     order.Problems.push_back(
                         {"missing-master",
                          fmt::format("{} needs {}, which does not load before it: the game does not start so",

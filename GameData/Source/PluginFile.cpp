@@ -227,16 +227,20 @@ namespace GameData
                                          record.Type(), declared, MaximumInflatedSize));
                 std::vector<std::byte> out(declared);
                 z_stream stream{};
-                if (inflateInit(&stream) != Z_OK)
-                    throw std::bad_alloc();
+                if (const int started = inflateInit(&stream); started != Z_OK)
+                {
+                    if (started == Z_MEM_ERROR)
+                        throw std::bad_alloc();
+                    throw std::runtime_error(fmt::format("zlib cannot inflate (error {})", started));
+                }
+                // Once the declared bytes are out, one byte more tells a stream that goes on from one
+                // that has only its end left to read; with none declared, that byte is the first.
+                Bytef spare = 0;
+                bool beyond = declared == 0;
                 stream.next_in = reinterpret_cast<Bytef*>(const_cast<std::byte*>(data.data() + 4));
                 stream.avail_in = static_cast<uInt>(data.size() - 4);
-                stream.next_out = reinterpret_cast<Bytef*>(out.data());
-                stream.avail_out = declared;
-                // Once the declared bytes are out, one byte more tells a stream that goes on from one
-                // that has only its end left to read.
-                Bytef spare = 0;
-                bool beyond = false;
+                stream.next_out = beyond ? &spare : reinterpret_cast<Bytef*>(out.data());
+                stream.avail_out = beyond ? 1 : declared;
                 int result = Z_OK;
                 for (;;)
                 {
@@ -307,13 +311,17 @@ namespace GameData
                     Fail(sizedAt, fmt::format("an XXXX subrecord ends its {} record", recordType));
             }
 
-            // The text before the first NUL.
+            // The text before the first NUL. Names are kept, so each is held to MaximumNameSize: a file of
+            // many records with long names would otherwise keep far more than it holds compressed.
             std::string Text(std::span<const std::byte> bytes, std::uint64_t where, std::string_view what) const
             {
                 const auto* begin = reinterpret_cast<const char*>(bytes.data());
                 const auto* nul = static_cast<const char*>(std::memchr(begin, 0, bytes.size()));
                 if (nul == nullptr)
                     Fail(where, fmt::format("{} has no NUL at its end", what));
+                if (static_cast<std::size_t>(nul - begin) > MaximumNameSize)
+                    Fail(where, fmt::format("{} of {} bytes is longer than any name this reader keeps ({})", what,
+                                            nul - begin, MaximumNameSize));
                 return std::string(begin, nul);
             }
 

@@ -52,23 +52,27 @@ namespace GameData
                 fmt::format("{} entries and {} bytes of strings run past the end of the table", count, dataSize));
         const auto data = bytes.subspan(dataStart, dataSize);
         StringTable table;
+        table.m_data.assign(reinterpret_cast<const char*>(data.data()), data.size());
+        // A string has its NUL when any NUL follows its start: one search, not one per entry.
+        const std::size_t lastNul = table.m_data.rfind('\0');
         for (std::uint64_t entry = 8; entry < dataStart; entry += EntrySize)
         {
             const std::uint32_t id = U32(bytes, entry);
-            const std::uint64_t offset = U32(bytes, entry + 4);
-            const auto* begin = reinterpret_cast<const char*>(data.data()) + offset;
-            const void* nul = offset < data.size() ? std::memchr(begin, 0, data.size() - offset) : nullptr;
-            if (nul == nullptr)
+            const std::uint32_t offset = U32(bytes, entry + 4);
+            if (lastNul == std::string::npos || offset > lastNul)
                 throw PluginFileError(
                     name, entry, fmt::format("the string of ID {:X} at {} has no NUL within the table", id, offset));
-            table.m_strings.insert_or_assign(id, std::string(begin, static_cast<const char*>(nul)));
+            table.m_offsets.insert_or_assign(id, offset);
         }
         return table;
     }
 
-    const std::string* StringTable::Find(std::uint32_t id) const
+    std::optional<std::string_view> StringTable::Find(std::uint32_t id) const
     {
-        const auto found = m_strings.find(id);
-        return found == m_strings.end() ? nullptr : &found->second;
+        const auto found = m_offsets.find(id);
+        if (found == m_offsets.end())
+            return std::nullopt;
+        const std::string_view rest = std::string_view(m_data).substr(found->second);
+        return rest.substr(0, rest.find('\0'));
     }
 } // namespace GameData

@@ -5,21 +5,13 @@
 #include <map>
 #include "GameData/StringTable.h"
 #include "GameData/Text.h"
+#include "Orvel/Ascii.h"
 
 namespace GameData
 {
     namespace
     {
-        char Lower(char c) noexcept
-        {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        }
-
-        bool SameName(std::string_view a, std::string_view b) noexcept
-        {
-            return a.size() == b.size() &&
-                   std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-        }
+        using Orvel::EqualIgnoringCase;
 
         // The string tables of localized plugins, read once each.
         class Strings
@@ -35,8 +27,8 @@ namespace GameData
                     table->second = Load(plugin);
                 if (!table->second)
                     return std::nullopt;
-                const std::string* text = table->second->Find(id);
-                return text != nullptr ? std::optional(Cp1252ToUtf8(*text)) : std::nullopt;
+                const auto text = table->second->Find(id);
+                return text ? std::optional(Cp1252ToUtf8(*text)) : std::nullopt;
             }
 
         private:
@@ -89,8 +81,9 @@ namespace GameData
                 const std::uint32_t top = inFileId >> 24;
                 if (top >= masters.size())
                     return &plugin;
-                const auto found = std::ranges::find_if(
-                    order.Plugins, [&](const LoadedPlugin& other) { return SameName(other.Name, masters[top]); });
+                const auto found = std::ranges::find_if(order.Plugins, [&](const LoadedPlugin& other) {
+                    return EqualIgnoringCase(other.Name, masters[top]);
+                });
                 return found == order.Plugins.end() ? nullptr : &*found;
             };
             const std::string pluginName = Cp1252ToUtf8(plugin.Name);
@@ -102,7 +95,7 @@ namespace GameData
                 const std::uint32_t formId = adder->RunTimeId(record.FormId);
                 auto [at, fresh] = byFormId.try_emplace(formId, entries.size());
                 if (fresh)
-                    entries.push_back({{formId, {}, {}, pluginName, {}, adder->Light, {}}, false});
+                    entries.push_back({{formId, {}, {}, Cp1252ToUtf8(adder->Name), {}, adder->Light, {}}, false});
                 Entry& entry = entries[at->second];
                 // This plugin loads after every earlier one that carries the record: its version wins.
                 entry.Deleted = (record.Flags & DeletedFlag) != 0;

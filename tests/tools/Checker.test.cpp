@@ -94,7 +94,7 @@ TEST(NimbravaCheck, RunsOfTheTable)
             arguments += " " + Quote(word);
         SCOPED_TRACE(arguments);
         // Where the game keeps Plugins.txt must not be this machine's.
-        const auto [code, out] = RunChecker(arguments, "env -u LOCALAPPDATA -u WINEPREFIX");
+        const auto [code, out] = RunChecker(arguments, "env -u LOCALAPPDATA -u WINEPREFIX -u HOME");
         EXPECT_EQ(code, std::stoi(row[0])) << out;
         for (std::size_t i = 2; i < row.size(); ++i)
             if (row[i].starts_with('<'))

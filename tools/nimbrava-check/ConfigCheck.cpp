@@ -368,6 +368,7 @@ namespace NimbravaCheck
             // move with the load order. An ID an earlier section already lists is left to that section.
             void CheckNames(const InstalledGame& game)
             {
+                m_report.LoadOrder = LoadOrderSource(game);
                 for (const auto& problem : game.Problems)
                     m_report.Warnings.push_back({0, problem.Code, problem.Text, true});
 
@@ -386,7 +387,8 @@ namespace NimbravaCheck
                         if (id > 0xFFFFFFu || !listed.insert(id).second)
                             continue; // above FFFFFF, or already listed: told above
                         const auto& matches = section.Matches.back();
-                        if (matches.empty())
+                        // Without Plugins.txt the mods' worldspaces are unknown: no ID can be said to name none.
+                        if (matches.empty() && game.PluginsTxt)
                             Warn(*section.IdsLine, "unknown-worldspace",
                                  fmt::format(Texts::UnknownWorldspace, id, name));
                         else if (matches.size() > 1)

@@ -49,6 +49,7 @@ namespace NimbravaCheck
         // of the load order without being a problem of the file (unlisted worldspaces that share an ID).
         std::vector<GameData::Worldspace> Unlisted;
         std::vector<std::string> Information;
+        std::string LoadOrder; // with the game's data: where it came from (LoadOrderSource)
     };
 
     // The configuration a player means by `given`: the _nimbrava.ini of an enbseries folder, or the file

@@ -43,6 +43,8 @@ namespace NimbravaCheck
         void WriteText(const ConfigReport& report, std::ostream& out)
         {
             out << report.File.string() << "\n";
+            if (!report.LoadOrder.empty())
+                out << "Worldspaces of " << report.LoadOrder << "\n";
             out << (report.Sections.empty() ? "No weatherlist section.\n"
                                             : "Weatherlist sections, in the order the plugin tries them:\n");
             for (const auto& section : report.Sections)
@@ -121,6 +123,7 @@ namespace NimbravaCheck
             Json json = {{"file", report.File.string()}, {"sections", sections}, {"warnings", warnings}};
             if (withGame)
             {
+                json["load_order"] = report.LoadOrder;
                 json["unlisted"] = ToJson(report.Unlisted);
                 json["information"] = report.Information;
             }

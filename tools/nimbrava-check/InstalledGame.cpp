@@ -44,25 +44,36 @@ namespace NimbravaCheck
 
     std::optional<InstalledGame> ReadInstalledGame(const std::filesystem::path& folder,
                                                    const std::optional<std::filesystem::path>& pluginsTxt,
-                                                   std::string& why)
+                                                   std::string& why, bool strict)
     {
-        InstalledGame game{GameData::GameFolder(folder), pluginsTxt, {}, {}, {}};
+        InstalledGame game{GameData::GameFolder(folder), pluginsTxt, {}, {}, {}, {}};
         if (!game.PluginsTxt)
         {
-            const auto candidates = game.Folder.PluginsTxtCandidates();
+            auto candidates = game.Folder.PluginsTxtCandidates();
             if (!candidates.empty())
+            {
                 game.PluginsTxt = candidates.front();
+                game.OtherPluginsTxt.assign(candidates.begin() + 1, candidates.end());
+            }
         }
         std::optional<std::vector<GameData::PluginsTxtLine>> lines;
         if (game.PluginsTxt)
         {
             const auto text = ReadText(*game.PluginsTxt);
-            if (!text)
+            if (!text && (strict || pluginsTxt))
             {
                 why = game.PluginsTxt->string() + " cannot be read";
                 return std::nullopt;
             }
-            lines = GameData::ParsePluginsTxt(*text);
+            if (text)
+                lines = GameData::ParsePluginsTxt(*text);
+            else
+            {
+                game.Problems.push_back({"no-plugins-txt", game.PluginsTxt->string() +
+                                                               " cannot be read: only the base game's masters and "
+                                                               "Skyrim.ccc's plugins are listed"});
+                game.PluginsTxt.reset();
+            }
         }
         else
             game.Problems.push_back({"no-plugins-txt",
@@ -86,7 +97,18 @@ namespace NimbravaCheck
                 error = options.Game->string() + " is no game folder: it has no Data folder";
             return std::nullopt;
         }
-        return ReadInstalledGame(*folder, options.PluginsTxt, error);
+        return ReadInstalledGame(*folder, options.PluginsTxt, error, false);
+    }
+
+    std::string LoadOrderSource(const InstalledGame& game)
+    {
+        if (!game.PluginsTxt)
+            return fmt::format("the game in {}, without Plugins.txt", game.Folder.Folder().string());
+        std::string text = fmt::format("the game in {}, its load order from {}", game.Folder.Folder().string(),
+                                       game.PluginsTxt->string());
+        for (const auto& other : game.OtherPluginsTxt)
+            text += fmt::format(" (also found: {}; --plugins-txt chooses)", other.string());
+        return text;
     }
 
     std::string Describe(const GameData::Worldspace& worldspace)

@@ -15,7 +15,8 @@ namespace NimbravaCheck
     struct InstalledGame
     {
         GameData::GameFolder Folder;
-        std::optional<std::filesystem::path> PluginsTxt; // the file read, when one was found
+        std::optional<std::filesystem::path> PluginsTxt;    // the file read, when one was found
+        std::vector<std::filesystem::path> OtherPluginsTxt; // further candidates, not read
         GameData::LoadOrder Order;
         GameData::WorldspaceList Worldspaces;
         // Everything worth telling about the load order: no Plugins.txt, missing and damaged plugins
@@ -28,11 +29,15 @@ namespace NimbravaCheck
     [[nodiscard]] std::optional<std::filesystem::path> GameFolderOf(const std::filesystem::path& folder);
 
     // Reads the game in `folder` (which holds Data/) with the Plugins.txt `pluginsTxt` when given, else
-    // the one the game uses (GameFolder::PluginsTxtCandidates), else none (a problem). Nothing, with
-    // the reason in `why`, when `pluginsTxt` was given but cannot be read.
+    // the one the game uses (the first of GameFolder::PluginsTxtCandidates), else none (a problem).
+    // Nothing, with the reason in `why`, when `pluginsTxt` was given but cannot be read, or when the one
+    // found cannot be read and `strict` holds; without `strict` that is a problem and none is read.
     [[nodiscard]] std::optional<InstalledGame> ReadInstalledGame(const std::filesystem::path& folder,
                                                                  const std::optional<std::filesystem::path>& pluginsTxt,
-                                                                 std::string& why);
+                                                                 std::string& why, bool strict = true);
+
+    // Where the names come from, for the first lines of a report: the game folder and the Plugins.txt.
+    [[nodiscard]] std::string LoadOrderSource(const InstalledGame& game);
 
     struct GameOptions;
 

@@ -29,9 +29,10 @@ namespace
       worldspaces share, IDs that move with the load order, and the worldspaces no section lists.
   nimbrava-check [--json] [ENBSERIES] --worldspace ID[,ID...] [ID...]
       The plugin's decision for each worldspace (its ID, hexadecimal as ENB reports it, or with the
-      game's data its editor ID), the log lines it writes for it, and why: for an ID no section
-      takes, the lines that look as if they meant it; for one whose section falls back, the reason.
-      Exits 1 when one of them ends in a Warning or Error line.
+      game's data its editor ID; a word that reads as hexadecimal, such as Cafe, is taken for an ID),
+      the log lines it writes for it, and why: for an ID no section takes, the lines that look as if
+      they meant it; for one whose section falls back, the reason. Exits 1 when one of them ends in
+      a Warning or Error line.
   nimbrava-check [--json] --worldspaces GAME_FOLDER
       Every worldspace of the game's active load order: the ID "_nimbrava.ini" lists it by, its form
       ID, editor ID and name, the plugin that adds it, and whether its ID moves with the load order

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 #include "GameText.h"
+#include "Orvel/Ascii.h"
 #ifdef _WIN32
 #include <windows.h>
 #include "Files/CodePage.h"
@@ -67,7 +68,7 @@ namespace NimbravaCheck
             while (!stem.empty() && stem.back() == ' ')
                 stem.pop_back();
             for (auto& c : stem)
-                c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+                c = Orvel::ToLower(c);
             if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul")
                 return true;
             return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) && stem[3] >= '1' &&
@@ -137,20 +138,7 @@ namespace NimbravaCheck
             return c == '\\' || c == '/';
         }
 
-        char Lower(char c) noexcept
-        {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        }
-
-        bool EqualIgnoringCase(std::string_view a, std::string_view b) noexcept
-        {
-            if (a.size() != b.size())
-                return false;
-            for (std::size_t i = 0; i < a.size(); ++i)
-                if (Lower(a[i]) != Lower(b[i]))
-                    return false;
-            return true;
-        }
+        using Orvel::EqualIgnoringCase;
 
         // The entry of `directory` named `component`: itself when it exists, otherwise the first entry
         // whose name matches ignoring case, as Wine finds it; `component` when there is none.
@@ -181,7 +169,7 @@ namespace NimbravaCheck
             if (rest.size() >= 2 && rest[1] == ':' && ((rest[0] | 0x20) >= 'a' && (rest[0] | 0x20) <= 'z'))
             {
                 const char letter = rest[0];
-                const char drive = Lower(letter);
+                const char drive = Orvel::ToLower(letter);
                 if (rest.size() == 2 || !IsSeparator(rest[2]))
                 {
                     result.Why = "a path relative to the current folder of drive " + std::string(1, letter) + ":";

@@ -302,6 +302,8 @@ namespace NimbravaCheck
             output.Err << "nimbrava-check: " << failure.what() << "\n";
         }
 
+        if (game && !output.Json)
+            output.Out << "Worldspaces of " << LoadOrderSource(*game) << "\n";
         // What the configuration check says, for the reasons behind each decision.
         std::optional<ConfigReport> report;
         if (document)

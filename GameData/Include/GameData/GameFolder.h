@@ -31,10 +31,11 @@ namespace GameData
             return Find(Data(), relative);
         }
 
-        // Where the game may keep Plugins.txt, most likely first: %LOCALAPPDATA% (Windows), the users
-        // of $WINEPREFIX, and Steam's Proton prefix beside the steamapps folder that holds this game;
-        // for each, the folders of the Steam, GOG, Epic and Microsoft Store editions. Only candidates
-        // that exist are given.
+        // Where the game may keep Plugins.txt, most likely first: %LOCALAPPDATA% (Windows), then the
+        // users of the Wine prefix the game folder lies in, of Steam's Proton prefix beside the
+        // steamapps folder that holds this game, and of $WINEPREFIX (else ~/.wine); for each, the
+        // folders of the Steam, GOG, Epic and Microsoft Store editions. Only files that exist are
+        // given, each once.
         [[nodiscard]] std::vector<std::filesystem::path> PluginsTxtCandidates() const;
 
     private:

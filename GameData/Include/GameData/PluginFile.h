@@ -33,6 +33,9 @@ namespace GameData
     // for a damaged file.
     inline constexpr std::uint32_t MaximumRecordSize = 16u << 20;
     inline constexpr std::uint32_t MaximumInflatedSize = 16u << 20;
+    // The longest name (EDID, FULL, MAST) kept, in bytes: the game's own are far shorter, and a file of
+    // thousands of records with long names must not make the reader keep gigabytes.
+    inline constexpr std::size_t MaximumNameSize = 1024;
 
     // A plugin file that cannot be read, or that is damaged. what(): "FILE: WHAT (at offset 0xN)".
     class PluginFileError : public std::runtime_error
@@ -85,7 +88,7 @@ namespace GameData
     // Reads the plugin at `path`; `name` names it in errors (its file name when empty). Throws
     // PluginFileError when it cannot be opened or read or is damaged: no TES4 record first, a size that
     // runs past the end of the file or of the group around it, a group smaller than its own header, a
-    // record above MaximumRecordSize, a compressed record whose declared size is above
+    // record above MaximumRecordSize, a name above MaximumNameSize, a compressed record whose declared size is above
     // MaximumInflatedSize or whose stream does not inflate to exactly that size, a subrecord that runs
     // past its record, a name without its NUL. std::bad_alloc when memory runs out.
     [[nodiscard]] PluginFile ReadPluginFile(const std::filesystem::path& path, std::string_view name = {});

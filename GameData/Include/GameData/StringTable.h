@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,11 +21,14 @@ namespace GameData
         [[nodiscard]] static StringTable Read(const std::filesystem::path& path, std::string_view name = {});
         [[nodiscard]] static StringTable Parse(std::span<const std::byte> bytes, std::string_view name);
 
-        // The text of `id` (bytes as written), or null.
-        [[nodiscard]] const std::string* Find(std::uint32_t id) const;
-        [[nodiscard]] std::size_t Size() const noexcept { return m_strings.size(); }
+        // The text of `id` (bytes as written, without the NUL), or nothing. Valid while the table is.
+        [[nodiscard]] std::optional<std::string_view> Find(std::uint32_t id) const;
+        [[nodiscard]] std::size_t Size() const noexcept { return m_offsets.size(); }
 
     private:
-        std::unordered_map<std::uint32_t, std::string> m_strings;
+        // The table's strings stay in its bytes: entries may share a string, and copying each would let
+        // a small table ask for far more memory than it holds.
+        std::string m_data;
+        std::unordered_map<std::uint32_t, std::uint32_t> m_offsets; // ID -> offset into m_data
     };
 } // namespace GameData

@@ -21,6 +21,16 @@ namespace Orvel
         return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
 
+    // The text without the white space (IsSpace) at its ends.
+    [[nodiscard]] constexpr std::string_view Trimmed(std::string_view text) noexcept
+    {
+        while (!text.empty() && IsSpace(text.front()))
+            text.remove_prefix(1);
+        while (!text.empty() && IsSpace(text.back()))
+            text.remove_suffix(1);
+        return text;
+    }
+
     // Whether the two texts have the same bytes once both are lowered.
     [[nodiscard]] constexpr bool EqualIgnoringCase(std::string_view a, std::string_view b) noexcept
     {

@@ -34,7 +34,7 @@ namespace Orvel::Hook
 
         constexpr std::string_view DllSuffix = ".dll";
 
-        bool EqualIgnoringCase(std::uint8_t a, char b) noexcept
+        bool SameLetter(std::uint8_t a, char b) noexcept
         {
             return ToLower(static_cast<char>(a)) == ToLower(b);
         }
@@ -71,7 +71,7 @@ namespace Orvel::Hook
             {
                 bool suffix = true;
                 for (std::size_t i = 0; i < DllSuffix.size(); ++i)
-                    suffix = suffix && EqualIgnoringCase(*image.Read<std::uint8_t>(rva + length - DllSuffix.size() + i),
+                    suffix = suffix && SameLetter(*image.Read<std::uint8_t>(rva + length - DllSuffix.size() + i),
                                                          DllSuffix[i]);
                 if (suffix)
                     kept -= DllSuffix.size();
@@ -79,7 +79,7 @@ namespace Orvel::Hook
             if (kept != wanted.size())
                 return false;
             for (std::uint64_t i = 0; i < kept; ++i)
-                if (!EqualIgnoringCase(*image.Read<std::uint8_t>(rva + i), wanted[i]))
+                if (!SameLetter(*image.Read<std::uint8_t>(rva + i), wanted[i]))
                     return false;
             return true;
         }

@@ -146,23 +146,14 @@ namespace NimbravaCheck
 
     int RunConfiguration(const std::filesystem::path& configuration, const GameOptions& options, const Output& output)
     {
-        std::string why;
-        const auto file = ConfigurationFile(configuration, why);
-        if (!file)
-        {
-            output.Err << "nimbrava-check: " << why << "\n";
+        const auto opened = OpenConfiguration(configuration, options, output.Err);
+        if (!opened)
             return ExitUnreadable;
-        }
-        const auto enbseries = file->parent_path();
-        const auto game = GameFor(enbseries, options, why);
-        if (!why.empty())
-        {
-            output.Err << "nimbrava-check: " << why << "\n";
-            return ExitUnreadable;
-        }
+        const auto& file = opened->File;
+        const auto& game = opened->Game;
         try
         {
-            const ConfigReport report = CheckConfiguration(*file, game ? &*game : nullptr);
+            const ConfigReport report = CheckConfiguration(file, game ? &*game : nullptr);
             if (output.Json)
                 WriteJson(output.Out, ToJson(report, game.has_value()));
             else
@@ -171,7 +162,7 @@ namespace NimbravaCheck
         }
         catch (const Orvel::GenericException& failure)
         {
-            Unreadable(*file, failure, output);
+            Unreadable(file, failure, output);
             return ExitUnreadable;
         }
     }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include "Commands.h"
+#include "ConfigCheck.h"
 
 namespace NimbravaCheck
 {
@@ -98,6 +99,21 @@ namespace NimbravaCheck
             return std::nullopt;
         }
         return ReadInstalledGame(*folder, options.PluginsTxt, error, false);
+    }
+
+    std::optional<Configuration> OpenConfiguration(const std::filesystem::path& given, const GameOptions& options,
+                                                   std::ostream& err)
+    {
+        std::string why;
+        auto file = ConfigurationFile(given, why);
+        if (file)
+        {
+            auto game = GameFor(file->parent_path(), options, why);
+            if (why.empty())
+                return Configuration{std::move(*file), std::move(game)};
+        }
+        err << "nimbrava-check: " << why << "\n";
+        return std::nullopt;
     }
 
     std::string LoadOrderSource(const InstalledGame& game)

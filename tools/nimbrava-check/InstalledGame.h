@@ -36,10 +36,22 @@ namespace NimbravaCheck
                                                                  const std::optional<std::filesystem::path>& pluginsTxt,
                                                                  std::string& why, bool strict = true);
 
+    struct GameOptions;
+
+    // What a command on a configuration reads: the file (ConfigurationFile, ConfigCheck.h) and the
+    // game beside it (GameFor).
+    struct Configuration
+    {
+        std::filesystem::path File;
+        std::optional<InstalledGame> Game;
+    };
+
+    // Nothing, with the message written to `err`, when the file or the game named cannot be had.
+    [[nodiscard]] std::optional<Configuration> OpenConfiguration(const std::filesystem::path& given,
+                                                                 const GameOptions& options, std::ostream& err);
+
     // Where the names come from, for the first lines of a report: the game folder and the Plugins.txt.
     [[nodiscard]] std::string LoadOrderSource(const InstalledGame& game);
-
-    struct GameOptions;
 
     // The game a command on `enbseries` means: the one `options.Game` names, else the one whose Data/
     // lies beside `enbseries`. Nothing when none is named or beside; nothing with `error` set when the

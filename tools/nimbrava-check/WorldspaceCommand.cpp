@@ -246,20 +246,13 @@ namespace NimbravaCheck
     int RunWorldspaces(const std::filesystem::path& configuration, const std::vector<std::string>& worldspaces,
                        const GameOptions& options, const Output& output)
     {
-        std::string why;
-        const auto file = ConfigurationFile(configuration, why);
-        if (!file)
-        {
-            output.Err << "nimbrava-check: " << why << "\n";
+        const auto opened = OpenConfiguration(configuration, options, output.Err);
+        if (!opened)
             return ExitUnreadable;
-        }
+        const auto* file = &opened->File;
         const auto enbseries = file->parent_path();
-        const auto game = GameFor(enbseries, options, why);
-        if (!why.empty())
-        {
-            output.Err << "nimbrava-check: " << why << "\n";
-            return ExitUnreadable;
-        }
+        const auto& game = opened->Game;
+        std::string why;
         // Each argument may list several, separated by commas.
         std::vector<std::string> given;
         for (const auto& argument : worldspaces)

@@ -71,8 +71,8 @@ namespace Orvel::Hook
             {
                 bool suffix = true;
                 for (std::size_t i = 0; i < DllSuffix.size(); ++i)
-                    suffix = suffix && SameLetter(*image.Read<std::uint8_t>(rva + length - DllSuffix.size() + i),
-                                                         DllSuffix[i]);
+                    suffix = suffix &&
+                             SameLetter(*image.Read<std::uint8_t>(rva + length - DllSuffix.size() + i), DllSuffix[i]);
                 if (suffix)
                     kept -= DllSuffix.size();
             }

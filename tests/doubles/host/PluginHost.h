@@ -78,6 +78,7 @@ namespace NimbravaTest
     // the game folder). `spawned`: run by a "spawn" of another script, whose "spawn" lines are then
     // skipped. `echo`: the demo, which prints YarrinMain's outcome and a table of the walk's steps.
     // Returns every mismatch, each with its line; empty when the play-through went as the script says.
+    // A script that does not read throws std::invalid_argument naming the place.
     std::vector<std::string> PlayScript(std::istream& script, const std::filesystem::path& scriptPath,
                                         const std::filesystem::path& folder, const std::filesystem::path& logs = {},
                                         bool spawned = false, bool echo = false);

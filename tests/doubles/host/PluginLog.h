@@ -16,20 +16,12 @@ namespace NimbravaTest
                                                       "Date and time format: YYYY/MM/DD - HH:MM:SS",
                                                       std::string(120, '-')};
 
-    // Each log line after the banner opens with its timestamp, then the space that starts its level tag.
-    inline constexpr std::size_t TimestampLength = std::string_view("YYYY/MM/DD - HH:MM:SS").size();
-
-    // A log line without its timestamp; a line without one (the banner) as it is.
-    inline std::string WithoutTimestamp(const std::string& line)
-    {
-        if (line.size() <= TimestampLength || line[TimestampLength] != ' ')
-            return line;
-        return line.substr(TimestampLength + 1);
-    }
-
-    // The lines of a log file from byte `offset` on, each without its CR; `offset` moves to the end.
+    // The lines of a log file from byte `offset` on, each without its CR and its timestamp (the
+    // banner's lines have none); `offset` moves to the end.
     inline std::vector<std::string> ReadLogLines(const std::filesystem::path& file, std::streamoff& offset)
     {
+        // A timestamp, then the space that starts the level tag.
+        constexpr std::size_t Stamped = std::string_view("YYYY/MM/DD - HH:MM:SS ").size();
         std::ifstream in(file, std::ios::binary);
         in.seekg(offset);
         std::ostringstream rest;
@@ -41,7 +33,8 @@ namespace NimbravaTest
         {
             if (line.ends_with('\r'))
                 line.pop_back();
-            lines.push_back(line);
+            const bool stamped = line.size() >= Stamped && line[0] >= '0' && line[0] <= '9' && line[Stamped - 1] == ' ';
+            lines.push_back(stamped ? line.substr(Stamped) : line);
         }
         return lines;
     }

@@ -21,12 +21,6 @@ namespace NimbravaTest
         // The log line of a change of worldspace, up to its ID.
         constexpr std::string_view ChangedLine = "[MESSAGE] Worldspace changed. New ID: ";
 
-        // A worldspace ID as the log shows it: its low six digits in hexadecimal.
-        std::string RaceId(std::uint32_t id)
-        {
-            return fmt::format("{:X}", id & 0xFFFFFF);
-        }
-
         // Threads that each fire a type-2 callback at once, round by round; in each round, thread T
         // first makes ENB report the worldspace Report(round, T) to it. Counted in with atomics and
         // spinning, not a std::latch: under Wine a latch's wait was seen to miss its wake-up.
@@ -51,7 +45,7 @@ namespace NimbravaTest
                 // The threads leave at a moment a little ahead rather than at the store that releases
                 // them: threads spinning on other cores see a store one after the other, but reach a
                 // time together, and by then this thread has given up its core to wait.
-                m_releaseAt = std::chrono::steady_clock::now() + ReleaseDelay;
+                m_releaseAt = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
                 const std::uint32_t round = m_released++;
                 WaitFor(m_done, threads * (round + 1));
                 // Two callbacks that began before any of the round had returned ran at once.
@@ -59,8 +53,6 @@ namespace NimbravaTest
             }
 
         private:
-            static constexpr std::chrono::microseconds ReleaseDelay{200};
-
             // How many callbacks had returned when a thread's began; each on a cache line of its own, so
             // that no thread's write slows another.
             struct alignas(64) Start
@@ -119,80 +111,53 @@ namespace NimbravaTest
         // change put in force; "" when the line is not one of that change's.
         std::string ListSwitchedTo(const std::string& line, const std::string& id)
         {
-            constexpr std::string_view Switching = "[MESSAGE] Switching to weatherlist '",
-                                       NotFound = "[WARNING] Unable to find weatherlist '";
+            constexpr std::string_view Switching = "[MESSAGE] Switching to weatherlist '";
             if (line.starts_with(Switching) && line.ends_with('\''))
             {
                 std::string list = line.substr(Switching.size(), line.size() - Switching.size() - 1);
                 std::ranges::replace(list, '\\', '/');
                 return list;
             }
-            if (line.starts_with(NotFound) &&
+            if (line.starts_with("[WARNING] Unable to find weatherlist '") &&
                 line.ends_with("' for worldspace " + id + ". Switching to default fallback"))
                 return "_weatherlist.ini";
             return "";
         }
 
-        // What is wrong with one round of a race, given the lines it logged, the reloads ENB was
-        // asked for and the worldspaces the threads reported; "" when nothing is. Its switches
-        // update `state`.
+        // What is wrong with one round of a race, given the lines it logged, the reloads ENB was asked
+        // for and the worldspaces the threads reported; "" when nothing is. Its switches update `state`.
         std::string CheckRound(const RaceGame& game, const std::vector<std::string>& lines, std::uint32_t reloads,
                                const std::set<std::string>& reported, RaceState& state, std::uint32_t& switches)
         {
-            constexpr std::string_view Reloading = "[MESSAGE] Reloading ENB config...";
             // The reload lines come after the switch, which another thread may log in between.
             std::vector<std::string> steps;
-            std::uint32_t reloadLines = 0;
             for (const std::string& line : lines)
-            {
-                if (line == Reloading)
-                    ++reloadLines;
-                else
+                if (line != "[MESSAGE] Reloading ENB config...")
                     steps.push_back(line);
-            }
-            const auto changes = static_cast<std::uint32_t>(
-                std::ranges::count_if(steps, [&](const std::string& step) { return step.starts_with(ChangedLine); }));
-            switches += changes;
-            for (std::size_t at = 0; at < steps.size(); ++at)
+            const std::size_t reloadLines = lines.size() - steps.size();
+            std::uint32_t changes = 0;
+            // Each change: to a worldspace a thread reported and not the one in force, directly followed
+            // by its list's line, the same list at every change to that worldspace.
+            for (std::size_t at = 0; at < steps.size(); at += 2)
             {
-                if (!steps[at].starts_with(ChangedLine))
-                    return "a line out of place: " + steps[at];
-                const std::string id = steps[at].substr(ChangedLine.size());
+                const std::string id = steps[at].starts_with(ChangedLine) ? steps[at].substr(ChangedLine.size()) : "";
                 const std::string list = at + 1 < steps.size() ? ListSwitchedTo(steps[at + 1], id) : "";
-                if (list.empty())
-                    return fmt::format("the change to {} is followed by: {}", id,
-                                       at + 1 < steps.size() ? steps[at + 1] : "nothing");
-                ++at;
-                if (!reported.contains(id))
-                    return fmt::format("a change to {}, which no thread reported", id);
-                if (id == state.Worldspace)
-                    return fmt::format("a second change to {} in a row", id);
-                const auto [known, first] = state.Lists.try_emplace(id, list);
-                if (known->second != list)
-                    return fmt::format("a change to {} switched to {}, an earlier one to {}", id, list, known->second);
+                const auto known = state.Lists.try_emplace(id, list).first;
+                if (!reported.contains(id) || id == state.Worldspace || list.empty() || known->second != list)
+                    return "a change out of place: " + steps[at];
                 state.Worldspace = id;
                 state.List = list;
+                ++changes;
             }
+            switches += changes;
             const bool moved = std::ranges::any_of(reported, [&](const auto& id) { return id != state.Worldspace; });
             if (changes == 0 && moved)
                 return "no change, though the threads reported another worldspace";
             if (reloadLines != changes || reloads != changes)
                 return fmt::format("{} changes, {} reload lines, {} reloads", changes, reloadLines, reloads);
-            if (const std::string path = game.InForce(); path != state.List)
-                return fmt::format("{} in force after the change to {}", path, state.Worldspace);
-            if (const std::string found = game.ReloadReads(); found != state.List)
-                return fmt::format("a reload after the change to {} reads {}", state.Worldspace, found);
+            if (game.InForce() != state.List || game.ReloadReads() != state.List)
+                return "not the list of " + state.Worldspace + " in force";
             return "";
-        }
-
-        // What the log lines leave: the worldspace of the change logged last (if any), and the path in
-        // force. Where a race starts, and where a faulty round left the plugin.
-        void CatchUp(const RaceGame& game, const std::vector<std::string>& lines, RaceState& state)
-        {
-            for (const std::string& line : lines)
-                if (line.starts_with(ChangedLine))
-                    state.Worldspace = line.substr(ChangedLine.size());
-            state.List = game.InForce();
         }
     } // namespace
 
@@ -203,28 +168,23 @@ namespace NimbravaTest
     {
         const std::uint32_t threads = std::stoul(words.at(1)), rounds = std::stoul(words.at(2));
         std::vector<std::vector<std::uint32_t>> groups;
-        std::map<std::string, std::uint32_t> shown; // each worldspace as the log shows it
         for (auto word = words.begin() + 3; word != words.end(); ++word)
         {
             auto& group = groups.emplace_back();
             std::istringstream ids(*word);
             for (std::string id; std::getline(ids, id, ',');)
-            {
                 group.push_back(std::stoul(id, nullptr, 16));
-                if (shown.try_emplace(RaceId(group.back()), group.back()).first->second != group.back())
-                    throw std::invalid_argument("two worldspaces of a race that the log shows alike");
-            }
         }
         if (threads < 2 || groups.empty())
             throw std::invalid_argument("race takes two threads or more and a group of worldspaces");
 
+        // The race starts where the log leaves the plugin: the worldspace of the change logged last.
         std::streamoff logRead = 0;
-        std::vector<std::string> before = ReadLogLines(game.Log, logRead);
-        const std::size_t firstRaceLine = before.size();
-        for (std::string& line : before)
-            line = WithoutTimestamp(line);
-        RaceState state;
-        CatchUp(game, before, state);
+        RaceState state{"", game.InForce()};
+        const std::vector<std::string> before = ReadLogLines(game.Log, logRead);
+        for (const std::string& line : before)
+            if (line.starts_with(ChangedLine))
+                state.Worldspace = line.substr(ChangedLine.size());
 
         EnbTestState& enb = *EnbTest();
         // The reloads of several threads would write one record at once: each round reads afterwards.
@@ -235,45 +195,29 @@ namespace NimbravaTest
             const auto& group = groups[round % groups.size()];
             return group[thread % group.size()];
         });
-        std::string firstFault;
-        std::uint32_t faultyRounds = 0, overlappingRounds = 0, switches = 0;
+        std::string fault;
+        bool overlapped = false;
+        std::uint32_t switches = 0;
         std::size_t raceLines = 0;
-        for (std::uint32_t round = 0; round < rounds; ++round)
+        for (std::uint32_t round = 0; round < rounds && fault.empty(); ++round)
         {
             const std::uint32_t reloadsThen = reloads();
-            if (racers.RunRound())
-                ++overlappingRounds;
-            std::vector<std::string> lines = ReadLogLines(game.Log, logRead);
+            overlapped = racers.RunRound() || overlapped;
+            const std::vector<std::string> lines = ReadLogLines(game.Log, logRead);
             raceLines += lines.size();
-            for (std::string& line : lines)
-                line = WithoutTimestamp(line);
-            std::set<std::string> reported;
+            std::set<std::string> reported; // as the log shows them: the low six digits
             for (const std::uint32_t id : groups[round % groups.size()])
-                reported.insert(RaceId(id));
-            std::string fault;
-            try
-            {
-                fault = CheckRound(game, lines, reloads() - reloadsThen, reported, state, switches);
-            }
-            catch (const std::exception& e)
-            {
-                fault = e.what();
-            }
-            if (fault.empty())
-                continue;
-            if (faultyRounds++ == 0)
-                firstFault = fmt::format("round {}: {}", round + 1, fault);
-            CatchUp(game, lines, state); // the next round starts from where this one left the plugin
+                reported.insert(fmt::format("{:X}", id & 0xFFFFFF));
+            fault = CheckRound(game, lines, reloads() - reloadsThen, reported, state, switches);
+            if (!fault.empty())
+                fault = fmt::format("round {}: {}", round + 1, fault);
         }
         enb.ReadOnReload = true;
-        if (faultyRounds > 1)
-            firstFault += fmt::format(" (and {} more rounds)", faultyRounds - 1);
         // Without two callbacks at once there was no race.
-        if (firstFault.empty() && overlappingRounds == 0)
-            firstFault = "the callbacks never overlapped";
-        const std::string outcome =
-            fmt::format("{}, {} switches, {} reloads", firstFault.empty() ? "one at a time" : firstFault, switches,
-                        reloads() - reloadsBefore);
-        return {outcome, firstRaceLine, raceLines};
+        if (fault.empty() && !overlapped)
+            fault = "the callbacks never overlapped";
+        const std::string outcome = fmt::format("{}, {} switches, {} reloads", fault.empty() ? "one at a time" : fault,
+                                                switches, reloads() - reloadsBefore);
+        return {outcome, before.size(), raceLines};
     }
 } // namespace NimbravaTest

@@ -3,11 +3,9 @@
 #include <fstream>
 #include <iomanip>
 #include <map>
-#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <fmt/format.h>
-#include <fmt/ranges.h>
 
 namespace NimbravaTest
 {
@@ -22,26 +20,12 @@ namespace NimbravaTest
             std::string Where;
         };
 
-        // Includes and block calls inside one another; any deeper is taken for an endless loop.
-        constexpr int MaximumNesting = 16;
-
-        // Words that open or close what the reader spells out, and "log": no block takes their names.
-        const std::set<std::string> Reserved = {"write", "include", "define", "repeat", "end", "log"};
-
         [[noreturn]] void Fail(const SourceLine& line, const std::string& what)
         {
             throw std::invalid_argument(fmt::format("{}: {}\n    {}", line.Where, what, line.Text));
         }
 
-        // The line without the spaces that indent it.
-        std::string Unindented(const std::string& text)
-        {
-            const std::size_t start = text.find_first_not_of(" \t");
-            return start == std::string::npos ? "" : text.substr(start);
-        }
-
-        // The words of a line; a word in double quotes may hold spaces (a backslash escapes the next
-        // character there).
+        // The words of a line; a word in double quotes may hold spaces.
         std::vector<std::string> Words(const std::string& text)
         {
             std::istringstream in(text);
@@ -49,14 +33,6 @@ namespace NimbravaTest
             for (std::string word; in >> std::quoted(word);)
                 words.push_back(word);
             return words;
-        }
-
-        std::string FirstWord(const std::string& text)
-        {
-            std::istringstream in(text);
-            std::string word;
-            in >> word;
-            return word;
         }
 
         std::vector<SourceLine> ReadLines(std::istream& in, const std::string& name, const std::string& context)
@@ -72,9 +48,10 @@ namespace NimbravaTest
             return lines;
         }
 
-        // Each of `lines` with `context` added to its place and every "{PARAMETER}" replaced by its argument.
+        // The lines of a block, their places followed by `context` and every "{PARAMETER}" replaced by
+        // its argument.
         std::vector<SourceLine> Instance(std::vector<SourceLine> lines, const std::string& context,
-                                         const std::map<std::string, std::string>& arguments = {})
+                                         const std::map<std::string, std::string>& arguments)
         {
             for (SourceLine& line : lines)
             {
@@ -95,27 +72,31 @@ namespace NimbravaTest
         public:
             explicit Reader(fs::path folder) : m_folder(std::move(folder)) {}
 
-            void Read(const std::vector<SourceLine>& lines, std::vector<ScriptCommand>& commands, int nesting)
+            void Read(const std::vector<SourceLine>& lines, std::vector<ScriptCommand>& commands)
             {
                 for (std::size_t at = 0; at < lines.size(); ++at)
                 {
                     const SourceLine& line = lines[at];
-                    const std::string text = Unindented(line.Text);
-                    const std::string first = FirstWord(text);
-                    if (first.empty() || first.starts_with('#'))
+                    const std::vector<std::string> words = Words(line.Text);
+                    if (words.empty() || words[0].starts_with('#'))
                         continue;
-                    if (first == "write")
+                    const std::string text = line.Text.substr(line.Text.find_first_not_of(" \t"));
+                    if (words[0] == "write")
                         commands.push_back({text, WriteBody(lines, at), line.Where});
-                    else if (first == "include")
-                        Include(line, commands, nesting);
-                    else if (first == "repeat")
-                        Repeat(lines, at, commands, nesting);
-                    else if (first == "define")
-                        Define(lines, at);
-                    else if (first == "end")
+                    else if (words[0] == "include")
+                        Include(line, words.at(1), commands);
+                    else if (words[0] == "repeat")
+                    {
+                        const auto body = BlockLines(lines, at);
+                        for (int round = 1; round <= std::stoi(words.at(1)); ++round)
+                            Read(Instance(body, fmt::format(" (round {})", round), {}), commands);
+                    }
+                    else if (words[0] == "define")
+                        m_blocks[words.at(1)] = {{words.begin() + 2, words.end()}, BlockLines(lines, at)};
+                    else if (m_blocks.contains(words[0]))
+                        Call(line, words, commands);
+                    else if (words[0] == "end")
                         Fail(line, "an \"end\" without a block that it ends");
-                    else if (m_blocks.contains(first))
-                        Call(line, commands, nesting);
                     else
                         commands.push_back({text, {}, line.Where});
                 }
@@ -144,81 +125,42 @@ namespace NimbravaTest
             // is moved to. Blocks may hold blocks; the lines of a "write" are not looked at.
             static std::vector<SourceLine> BlockLines(const std::vector<SourceLine>& lines, std::size_t& at)
             {
-                const SourceLine& opening = lines[at];
-                const std::size_t first = at + 1;
+                const std::size_t opening = at;
                 for (int depth = 1; ++at < lines.size();)
                 {
-                    const std::string word = FirstWord(lines[at].Text);
-                    if (word == "write")
+                    const std::vector<std::string> words = Words(lines[at].Text);
+                    const std::string first = words.empty() ? "" : words[0];
+                    if (first == "write")
                         WriteBody(lines, at);
-                    else if (word == "define" || word == "repeat")
+                    else if (first == "define" || first == "repeat")
                         ++depth;
-                    else if (word == "end" && --depth == 0)
-                        return {lines.begin() + static_cast<std::ptrdiff_t>(first),
+                    else if (first == "end" && --depth == 0)
+                        return {lines.begin() + static_cast<std::ptrdiff_t>(opening + 1),
                                 lines.begin() + static_cast<std::ptrdiff_t>(at)};
                 }
-                Fail(opening, "no \"end\" closes the block");
-            }
-
-            static void Deeper(const SourceLine& line, int nesting)
-            {
-                if (nesting >= MaximumNesting)
-                    Fail(line, "includes and block calls nested more than " + std::to_string(MaximumNesting) + " deep");
+                Fail(lines[opening], "no \"end\" closes the block");
             }
 
             // include FILE: the lines of FILE of the script's folder, as if written here.
-            void Include(const SourceLine& line, std::vector<ScriptCommand>& commands, int nesting)
+            void Include(const SourceLine& line, const std::string& name, std::vector<ScriptCommand>& commands)
             {
-                const auto words = Words(line.Text);
-                if (words.size() != 2)
-                    Fail(line, "include takes one file name");
-                Deeper(line, nesting);
-                std::ifstream file(m_folder / words[1]);
+                std::ifstream file(m_folder / name);
                 if (!file)
-                    Fail(line, "cannot read " + words[1]);
-                Read(ReadLines(file, words[1], " (included at " + line.Where + ")"), commands, nesting + 1);
-            }
-
-            // repeat N ... end: the lines between, N times.
-            void Repeat(const std::vector<SourceLine>& lines, std::size_t& at, std::vector<ScriptCommand>& commands,
-                        int nesting)
-            {
-                const SourceLine& line = lines[at];
-                const auto words = Words(line.Text);
-                if (words.size() != 2 || words[1].find_first_not_of("0123456789") != std::string::npos)
-                    Fail(line, "repeat takes a decimal count");
-                const unsigned long rounds = std::stoul(words[1]);
-                const auto body = BlockLines(lines, at);
-                for (unsigned long round = 1; round <= rounds; ++round)
-                    Read(Instance(body, fmt::format(" (round {})", round)), commands, nesting);
-            }
-
-            // define NAME PARAMETER... ... end: a block that the line "NAME ARGUMENT..." plays.
-            void Define(const std::vector<SourceLine>& lines, std::size_t& at)
-            {
-                const SourceLine& line = lines[at];
-                const auto words = Words(line.Text);
-                if (words.size() < 2 || Reserved.contains(words[1]))
-                    Fail(line, "define takes a block name that is no word of the script language");
-                if (m_blocks.contains(words[1]))
-                    Fail(line, "the block " + words[1] + " is defined already");
-                m_blocks[words[1]] = {{words.begin() + 2, words.end()}, BlockLines(lines, at)};
+                    Fail(line, "cannot read " + name);
+                Read(ReadLines(file, name, " (included at " + line.Where + ")"), commands);
             }
 
             // NAME ARGUMENT...: the block's lines with its parameters replaced by the arguments.
-            void Call(const SourceLine& line, std::vector<ScriptCommand>& commands, int nesting)
+            void Call(const SourceLine& line, const std::vector<std::string>& words,
+                      std::vector<ScriptCommand>& commands)
             {
-                const auto words = Words(line.Text);
                 const Block& block = m_blocks.at(words[0]);
                 if (words.size() != block.Parameters.size() + 1)
-                    Fail(line, fmt::format("{} takes {} argument(s): {}", words[0], block.Parameters.size(),
-                                           fmt::join(block.Parameters, " ")));
-                Deeper(line, nesting);
+                    Fail(line, fmt::format("{} takes {} argument(s)", words[0], block.Parameters.size()));
                 std::map<std::string, std::string> arguments;
                 for (std::size_t i = 0; i < block.Parameters.size(); ++i)
                     arguments[block.Parameters[i]] = words[i + 1];
-                Read(Instance(block.Lines, " (" + words[0] + " at " + line.Where + ")", arguments), commands,
-                     nesting + 1);
+                Read(Instance(block.Lines, " (" + words[0] + " at " + line.Where + ")", arguments), commands);
             }
 
             fs::path m_folder;
@@ -229,7 +171,7 @@ namespace NimbravaTest
     std::vector<ScriptCommand> ReadScript(std::istream& script, const std::string& name, const fs::path& folder)
     {
         std::vector<ScriptCommand> commands;
-        Reader(folder).Read(ReadLines(script, name, ""), commands, 0);
+        Reader(folder).Read(ReadLines(script, name, ""), commands);
         return commands;
     }
 } // namespace NimbravaTest

@@ -8,6 +8,7 @@ namespace NimbravaTest
 {
     namespace
     {
+        // A number written whole: decimal, 0x-hexadecimal, or in `base`.
         std::uint64_t Number(const std::string& text, int base = 0)
         {
             std::size_t end = 0;
@@ -19,27 +20,7 @@ namespace NimbravaTest
 
         std::uint32_t Number32(const std::string& text, int base = 0)
         {
-            const std::uint64_t value = Number(text, base);
-            if (value > 0xFFFFFFFFu)
-                throw std::invalid_argument("above 32 bits: \"" + text + "\"");
-            return static_cast<std::uint32_t>(value);
-        }
-
-        std::string Le32(std::uint32_t value)
-        {
-            std::string out(4, '\0');
-            for (std::size_t i = 0; i < 4; ++i)
-                out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-            return out;
-        }
-
-        // "key=value" as its two halves; a bare word has an empty value.
-        std::pair<std::string, std::string> Field(const std::string& field)
-        {
-            const std::size_t equals = field.find('=');
-            if (equals == std::string::npos)
-                return {field, ""};
-            return {field.substr(0, equals), field.substr(equals + 1)};
+            return static_cast<std::uint32_t>(Number(text, base));
         }
 
         void ReadWorldspaceField(WorldspaceDescription& world, const std::string& key, const std::string& value)
@@ -63,7 +44,7 @@ namespace NimbravaTest
             else if (key.size() == 4)
                 world.Subrecords.push_back({key, std::string(Number(value), '\x5A')});
             else
-                throw std::invalid_argument("unknown field");
+                throw std::invalid_argument("unknown field " + key);
         }
 
         void ReadRow(GameDescription& game, const std::vector<std::string>& row)
@@ -75,63 +56,45 @@ namespace NimbravaTest
                 return;
             }
             if (kind == "plugin")
-            {
-                auto& plugin = game.Plugins.emplace_back();
-                plugin.FileName = row.at(1);
-                for (std::size_t i = 2; i < row.size(); ++i)
-                {
-                    const auto [key, value] = Field(row[i]);
-                    if (key == "flags")
-                        plugin.Flags = Number32(value);
-                    else if (key == "version")
-                        plugin.Version = std::stof(value);
-                    else if (key == "form")
-                        plugin.FormVersion = static_cast<std::uint16_t>(Number32(value));
-                    else
-                        throw std::invalid_argument("unknown field");
-                }
-                return;
-            }
+                game.Plugins.push_back({row.at(1)});
             if (game.Plugins.empty())
                 throw std::invalid_argument("a plugin's row before any plugin");
             auto& plugin = game.Plugins.back();
             if (kind == "master")
-            {
                 plugin.Masters.push_back(row.at(1));
-            }
             else if (kind == "group")
-            {
-                auto& group = plugin.Groups.emplace_back();
-                group.Label = row.at(1);
-                for (std::size_t i = 2; i < row.size(); ++i)
-                {
-                    const auto [key, value] = Field(row[i]);
-                    if (key != "records" && key != "size")
-                        throw std::invalid_argument("unknown field");
-                    (key == "records" ? group.Records : group.RecordSize) = Number(value);
-                }
-            }
-            else if (kind == "wrld")
-            {
-                if (plugin.Groups.empty() || plugin.Groups.back().Label != "WRLD")
-                    throw std::invalid_argument("a worldspace outside a WRLD group");
-                auto& world = plugin.Groups.back().Worldspaces.emplace_back();
-                world.FormId = Number32(row.at(1), 16);
-                for (std::size_t i = 2; i < row.size(); ++i)
-                {
-                    const auto [key, value] = Field(row[i]);
-                    ReadWorldspaceField(world, key, value);
-                }
-            }
+                plugin.Groups.push_back({row.at(1)});
+            else if (kind == "wrld" && !plugin.Groups.empty() && plugin.Groups.back().Label == "WRLD")
+                plugin.Groups.back().Worldspaces.push_back({Number32(row.at(1), 16)});
             else if (kind == "strings")
             {
                 const std::string stem = plugin.FileName.substr(0, plugin.FileName.rfind('.'));
                 game.StringTables["Data/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(
                     Number32(row.at(2)), row.at(3));
+                return;
             }
-            else
+            else if (kind != "plugin")
+                throw std::invalid_argument("unknown row, or a worldspace outside a WRLD group");
+            // The fields after the name, "key=value" or a bare key.
+            for (std::size_t i = 2; i < row.size(); ++i)
             {
-                throw std::invalid_argument("unknown row");
+                const std::size_t equals = row[i].find('=');
+                const std::string key = row[i].substr(0, equals);
+                const std::string value = equals == std::string::npos ? "" : row[i].substr(equals + 1);
+                if (kind == "wrld")
+                    ReadWorldspaceField(plugin.Groups.back().Worldspaces.back(), key, value);
+                else if (kind == "group" && key == "records")
+                    plugin.Groups.back().Records = Number(value);
+                else if (kind == "group" && key == "size")
+                    plugin.Groups.back().RecordSize = Number(value);
+                else if (kind == "plugin" && key == "flags")
+                    plugin.Flags = Number32(value);
+                else if (kind == "plugin" && key == "version")
+                    plugin.Version = std::stof(value);
+                else if (kind == "plugin" && key == "form")
+                    plugin.FormVersion = static_cast<std::uint16_t>(Number32(value));
+                else
+                    throw std::invalid_argument("unknown field " + key);
             }
         }
     } // namespace
@@ -147,11 +110,8 @@ namespace NimbravaTest
             }
             catch (const std::exception& e)
             {
-                std::string text;
-                for (const auto& field : row)
-                    text += (text.empty() ? "" : "\t") + Escape(field);
-                throw std::invalid_argument(path.filename().string() + ": " + e.what() + " in the row \"" + text +
-                                            "\"");
+                throw std::invalid_argument(path.filename().string() + ": " + e.what() + " in a row " + row[0] + " " +
+                                            row.at(1));
             }
         }
         return game;

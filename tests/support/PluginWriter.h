@@ -30,14 +30,14 @@ namespace NimbravaTest
         std::uint32_t FormId = 0; // as written in the file
         // The record's flags; with WriterCompressedFlag the data is written as its size and a zlib stream.
         std::uint32_t Flags = 0;
-        std::vector<SubrecordDescription> Subrecords; // in file order
+        std::vector<SubrecordDescription> Subrecords{}; // in file order
         // Compressed only: the inflated size written before the stream when it is not the true one, and
         // how many bytes to leave off the end of the stream.
-        std::optional<std::uint32_t> DeclaredInflatedSize;
+        std::optional<std::uint32_t> DeclaredInflatedSize{};
         std::size_t StreamCut = 0;
         // The world-children group after the record: none, or about this many bytes (24 is an empty
         // group; more holds a persistent cell and blocks of exterior cells with their references).
-        std::optional<std::uint64_t> ChildrenSize;
+        std::optional<std::uint64_t> ChildrenSize{};
     };
 
     // A top-level group: worldspaces when its label is WRLD, otherwise `Records` filler records of
@@ -47,7 +47,7 @@ namespace NimbravaTest
         std::string Label;
         std::size_t Records = 0;
         std::size_t RecordSize = 0;
-        std::vector<WorldspaceDescription> Worldspaces;
+        std::vector<WorldspaceDescription> Worldspaces{};
     };
 
     struct PluginDescription
@@ -56,8 +56,8 @@ namespace NimbravaTest
         std::uint32_t Flags = 0;
         float Version = 1.7f;
         std::uint16_t FormVersion = 44;
-        std::vector<std::string> Masters; // in the file's order
-        std::vector<GroupDescription> Groups;
+        std::vector<std::string> Masters{}; // in the file's order
+        std::vector<GroupDescription> Groups{};
     };
 
     // A plugin's bytes and the places in them, for byte changes (ByteChanges.h): "TES4", "TES4.HEDR" and
@@ -77,6 +77,13 @@ namespace NimbravaTest
 
     // A .STRINGS table of these entries in this order; equal texts share one offset.
     [[nodiscard]] std::string WriteStringTable(const std::vector<std::pair<std::uint32_t, std::string>>& entries);
+
+    // The bytes of a 32-bit number as the files hold them: little-endian, as on the x86-64 machines
+    // that run the tests.
+    [[nodiscard]] inline std::string Le32(std::uint32_t value)
+    {
+        return {reinterpret_cast<const char*>(&value), sizeof value};
+    }
 
     // "XXXXXXXX": how places name a form ID.
     [[nodiscard]] std::string FormIdName(std::uint32_t formId);

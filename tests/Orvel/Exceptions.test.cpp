@@ -151,6 +151,7 @@ TEST(ExceptionTexts, RenderingNeverThrowsWhenAllocationsFail)
     }
 }
 
+// A literal message is kept by address: nothing allocates, and the base text stays empty.
 TEST(GenericException, ALiteralMessageIsKeptByAddressAndAllocatesNothing)
 {
     static constexpr char literal[] =
@@ -160,11 +161,11 @@ TEST(GenericException, ALiteralMessageIsKeptByAddressAndAllocatesNothing)
     const InvalidOperationException e(literal);
     const InvalidOperationException copy = e;
     EXPECT_EQ(counter.Count(), 0u);
-    EXPECT_EQ(copy.what(), literal) << "what() is the literal itself, not a copy";
+    EXPECT_EQ(copy.what(), literal);
     EXPECT_EQ(e.GetMessage().data(), literal);
     EXPECT_EQ(e.GetMessage().size(), sizeof literal - 1);
     EXPECT_TRUE(e.HasStaticMessage());
-    EXPECT_STREQ(e.std::runtime_error::what(), "") << "the base text stays empty";
+    EXPECT_STREQ(e.std::runtime_error::what(), "");
 }
 
 // Up to 127 characters the formatting buffer is inline: the only allocation is the base's copy.
@@ -187,18 +188,16 @@ TEST(GenericException, AFormattedMessageIsCopiedOnceAndRecordsTheThrowSite)
     const IOException literal("x");
     EXPECT_EQ(formatted.GetLocation().line(), line);
     EXPECT_EQ(literal.GetLocation().line(), line + 1);
-    EXPECT_NE(std::string(formatted.GetLocation().file_name()).find("Exceptions.test.cpp"), std::string::npos);
+    EXPECT_TRUE(std::string(formatted.GetLocation().file_name()).ends_with("Exceptions.test.cpp"));
 }
 
+// Copies of an aggregate share its entries.
 TEST(AggregateException, EmptyUntilAddedToAndCopiesShareTheEntries)
 {
     AggregateException aggregate;
     EXPECT_TRUE(aggregate.Empty());
     aggregate.Add(std::runtime_error("handler failed"));
     EXPECT_FALSE(aggregate.Empty());
-    aggregate.Add(GenericException("a"));
     const AggregateException copy = aggregate;
-    EXPECT_EQ(copy.GenericExceptions.at(0).get(), aggregate.GenericExceptions.at(0).get());
-    const AggregateException moved = std::move(aggregate);
-    EXPECT_EQ(moved.ToString(), copy.ToString());
+    EXPECT_EQ(copy.StandardExceptions.at(0).get(), aggregate.StandardExceptions.at(0).get());
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include "DataFiles.h"
+#include "Orvel/LogLevel.h"
 #include "TempDirectory.h"
 
 namespace NimbravaTest
@@ -20,6 +21,13 @@ namespace NimbravaTest
         std::string Shown, InForce; // bytes; UTF-8
         std::vector<std::string> Log;
     };
+
+    // A log line as the tables write it: the letter of its level's tag (M, W, E), a space, the text.
+    inline std::string TableLine(Orvel::LogLevel level, std::string_view text)
+    {
+        const std::string_view tag = Orvel::LevelTag(level);
+        return std::string(tag.substr(tag.find('[') + 1, 1)) + " " + std::string(text);
+    }
 
     inline std::vector<SelectionCase> ReadSelectionCases(const std::filesystem::path& table)
     {

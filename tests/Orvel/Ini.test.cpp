@@ -40,21 +40,15 @@ namespace
         }
     };
 
-    IniInterface ParseText(std::string_view text)
-    {
-        std::istringstream stream{std::string(text)};
-        auto document = IniInterface::Parse(stream);
-        EXPECT_TRUE(stream.eof()) << "Parse leaves the stream at its end";
-        EXPECT_FALSE(stream.bad());
-        EXPECT_TRUE(document.Path.empty());
-        return document;
-    }
-
     // Reads `text` from a string stream and from files with LF and with CR LF line ends, and expects
     // the same document each time, and the same lines told to an observer: `lines` when given.
     void ExpectDocument(std::string_view text, std::string_view expected, std::string_view lines = {})
     {
-        const auto document = ParseText(text);
+        std::istringstream stream{std::string(text)};
+        const auto document = IniInterface::Parse(stream);
+        EXPECT_TRUE(stream.eof()) << "Parse leaves the stream at its end";
+        EXPECT_FALSE(stream.bad());
+        EXPECT_TRUE(document.Path.empty());
         EXPECT_EQ(Render(document), expected) << "string stream";
         std::string crlf;
         for (const char c : text)
@@ -167,18 +161,13 @@ TEST(IniFailures, ParseKeepsWhatWasReadBeforeAReadErrorAndReportsItInTheStream)
     EXPECT_TRUE(stream.bad());
 }
 
-TEST(IniFailures, OpenReplacesTheSectionsAndDocumentsCompareWhole)
+TEST(IniFailures, OpenReplacesTheSections)
 {
     NimbravaTest::TempDirectory directory;
     const auto first = directory.WriteFile("first.ini", "a=1\n[A]\nx=1\n");
-    const auto second = directory.WriteFile("second.ini", "[B]\ny=2\n");
     IniInterface document(first);
-    EXPECT_EQ(&document.Open(second), &document);
+    EXPECT_EQ(&document.Open(directory.WriteFile("second.ini", "[B]\ny=2\n")), &document);
     EXPECT_EQ(Render(document), "[]\n[B]\ny=2\n") << "nothing is merged";
-    EXPECT_EQ(document.Open(first), IniInterface(first)) << "as if opened afresh";
-    EXPECT_NE(ParseText("a=1\n[A]\nx=1\n"), document) << "the path";
-    for (const char* other : {"a=2\n[A]\nx=1\n", "b=1\n[A]\nx=1\n", "a=1\n[B]\nx=1\n", "a=1\n[A]\nx=1\ny=2\n"})
-        EXPECT_NE(ParseText("a=1\n[A]\nx=1\n"), ParseText(other)) << other;
 }
 
 // Random bytes are the fuzzer's (fuzz/Ini.fuzz.cpp, against a reference reader); sizes far past

@@ -1,6 +1,6 @@
-/* A DLL whose import table holds nothing but KERNEL32 functions: two imported by name, one by
-   ordinal. Built without the C runtime, so that nothing else adds imports. Each export calls one
-   import, which shows where calls through a slot end up. */
+// A DLL whose import table holds nothing but KERNEL32 functions: two imported by name, one by
+// ordinal. Built without the C runtime, so that nothing else adds imports. Each export calls one
+// import, which shows where calls through a slot end up.
 #include <windows.h>
 
 BOOL WINAPI ProbeEntry(HINSTANCE instance, DWORD reason, LPVOID reserved)
@@ -21,7 +21,7 @@ __declspec(dllexport) DWORD ProbeTickCount(void)
     return GetTickCount();
 }
 
-/* Imported by ordinal only. */
+// Imported by ordinal only.
 __declspec(dllexport) DWORD ProbeThreadId(void)
 {
     return GetCurrentThreadId();

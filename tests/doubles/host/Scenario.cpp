@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -20,8 +21,6 @@
 #include "Orvel/Hook/FindIATEntry.h"
 #include "Orvel/Hook/ReplaceIATEntry.h"
 #include "PluginHost.h"
-#include "PluginLog.h"
-#include "Race.h"
 #include "Script.h"
 #include "TempDirectory.h"
 #include "YarrinControl.h"
@@ -126,6 +125,140 @@ namespace NimbravaTest
                     beyond += " " + name;
             }
             return beyond;
+        }
+
+        // The lines that open the log, shown as "(banner)".
+        inline const std::array<std::string, 3> Banner = {"Logging stream for \"Nimbrava\" successfully initialized",
+                                                          "Date and time format: YYYY/MM/DD - HH:MM:SS",
+                                                          std::string(120, '-')};
+
+        // The lines of a log file from byte `offset` on, each without its CR and its timestamp (the
+        // banner's lines have none); `offset` moves to the end.
+        inline std::vector<std::string> ReadLogLines(const std::filesystem::path& file, std::streamoff& offset)
+        {
+            // A timestamp, then the space that starts the level tag.
+            constexpr std::size_t Stamped = std::string_view("YYYY/MM/DD - HH:MM:SS ").size();
+            std::ifstream in(file, std::ios::binary);
+            in.seekg(offset);
+            std::ostringstream rest;
+            rest << in.rdbuf();
+            offset += static_cast<std::streamoff>(rest.str().size());
+            std::istringstream text(rest.str());
+            std::vector<std::string> lines;
+            for (std::string line; std::getline(text, line);)
+            {
+                if (line.ends_with('\r'))
+                    line.pop_back();
+                const bool stamped =
+                    line.size() >= Stamped && line[0] >= '0' && line[0] <= '9' && line[Stamped - 1] == ' ';
+                lines.push_back(stamped ? line.substr(Stamped) : line);
+            }
+            return lines;
+        }
+
+        // The log line of a change of worldspace, up to its ID.
+        constexpr std::string_view ChangedLine = "[MESSAGE] Worldspace changed. New ID: ";
+
+        // Threads that each fire a type-2 callback at once, round by round. A group is worldspace IDs:
+        // round N's threads report those of the N-th group (the groups in turn), thread T the T-th of
+        // them (in turn). Counted in with atomics and
+        // spinning, not a std::latch: under Wine a latch's wait was seen to miss its wake-up.
+        class Racers
+        {
+        public:
+            using Groups = std::vector<std::vector<std::uint32_t>>;
+
+            Racers(std::uint32_t threads, std::uint32_t rounds, const Groups& groups)
+                : m_groups(groups), m_rounds(rounds)
+            {
+                for (std::uint32_t thread = 0; thread < threads; ++thread)
+                    m_threads.emplace_back([this, thread](std::stop_token stop) { Race(thread, stop); });
+            }
+
+            // Releases the next round once every thread has counted in, and waits for its callbacks to
+            // return.
+            void RunRound()
+            {
+                const auto threads = static_cast<std::uint32_t>(m_threads.size());
+                WaitFor(m_ready, threads * (m_released + 1));
+                // The threads leave at a moment a little ahead rather than at the store that releases
+                // them: threads spinning on other cores see a store one after the other, but reach a
+                // time together, and by then this thread has given up its core to wait.
+                m_releaseAt = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
+                ++m_released;
+                WaitFor(m_done, threads * m_released);
+            }
+
+            // Whether two callbacks ever ran at once.
+            [[nodiscard]] bool Overlapped() const { return m_overlapped; }
+
+        private:
+            static void WaitFor(const std::atomic<std::uint32_t>& count, std::uint32_t target)
+            {
+                while (count.load() < target)
+                    std::this_thread::yield();
+            }
+
+            void Race(std::uint32_t thread, const std::stop_token& stop)
+            {
+                for (std::uint32_t round = 0; round < m_rounds; ++round)
+                {
+                    const auto& group = m_groups[round % m_groups.size()];
+                    EnbTest_SetThreadWorldspace(group[thread % group.size()]);
+                    ++m_ready;
+                    // Spinning, so that the threads on other cores leave at once; yielding now and then to
+                    // the threads without a core.
+                    for (unsigned spins = 1; m_released.load() <= round; ++spins)
+                    {
+                        if (stop.stop_requested())
+                            return;
+                        if (spins % 4096 == 0)
+                            std::this_thread::yield();
+                    }
+                    for (const auto at = m_releaseAt.load(); std::chrono::steady_clock::now() < at;)
+                    {
+                    }
+                    // Another callback running when this one starts: the two ran at once.
+                    if (++m_running >= 2)
+                        m_overlapped = true;
+                    EnbTest_FireCallback(2);
+                    --m_running;
+                    ++m_done;
+                }
+            }
+
+            const Groups& m_groups;
+            const std::uint32_t m_rounds;
+            std::atomic<std::uint32_t> m_ready{0}, m_released{0}, m_done{0}, m_running{0};
+            std::atomic<bool> m_overlapped{false};
+            std::atomic<std::chrono::steady_clock::time_point> m_releaseAt{};
+            std::vector<std::jthread> m_threads; // last: stopped and joined before the rest goes
+        };
+
+        // What the race knows of the switches so far: the worldspace of the last one as the log shows it
+        // ("" before the first), the weather list in force, and each worldspace's list as its
+        // switches showed it.
+        struct RaceState
+        {
+            std::string Worldspace, List;
+            std::map<std::string, std::string> Lists{};
+        };
+
+        // The weather list, under enbseries, that the log line after a change to `id` says that the
+        // change put in force; "" when the line is not one of that change's.
+        std::string ListSwitchedTo(const std::string& line, const std::string& id)
+        {
+            constexpr std::string_view Switching = "[MESSAGE] Switching to weatherlist '";
+            if (line.starts_with(Switching) && line.ends_with('\''))
+            {
+                std::string list = line.substr(Switching.size(), line.size() - Switching.size() - 1);
+                std::ranges::replace(list, '\\', '/');
+                return list;
+            }
+            if (line.starts_with("[WARNING] Unable to find weatherlist '") &&
+                line.ends_with("' for worldspace " + id + ". Switching to default fallback"))
+                return "_weatherlist.ini";
+            return "";
         }
 
         // The doubles' settings and counters by their names in scripts.
@@ -297,7 +430,7 @@ namespace NimbravaTest
                 else if (command == "storm")
                     return Storm(words);
                 else if (command == "race")
-                    return RaceHere(words);
+                    return Race(words);
                 else
                     throw std::invalid_argument("unknown command");
                 return "";
@@ -305,17 +438,107 @@ namespace NimbravaTest
 
             fs::path LogFile() const { return m_folder / m_logs / "Nimbrava.log"; }
 
-            // A race (Race.h) in this game; Finish shows the log lines it checked as "(race)".
-            std::string RaceHere(const std::vector<std::string>& words)
+            // What a reload reads now, as a walk shows it.
+            std::string ReloadReads() const
             {
-                const auto reloadReads = [this] {
-                    EnbTestRead read;
-                    EnbTest_Read(&read);
-                    return Describe(read);
-                };
-                const RaceResult race = Race(words, {LogFile(), [this] { return Path(); }, reloadReads});
-                m_races.emplace_back(race.FirstLine, race.Lines);
-                return race.Outcome;
+                EnbTestRead read;
+                EnbTest_Read(&read);
+                return Describe(read);
+            }
+
+            // What is wrong with one round of a race, given the lines it logged, the reloads ENB was asked
+            // for and the worldspaces the threads reported; "" when nothing is. Its switches update `state`.
+            std::string CheckRound(const std::vector<std::string>& lines, std::uint32_t reloads,
+                                   const std::set<std::string>& reported, RaceState& state, std::uint32_t& switches)
+            {
+                // The reload lines come after the switch, which another thread may log in between.
+                std::vector<std::string> steps;
+                for (const std::string& line : lines)
+                    if (line != "[MESSAGE] Reloading ENB config...")
+                        steps.push_back(line);
+                const std::size_t reloadLines = lines.size() - steps.size();
+                std::uint32_t changes = 0;
+                // Each change: to a worldspace a thread reported and not the one in force, directly followed
+                // by its list's line, the same list at every change to that worldspace.
+                for (std::size_t at = 0; at < steps.size(); at += 2)
+                {
+                    const std::string id =
+                        steps[at].starts_with(ChangedLine) ? steps[at].substr(ChangedLine.size()) : "";
+                    const std::string list = at + 1 < steps.size() ? ListSwitchedTo(steps[at + 1], id) : "";
+                    const auto known = state.Lists.try_emplace(id, list).first;
+                    if (!reported.contains(id) || id == state.Worldspace || list.empty() || known->second != list)
+                        return "a change out of place: " + steps[at];
+                    state.Worldspace = id;
+                    state.List = list;
+                    ++changes;
+                }
+                switches += changes;
+                const bool moved =
+                    std::ranges::any_of(reported, [&](const auto& id) { return id != state.Worldspace; });
+                if (changes == 0 && moved)
+                    return "no change, though the threads reported another worldspace";
+                if (reloadLines != changes || reloads != changes)
+                    return fmt::format("{} changes, {} reload lines, {} reloads", changes, reloadLines, reloads);
+                if (Path() != state.List || ReloadReads() != state.List)
+                    return "not the list of " + state.Worldspace + " in force";
+                return "";
+            }
+
+            // race THREADS ROUNDS GROUP...: ENB calls back on several threads at once (Racers); Finish shows
+            // the log lines that the race checked as "(race)".
+            std::string Race(const std::vector<std::string>& words)
+            {
+                const std::uint32_t threads = std::stoul(words.at(1)), rounds = std::stoul(words.at(2));
+                std::vector<std::vector<std::uint32_t>> groups;
+                for (auto word = words.begin() + 3; word != words.end(); ++word)
+                {
+                    auto& group = groups.emplace_back();
+                    std::istringstream ids(*word);
+                    for (std::string id; std::getline(ids, id, ',');)
+                        group.push_back(std::stoul(id, nullptr, 16));
+                }
+                if (threads < 2 || groups.empty())
+                    throw std::invalid_argument("race takes two threads or more and a group of worldspaces");
+
+                // The race starts where the log leaves the plugin: the worldspace of the change logged last.
+                std::streamoff logRead = 0;
+                RaceState state{"", Path()};
+                const std::vector<std::string> before = ReadLogLines(LogFile(), logRead);
+                for (const std::string& line : before)
+                    if (line.starts_with(ChangedLine))
+                        state.Worldspace = line.substr(ChangedLine.size());
+
+                EnbTestState& enb = *EnbTest();
+                // The reloads of several threads would write one record at once: each round reads afterwards.
+                enb.ReadOnReload = false;
+                const auto reloads = [&] { return std::atomic_ref(enb.DirtyHackCalls).load(); };
+                const std::uint32_t reloadsBefore = reloads();
+                Racers racers(threads, rounds, groups);
+                std::string fault;
+                std::uint32_t switches = 0;
+                std::size_t raceLines = 0;
+                for (std::uint32_t round = 0; round < rounds && fault.empty(); ++round)
+                {
+                    const std::uint32_t reloadsThen = reloads();
+                    racers.RunRound();
+                    const std::vector<std::string> lines = ReadLogLines(LogFile(), logRead);
+                    raceLines += lines.size();
+                    std::set<std::string> reported; // as the log shows them: the low six digits
+                    for (const std::uint32_t id : groups[round % groups.size()])
+                        reported.insert(fmt::format("{:X}", id & 0xFFFFFF));
+                    fault = CheckRound(lines, reloads() - reloadsThen, reported, state, switches);
+                    if (!fault.empty())
+                        fault = fmt::format("round {}: {}", round + 1, fault);
+                }
+                enb.ReadOnReload = true;
+                // Without two callbacks at once there was no race.
+                if (fault.empty() && !racers.Overlapped())
+                    fault = "the callbacks never overlapped";
+                const std::string outcome =
+                    fmt::format("{}, {} switches, {} reloads", fault.empty() ? "one at a time" : fault, switches,
+                                reloads() - reloadsBefore);
+                m_races.emplace_back(before.size(), raceLines);
+                return outcome;
             }
 
             PluginHost& Host()

@@ -22,7 +22,7 @@
 #include "GameData/PluginFile.h"
 #include "Harness.h"
 #include "PluginWriter.h"
-#include "TempDirectory.h"
+#include "DataFiles.h"
 
 namespace
 {

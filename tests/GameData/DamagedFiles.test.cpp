@@ -10,7 +10,6 @@
 #include "AllocationCounter.h"
 #include "DataFiles.h"
 #include "GameDescription.h"
-#include "TempDirectory.h"
 
 TEST(DamagedFiles, EveryRowOfTheTableGivesItsError)
 {

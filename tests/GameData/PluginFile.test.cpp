@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 #include "DataFiles.h"
 #include "GameDescription.h"
-#include "TempDirectory.h"
 
 namespace
 {

@@ -6,7 +6,7 @@
 #include <map>
 #include <gtest/gtest.h>
 #include "GameDescription.h"
-#include "TempDirectory.h"
+#include "DataFiles.h"
 
 TEST(StringTable, EveryTableOfTheSyntheticGameReadsAsDescribed)
 {

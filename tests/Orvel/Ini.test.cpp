@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include "DataFiles.h"
 #include "Orvel/Exceptions.h"
-#include "TempDirectory.h"
 
 using NimbravaTest::Escape;
 using Orvel::IniInterface;

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 #include "AllocationCounter.h"
 #include "DataFiles.h"
-#include "TempDirectory.h"
 
 namespace
 {

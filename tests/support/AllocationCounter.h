@@ -19,23 +19,18 @@ namespace NimbravaTest
     };
     AllocationState& ThisThreadsAllocations() noexcept;
 
-    // Counts this thread's allocations while it lives, and tells the largest.
+    // Counts this thread's allocations while it lives, and tells the largest since it began.
     class AllocationCounter
     {
     public:
-        AllocationCounter() noexcept : m_wasCounting(std::exchange(State.Counting, true)) {}
-        ~AllocationCounter()
-        {
-            State.Counting = m_wasCounting;
-            State.Largest = State.Largest > m_largestBefore ? State.Largest : m_largestBefore;
-        }
+        AllocationCounter() noexcept : m_wasCounting(std::exchange(State.Counting, true)) { State.Largest = 0; }
+        ~AllocationCounter() { State.Counting = m_wasCounting; }
         [[nodiscard]] std::size_t Count() const noexcept { return State.Allocations - m_start; }
         [[nodiscard]] std::size_t Largest() const noexcept { return State.Largest; }
 
     private:
         AllocationState& State = ThisThreadsAllocations();
         std::size_t m_start = State.Allocations;
-        std::size_t m_largestBefore = std::exchange(State.Largest, 0);
         bool m_wasCounting;
     };
 

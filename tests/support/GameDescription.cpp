@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 #include "DataFiles.h"
-#include "TempDirectory.h"
 
 namespace NimbravaTest
 {

@@ -19,7 +19,7 @@
 #include <sstream>
 #include "ModuleInfo.h"
 #include "PluginHost.h"
-#include "TempDirectory.h"
+#include "DataFiles.h"
 
 int wmain(int argc, wchar_t** argv)
 {

@@ -22,7 +22,7 @@
 #include "Orvel/Hook/ReplaceIATEntry.h"
 #include "PluginHost.h"
 #include "Script.h"
-#include "TempDirectory.h"
+#include "DataFiles.h"
 #include "YarrinControl.h"
 
 namespace NimbravaTest
@@ -109,41 +109,17 @@ namespace NimbravaTest
             return out;
         }
 
-        // "within", then the DLLs the module imports that match none of `allowed`.
-        std::string ImportsBeyond(HMODULE module, const std::vector<std::string>& allowed)
-        {
-            const auto* base = reinterpret_cast<const unsigned char*>(module);
-            const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(
-                base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-            const DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-            std::string beyond = rva == 0 ? "no imports" : "within";
-            for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + rva); rva != 0 && d->Name != 0; ++d)
-            {
-                std::string name = reinterpret_cast<const char*>(base + d->Name);
-                _strlwr(name.data());
-                if (std::none_of(allowed.begin(), allowed.end(), [&](const auto& a) { return Matches(name, a); }))
-                    beyond += " " + name;
-            }
-            return beyond;
-        }
-
         // The lines that open the log, shown as "(banner)".
-        inline const std::array<std::string, 3> Banner = {"Logging stream for \"Nimbrava\" successfully initialized",
-                                                          "Date and time format: YYYY/MM/DD - HH:MM:SS",
-                                                          std::string(120, '-')};
+        const std::array<std::string, 3> Banner = {"Logging stream for \"Nimbrava\" successfully initialized",
+                                                   "Date and time format: YYYY/MM/DD - HH:MM:SS",
+                                                   std::string(120, '-')};
 
-        // The lines of a log file from byte `offset` on, each without its CR and its timestamp (the
-        // banner's lines have none); `offset` moves to the end.
-        inline std::vector<std::string> ReadLogLines(const std::filesystem::path& file, std::streamoff& offset)
+        // The lines of a log file, each without its CR and its timestamp (the banner's lines have none).
+        std::vector<std::string> LogLines(const fs::path& file)
         {
             // A timestamp, then the space that starts the level tag.
             constexpr std::size_t Stamped = std::string_view("YYYY/MM/DD - HH:MM:SS ").size();
-            std::ifstream in(file, std::ios::binary);
-            in.seekg(offset);
-            std::ostringstream rest;
-            rest << in.rdbuf();
-            offset += static_cast<std::streamoff>(rest.str().size());
-            std::istringstream text(rest.str());
+            std::istringstream text(ReadFile(file));
             std::vector<std::string> lines;
             for (std::string line; std::getline(text, line);)
             {
@@ -346,8 +322,7 @@ namespace NimbravaTest
                 m_host.reset();
                 if (!played)
                     return;
-                std::streamoff start = 0;
-                std::vector<std::string> lines = ReadLogLines(LogFile(), start);
+                std::vector<std::string> lines = LogLines(LogFile());
                 for (auto race = m_races.rbegin(); race != m_races.rend(); ++race) // from the last: the rest stay put
                 {
                     const auto [first, count] = *race;
@@ -412,8 +387,6 @@ namespace NimbravaTest
                     return Path();
                 else if (command == "version")
                     return Version(ProgramDirectory() + L"Nimbrava.dll");
-                else if (command == "imports")
-                    return ImportsBeyond(Host().Module(), {words.begin() + 1, words.end()});
                 else if (command == "exists")
                     return fs::exists(m_folder / words.at(1)) ? "yes" : "no";
                 else if (command == "stub-import")
@@ -501,9 +474,8 @@ namespace NimbravaTest
                     throw std::invalid_argument("race takes two threads or more and a group of worldspaces");
 
                 // The race starts where the log leaves the plugin: the worldspace of the change logged last.
-                std::streamoff logRead = 0;
                 RaceState state{"", Path()};
-                const std::vector<std::string> before = ReadLogLines(LogFile(), logRead);
+                const std::vector<std::string> before = LogLines(LogFile());
                 for (const std::string& line : before)
                     if (line.starts_with(ChangedLine))
                         state.Worldspace = line.substr(ChangedLine.size());
@@ -521,7 +493,10 @@ namespace NimbravaTest
                 {
                     const std::uint32_t reloadsThen = reloads();
                     racers.RunRound();
-                    const std::vector<std::string> lines = ReadLogLines(LogFile(), logRead);
+                    std::vector<std::string> lines = LogLines(LogFile());
+                    const std::size_t seen =
+                        std::min(lines.size(), before.size() + raceLines); // those of earlier rounds
+                    lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(seen));
                     raceLines += lines.size();
                     std::set<std::string> reported; // as the log shows them: the low six digits
                     for (const std::uint32_t id : groups[round % groups.size()])

@@ -1,12 +1,15 @@
-// The play-through interpreter (tests/data/playthrough/README.txt says its commands). What ENB read
-// is found from the handle it got, never from the plugin's state; the plugin's answers are shown
-// byte for byte, so that a script states them whole.
+// The play-through interpreter (tests/data/playthrough/README.txt says its commands): the reading of
+// a script with its includes, blocks and repeats spelled out, the commands played in order, and the
+// race of ENB's callbacks on several threads. What ENB read is found from the handle it got, never
+// from the plugin's state; the plugin's answers are shown byte for byte, so that a script states
+// them whole.
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <iomanip>
 #include <map>
 #include <memory>
 #include <optional>
@@ -21,7 +24,6 @@
 #include "Orvel/Hook/FindIATEntry.h"
 #include "Orvel/Hook/ReplaceIATEntry.h"
 #include "PluginHost.h"
-#include "Script.h"
 #include "DataFiles.h"
 #include "YarrinControl.h"
 
@@ -107,6 +109,175 @@ namespace NimbravaTest
                 if (VerQueryValueW(data.data(), (L"\\StringFileInfo\\040904B0\\" + name).c_str(), &block, &length))
                     out += " " + Utf8(name) + "=" + Utf8(static_cast<const wchar_t*>(block));
             return out;
+        }
+
+        // Reading a script: its lines become the commands that are played, with the files it includes,
+        // the blocks it calls and the lines it repeats spelled out.
+
+        // A line of a script, or a command as it is played: its text, the lines of a "write" up to its
+        // ".", and where it was written, such as "storm.play:31 (round 2)" or "standard-game.inc:4
+        // (included at storm.play:2)".
+        struct ScriptCommand
+        {
+            std::string Line;
+            std::vector<std::string> Body;
+            std::string Where;
+        };
+
+        [[noreturn]] void Fail(const ScriptCommand& line, const std::string& what)
+        {
+            throw std::invalid_argument(fmt::format("{}: {}\n    {}", line.Where, what, line.Line));
+        }
+
+        // The words of a line; a word in double quotes may hold spaces.
+        std::vector<std::string> Words(const std::string& text)
+        {
+            std::istringstream in(text);
+            std::vector<std::string> words;
+            for (std::string word; in >> std::quoted(word);)
+                words.push_back(word);
+            return words;
+        }
+
+        std::vector<ScriptCommand> ReadLines(std::istream& in, const std::string& name, const std::string& context)
+        {
+            std::vector<ScriptCommand> lines;
+            int number = 0;
+            for (std::string text; std::getline(in, text);)
+            {
+                if (text.ends_with('\r'))
+                    text.pop_back();
+                lines.push_back({text, {}, fmt::format("{}:{}{}", name, ++number, context)});
+            }
+            return lines;
+        }
+
+        // The lines of a block, their places followed by `context` and every "{PARAMETER}" replaced by
+        // its argument.
+        std::vector<ScriptCommand> Instance(std::vector<ScriptCommand> lines, const std::string& context,
+                                            const std::map<std::string, std::string>& arguments)
+        {
+            for (ScriptCommand& line : lines)
+            {
+                line.Where += context;
+                for (const auto& [parameter, argument] : arguments)
+                {
+                    const std::string mark = "{" + parameter + "}";
+                    for (std::size_t at = line.Line.find(mark); at != std::string::npos;
+                         at = line.Line.find(mark, at + argument.size()))
+                        line.Line.replace(at, mark.size(), argument);
+                }
+            }
+            return lines;
+        }
+
+        class Reader
+        {
+        public:
+            explicit Reader(fs::path folder) : m_folder(std::move(folder)) {}
+
+            void Read(const std::vector<ScriptCommand>& lines, std::vector<ScriptCommand>& commands)
+            {
+                for (std::size_t at = 0; at < lines.size(); ++at)
+                {
+                    const ScriptCommand& line = lines[at];
+                    const std::vector<std::string> words = Words(line.Line);
+                    if (words.empty() || words[0].starts_with('#'))
+                        continue;
+                    const std::string text = line.Line.substr(line.Line.find_first_not_of(" \t"));
+                    if (words[0] == "write")
+                        commands.push_back({text, WriteBody(lines, at), line.Where});
+                    else if (words[0] == "include")
+                        Include(line, words.at(1), commands);
+                    else if (words[0] == "repeat")
+                    {
+                        const auto body = BlockLines(lines, at);
+                        for (int round = 1; round <= std::stoi(words.at(1)); ++round)
+                            Read(Instance(body, fmt::format(" (round {})", round), {}), commands);
+                    }
+                    else if (words[0] == "define")
+                        m_blocks[words.at(1)] = {{words.begin() + 2, words.end()}, BlockLines(lines, at)};
+                    else if (m_blocks.contains(words[0]))
+                        Call(line, words, commands);
+                    else if (words[0] == "end")
+                        Fail(line, "an \"end\" without a block that it ends");
+                    else
+                        commands.push_back({text, {}, line.Where});
+                }
+            }
+
+        private:
+            struct Block
+            {
+                std::vector<std::string> Parameters;
+                std::vector<ScriptCommand> Lines;
+            };
+
+            // The lines after the "write" at `at` up to its ".", which `at` is moved to; as they are.
+            static std::vector<std::string> WriteBody(const std::vector<ScriptCommand>& lines, std::size_t& at)
+            {
+                const ScriptCommand& write = lines[at];
+                std::vector<std::string> body;
+                for (++at; at < lines.size() && lines[at].Line != "."; ++at)
+                    body.push_back(lines[at].Line);
+                if (at == lines.size())
+                    Fail(write, "no line \".\" ends the file");
+                return body;
+            }
+
+            // The lines after the "define" or "repeat" at `at` up to the "end" that closes it, which `at`
+            // is moved to. Blocks may hold blocks; the lines of a "write" are not looked at.
+            static std::vector<ScriptCommand> BlockLines(const std::vector<ScriptCommand>& lines, std::size_t& at)
+            {
+                const std::size_t opening = at;
+                for (int depth = 1; ++at < lines.size();)
+                {
+                    const std::vector<std::string> words = Words(lines[at].Line);
+                    const std::string first = words.empty() ? "" : words[0];
+                    if (first == "write")
+                        WriteBody(lines, at);
+                    else if (first == "define" || first == "repeat")
+                        ++depth;
+                    else if (first == "end" && --depth == 0)
+                        return {lines.begin() + static_cast<std::ptrdiff_t>(opening + 1),
+                                lines.begin() + static_cast<std::ptrdiff_t>(at)};
+                }
+                Fail(lines[opening], "no \"end\" closes the block");
+            }
+
+            // include FILE: the lines of FILE of the script's folder, as if written here.
+            void Include(const ScriptCommand& line, const std::string& name, std::vector<ScriptCommand>& commands)
+            {
+                std::ifstream file(m_folder / name);
+                if (!file)
+                    Fail(line, "cannot read " + name);
+                Read(ReadLines(file, name, " (included at " + line.Where + ")"), commands);
+            }
+
+            // NAME ARGUMENT...: the block's lines with its parameters replaced by the arguments.
+            void Call(const ScriptCommand& line, const std::vector<std::string>& words,
+                      std::vector<ScriptCommand>& commands)
+            {
+                const Block& block = m_blocks.at(words[0]);
+                if (words.size() != block.Parameters.size() + 1)
+                    Fail(line, fmt::format("{} takes {} argument(s)", words[0], block.Parameters.size()));
+                std::map<std::string, std::string> arguments;
+                for (std::size_t i = 0; i < block.Parameters.size(); ++i)
+                    arguments[block.Parameters[i]] = words[i + 1];
+                Read(Instance(block.Lines, " (" + words[0] + " at " + line.Where + ")", arguments), commands);
+            }
+
+            fs::path m_folder;
+            std::map<std::string, Block> m_blocks;
+        };
+
+        // The commands of `script`, whose places are named after `name`; "include FILE" reads FILE of
+        // `folder`. Throws std::invalid_argument, naming the place, for a line that does not read.
+        std::vector<ScriptCommand> ReadScript(std::istream& script, const std::string& name, const fs::path& folder)
+        {
+            std::vector<ScriptCommand> commands;
+            Reader(folder).Read(ReadLines(script, name, ""), commands);
+            return commands;
         }
 
         // The lines that open the log, shown as "(banner)".

@@ -26,11 +26,7 @@ TEST(StringTable, EveryTableOfTheSyntheticGameReadsAsDescribed)
         {
             EXPECT_EQ(table->Size(), expected.size());
             for (const auto& [id, text] : expected)
-            {
-                const std::string* found = table->Find(id);
-                ASSERT_NE(found, nullptr) << id;
-                EXPECT_EQ(*found, text) << id;
-            }
+                EXPECT_EQ(table->Find(id) != nullptr ? *table->Find(id) : "(none)", text) << id;
             EXPECT_EQ(table->Find(0xDEADBEEF), nullptr);
         }
     }

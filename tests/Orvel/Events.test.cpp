@@ -37,13 +37,9 @@ TEST(EventHandler, RunsEveryHandlerAndGathersTheFailures)
 
     const auto e = NimbravaTest::Caught<Orvel::AggregateException>([&] { event.Raise("x"); });
     EXPECT_EQ(Calls, (std::vector<std::string>{"second x", "first x", "callable x", "last x"}));
-    EXPECT_EQ(e.ToString(), "AggregateException(One or more error(s) occurred)\n"
-                            "{\n"
-                            "\tGenericException(Unable to read file a.ini)\n"
-                            "\tGenericException(Bad function call)\n"
-                            "\tstd::exception(logic)\n"
-                            "\tUnkownException\n"
-                            "}\n");
+    EXPECT_EQ(e.ToString(),
+              "AggregateException(One or more error(s) occurred)\n{\n\tGenericException(Unable to read "
+              "file a.ini)\n\tGenericException(Bad function call)\n\tstd::exception(logic)\n\tUnkownException\n}\n");
     EXPECT_NE(std::string(e.GetLocation().file_name()).find("Events.h"), std::string::npos);
 
     // Each raise starts afresh: without the failing handlers nothing is thrown.

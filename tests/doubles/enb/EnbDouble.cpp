@@ -35,15 +35,11 @@ namespace
     EnbTestState Enb;
     // A worldspace that ENBGetState answers on one thread only.
     thread_local std::optional<std::uint32_t> ThreadWorldspace;
-    // The queries a callback makes are counted on its thread and added when it returns, so that
-    // callbacks on several threads at once share no counter while they run, as they would in ENB.
-    thread_local bool InCallback = false;
-    thread_local std::uint32_t CallbackQueries = 0;
 
     // ENB may be called on several threads at once: counted without losing a call.
-    void Count(std::uint32_t& counter, std::uint32_t calls = 1)
+    void Count(std::uint32_t& counter)
     {
-        std::atomic_ref(counter).fetch_add(calls, std::memory_order_relaxed);
+        std::atomic_ref(counter).fetch_add(1, std::memory_order_relaxed);
     }
 
     template <typename Function>
@@ -106,10 +102,7 @@ extern "C"
 
     __declspec(dllexport) std::uint32_t ENBGetState(std::uint32_t state)
     {
-        if (InCallback)
-            ++CallbackQueries;
-        else
-            Count(Enb.StateQueries);
+        Count(Enb.StateQueries);
         if (state != 22)
             return 0;
         return ThreadWorldspace ? *ThreadWorldspace : Enb.Worldspace;
@@ -153,10 +146,6 @@ __declspec(dllexport) bool EnbTest_FireCallback(std::uint32_t type)
 {
     if (Enb.Callback == nullptr)
         return false;
-    InCallback = true;
-    CallbackQueries = 0;
     Enb.Callback(type);
-    InCallback = false;
-    Count(Enb.StateQueries, CallbackQueries);
     return true;
 }

@@ -21,7 +21,7 @@
 #include <vector>
 #include "GameData/PluginFile.h"
 #include "Harness.h"
-#include "PluginWriter.h"
+#include "GameDescription.h"
 #include "DataFiles.h"
 
 namespace

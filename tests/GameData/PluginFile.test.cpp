@@ -20,7 +20,7 @@ namespace
     constexpr std::uint64_t HeaderSize = 24;
 
     // A plugin as game.expected shows it: its header, then a line per worldspace record, at the
-    // place where the writer put the record of its form ID (PluginWriter.h), or at its offset.
+    // place where the writer put the record of its form ID (GameDescription.h), or at its offset.
     std::vector<std::string> Shown(const std::string& name, const GameData::PluginFile& read,
                                    const NimbravaTest::PlaceMap& places)
     {

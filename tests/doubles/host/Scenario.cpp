@@ -308,8 +308,8 @@ namespace NimbravaTest
 
         // Threads that each fire a type-2 callback at once, round by round. A group is worldspace IDs:
         // round N's threads report those of the N-th group (the groups in turn), thread T the T-th of
-        // them (in turn). Counted in with atomics and
-        // spinning, not a std::latch: under Wine a latch's wait was seen to miss its wake-up.
+        // them (in turn). Counted in with atomics and spinning, not a std::latch: under Wine a latch's
+        // wait was seen to miss its wake-up.
         class Racers
         {
         public:

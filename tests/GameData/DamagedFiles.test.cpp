@@ -15,8 +15,7 @@ TEST(DamagedFiles, EveryRowOfTheTableGivesItsError)
 {
     // The most the reader may allocate at once: a record's data and its inflated bytes.
     constexpr std::size_t MostAtOnce = std::size_t{GameData::MaximumRecordSize} + GameData::MaximumInflatedSize;
-    const auto files =
-        NimbravaTest::WriteGameFiles(NimbravaTest::ReadGameDescription(NIMBRAVA_GAMEDATA_DATA "/damaged.tsv"));
+    const auto files = NimbravaTest::WriteGame(std::filesystem::path(NIMBRAVA_GAMEDATA_DATA "/damaged.tsv"));
     const auto rows = NimbravaTest::ReadTable(NIMBRAVA_GAMEDATA_DATA "/damage.tsv");
     ASSERT_GE(rows.size(), 40u);
     const NimbravaTest::TempDirectory folder;

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <zlib.h>
@@ -12,9 +13,16 @@ namespace NimbravaTest
 {
     namespace
     {
-        constexpr std::uint32_t PersistentCellFlag = 0x400;
+        constexpr std::uint32_t CompressedFlag = 0x40000, PersistentCellFlag = 0x400;
         constexpr std::size_t HeaderSize = 24;  // of a record and of a group
         constexpr std::size_t XxxxSize = 6 + 4; // an XXXX subrecord: its header and the size it holds
+
+        // The bytes of a number as the files hold them: little-endian, as on the x86-64 machines that
+        // run the tests.
+        std::string Le32(std::uint32_t value)
+        {
+            return {reinterpret_cast<const char*>(&value), sizeof value};
+        }
 
         std::string Le16(std::size_t value)
         {
@@ -52,82 +60,209 @@ namespace NimbravaTest
             return out;
         }
 
-        class Writer
+        // A number written whole: decimal, 0x-hexadecimal, or in `base`.
+        std::uint64_t Number(const std::string& text, int base = 0)
+        {
+            std::size_t end = 0;
+            const std::uint64_t value = std::stoull(text, &end, base);
+            if (end != text.size())
+                throw std::invalid_argument("not a number: \"" + text + "\"");
+            return value;
+        }
+
+        std::uint32_t Number32(const std::string& text, int base = 0)
+        {
+            return static_cast<std::uint32_t>(Number(text, base));
+        }
+
+        // The fields of a row after its second, "key=value" or a bare key.
+        std::vector<std::pair<std::string, std::string>> Fields(const std::vector<std::string>& row)
+        {
+            std::vector<std::pair<std::string, std::string>> fields;
+            for (std::size_t i = 2; i < row.size(); ++i)
+            {
+                const std::size_t equals = row[i].find('=');
+                fields.emplace_back(row[i].substr(0, equals),
+                                    equals == std::string::npos ? "" : row[i].substr(equals + 1));
+            }
+            return fields;
+        }
+
+        // One plugin, written row by row: its header record once its masters are known (at its first
+        // group or at its end), then its top-level groups.
+        class PluginWriter
         {
         public:
-            explicit Writer(std::uint16_t formVersion) : m_formVersion(formVersion) {}
+            // plugin NAME FIELD...
+            explicit PluginWriter(const std::vector<std::string>& row) : Name(row.at(1))
+            {
+                for (const auto& [key, value] : Fields(row))
+                {
+                    if (key == "flags")
+                        m_flags = Number32(value);
+                    else if (key == "version")
+                        m_version = std::stof(value);
+                    else if (key == "form")
+                        m_formVersion = static_cast<std::uint16_t>(Number32(value));
+                    else
+                        throw std::invalid_argument("unknown field " + key);
+                }
+            }
 
-            std::string Out;
-            PlaceMap Places;
-            std::uint32_t Items = 0; // records and groups after the header record, for HEDR
+            const std::string Name;
+            std::vector<std::string> Masters; // in the file's order
+
+            // group TYPE FIELD...: the next top-level group, with its filler records.
+            void Group(const std::vector<std::string>& row)
+            {
+                EndTopGroup();
+                m_label = row.at(1);
+                std::size_t records = 0, size = 0;
+                for (const auto& [key, value] : Fields(row))
+                {
+                    if (key == "records")
+                        records = Number(value);
+                    else if (key == "size")
+                        size = Number(value);
+                    else
+                        throw std::invalid_argument("unknown field " + key);
+                }
+                m_places.try_emplace("GRUP." + m_label, m_out.size());
+                m_group = BeginGroup(m_label, 0);
+                // One EDID-less DATA subrecord when there is room for its header, bare bytes otherwise.
+                for (std::uint32_t i = 0; i < records; ++i)
+                    Record(m_label, 0, NextFormId(0),
+                           size >= 6 ? Subrecord("DATA", Filler(size - 6, i)) : Filler(size, i));
+            }
+
+            // wrld FORMID FIELD...: a worldspace record of the open WRLD group, then its children.
+            void Worldspace(const std::vector<std::string>& row)
+            {
+                if (m_label != "WRLD")
+                    throw std::invalid_argument("a worldspace outside a WRLD group");
+                const std::uint32_t formId = Number32(row.at(1), 16);
+                std::uint32_t flags = 0;
+                std::optional<std::uint32_t> inflated;
+                std::optional<std::uint64_t> children;
+                std::size_t cut = 0;
+                std::vector<std::pair<std::string, std::string>> subrecords; // in file order
+                for (const auto& [key, value] : Fields(row))
+                {
+                    if (key == "flags")
+                        flags |= Number32(value);
+                    else if (key == "compressed")
+                        flags |= CompressedFlag;
+                    else if (key == "inflated")
+                        inflated = Number32(value);
+                    else if (key == "cut")
+                        cut = Number(value);
+                    else if (key == "children")
+                        children = Number(value);
+                    else if (key == "EDID" || key == "FULL")
+                        subrecords.emplace_back(key, value + '\0');
+                    else if (key == "FULLID")
+                        subrecords.emplace_back("FULL", Le32(Number32(value)));
+                    else if (key == "WNAM")
+                        subrecords.emplace_back(key, Le32(Number32(value)));
+                    else if (key.size() == 4)
+                        subrecords.emplace_back(key, std::string(Number(value), '\x5A'));
+                    else
+                        throw std::invalid_argument("unknown field " + key);
+                }
+                const std::string name = "WRLD." + FormIdName(formId);
+                const bool compressed = (flags & CompressedFlag) != 0;
+                m_places[name] = m_out.size();
+                m_places[name + ".data"] = m_out.size() + HeaderSize;
+                std::string data;
+                for (const auto& [type, bytes] : subrecords)
+                {
+                    const std::size_t at = m_out.size() + HeaderSize + data.size();
+                    const bool large = bytes.size() > 0xFFFF;
+                    if (large && !compressed)
+                        m_places.try_emplace(name + ".XXXX", at);
+                    if (!compressed)
+                        m_places.try_emplace(name + "." + type, at + (large ? XxxxSize : 0));
+                    data += Subrecord(type, bytes);
+                }
+                if (compressed)
+                {
+                    std::string stream = Deflate(data);
+                    stream.resize(stream.size() - std::min(cut, stream.size()));
+                    data = Le32(inflated.value_or(static_cast<std::uint32_t>(data.size()))) + stream;
+                }
+                Record("WRLD", flags, formId, data);
+                m_places[name + ".end"] = m_out.size();
+                if (children)
+                    Children(formId, *children);
+            }
+
+            // The plugin's bytes into `files`, its places beside them.
+            void Finish(GameFiles& files)
+            {
+                EndTopGroup();
+                // HEDR's record count, after its subrecord header and version.
+                m_out.replace(HeaderSize + 6 + 4, 4, Le32(m_items));
+                m_places["end"] = m_out.size();
+                files.Files["Data/" + Name] = std::move(m_out);
+                files.Places["Data/" + Name] = std::move(m_places);
+            }
+
+        private:
+            std::uint32_t m_flags = 0;
+            float m_version = 1.7f;
+            std::uint16_t m_formVersion = 44;
+            std::string m_out;
+            PlaceMap m_places;
+            std::string m_label;                  // of the open top-level group
+            std::size_t m_group = 0;              // where it starts
+            std::uint32_t m_items = 0;            // records and groups after the header record, for HEDR
+            std::uint32_t m_nextObject = 0x10000; // the next form ID of the file's own objects
 
             void Record(const std::string& type, std::uint32_t flags, std::uint32_t formId, const std::string& data)
             {
                 // Type, data size, flags, form ID, version control, form version, an unknown 16 bits.
-                Out += type + Le32(static_cast<std::uint32_t>(data.size())) + Le32(flags) + Le32(formId) + Le32(0) +
-                       Le16(m_formVersion) + Le16(0) + data;
-                ++Items;
+                m_out += type + Le32(static_cast<std::uint32_t>(data.size())) + Le32(flags) + Le32(formId) + Le32(0) +
+                         Le16(m_formVersion) + Le16(0) + data;
+                ++m_items;
             }
 
             // Its size is written by EndGroup, once it is known.
             std::size_t BeginGroup(const std::string& label, std::int32_t type)
             {
-                const std::size_t start = Out.size();
-                Out += "GRUP" + Le32(0) + label + Le32(static_cast<std::uint32_t>(type)) + Le32(0) + Le32(0);
-                ++Items;
+                const std::size_t start = m_out.size();
+                m_out += "GRUP" + Le32(0) + label + Le32(static_cast<std::uint32_t>(type)) + Le32(0) + Le32(0);
+                ++m_items;
                 return start;
             }
 
             void EndGroup(std::size_t start)
             {
-                Out.replace(start + 4, 4, Le32(static_cast<std::uint32_t>(Out.size() - start)));
+                m_out.replace(start + 4, 4, Le32(static_cast<std::uint32_t>(m_out.size() - start)));
             }
 
-            void Fill(const GroupDescription& group)
+            // Ends the open top-level group; writes the header record when there was none.
+            void EndTopGroup()
             {
-                for (std::size_t i = 0; i < group.Records; ++i)
-                {
-                    // One EDID-less DATA subrecord when there is room for its header, bare bytes otherwise.
-                    const auto seed = static_cast<std::uint32_t>(i);
-                    const std::string data = group.RecordSize >= 6
-                                                 ? Subrecord("DATA", Filler(group.RecordSize - 6, seed))
-                                                 : Filler(group.RecordSize, seed);
-                    Record(group.Label, 0, NextFormId(0), data);
-                }
+                if (m_out.empty())
+                    Header();
+                if (!m_label.empty())
+                    EndGroup(m_group);
+                m_label.clear();
             }
 
-            void Worldspace(const WorldspaceDescription& world)
+            void Header()
             {
-                const std::string name = "WRLD." + FormIdName(world.FormId);
-                const bool compressed = (world.Flags & WriterCompressedFlag) != 0;
-                Places[name] = Out.size();
-                Places[name + ".data"] = Out.size() + HeaderSize;
-                std::string data;
-                for (const auto& subrecord : world.Subrecords)
-                {
-                    const std::size_t at = Out.size() + HeaderSize + data.size();
-                    const bool large = subrecord.Data.size() > 0xFFFF;
-                    if (large && !compressed)
-                        Places.try_emplace(name + ".XXXX", at);
-                    if (!compressed)
-                        Places.try_emplace(name + "." + subrecord.Type, at + (large ? XxxxSize : 0));
-                    data += Subrecord(subrecord.Type, subrecord.Data);
-                }
-                if (compressed)
-                {
-                    std::string stream = Deflate(data);
-                    stream.resize(stream.size() - std::min(world.StreamCut, stream.size()));
-                    data = Le32(world.DeclaredInflatedSize.value_or(static_cast<std::uint32_t>(data.size()))) + stream;
-                }
-                Record("WRLD", world.Flags, world.FormId, data);
-                Places[name + ".end"] = Out.size();
-                if (world.ChildrenSize)
-                    Children(world.FormId, *world.ChildrenSize);
+                std::string header =
+                    Subrecord("HEDR", Le32(std::bit_cast<std::uint32_t>(m_version)) + Le32(0) + Le32(0x800));
+                header += Subrecord("CNAM", std::string("Nimbrava tests") + '\0');
+                m_places = {{"TES4", 0}, {"TES4.HEDR", HeaderSize}};
+                if (!Masters.empty())
+                    m_places["TES4.MAST"] = HeaderSize + header.size();
+                for (const auto& master : Masters)
+                    header += Subrecord("MAST", master + '\0') + Subrecord("DATA", std::string(8, '\0'));
+                Record("TES4", m_flags, 0, header);
+                m_items = 0;
             }
-
-        private:
-            std::uint16_t m_formVersion;
-            std::uint32_t m_nextObject = 0x10000;
 
             // A new object of the file itself (its top byte is past any master index used here).
             std::uint32_t NextFormId(std::uint32_t worldFormId) { return (worldFormId & 0xFF000000u) | m_nextObject++; }
@@ -145,7 +280,7 @@ namespace NimbravaTest
                 if (!persistent)
                 {
                     const std::string land = Subrecord("DATA", Le32(0)) + Subrecord("VHGT", Filler(1096, cell));
-                    Record("LAND", WriterCompressedFlag, NextFormId(worldFormId),
+                    Record("LAND", CompressedFlag, NextFormId(worldFormId),
                            Le32(static_cast<std::uint32_t>(land.size())) + Deflate(land));
                 }
                 for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(references); ++i)
@@ -160,11 +295,11 @@ namespace NimbravaTest
             // of four cells each, until the group holds about `size` bytes.
             void Children(std::uint32_t worldFormId, std::uint64_t size)
             {
-                Places["CHILDREN." + FormIdName(worldFormId)] = Out.size();
+                m_places["CHILDREN." + FormIdName(worldFormId)] = m_out.size();
                 const std::size_t start = BeginGroup(Le32(worldFormId), 1);
                 if (size > HeaderSize)
                     Cell(worldFormId, true, 0, 3);
-                for (std::uint32_t block = 0; Out.size() - start < size; ++block)
+                for (std::uint32_t block = 0; m_out.size() - start < size; ++block)
                 {
                     const std::size_t outer = BeginGroup(Le32(block << 16), 4);
                     const std::size_t subBlock = BeginGroup(Le32(block << 16), 5);
@@ -177,94 +312,20 @@ namespace NimbravaTest
             }
         };
 
-        // A number written whole: decimal, 0x-hexadecimal, or in `base`.
-        std::uint64_t Number(const std::string& text, int base = 0)
+        // A .STRINGS table of these entries in this order; equal texts share one offset.
+        std::string StringTable(const std::vector<std::pair<std::uint32_t, std::string>>& entries)
         {
-            std::size_t end = 0;
-            const std::uint64_t value = std::stoull(text, &end, base);
-            if (end != text.size())
-                throw std::invalid_argument("not a number: \"" + text + "\"");
-            return value;
-        }
-
-        std::uint32_t Number32(const std::string& text, int base = 0)
-        {
-            return static_cast<std::uint32_t>(Number(text, base));
-        }
-
-        void ReadWorldspaceField(WorldspaceDescription& world, const std::string& key, const std::string& value)
-        {
-            if (key == "flags")
-                world.Flags |= Number32(value);
-            else if (key == "compressed")
-                world.Flags |= WriterCompressedFlag;
-            else if (key == "inflated")
-                world.DeclaredInflatedSize = Number32(value);
-            else if (key == "cut")
-                world.StreamCut = Number(value);
-            else if (key == "children")
-                world.ChildrenSize = Number(value);
-            else if (key == "EDID" || key == "FULL")
-                world.Subrecords.push_back({key, value + '\0'});
-            else if (key == "FULLID")
-                world.Subrecords.push_back({"FULL", Le32(Number32(value))});
-            else if (key == "WNAM")
-                world.Subrecords.push_back({key, Le32(Number32(value))});
-            else if (key.size() == 4)
-                world.Subrecords.push_back({key, std::string(Number(value), '\x5A')});
-            else
-                throw std::invalid_argument("unknown field " + key);
-        }
-
-        void ReadRow(GameDescription& game, const std::vector<std::string>& row)
-        {
-            const std::string& kind = row.at(0);
-            if (kind == "text" || kind == "file")
+            std::map<std::string, std::uint32_t> offsets;
+            std::string directory, data;
+            for (const auto& [id, text] : entries)
             {
-                game.Files[row.at(1)] += row.at(2) + (kind == "text" ? "\r\n" : "");
-                return;
+                const auto [at, added] = offsets.try_emplace(text, static_cast<std::uint32_t>(data.size()));
+                if (added)
+                    data += text + '\0';
+                directory += Le32(id) + Le32(at->second);
             }
-            if (kind == "plugin")
-                game.Plugins.push_back({row.at(1)});
-            if (game.Plugins.empty())
-                throw std::invalid_argument("a plugin's row before any plugin");
-            auto& plugin = game.Plugins.back();
-            if (kind == "master")
-                plugin.Masters.push_back(row.at(1));
-            else if (kind == "group")
-                plugin.Groups.push_back({row.at(1)});
-            else if (kind == "wrld" && !plugin.Groups.empty() && plugin.Groups.back().Label == "WRLD")
-                plugin.Groups.back().Worldspaces.push_back({Number32(row.at(1), 16)});
-            else if (kind == "strings")
-            {
-                const std::string stem = plugin.FileName.substr(0, plugin.FileName.rfind('.'));
-                game.StringTables["Data/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(
-                    Number32(row.at(2)), row.at(3));
-                return;
-            }
-            else if (kind != "plugin")
-                throw std::invalid_argument("unknown row, or a worldspace outside a WRLD group");
-            // The fields after the name, "key=value" or a bare key.
-            for (std::size_t i = 2; i < row.size(); ++i)
-            {
-                const std::size_t equals = row[i].find('=');
-                const std::string key = row[i].substr(0, equals);
-                const std::string value = equals == std::string::npos ? "" : row[i].substr(equals + 1);
-                if (kind == "wrld")
-                    ReadWorldspaceField(plugin.Groups.back().Worldspaces.back(), key, value);
-                else if (kind == "group" && key == "records")
-                    plugin.Groups.back().Records = Number(value);
-                else if (kind == "group" && key == "size")
-                    plugin.Groups.back().RecordSize = Number(value);
-                else if (kind == "plugin" && key == "flags")
-                    plugin.Flags = Number32(value);
-                else if (kind == "plugin" && key == "version")
-                    plugin.Version = std::stof(value);
-                else if (kind == "plugin" && key == "form")
-                    plugin.FormVersion = static_cast<std::uint16_t>(Number32(value));
-                else
-                    throw std::invalid_argument("unknown field " + key);
-            }
+            return Le32(static_cast<std::uint32_t>(entries.size())) + Le32(static_cast<std::uint32_t>(data.size())) +
+                   directory + data;
         }
     } // namespace
 
@@ -277,81 +338,67 @@ namespace NimbravaTest
         return name;
     }
 
-    WrittenPlugin WritePlugin(const PluginDescription& plugin)
+    GameFiles WriteGame(const std::vector<std::vector<std::string>>& rows)
     {
-        Writer writer(plugin.FormVersion);
-        std::string header =
-            Subrecord("HEDR", Le32(std::bit_cast<std::uint32_t>(plugin.Version)) + Le32(0) + Le32(0x800));
-        header += Subrecord("CNAM", std::string("Nimbrava tests") + '\0');
-        const std::size_t masters = HeaderSize + header.size();
-        for (const auto& master : plugin.Masters)
-            header += Subrecord("MAST", master + '\0') + Subrecord("DATA", std::string(8, '\0'));
-        writer.Record("TES4", plugin.Flags, 0, header);
-        writer.Items = 0;
-        writer.Places = {{"TES4", 0}, {"TES4.HEDR", HeaderSize}};
-        if (!plugin.Masters.empty())
-            writer.Places["TES4.MAST"] = masters;
-
-        for (const auto& group : plugin.Groups)
-        {
-            writer.Places.try_emplace("GRUP." + group.Label, writer.Out.size());
-            const std::size_t start = writer.BeginGroup(group.Label, 0);
-            writer.Fill(group);
-            for (const auto& world : group.Worldspaces)
-                writer.Worldspace(world);
-            writer.EndGroup(start);
-        }
-        // HEDR's record count, after its subrecord header and version.
-        writer.Out.replace(HeaderSize + 6 + 4, 4, Le32(writer.Items));
-        writer.Places["end"] = writer.Out.size();
-        return {std::move(writer.Out), std::move(writer.Places)};
-    }
-
-    std::string WriteStringTable(const std::vector<std::pair<std::uint32_t, std::string>>& entries)
-    {
-        std::map<std::string, std::uint32_t> offsets;
-        std::string directory, data;
-        for (const auto& [id, text] : entries)
-        {
-            const auto [at, added] = offsets.try_emplace(text, static_cast<std::uint32_t>(data.size()));
-            if (added)
-                data += text + '\0';
-            directory += Le32(id) + Le32(at->second);
-        }
-        return Le32(static_cast<std::uint32_t>(entries.size())) + Le32(static_cast<std::uint32_t>(data.size())) +
-               directory + data;
-    }
-
-    GameDescription ReadGameDescription(const std::filesystem::path& path)
-    {
-        GameDescription game;
-        for (const auto& row : ReadTable(path))
+        GameFiles files;
+        std::optional<PluginWriter> plugin;
+        std::map<std::string, std::vector<std::pair<std::uint32_t, std::string>>> tables;
+        for (const auto& row : rows)
         {
             try
             {
-                ReadRow(game, row);
+                const std::string& kind = row.at(0);
+                if (kind == "text" || kind == "file")
+                {
+                    files.Files[row.at(1)] += row.at(2) + (kind == "text" ? "\r\n" : "");
+                    continue;
+                }
+                if (kind == "plugin")
+                {
+                    if (plugin)
+                        plugin->Finish(files);
+                    plugin.emplace(row);
+                    continue;
+                }
+                if (!plugin)
+                    throw std::invalid_argument("a plugin's row before any plugin");
+                if (kind == "master")
+                    plugin->Masters.push_back(row.at(1));
+                else if (kind == "group")
+                    plugin->Group(row);
+                else if (kind == "wrld")
+                    plugin->Worldspace(row);
+                else if (kind == "strings")
+                {
+                    const std::string stem = plugin->Name.substr(0, plugin->Name.rfind('.'));
+                    tables["Data/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(Number32(row.at(2)),
+                                                                                               row.at(3));
+                }
+                else
+                    throw std::invalid_argument("unknown row");
             }
             catch (const std::exception& e)
             {
-                throw std::invalid_argument(path.filename().string() + ": " + e.what() + " in a row " + row[0] + " " +
-                                            row.at(1));
+                throw std::invalid_argument(std::string(e.what()) + " in a row " + row[0] + " " + row.at(1));
             }
         }
-        return game;
+        if (plugin)
+            plugin->Finish(files);
+        for (const auto& [path, entries] : tables)
+            files.Files[path] = StringTable(entries);
+        return files;
     }
 
-    GameFiles WriteGameFiles(const GameDescription& game)
+    GameFiles WriteGame(const std::filesystem::path& description)
     {
-        GameFiles files{game.Files, {}};
-        for (const auto& plugin : game.Plugins)
+        try
         {
-            auto written = WritePlugin(plugin);
-            files.Files["Data/" + plugin.FileName] = std::move(written.Bytes);
-            files.Places["Data/" + plugin.FileName] = std::move(written.Places);
+            return WriteGame(ReadTable(description));
         }
-        for (const auto& [path, entries] : game.StringTables)
-            files.Files[path] = WriteStringTable(entries);
-        return files;
+        catch (const std::invalid_argument& e)
+        {
+            throw std::invalid_argument(description.filename().string() + ": " + e.what());
+        }
     }
 
     void WriteGameFolder(const GameFiles& files, const std::filesystem::path& folder)

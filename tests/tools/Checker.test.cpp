@@ -72,8 +72,7 @@ TEST(NimbravaCheck, RunsOfTheTable)
     {
         if (row[0] == "game") // a synthetic game folder, written from its description
         {
-            const auto game = NimbravaTest::ReadGameDescription(expand(row.at(2)));
-            NimbravaTest::WriteGameFolder(NimbravaTest::WriteGameFiles(game), scratch / row[1]);
+            NimbravaTest::WriteGameFolder(NimbravaTest::WriteGame(fs::path(expand(row.at(2)))), scratch / row[1]);
             continue;
         }
         if (row[0] == "file")

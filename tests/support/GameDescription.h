@@ -44,12 +44,12 @@
 #include <map>
 #include <string>
 #include <vector>
-#include "ByteChanges.h"
+#include "DataFiles.h"
 
 namespace NimbravaTest
 {
     // The game's files by path under the game folder ('/'-separated, plugins as "Data/NAME"), and the
-    // places in each plugin's bytes by the same path, for byte changes (ByteChanges.h): "TES4",
+    // places in each plugin's bytes by the same path, for byte changes (DataFiles.h): "TES4",
     // "TES4.HEDR" and "TES4.MAST" (the first master); "GRUP.LABEL" for the first top-level group of
     // each label; per worldspace with form ID XXXXXXXX (eight upper-case hexadecimal digits)
     // "WRLD.XXXXXXXX" (its record header), "WRLD.XXXXXXXX.end" (the record's end), "WRLD.XXXXXXXX.data"

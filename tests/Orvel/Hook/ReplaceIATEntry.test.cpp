@@ -8,7 +8,7 @@
 #include <windows.h>
 #include "AllocationCounter.h"
 #include "ImageBuilder.h"
-#include "ModuleInfo.h"
+#include "PluginHost.h"
 #include "Orvel/Hook/FindIATEntry.h"
 #include "Orvel/Hook/MemoryProtectionGuard.h"
 

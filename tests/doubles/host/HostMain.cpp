@@ -17,7 +17,6 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
-#include "ModuleInfo.h"
 #include "PluginHost.h"
 #include "DataFiles.h"
 

@@ -12,11 +12,19 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+#include <windows.h>
 #include "Host/HostRecords.h"
-#include "ModuleInfo.h"
 
 namespace NimbravaTest
 {
+    // The folder that holds the running program, with a trailing backslash.
+    inline std::wstring ProgramDirectory()
+    {
+        wchar_t path[MAX_PATH];
+        const std::wstring file(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+        return file.substr(0, file.find_last_of(L"\\/") + 1);
+    }
+
     // Every byte of a result buffer before the call, so that bytes the plugin leaves alone show.
     constexpr std::uint8_t Unwritten = 0xCD;
 

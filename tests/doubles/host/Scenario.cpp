@@ -607,14 +607,14 @@ namespace NimbravaTest
                     ++changes;
                 }
                 switches += changes;
+                // A change when any worldspace reported is not the one in force; a reload line and a reload
+                // per change; the list of the change logged last in force.
                 const bool moved =
                     std::ranges::any_of(reported, [&](const auto& id) { return id != state.Worldspace; });
-                if (changes == 0 && moved)
-                    return "no change, though the threads reported another worldspace";
-                if (reloadLines != changes || reloads != changes)
-                    return fmt::format("{} changes, {} reload lines, {} reloads", changes, reloadLines, reloads);
-                if (Path() != state.List || ReloadReads() != state.List)
-                    return "not the list of " + state.Worldspace + " in force";
+                if ((changes == 0 && moved) || reloadLines != changes || reloads != changes || Path() != state.List ||
+                    ReloadReads() != state.List)
+                    return fmt::format("{} changes, {} reload lines, {} reloads, {} in force", changes, reloadLines,
+                                       reloads, Path());
                 return "";
             }
 

@@ -306,81 +306,42 @@ namespace NimbravaTest
         // The log line of a change of worldspace, up to its ID.
         constexpr std::string_view ChangedLine = "[MESSAGE] Worldspace changed. New ID: ";
 
-        // Threads that each fire a type-2 callback at once, round by round. A group is worldspace IDs:
-        // round N's threads report those of the N-th group (the groups in turn), thread T the T-th of
-        // them (in turn). Counted in with atomics and spinning, not a std::latch: under Wine a latch's
-        // wait was seen to miss its wake-up.
-        class Racers
+        // One round of a race: a thread for each of `ids`, released together, makes ENB report its ID to
+        // it and fires a type-2 callback. Whether two of the callbacks ran at once. Counted in with
+        // atomics and spinning, not a std::latch: under Wine a latch's wait was seen to miss its wake-up.
+        bool RaceRound(const std::vector<std::uint32_t>& ids)
         {
-        public:
-            using Groups = std::vector<std::vector<std::uint32_t>>;
-
-            Racers(std::uint32_t threads, std::uint32_t rounds, const Groups& groups)
-                : m_groups(groups), m_rounds(rounds)
-            {
-                for (std::uint32_t thread = 0; thread < threads; ++thread)
-                    m_threads.emplace_back([this, thread](std::stop_token stop) { Race(thread, stop); });
-            }
-
-            // Releases the next round once every thread has counted in, and waits for its callbacks to
-            // return.
-            void RunRound()
-            {
-                const auto threads = static_cast<std::uint32_t>(m_threads.size());
-                WaitFor(m_ready, threads * (m_released + 1));
-                // The threads leave at a moment a little ahead rather than at the store that releases
-                // them: threads spinning on other cores see a store one after the other, but reach a
-                // time together, and by then this thread has given up its core to wait.
-                m_releaseAt = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
-                ++m_released;
-                WaitFor(m_done, threads * m_released);
-            }
-
-            // Whether two callbacks ever ran at once.
-            [[nodiscard]] bool Overlapped() const { return m_overlapped; }
-
-        private:
-            static void WaitFor(const std::atomic<std::uint32_t>& count, std::uint32_t target)
-            {
-                while (count.load() < target)
-                    std::this_thread::yield();
-            }
-
-            void Race(std::uint32_t thread, const std::stop_token& stop)
-            {
-                for (std::uint32_t round = 0; round < m_rounds; ++round)
-                {
-                    const auto& group = m_groups[round % m_groups.size()];
-                    EnbTest_SetThreadWorldspace(group[thread % group.size()]);
-                    ++m_ready;
+            std::atomic<std::size_t> ready{0}, running{0};
+            std::atomic<bool> released{false}, overlapped{false};
+            std::atomic<std::chrono::steady_clock::time_point> releaseAt{};
+            std::vector<std::jthread> threads;
+            for (const std::uint32_t id : ids)
+                threads.emplace_back([&, id] {
+                    EnbTest_SetThreadWorldspace(id);
+                    ++ready;
                     // Spinning, so that the threads on other cores leave at once; yielding now and then to
                     // the threads without a core.
-                    for (unsigned spins = 1; m_released.load() <= round; ++spins)
-                    {
-                        if (stop.stop_requested())
-                            return;
+                    for (unsigned spins = 1; !released.load(); ++spins)
                         if (spins % 4096 == 0)
                             std::this_thread::yield();
-                    }
-                    for (const auto at = m_releaseAt.load(); std::chrono::steady_clock::now() < at;)
+                    for (const auto at = releaseAt.load(); std::chrono::steady_clock::now() < at;)
                     {
                     }
-                    // Another callback running when this one starts: the two ran at once.
-                    if (++m_running >= 2)
-                        m_overlapped = true;
+                    if (++running >= 2)
+                        overlapped = true;
                     EnbTest_FireCallback(2);
-                    --m_running;
-                    ++m_done;
-                }
-            }
-
-            const Groups& m_groups;
-            const std::uint32_t m_rounds;
-            std::atomic<std::uint32_t> m_ready{0}, m_released{0}, m_done{0}, m_running{0};
-            std::atomic<bool> m_overlapped{false};
-            std::atomic<std::chrono::steady_clock::time_point> m_releaseAt{};
-            std::vector<std::jthread> m_threads; // last: stopped and joined before the rest goes
-        };
+                    --running;
+                });
+            while (ready.load() < ids.size())
+                std::this_thread::yield();
+            // The threads leave at a moment a little ahead rather than at the store that releases them:
+            // threads spinning on other cores see a store one after the other, but reach a time together,
+            // and by then this thread has given up its core to wait.
+            releaseAt = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
+            released = true;
+            threads.clear(); // joins them
+            return overlapped;
+        }
 
         // What the race knows of the switches so far: the worldspace of the last one as the log shows it
         // ("" before the first), the weather list in force, and each worldspace's list as its
@@ -618,7 +579,7 @@ namespace NimbravaTest
                 return "";
             }
 
-            // race THREADS ROUNDS GROUP...: ENB calls back on several threads at once (Racers), and each
+            // race THREADS ROUNDS GROUP...: ENB calls back on several threads at once (RaceRound), and each
             // round's log lines are checked here.
             std::string Race(const std::vector<std::string>& words)
             {
@@ -647,19 +608,23 @@ namespace NimbravaTest
                 enb.ReadOnReload = false;
                 const auto reloads = [&] { return std::atomic_ref(enb.DirtyHackCalls).load(); };
                 const std::uint32_t reloadsBefore = reloads();
-                Racers racers(threads, rounds, groups);
                 std::string fault;
+                bool overlapped = false;
                 std::uint32_t switches = 0;
                 for (std::uint32_t round = 0; round < rounds && fault.empty(); ++round)
                 {
                     const std::uint32_t reloadsThen = reloads();
-                    racers.RunRound();
+                    const auto& group = groups[round % groups.size()];
+                    std::vector<std::uint32_t> ids;
+                    for (std::uint32_t thread = 0; thread < threads; ++thread)
+                        ids.push_back(group[thread % group.size()]);
+                    overlapped = RaceRound(ids) || overlapped;
                     lines = LogLines(LogFile());
                     lines.erase(lines.begin(),
                                 lines.begin() + static_cast<std::ptrdiff_t>(std::min(seen, lines.size())));
                     seen += lines.size();
                     std::set<std::string> reported; // as the log shows them: the low six digits
-                    for (const std::uint32_t id : groups[round % groups.size()])
+                    for (const std::uint32_t id : group)
                         reported.insert(fmt::format("{:X}", id & 0xFFFFFF));
                     fault = CheckRound(lines, reloads() - reloadsThen, reported, state, switches);
                     if (!fault.empty())
@@ -667,7 +632,7 @@ namespace NimbravaTest
                 }
                 enb.ReadOnReload = true;
                 // Without two callbacks at once there was no race.
-                if (fault.empty() && !racers.Overlapped())
+                if (fault.empty() && !overlapped)
                     fault = "the callbacks never overlapped";
                 return fmt::format("{}, {} switches, {} reloads", fault.empty() ? "one at a time" : fault, switches,
                                    reloads() - reloadsBefore);

@@ -3,7 +3,7 @@
 //
 // The files are written once per run into a folder under the temporary folder (the setup, not
 // timed) and removed when the program ends: 999 small plugins of some tens of kilobytes (worlds with
-// their cells, a few compressed, some localized, between other groups) and one 250 MB master whose
+// their world-children groups, a few compressed, some localized, between other groups) and one 250 MB master whose
 // WRLD group comes last, behind big groups of other records, with large world-children groups, as
 // the base game's master lays itself out. The file cache is warm: the files were just written.
 //
@@ -60,7 +60,7 @@ namespace
         return rows;
     }
 
-    // A mod: a few groups around one to three worlds of its own with their cells.
+    // A mod: a few groups around one to three worlds of its own with their children.
     Rows Mod(int number)
     {
         char name[32];

@@ -13,7 +13,7 @@ namespace NimbravaTest
 {
     namespace
     {
-        constexpr std::uint32_t CompressedFlag = 0x40000, PersistentCellFlag = 0x400;
+        constexpr std::uint32_t CompressedFlag = 0x40000;
         constexpr std::size_t HeaderSize = 24;  // of a record and of a group
         constexpr std::size_t XxxxSize = 6 + 4; // an XXXX subrecord: its header and the size it holds
 
@@ -131,7 +131,7 @@ namespace NimbravaTest
                 m_group = BeginGroup(m_label, 0);
                 // One EDID-less DATA subrecord when there is room for its header, bare bytes otherwise.
                 for (std::uint32_t i = 0; i < records; ++i)
-                    Record(m_label, 0, NextFormId(0),
+                    Record(m_label, 0, m_nextObject++,
                            size >= 6 ? Subrecord("DATA", Filler(size - 6, i)) : Filler(size, i));
             }
 
@@ -216,7 +216,7 @@ namespace NimbravaTest
             std::string m_label;                  // of the open top-level group
             std::size_t m_group = 0;              // where it starts
             std::uint32_t m_items = 0;            // records and groups after the header record, for HEDR
-            std::uint32_t m_nextObject = 0x10000; // the next form ID of the file's own objects
+            std::uint32_t m_nextObject = 0x10000; // the next form ID of the file's own filler records
 
             void Record(const std::string& type, std::uint32_t flags, std::uint32_t formId, const std::string& data)
             {
@@ -264,50 +264,13 @@ namespace NimbravaTest
                 m_items = 0;
             }
 
-            // A new object of the file itself (its top byte is past any master index used here).
-            std::uint32_t NextFormId(std::uint32_t worldFormId) { return (worldFormId & 0xFF000000u) | m_nextObject++; }
-
-            // A cell and its children: references in a persistent (8) or temporary (9) group, and
-            // for an exterior cell its landscape record, compressed as the editor writes it.
-            void Cell(std::uint32_t worldFormId, bool persistent, std::int32_t x, int references)
-            {
-                const std::uint32_t cell = NextFormId(worldFormId);
-                const std::string grid = Le32(static_cast<std::uint32_t>(x)) + Le32(0) + Le32(0); // x, y, flags
-                Record("CELL", persistent ? PersistentCellFlag : 0, cell,
-                       Subrecord("DATA", std::string(2, '\0')) + Subrecord("XCLC", grid));
-                const std::size_t children = BeginGroup(Le32(cell), 6);
-                const std::size_t inner = BeginGroup(Le32(cell), persistent ? 8 : 9);
-                if (!persistent)
-                {
-                    const std::string land = Subrecord("DATA", Le32(0)) + Subrecord("VHGT", Filler(1096, cell));
-                    Record("LAND", CompressedFlag, NextFormId(worldFormId),
-                           Le32(static_cast<std::uint32_t>(land.size())) + Deflate(land));
-                }
-                for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(references); ++i)
-                    Record("REFR", 0, NextFormId(worldFormId),
-                           Subrecord("NAME", Le32(0x0001F000 + (cell + i) % 97)) +
-                               Subrecord("DATA", Filler(24, cell + i)));
-                EndGroup(inner);
-                EndGroup(children);
-            }
-
-            // The world-children group: the persistent cell, then exterior blocks (4) of sub-blocks (5)
-            // of four cells each, until the group holds about `size` bytes.
+            // The world-children group: about `size` bytes of filler, which no reader of worldspaces reads
+            // (the game's hold the worldspace's cells, nested in blocks).
             void Children(std::uint32_t worldFormId, std::uint64_t size)
             {
                 m_places["CHILDREN." + FormIdName(worldFormId)] = m_out.size();
                 const std::size_t start = BeginGroup(Le32(worldFormId), 1);
-                if (size > HeaderSize)
-                    Cell(worldFormId, true, 0, 3);
-                for (std::uint32_t block = 0; m_out.size() - start < size; ++block)
-                {
-                    const std::size_t outer = BeginGroup(Le32(block << 16), 4);
-                    const std::size_t subBlock = BeginGroup(Le32(block << 16), 5);
-                    for (std::int32_t cell = 0; cell < 4; ++cell)
-                        Cell(worldFormId, false, static_cast<std::int32_t>(block * 32) + cell, 6);
-                    EndGroup(subBlock);
-                    EndGroup(outer);
-                }
+                m_out += Filler(size > HeaderSize ? static_cast<std::size_t>(size - HeaderSize) : 0, worldFormId);
                 EndGroup(start);
             }
         };

@@ -34,10 +34,10 @@
 //
 // The writer makes the game's plugin files (.esm, .esp, .esl) and string tables from the rows, laid
 // out as the game's files are: the TES4 header record, then top-level groups; in the WRLD group each
-// worldspace record followed by the group of its cells, blocks of cells nested as the editor nests
-// them. Written from the format's description alone, never from GameData's reader, so
-// that the reader's tests hold it against a second reading. On request it writes damage that only
-// the writer can make: a declared inflated size that is not the stream's, a zlib stream cut short.
+// worldspace record followed by its world-children group (filler where the game's hold its cells).
+// Written from the format's description alone, never from GameData's reader, so that the reader's
+// tests hold it against a second reading. On request it writes damage that only the writer can make:
+// a declared inflated size that is not the stream's, a zlib stream cut short.
 
 #include <cstdint>
 #include <filesystem>

@@ -225,24 +225,18 @@ namespace NimbravaTest
                 return body;
             }
 
-            // The lines after the "define" or "repeat" at `at` up to the "end" that closes it, which `at`
-            // is moved to. Blocks may hold blocks; the lines of a "write" are not looked at.
+            // The lines after the "define" or "repeat" at `at` up to the next line "end", which `at` is
+            // moved to. Blocks do not nest (a block may call others).
             static std::vector<ScriptCommand> BlockLines(const std::vector<ScriptCommand>& lines, std::size_t& at)
             {
                 const std::size_t opening = at;
-                for (int depth = 1; ++at < lines.size();)
+                while (++at < lines.size() && Words(lines[at].Line) != std::vector<std::string>{"end"})
                 {
-                    const std::vector<std::string> words = Words(lines[at].Line);
-                    const std::string first = words.empty() ? "" : words[0];
-                    if (first == "write")
-                        WriteBody(lines, at);
-                    else if (first == "define" || first == "repeat")
-                        ++depth;
-                    else if (first == "end" && --depth == 0)
-                        return {lines.begin() + static_cast<std::ptrdiff_t>(opening + 1),
-                                lines.begin() + static_cast<std::ptrdiff_t>(at)};
                 }
-                Fail(lines[opening], "no \"end\" closes the block");
+                if (at == lines.size())
+                    Fail(lines[opening], "no \"end\" closes the block");
+                return {lines.begin() + static_cast<std::ptrdiff_t>(opening + 1),
+                        lines.begin() + static_cast<std::ptrdiff_t>(at)};
             }
 
             // include FILE: the lines of FILE of the script's folder, as if written here.

@@ -1,5 +1,6 @@
 #include "Orvel/Log.h"
 
+#include <array>
 #include <cerrno>
 #include <map>
 #include <set>
@@ -44,24 +45,22 @@ namespace
 // a pause.
 TEST_F(LoggerTest, TheBannerThenEachRowsLineStampedFromTheSystemClock)
 {
-    struct Written
-    {
-        std::string Line, Level, Before, After;
-    };
     // Read from the clock the logger reads: C time() may still show the previous second for a few
     // milliseconds after the system clock has begun the next one.
     const auto localTimeNow = [] {
         const auto now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
         return fmt::format("{:%Y/%m/%d - %H:%M:%S}", fmt::localtime(now));
     };
-    std::vector<Written> written;
-    std::vector<std::string> raised;
+    std::vector<std::string> raised, expected = {"Logging stream for \"Nimbrava\" successfully initialized",
+                                                 "Date and time format: YYYY/MM/DD - HH:MM:SS", Rule};
     Logger.AddLineHandler([&raised](std::string_view line, Orvel::LogLevel level) {
         raised.push_back(std::string(line) + " @" + std::to_string(static_cast<int>(level)));
     });
     Logger.IndentWidth = 3;
     NimbravaTest::WriteFile(File, std::string(10000, 'o') + "\n"); // opening empties an old log
     Logger.Open(File, "Nimbrava");
+    // Each written line: as the row gives it, and the times read just before and after it was logged.
+    std::vector<std::array<std::string, 4>> written;
     for (const auto& row : NimbravaTest::ReadTable(NIMBRAVA_TEST_DATA "/orvel/log-lines.tsv"))
     {
         Logger.WriteTimestamp = row[0] == "1";
@@ -77,19 +76,18 @@ TEST_F(LoggerTest, TheBannerThenEachRowsLineStampedFromTheSystemClock)
 
     const auto lines = Lines(File);
     ASSERT_EQ(lines.size(), written.size() + 3);
-    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 3),
-              (std::vector<std::string>{"Logging stream for \"Nimbrava\" successfully initialized",
-                                        "Date and time format: YYYY/MM/DD - HH:MM:SS", Rule}));
+    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 3), expected);
     ASSERT_EQ(raised.size(), written.size()) << "one event per written line, none for the banner";
     std::set<std::string> seconds;
     for (std::size_t i = 0; i < written.size(); ++i)
     {
-        const std::string& line = lines[i + 3];
-        const bool stamped = written[i].Line.starts_with("<time>") && line.size() >= TimestampLength;
-        const std::string shown = stamped ? line.substr(0, TimestampLength) : "";
-        EXPECT_EQ(stamped ? "<time>" + line.substr(TimestampLength) : line, written[i].Line);
-        EXPECT_TRUE(!stamped || shown == written[i].Before || shown == written[i].After) << line;
-        EXPECT_EQ(raised[i], line + " @" + written[i].Level) << "the event gets the line without line end";
+        const auto& [line, level, before, after] = written[i];
+        const std::string& got = lines[i + 3];
+        const bool stamped = line.starts_with("<time>") && got.size() >= TimestampLength;
+        const std::string shown = stamped ? got.substr(0, TimestampLength) : "";
+        EXPECT_EQ(stamped ? "<time>" + got.substr(TimestampLength) : got, line);
+        EXPECT_TRUE(!stamped || shown == before || shown == after) << got;
+        EXPECT_EQ(raised[i], got + " @" + level) << "the event gets the line without line end";
         if (stamped)
             seconds.insert(shown);
     }

@@ -76,8 +76,6 @@ __declspec(dllexport) void EnbTest_Read(EnbTestRead* read)
         const DWORD size = GetFinalPathNameByHandleW(file, read->OpenedPath, 1023, FILE_NAME_NORMALIZED);
         if (std::wcsncmp(read->OpenedPath, L"\\\\?\\", 4) == 0)
             std::wmemmove(read->OpenedPath, read->OpenedPath + 4, size - 3);
-        DWORD got = 0;
-        read->ContentSize = ReadFile(file, read->Content, sizeof read->Content, &got, nullptr) ? got : 0;
         CloseHandle(file);
     }
     read->SectionLength = ENB_READ_SECTION("WEATHER001", read->Section, sizeof read->Section, list.c_str());

@@ -516,8 +516,6 @@ namespace NimbravaTest
                         return "not loaded";
                     return other == enb ? "ENB's" : "a second module";
                 }
-                else if (command == "storm")
-                    return Storm(words);
                 else if (command == "race")
                     return Race(words);
                 else
@@ -666,8 +664,8 @@ namespace NimbravaTest
                 return relative.empty() || *relative.begin() == ".." ? Utf8(file) : Utf8(relative);
             }
 
-            // The file ENB opened, and what was wrong with the read: a part of the file only, a failure
-            // to open enblocal.ini first, a section that is not the file's own.
+            // The file ENB opened, and what was wrong with the read: a failure to open enblocal.ini first,
+            // a section that is not the file's own.
             std::string Describe(const EnbTestRead& read) const
             {
                 const std::string content = ReadFile(read.OpenedPath);
@@ -675,8 +673,6 @@ namespace NimbravaTest
                     read.OpenError ? fmt::format("open error {}", read.OpenError) : Relative(read.OpenedPath);
                 if (m_echo) // the demo shows what ENB read; its folder need not hold what the checks expect
                     return out;
-                if (std::string(read.Content, read.ContentSize) != content)
-                    out += " partly";
                 if (read.LocalOpenError != 0)
                     out += " enblocal.ini error " + std::to_string(read.LocalOpenError);
                 if (std::string(read.Section, read.SectionLength) != SectionOf(content) + '\0')
@@ -709,23 +705,6 @@ namespace NimbravaTest
                 if (const std::string path = Path(); path != Relative(enb.LastReload.OpenedPath))
                     out += " path " + path;
                 return out;
-            }
-
-            // storm CALLBACKS STAY ID ID: type-2 callbacks, STAY in a row for each worldspace in turn. (The
-            // readers that race the switches are RedirectionHooks' tests: tests/plugin.)
-            std::string Storm(const std::vector<std::string>& words)
-            {
-                EnbTestState& enb = *EnbTest();
-                const std::uint32_t queries = enb.StateQueries, reloads = enb.DirtyHackCalls;
-                const std::uint32_t callbacks = std::stoul(words.at(1)), stay = std::stoul(words.at(2));
-                const std::uint32_t ids[] = {std::stoul(words.at(3), nullptr, 16),
-                                             std::stoul(words.at(4), nullptr, 16)};
-                for (std::uint32_t i = 0; i < callbacks; ++i)
-                {
-                    enb.Worldspace = ids[i / stay % 2];
-                    EnbTest_FireCallback(2);
-                }
-                return fmt::format("{} reloads, {} queries", enb.DirtyHackCalls - reloads, enb.StateQueries - queries);
             }
 
             // Makes the plugin's import of `function` from d3d11.dll lead to a stub in memory of its own that

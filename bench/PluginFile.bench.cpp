@@ -3,9 +3,10 @@
 //
 // The files are written once per run into a folder under the temporary folder (the setup, not
 // timed) and removed when the program ends: 999 small plugins of some tens of kilobytes (worlds with
-// their world-children groups, a few compressed, some localized, between other groups) and one 250 MB master whose
-// WRLD group comes last, behind big groups of other records, with large world-children groups, as
-// the base game's master lays itself out. The file cache is warm: the files were just written.
+// their world-children groups, a few compressed, some localized, between other groups) and one 250 MB
+// master whose WRLD group comes last, behind big groups of other records, with large world-children
+// groups, as the base game's master lays itself out (tests/support/GameDescription.h writes filler
+// where no reader of worldspaces looks). The file cache is warm: the files were just written.
 //
 // Each row's label tells the bytes that ReadPluginFile read (BytesRead) per plugin, and the size of
 // the files, so that the output shows how little of the master the reader touches.

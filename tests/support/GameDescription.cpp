@@ -112,7 +112,7 @@ namespace NimbravaTest
             const std::string Name;
             std::vector<std::string> Masters; // in the file's order
 
-            // group TYPE FIELD...: the next top-level group, with its filler records.
+            // group TYPE FIELD...: the next top-level group, with the filler of its records.
             void Group(const std::vector<std::string>& row)
             {
                 EndTopGroup();
@@ -129,10 +129,9 @@ namespace NimbravaTest
                 }
                 m_places.try_emplace("GRUP." + m_label, m_out.size());
                 m_group = BeginGroup(m_label, 0);
-                // One EDID-less DATA subrecord when there is room for its header, bare bytes otherwise.
-                for (std::uint32_t i = 0; i < records; ++i)
-                    Record(m_label, 0, m_nextObject++,
-                           size >= 6 ? Subrecord("DATA", Filler(size - 6, i)) : Filler(size, i));
+                // As many bytes as the records would take, headers included: no reader of worldspaces
+                // looks into another group.
+                m_out += Filler(records * (HeaderSize + size), 0);
             }
 
             // wrld FORMID FIELD...: a worldspace record of the open WRLD group, then its children.
@@ -213,10 +212,9 @@ namespace NimbravaTest
             std::uint16_t m_formVersion = 44;
             std::string m_out;
             PlaceMap m_places;
-            std::string m_label;                  // of the open top-level group
-            std::size_t m_group = 0;              // where it starts
-            std::uint32_t m_items = 0;            // records and groups after the header record, for HEDR
-            std::uint32_t m_nextObject = 0x10000; // the next form ID of the file's own filler records
+            std::string m_label;       // of the open top-level group
+            std::size_t m_group = 0;   // where it starts
+            std::uint32_t m_items = 0; // records and groups after the header record, for HEDR
 
             void Record(const std::string& type, std::uint32_t flags, std::uint32_t formId, const std::string& data)
             {

@@ -11,8 +11,9 @@
 //   plugin  NAME  FIELD...       a plugin, Data/NAME: flags=N (TES4 flags), version=F (HEDR), form=N
 //                                (the records' form version, 44 when not given)
 //   master  NAME                 the plugin's next master, in its own order
-//   group   TYPE  FIELD...       the plugin's next top-level group: records=N filler records of
-//                                size=N bytes each; a WRLD group holds the wrld rows after it
+//   group   TYPE  FIELD...       the plugin's next top-level group: as many bytes of filler as records=N
+//                                records of size=N bytes each take; a WRLD group holds the wrld rows
+//                                after it
 //   wrld    FORMID  FIELD...     a worldspace record (form ID as written, hexadecimal), then its
 //                                subrecords in file order: EDID=TEXT, FULL=TEXT (both written with a
 //                                NUL), FULLID=N (a FULL holding a string ID), WNAM=N, or TYPE=N for N

@@ -87,11 +87,8 @@ TEST(Function, SmallCallablesLiveInlineLargeOnesOnTheHeapAndEachIsDestroyedOnce)
     }
     EXPECT_EQ(token.use_count(), 1) << "a stored callable destroyed twice";
     EXPECT_EQ(calls, "a1Lb2Lc3");
-}
 
-// A null function pointer makes an empty Function, not a call through null.
-TEST(Function, CallingAnEmptyFunctionThrowsBadFunctionCall)
-{
+    // A null function pointer makes an empty Function, not a call through null.
     void (*none)(std::string_view, int) = nullptr;
     for (const Handler& empty : {Handler(), Handler(none)})
     {

@@ -89,15 +89,6 @@ TEST(IniDocuments, EachCaseFileReadsAsItsExpectedDocument)
     EXPECT_GE(cases, 55u) << "the case files are missing";
 }
 
-// The file is read as a text stream. On Windows the C runtime's text mode ends the text at a
-// CTRL-Z byte (0x1A); elsewhere it is an ordinary byte.
-TEST(IniLines, ControlZEndsTheTextOnlyOnWindows)
-{
-    NimbravaTest::TempDirectory directory;
-    const IniInterface document(directory.WriteFile("z.ini", "a=1\n\x1A\nb=2\n"));
-    EXPECT_EQ(Render(document), NimbravaTest::Windows ? "[]\na=1\n" : "[]\na=1\nb=2\n");
-}
-
 TEST(IniHeaders, ThousandsOfSectionsAndKeysKeepTheFirstWinsRules)
 {
     // Enough names that repeated ones are found through an index rather than by comparing with
@@ -116,7 +107,7 @@ TEST(IniHeaders, ThousandsOfSectionsAndKeysKeepTheFirstWinsRules)
                    "[]\ng=0\nh=1\n" + sections + keys + "z=1\n");
 }
 
-TEST(IniFailures, FilesThatCannotBeOpenedOrReadThrowIOExceptionNamingThem)
+TEST(IniFailures, FilesThatCannotBeOpenedOrReadThrowIOExceptionNamingThemAndParseKeepsWhatItRead)
 {
     NimbravaTest::TempDirectory directory;
     // Linux's memory file of a process opens, but reading its first page, which is never mapped,
@@ -144,10 +135,8 @@ TEST(IniFailures, FilesThatCannotBeOpenedOrReadThrowIOExceptionNamingThem)
 
     const auto name = std::filesystem::path(u8"Wetterliste \u00e9\u00df \u0416.ini");
     EXPECT_EQ(Render(IniInterface(directory.WriteFile(name, "[S]\nk=v\n"))), "[]\n[S]\nk=v\n");
-}
 
-TEST(IniFailures, ParseKeepsWhatWasReadBeforeAReadErrorAndReportsItInTheStream)
-{
+    // Parse keeps what was read before a read error and reports it in the stream.
     // A stream buffer that hands out one block of text, then fails.
     struct FailingBuffer : std::streambuf
     {
@@ -160,18 +149,9 @@ TEST(IniFailures, ParseKeepsWhatWasReadBeforeAReadErrorAndReportsItInTheStream)
     EXPECT_TRUE(stream.bad());
 }
 
-TEST(IniFailures, OpenReplacesTheSections)
-{
-    NimbravaTest::TempDirectory directory;
-    const auto first = directory.WriteFile("first.ini", "a=1\n[A]\nx=1\n");
-    IniInterface document(first);
-    EXPECT_EQ(&document.Open(directory.WriteFile("second.ini", "[B]\ny=2\n")), &document);
-    EXPECT_EQ(Render(document), "[]\n[B]\ny=2\n") << "nothing is merged";
-}
-
 // Random bytes are the fuzzer's (fuzz/Ini.fuzz.cpp, against a reference reader); sizes far past
 // what it tries are here.
-TEST(IniFailures, TenMegabyteLinesAreReadWhole)
+TEST(IniFiles, TenMegabyteLinesAreReadWholeCtrlZEndsTheTextOnWindowsAndOpenReplaces)
 {
     constexpr std::size_t size = 10u << 20;
     NimbravaTest::TempDirectory directory;
@@ -181,4 +161,14 @@ TEST(IniFailures, TenMegabyteLinesAreReadWhole)
     EXPECT_EQ(Render(IniInterface(directory.WriteFile("brackets.ini", std::string(size, '[')))), "[]\n");
     EXPECT_EQ(Render(IniInterface(directory.WriteFile("quoted.ini", "k=\"" + std::string(size, '\\')))), "[]\nk=\n")
         << "an unclosed quote after 5 M escapes";
+
+    // The file is read as a text stream. On Windows the C runtime's text mode ends the text at a
+    // CTRL-Z byte (0x1A); elsewhere it is an ordinary byte.
+    EXPECT_EQ(Render(IniInterface(directory.WriteFile("z.ini", "a=1\n\x1A\nb=2\n"))),
+              NimbravaTest::Windows ? "[]\na=1\n" : "[]\na=1\nb=2\n");
+
+    // Open replaces the sections.
+    IniInterface document(directory.WriteFile("first.ini", "a=1\n[A]\nx=1\n"));
+    EXPECT_EQ(&document.Open(directory.WriteFile("second.ini", "[B]\ny=2\n")), &document);
+    EXPECT_EQ(Render(document), "[]\n[B]\ny=2\n") << "nothing is merged";
 }

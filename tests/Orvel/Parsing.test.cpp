@@ -12,8 +12,9 @@
 
 using Ids = std::vector<std::uint32_t>;
 
-// Every view ends before a hexadecimal digit that lies in memory right after it.
-TEST(ParseHexNumber, EveryRowOfTheTableReadsOnlyItsViewAndAllocatesNothing)
+// One number (hex.tsv), allocating nothing: every view ends before a hexadecimal digit that lies in
+// memory right after it.
+TEST(ParseHexNumber, EveryRowOfBothTablesReadsOnlyItsView)
 {
     // "failed" and "too-large", as the table writes an error; any other fails the test.
     const std::map<std::error_code, std::string> errors = {{Orvel::StringParsingErrorCode::ParseFailed, "failed"},
@@ -32,19 +33,16 @@ TEST(ParseHexNumber, EveryRowOfTheTableReadsOnlyItsViewAndAllocatesNothing)
         EXPECT_EQ(end, std::stoul(row.at(2))) << "end position";
     }
     // A failed reading carries its error and throws it from value().
-    std::size_t end = 0;
-    const auto failed = Orvel::ParseHexNumber("zz", end);
+    std::size_t failedEnd = 0;
+    const auto failed = Orvel::ParseHexNumber("zz", failedEnd);
     EXPECT_EQ(failed.value_or(7u), 7u);
     EXPECT_EQ(NimbravaTest::Caught<std::system_error>([&] { (void)failed.value(); }).code(), failed.error());
-}
 
-// As above, a digit lies right after each view. The same reading, told where it stopped, ends as the
-// table's last column says.
-TEST(ParseHexNumberList, EveryRowOfTheTableReadsOnlyItsView)
-{
-    const auto rows = NimbravaTest::ReadTable(NIMBRAVA_TEST_DATA "/parsing/lists.tsv");
-    ASSERT_GE(rows.size(), 30u);
-    for (const auto& row : rows)
+    // A list of them (lists.tsv), a digit lying right after each view too. The same reading, told
+    // where it stopped, ends as the table's last column says.
+    const auto lists = NimbravaTest::ReadTable(NIMBRAVA_TEST_DATA "/parsing/lists.tsv");
+    ASSERT_GE(lists.size(), 30u);
+    for (const auto& row : lists)
     {
         SCOPED_TRACE("text \"" + NimbravaTest::Escape(row[0]) + "\", separator \"" + row.at(1) + "\"");
         std::istringstream stream(row.at(2));

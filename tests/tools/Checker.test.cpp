@@ -12,7 +12,6 @@
 #include <sys/wait.h>
 #include "../plugin/SelectionCases.h"
 #include "GameDescription.h"
-#include "ImageBuilder.h"
 #include "ModuleImage.h"
 #include "Orvel/Hook/FindIATEntry.h"
 #include "WindowsPath.h"

@@ -70,7 +70,7 @@ TEST(ReplaceIATEntry, TheProbeModulesSlot)
     {
         bool refused = false;
         {
-            NimbravaTest::AllocationFailure failure(allowed);
+            NimbravaTest::AllocationCounter failure(allowed);
             try
             {
                 previous = ReplaceIATEntry(module, "kernel32", "GetCurrentProcessId", Fake);
@@ -78,7 +78,7 @@ TEST(ReplaceIATEntry, TheProbeModulesSlot)
             catch (const std::bad_alloc&)
             {
             }
-            refused = failure.Triggered();
+            refused = failure.Refused();
         }
         ASSERT_NE(refused, previous != nullptr) << allowed;
         if (refused)

@@ -44,7 +44,7 @@ TEST(TrackingScope, WritesBackOnlyWhatItSavedUnlessReleased)
             // object, the second grows the registry; the object made is destroyed, not restored.
             for (const std::size_t allowed : {0u, 1u})
             {
-                NimbravaTest::AllocationFailure failure(allowed);
+                NimbravaTest::AllocationCounter failure(allowed);
                 EXPECT_THROW(scope.Emplace<SavedInt>(&value, &log), std::bad_alloc) << allowed;
             }
             EXPECT_EQ(registry.Size(), 0u);

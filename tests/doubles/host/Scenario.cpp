@@ -337,15 +337,6 @@ namespace NimbravaTest
             return overlapped;
         }
 
-        // What the race knows of the switches so far: the worldspace of the last one as the log shows it
-        // ("" before the first), the weather list in force, and each worldspace's list as its
-        // switches showed it.
-        struct RaceState
-        {
-            std::string Worldspace, List;
-            std::map<std::string, std::string> Lists{};
-        };
-
         // The weather list, under enbseries, that the log line after a change to `id` says that the
         // change put in force; "" when the line is not one of that change's.
         std::string ListSwitchedTo(const std::string& line, const std::string& id)
@@ -525,52 +516,6 @@ namespace NimbravaTest
 
             fs::path LogFile() const { return m_folder / m_logs / "Nimbrava.log"; }
 
-            // What a reload reads now, as a walk shows it.
-            std::string ReloadReads() const
-            {
-                EnbTestRead read;
-                EnbTest_Read(&read);
-                return Describe(read);
-            }
-
-            // What is wrong with one round of a race, given the lines it logged, the reloads ENB was asked
-            // for and the worldspaces the threads reported; "" when nothing is. Its switches update `state`.
-            std::string CheckRound(const std::vector<std::string>& lines, std::uint32_t reloads,
-                                   const std::set<std::string>& reported, RaceState& state, std::uint32_t& switches)
-            {
-                // The reload lines come after the switch, which another thread may log in between.
-                std::vector<std::string> steps;
-                for (const std::string& line : lines)
-                    if (line != "[MESSAGE] Reloading ENB config...")
-                        steps.push_back(line);
-                const std::size_t reloadLines = lines.size() - steps.size();
-                std::uint32_t changes = 0;
-                // Each change: to a worldspace a thread reported and not the one in force, directly followed
-                // by its list's line, the same list at every change to that worldspace.
-                for (std::size_t at = 0; at < steps.size(); at += 2)
-                {
-                    const std::string id =
-                        steps[at].starts_with(ChangedLine) ? steps[at].substr(ChangedLine.size()) : "";
-                    const std::string list = at + 1 < steps.size() ? ListSwitchedTo(steps[at + 1], id) : "";
-                    const auto known = state.Lists.try_emplace(id, list).first;
-                    if (!reported.contains(id) || id == state.Worldspace || list.empty() || known->second != list)
-                        return "a change out of place: " + steps[at];
-                    state.Worldspace = id;
-                    state.List = list;
-                    ++changes;
-                }
-                switches += changes;
-                // A change when any worldspace reported is not the one in force; a reload line and a reload
-                // per change; the list of the change logged last in force.
-                const bool moved =
-                    std::ranges::any_of(reported, [&](const auto& id) { return id != state.Worldspace; });
-                if ((changes == 0 && moved) || reloadLines != changes || reloads != changes || Path() != state.List ||
-                    ReloadReads() != state.List)
-                    return fmt::format("{} changes, {} reload lines, {} reloads, {} in force", changes, reloadLines,
-                                       reloads, Path());
-                return "";
-            }
-
             // race THREADS ROUNDS GROUP...: ENB calls back on several threads at once (RaceRound), and each
             // round's log lines are checked here.
             std::string Race(const std::vector<std::string>& words)
@@ -584,15 +529,15 @@ namespace NimbravaTest
                     for (std::string id; std::getline(ids, id, ',');)
                         group.push_back(std::stoul(id, nullptr, 16));
                 }
-                if (threads < 2 || groups.empty())
-                    throw std::invalid_argument("race takes two threads or more and a group of worldspaces");
-
-                // The race starts where the log leaves the plugin: the worldspace of the change logged last.
-                RaceState state{"", Path()};
+                // What the race knows of the switches so far: the worldspace of the last one as the log
+                // shows it, the weather list in force, and each worldspace's list as its switches showed
+                // it. It starts where the log leaves the plugin.
+                std::string worldspace, list = Path();
+                std::map<std::string, std::string> lists;
                 std::vector<std::string> lines = LogLines(LogFile());
                 for (const std::string& line : lines)
                     if (line.starts_with(ChangedLine))
-                        state.Worldspace = line.substr(ChangedLine.size());
+                        worldspace = line.substr(ChangedLine.size());
                 std::size_t seen = lines.size(); // the log's lines before the round
 
                 EnbTestState& enb = *EnbTest();
@@ -615,10 +560,40 @@ namespace NimbravaTest
                     lines.erase(lines.begin(),
                                 lines.begin() + static_cast<std::ptrdiff_t>(std::min(seen, lines.size())));
                     seen += lines.size();
+                    // The reload lines come after the switch, which another thread may log in between.
+                    std::vector<std::string> steps;
+                    for (const std::string& line : lines)
+                        if (line != "[MESSAGE] Reloading ENB config...")
+                            steps.push_back(line);
                     std::set<std::string> reported; // as the log shows them: the low six digits
                     for (const std::uint32_t id : group)
                         reported.insert(fmt::format("{:X}", id & 0xFFFFFF));
-                    fault = CheckRound(lines, reloads() - reloadsThen, reported, state, switches);
+                    // Each change: to a worldspace a thread reported and not the one in force, directly
+                    // followed by its list's line, the same list at every change to that worldspace.
+                    std::uint32_t changes = 0;
+                    for (std::size_t at = 0; at < steps.size() && fault.empty(); at += 2)
+                    {
+                        const std::string id =
+                            steps[at].starts_with(ChangedLine) ? steps[at].substr(ChangedLine.size()) : "";
+                        const std::string switched = at + 1 < steps.size() ? ListSwitchedTo(steps[at + 1], id) : "";
+                        const auto known = lists.try_emplace(id, switched).first;
+                        if (!reported.contains(id) || id == worldspace || switched.empty() || known->second != switched)
+                            fault = "a change out of place: " + steps[at];
+                        worldspace = id;
+                        list = switched;
+                        ++changes;
+                    }
+                    switches += changes;
+                    // A change when any worldspace reported is not the one in force; a reload line and a
+                    // reload per change; the list of the change logged last in force, and read by a reload.
+                    EnbTestRead read;
+                    EnbTest_Read(&read);
+                    const bool moved = std::ranges::any_of(reported, [&](const auto& id) { return id != worldspace; });
+                    if (fault.empty() &&
+                        ((changes == 0 && moved) || lines.size() - steps.size() != changes ||
+                         reloads() - reloadsThen != changes || Path() != list || Describe(read) != list))
+                        fault = fmt::format("{} changes, {} lines, {} reloads, {} in force", changes, lines.size(),
+                                            reloads() - reloadsThen, Path());
                     if (!fault.empty())
                         fault = fmt::format("round {}: {}", round + 1, fault);
                 }

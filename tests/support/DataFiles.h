@@ -19,13 +19,9 @@
 
 namespace NimbravaTest
 {
-    // Whether this is the Windows build: its C runtime reads text files with CR LF line ends and
-    // stops at CTRL-Z, and its paths start with a drive.
-#ifdef _WIN32
-    inline constexpr bool Windows = true;
-#else
-    inline constexpr bool Windows = false;
-#endif
+    // Whether this is the Windows build, whose paths separate with backslashes: its C runtime reads
+    // text files with CR LF line ends and stops at CTRL-Z, and its paths start with a drive.
+    inline constexpr bool Windows = std::filesystem::path::preferred_separator == L'\\';
 
     // The whole file, byte for byte (binary mode: what is really on disk); empty when unreadable.
     std::string ReadFile(const std::filesystem::path& path);

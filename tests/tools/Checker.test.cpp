@@ -40,7 +40,6 @@ namespace
         for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
             out.append(buffer, read);
         const int status = pclose(pipe);
-        EXPECT_TRUE(WIFEXITED(status)) << "did not exit normally: " << command << "\n" << out;
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
     }
 } // namespace

@@ -86,9 +86,8 @@ TEST(ReplaceIATEntry, TheProbeModulesSlot)
         EXPECT_TRUE(refused || allowed > 0) << "the backup needs memory";
     }
     EXPECT_EQ(previous, original);
-    EXPECT_EQ(previous, reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "GetCurrentProcessId")));
     EXPECT_EQ(processId(), 4242u);
-    EXPECT_NE(tickCount(), 0u) << "other slots keep their functions";
+    EXPECT_NE(tickCount(), 4242u) << "other slots keep their functions";
     EXPECT_EQ(Protection(slot), protection);
     // The backup left in the registry writes the loader's pointer back.
     registry.RestoreAndRemove(reinterpret_cast<std::uintptr_t>(slot), registered);

@@ -472,8 +472,13 @@ namespace NimbravaTest
                     m_host = std::make_unique<PluginHost>();
                 }
                 else if (command == "set") // pairs of a name and a value
+                {
                     for (std::size_t at = 1; at < words.size(); at += 2)
-                        Set(words[at], words.at(at + 1));
+                        if (words[at] == "logs") // relative: to the game folder
+                            YarrinTest_Reset(fs::path(words.at(at + 1)).make_preferred().c_str());
+                        else
+                            *Field(words[at]) = std::stoul(words.at(at + 1), nullptr, 0);
+                }
                 else if (command == "initialize")
                     return Dump(Host().Initialize(PluginHost::MakeRuntimeInfo(words.back() != "no-enb")), {40, 64});
                 else if (command == "main")
@@ -486,8 +491,11 @@ namespace NimbravaTest
                 else if (command == "walk") // ENB reports the worldspace and calls back with type 2
                     return Walk(std::stoul(words.at(1), nullptr, 16));
                 else if (command == "fire") // callbacks of these types
+                {
                     for (std::size_t at = 1; at < words.size(); ++at)
-                        Fire(std::stoul(words[at], nullptr, 16));
+                        if (!EnbTest_FireCallback(std::stoul(words[at], nullptr, 16)))
+                            throw std::runtime_error("no callback registered"); // nothing could have happened
+                }
                 else if (command == "count")
                     return std::to_string(*Field(words.at(1)));
                 else if (command == "path")
@@ -612,14 +620,6 @@ namespace NimbravaTest
                 return *m_host;
             }
 
-            void Set(const std::string& name, const std::string& value)
-            {
-                if (name == "logs")
-                    YarrinTest_Reset(fs::path(value).make_preferred().c_str()); // relative: to the game folder
-                else
-                    *Field(name) = std::stoul(value, nullptr, 0);
-            }
-
             // The exported query's answer; a null length pointer is allowed.
             std::string Path()
             {
@@ -655,13 +655,6 @@ namespace NimbravaTest
                 return out;
             }
 
-            // A callback of ENB's; without one registered nothing could have happened.
-            static void Fire(std::uint32_t type)
-            {
-                if (!EnbTest_FireCallback(type))
-                    throw std::runtime_error("no callback registered");
-            }
-
             // What ENB read when the callback asked it to reload ("-": no reload), then the requests
             // when not one request 3 with 0 (and so what was read may be an earlier read), and the
             // plugin's query when it answers another file.
@@ -670,7 +663,8 @@ namespace NimbravaTest
                 EnbTestState& enb = *EnbTest();
                 const std::uint32_t before = enb.DirtyHackCalls;
                 enb.Worldspace = id;
-                Fire(2);
+                if (!EnbTest_FireCallback(2))
+                    throw std::runtime_error("no callback registered");
                 if (enb.DirtyHackCalls == before)
                     return "-";
                 std::string out = Describe(enb.LastReload);

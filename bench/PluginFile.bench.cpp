@@ -67,8 +67,7 @@ namespace
         char name[32];
         std::snprintf(name, sizeof name, "Mod%04d.esp", number);
         const bool localized = number % 7 == 0;
-        Rows rows = {{"plugin", name, localized ? "flags=0x80" : "flags=0"},
-                     {"master", "Skyrim.esm"},
+        Rows rows = {{"plugin", name, localized ? "flags=0x80" : "flags=0", "master=Skyrim.esm"},
                      {"group", "GMST", "records=10", "size=40"},
                      {"group", "KYWD", "records=20", "size=30"},
                      {"group", "WRLD"}};

@@ -89,24 +89,6 @@ TEST(IniDocuments, EachCaseFileReadsAsItsExpectedDocument)
     EXPECT_GE(cases, 55u) << "the case files are missing";
 }
 
-TEST(IniHeaders, ThousandsOfSectionsAndKeysKeepTheFirstWinsRules)
-{
-    // Enough names that repeated ones are found through an index rather than by comparing with
-    // each earlier one; short names, whose bytes move whenever the vector holding them grows.
-    std::string text = "g=0\n", again, sections, keys = "[K]\n", keysAgain;
-    for (int i = 0; i < 1000; ++i)
-    {
-        const auto n = std::to_string(i);
-        text += "[S" + n + "]\na=" + n + "\n";
-        again = "[S" + n + "]\na=again\nb=" + n + "\n" + again; // in reverse order
-        sections += "[S" + n + "]\na=" + n + "\nb=" + n + "\n";
-        keys += "k" + n + "=" + n + "\n";
-        keysAgain = "k" + n + "=again\n" + keysAgain;
-    }
-    ExpectDocument(text + again + "[]\ng=again\nh=1\n" + keys + keysAgain + "z=1\n",
-                   "[]\ng=0\nh=1\n" + sections + keys + "z=1\n");
-}
-
 TEST(IniFailures, FilesThatCannotBeOpenedOrReadThrowIOExceptionNamingThemAndParseKeepsWhatItRead)
 {
     NimbravaTest::TempDirectory directory;

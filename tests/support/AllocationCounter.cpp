@@ -3,20 +3,13 @@
 #include <cstdlib>
 #include <new>
 
-namespace
-{
-    thread_local NimbravaTest::AllocationState State;
-} // namespace
-
-NimbravaTest::AllocationState& NimbravaTest::ThisThreadsAllocations() noexcept
-{
-    return State;
-}
+thread_local NimbravaTest::AllocationState NimbravaTest::ThisThreadsAllocations;
 
 // The other forms of new and delete (arrays, nothrow, sized) call these two, as the standard's
 // default versions do; the over-aligned forms are left alone: nothing counted allocates such types.
 void* operator new(std::size_t size)
 {
+    NimbravaTest::AllocationState& State = NimbravaTest::ThisThreadsAllocations; // this thread's
     State.Allocations += State.Counting ? 1 : 0;
     State.Largest = State.Counting && size > State.Largest ? size : State.Largest;
     if (State.Failing && State.Allowed-- == 0)

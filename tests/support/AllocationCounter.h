@@ -18,7 +18,7 @@ namespace NimbravaTest
         bool Refused = false;
         std::size_t Largest = 0; // the largest size allocated while counting
     };
-    AllocationState& ThisThreadsAllocations() noexcept;
+    extern thread_local AllocationState ThisThreadsAllocations;
 
     // Counts this thread's allocations while it lives, and tells the largest since it began. Given
     // `allowed`, the allocations after the first `allowed` ones throw std::bad_alloc (the nothrow forms
@@ -36,7 +36,7 @@ namespace NimbravaTest
         [[nodiscard]] bool Refused() const noexcept { return State.Refused; }
 
     private:
-        AllocationState& State = ThisThreadsAllocations();
+        AllocationState& State = ThisThreadsAllocations;
         std::size_t m_start = State.Allocations;
         bool m_wasCounting;
     };

@@ -88,29 +88,40 @@ namespace NimbravaTest
             return fields;
         }
 
-        // One plugin, written row by row: its header record once its masters are known (at its first
-        // group or at its end), then its top-level groups.
+        // One plugin, written row by row: its header record, then its top-level groups.
         class PluginWriter
         {
         public:
             // plugin NAME FIELD...
             explicit PluginWriter(const std::vector<std::string>& row) : Name(row.at(1))
             {
+                std::uint32_t flags = 0;
+                float version = 1.7f;
+                std::string masters; // MAST and DATA subrecords, in the file's order
                 for (const auto& [key, value] : Fields(row))
                 {
                     if (key == "flags")
-                        m_flags = Number32(value);
+                        flags = Number32(value);
                     else if (key == "version")
-                        m_version = std::stof(value);
+                        version = std::stof(value);
                     else if (key == "form")
                         m_formVersion = static_cast<std::uint16_t>(Number32(value));
+                    else if (key == "master")
+                        masters += Subrecord("MAST", value + '\0') + Subrecord("DATA", std::string(8, '\0'));
                     else
                         throw std::invalid_argument("unknown field " + key);
                 }
+                const std::string header =
+                    Subrecord("HEDR", Le32(std::bit_cast<std::uint32_t>(version)) + Le32(0) + Le32(0x800)) +
+                    Subrecord("CNAM", std::string("Nimbrava tests") + '\0');
+                m_places = {{"TES4", 0}, {"TES4.HEDR", HeaderSize}};
+                if (!masters.empty())
+                    m_places["TES4.MAST"] = HeaderSize + header.size();
+                Record("TES4", flags, 0, header + masters);
+                m_items = 0;
             }
 
             const std::string Name;
-            std::vector<std::string> Masters; // in the file's order
 
             // group TYPE FIELD...: the next top-level group, with the filler of its records.
             void Group(const std::vector<std::string>& row)
@@ -207,8 +218,6 @@ namespace NimbravaTest
             }
 
         private:
-            std::uint32_t m_flags = 0;
-            float m_version = 1.7f;
             std::uint16_t m_formVersion = 44;
             std::string m_out;
             PlaceMap m_places;
@@ -238,28 +247,12 @@ namespace NimbravaTest
                 m_out.replace(start + 4, 4, Le32(static_cast<std::uint32_t>(m_out.size() - start)));
             }
 
-            // Ends the open top-level group; writes the header record when there was none.
+            // Ends the open top-level group, if any.
             void EndTopGroup()
             {
-                if (m_out.empty())
-                    Header();
                 if (!m_label.empty())
                     EndGroup(m_group);
                 m_label.clear();
-            }
-
-            void Header()
-            {
-                std::string header =
-                    Subrecord("HEDR", Le32(std::bit_cast<std::uint32_t>(m_version)) + Le32(0) + Le32(0x800));
-                header += Subrecord("CNAM", std::string("Nimbrava tests") + '\0');
-                m_places = {{"TES4", 0}, {"TES4.HEDR", HeaderSize}};
-                if (!Masters.empty())
-                    m_places["TES4.MAST"] = HeaderSize + header.size();
-                for (const auto& master : Masters)
-                    header += Subrecord("MAST", master + '\0') + Subrecord("DATA", std::string(8, '\0'));
-                Record("TES4", m_flags, 0, header);
-                m_items = 0;
             }
 
             // The world-children group: about `size` bytes of filler, which no reader of worldspaces reads
@@ -306,42 +299,33 @@ namespace NimbravaTest
         std::map<std::string, std::vector<std::pair<std::uint32_t, std::string>>> tables;
         for (const auto& row : rows)
         {
-            try
+            const std::string& kind = row.at(0);
+            if (kind == "text" || kind == "file")
             {
-                const std::string& kind = row.at(0);
-                if (kind == "text" || kind == "file")
-                {
-                    files.Files[row.at(1)] += row.at(2) + (kind == "text" ? "\r\n" : "");
-                    continue;
-                }
-                if (kind == "plugin")
-                {
-                    if (plugin)
-                        plugin->Finish(files);
-                    plugin.emplace(row);
-                    continue;
-                }
-                if (!plugin)
-                    throw std::invalid_argument("a plugin's row before any plugin");
-                if (kind == "master")
-                    plugin->Masters.push_back(row.at(1));
-                else if (kind == "group")
-                    plugin->Group(row);
-                else if (kind == "wrld")
-                    plugin->Worldspace(row);
-                else if (kind == "strings")
-                {
-                    const std::string stem = plugin->Name.substr(0, plugin->Name.rfind('.'));
-                    tables["Data/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(Number32(row.at(2)),
-                                                                                               row.at(3));
-                }
-                else
-                    throw std::invalid_argument("unknown row");
+                files.Files[row.at(1)] += row.at(2) + (kind == "text" ? "\r\n" : "");
+                continue;
             }
-            catch (const std::exception& e)
+            if (kind == "plugin")
             {
-                throw std::invalid_argument(std::string(e.what()) + " in a row " + row[0] + " " + row.at(1));
+                if (plugin)
+                    plugin->Finish(files);
+                plugin.emplace(row);
+                continue;
             }
+            if (!plugin)
+                throw std::invalid_argument("a plugin's row before any plugin");
+            if (kind == "group")
+                plugin->Group(row);
+            else if (kind == "wrld")
+                plugin->Worldspace(row);
+            else if (kind == "strings")
+            {
+                const std::string stem = plugin->Name.substr(0, plugin->Name.rfind('.'));
+                tables["Data/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(Number32(row.at(2)),
+                                                                                           row.at(3));
+            }
+            else
+                throw std::invalid_argument("unknown row " + kind);
         }
         if (plugin)
             plugin->Finish(files);
@@ -352,14 +336,7 @@ namespace NimbravaTest
 
     GameFiles WriteGame(const std::filesystem::path& description)
     {
-        try
-        {
-            return WriteGame(ReadTable(description));
-        }
-        catch (const std::invalid_argument& e)
-        {
-            throw std::invalid_argument(description.filename().string() + ": " + e.what());
-        }
+        return WriteGame(ReadTable(description));
     }
 
     void WriteGameFolder(const GameFiles& files, const std::filesystem::path& folder)

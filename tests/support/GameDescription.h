@@ -9,8 +9,8 @@
 //   text    PATH  LINE           LINE and CR LF appended to the text file PATH (under the game folder)
 //   file    PATH  BYTES          BYTES appended to the file PATH as they are
 //   plugin  NAME  FIELD...       a plugin, Data/NAME: flags=N (TES4 flags), version=F (HEDR), form=N
-//                                (the records' form version, 44 when not given)
-//   master  NAME                 the plugin's next master, in its own order
+//                                (the records' form version, 44 when not given), master=NAME (its
+//                                masters, in its own order)
 //   group   TYPE  FIELD...       the plugin's next top-level group: as many bytes of filler as records=N
 //                                records of size=N bytes each take; a WRLD group holds the wrld rows
 //                                after it
@@ -26,8 +26,7 @@
 // Numbers are decimal or 0x-hexadecimal. Example:
 //
 //   text    Plugins.txt  *Isles.esp
-//   plugin  Isles.esp    flags=0x80    version=1.70
-//   master  Skyrim.esm
+//   plugin  Isles.esp    flags=0x80    version=1.70  master=Skyrim.esm
 //   group   GMST         records=3     size=40
 //   group   WRLD
 //   wrld    01000800     EDID=IslesWorld   FULLID=0x10   WNAM=0x3C   OFST=70000   children=4000
@@ -64,9 +63,9 @@ namespace NimbravaTest
     };
 
     // The files that the rows of a description (as ReadTable reads them) describe. Throws
-    // std::invalid_argument naming the row for a row it cannot read.
+    // std::invalid_argument for a row it cannot read.
     [[nodiscard]] GameFiles WriteGame(const std::vector<std::vector<std::string>>& rows);
-    // The same for a description file, whose name errors hold too.
+    // The same for a description file.
     [[nodiscard]] GameFiles WriteGame(const std::filesystem::path& description);
 
     // Writes the files into `folder`, making the folders they need. Throws std::runtime_error when a

@@ -199,8 +199,6 @@ namespace NimbravaTest
                         m_blocks[words.at(1)] = {{words.begin() + 2, words.end()}, BlockLines(lines, at)};
                     else if (m_blocks.contains(words[0]))
                         Call(line, words, commands);
-                    else if (words[0] == "end")
-                        Fail(line, "an \"end\" without a block that it ends");
                     else
                         commands.push_back({text, {}, line.Where});
                 }
@@ -391,8 +389,7 @@ namespace NimbravaTest
                 for (const ScriptCommand& line : commands)
                 {
                     const auto [command, expected] = SplitAtArrow(line.Line);
-                    std::istringstream commandWords(command);
-                    const std::vector<std::string> words{std::istream_iterator<std::string>(commandWords), {}};
+                    const std::vector<std::string> words = Words(command);
                     if (words[0] == "log" && line.Line == "log (banner)")
                         m_expectedLog.insert(m_expectedLog.end(), Banner.begin(), Banner.end());
                     else if (words[0] == "log")

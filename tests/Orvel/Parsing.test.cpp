@@ -84,8 +84,4 @@ TEST(ErrorContexts, NameMessageAndConditionOfEveryCode)
         EXPECT_EQ(code.default_error_condition() == std::error_condition(code.value(), context), row[3] == "own");
     }
     EXPECT_EQ(Orvel::MakeDefaultError(3), std::error_code(3, Orvel::DefaultErrorContext::Instance()));
-    EXPECT_EQ(Orvel::MakeStringParsingError(Orvel::StringParsingErrorCode::SequenceTooShort),
-              std::error_code(4, Orvel::StringParsingErrorContext::Instance()));
-    EXPECT_EQ(std::error_code(Orvel::Hook::IATSearchErrorCode::DllNameNotFound),
-              std::error_code(2, Orvel::Hook::IATSearchErrorContext::Instance()));
 }

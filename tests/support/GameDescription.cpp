@@ -1,6 +1,7 @@
 #include "GameDescription.h"
 
 #include <bit>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -285,10 +286,8 @@ namespace NimbravaTest
 
     std::string FormIdName(std::uint32_t formId)
     {
-        constexpr char digits[] = "0123456789ABCDEF";
-        std::string name(8, '0');
-        for (std::size_t i = 0; i < 8; ++i)
-            name[7 - i] = digits[(formId >> (4 * i)) & 15];
+        char name[9];
+        std::snprintf(name, sizeof name, "%08X", formId);
         return name;
     }
 

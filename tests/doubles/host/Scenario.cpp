@@ -39,15 +39,6 @@ namespace NimbravaTest
             return {text.begin(), text.end()};
         }
 
-        // The first entry of a weather list's first section, as GetPrivateProfileSectionA returns it:
-        // its second line.
-        std::string SectionOf(const std::string& list)
-        {
-            constexpr std::string_view LineEnd = "\r\n";
-            const std::size_t start = list.find(LineEnd) + LineEnd.size();
-            return list.substr(start, list.find(LineEnd, start) - start);
-        }
-
         // "COMMAND -> OUTCOME", or "COMMAND ->" for an empty outcome: the command, and the outcome the
         // script expects if it states one.
         std::pair<std::string, std::optional<std::string>> SplitAtArrow(const std::string& line)
@@ -640,14 +631,19 @@ namespace NimbravaTest
             // a section that is not the file's own.
             std::string Describe(const EnbTestRead& read) const
             {
+                // The first entry of the file's first section, as GetPrivateProfileSectionA returns it: its
+                // second line.
+                constexpr std::string_view LineEnd = "\r\n";
                 const std::string content = ReadFile(read.OpenedPath);
+                const std::size_t entry = content.find(LineEnd) + LineEnd.size();
                 std::string out =
                     read.OpenError ? fmt::format("open error {}", read.OpenError) : Relative(read.OpenedPath);
                 if (m_echo) // the demo shows what ENB read; its folder need not hold what the checks expect
                     return out;
                 if (read.LocalOpenError != 0)
                     out += " enblocal.ini error " + std::to_string(read.LocalOpenError);
-                if (std::string(read.Section, read.SectionLength) != SectionOf(content) + '\0')
+                if (std::string(read.Section, read.SectionLength) !=
+                    content.substr(entry, content.find(LineEnd, entry) - entry) + '\0')
                     out += " section " + std::string(read.Section);
                 return out;
             }

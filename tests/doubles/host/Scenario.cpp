@@ -269,11 +269,12 @@ namespace NimbravaTest
                                                    std::string(120, '-')};
 
         // The lines of a log file, each without its CR and its timestamp (the banner's lines have none).
-        std::vector<std::string> LogLines(const fs::path& file)
+        std::vector<std::string> LogLines(const fs::path& file, std::streamoff from = 0)
         {
             // A timestamp, then the space that starts the level tag.
             constexpr std::size_t Stamped = std::string_view("YYYY/MM/DD - HH:MM:SS ").size();
-            std::istringstream text(ReadFile(file));
+            std::ifstream text(file, std::ios::binary);
+            text.seekg(from);
             std::vector<std::string> lines;
             for (std::string line; std::getline(text, line);)
             {
@@ -534,7 +535,7 @@ namespace NimbravaTest
                 for (const std::string& line : lines)
                     if (line.starts_with(ChangedLine))
                         worldspace = line.substr(ChangedLine.size());
-                std::size_t seen = lines.size(); // the log's lines before the round
+                std::streamoff seen = static_cast<std::streamoff>(fs::file_size(LogFile())); // before the round
 
                 EnbTestState& enb = *EnbTest();
                 // The reloads of several threads would write one record at once: each round reads afterwards.
@@ -552,10 +553,8 @@ namespace NimbravaTest
                     for (std::uint32_t thread = 0; thread < threads; ++thread)
                         ids.push_back(group[thread % group.size()]);
                     overlapped = RaceRound(ids) || overlapped;
-                    lines = LogLines(LogFile());
-                    lines.erase(lines.begin(),
-                                lines.begin() + static_cast<std::ptrdiff_t>(std::min(seen, lines.size())));
-                    seen += lines.size();
+                    lines = LogLines(LogFile(), seen);
+                    seen = static_cast<std::streamoff>(fs::file_size(LogFile()));
                     // The reload lines come after the switch, which another thread may log in between.
                     std::vector<std::string> steps;
                     for (const std::string& line : lines)

@@ -149,8 +149,10 @@ TEST(IniFiles, TenMegabyteLinesAreReadWholeCtrlZEndsTheTextOnWindowsAndOpenRepla
     EXPECT_EQ(Render(IniInterface(directory.WriteFile("z.ini", "a=1\n\x1A\nb=2\n"))),
               NimbravaTest::Windows ? "[]\na=1\n" : "[]\na=1\nb=2\n");
 
-    // Open replaces the sections.
-    IniInterface document(directory.WriteFile("first.ini", "a=1\n[A]\nx=1\n"));
+    // Open replaces the sections: as if opened afresh.
+    const auto first = directory.WriteFile("first.ini", "a=1\n[A]\nx=1\n");
+    IniInterface document(first);
     EXPECT_EQ(&document.Open(directory.WriteFile("second.ini", "[B]\ny=2\n")), &document);
     EXPECT_EQ(Render(document), "[]\n[B]\ny=2\n") << "nothing is merged";
+    EXPECT_EQ(document.Open(first), IniInterface(first));
 }

@@ -159,7 +159,9 @@ TEST_F(LoggerTest, FailingHandlersAreGatheredAfterTheLineIsWrittenAndReleaseBoth
     Logger.AddLineHandler([](std::string_view, Orvel::LogLevel) { throw std::runtime_error("mirror failed"); });
     Logger.AddLineHandler(Orvel::Function<void(std::string_view, Orvel::LogLevel)>());
     Logger.Open(File, "Nimbrava");
-    EXPECT_THROW(Logger.Log(Message, "{}", "first"), Orvel::AggregateException);
+    const auto e = NimbravaTest::Caught<Orvel::AggregateException>([&] { Logger.Log(Message, "{}", "first"); });
+    EXPECT_EQ(e.ToString(), "AggregateException(One or more error(s) occurred)\n{\n"
+                            "\tGenericException(Bad function call)\n\tstd::exception(mirror failed)\n}\n");
     EXPECT_THROW(Logger.Log(Message, "{}", "second"), Orvel::AggregateException);
     std::thread([this] { EXPECT_THROW(Logger.Log(Message, "{}", "third"), Orvel::AggregateException); }).join();
     const auto lines = Lines(File);

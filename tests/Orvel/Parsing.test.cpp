@@ -84,4 +84,6 @@ TEST(ErrorContexts, NameMessageAndConditionOfEveryCode)
         EXPECT_EQ(code.default_error_condition() == std::error_condition(code.value(), context), row[3] == "own");
     }
     EXPECT_EQ(Orvel::MakeDefaultError(3), std::error_code(3, Orvel::DefaultErrorContext::Instance()));
+    EXPECT_EQ(Orvel::MakeStringParsingError(Orvel::StringParsingErrorCode::SequenceTooShort),
+              std::error_code(4, Orvel::StringParsingErrorContext::Instance()));
 }

@@ -5,31 +5,48 @@
 
 thread_local NimbravaTest::AllocationState NimbravaTest::ThisThreadsAllocations;
 
-// The other forms of new and delete (arrays, nothrow, sized) call these two, as the standard's
-// default versions do; the over-aligned forms are left alone: nothing counted allocates such types.
-void* operator new(std::size_t size)
+namespace
 {
-    NimbravaTest::AllocationState& State = NimbravaTest::ThisThreadsAllocations; // this thread's
-    State.Allocations += State.Counting ? 1 : 0;
-    State.Largest = State.Counting && size > State.Largest ? size : State.Largest;
-    if (State.Failing && State.Allowed-- == 0)
+    // Every block is allocated aligned, so that one function frees them all.
+    void* Allocate(std::size_t size, std::size_t alignment)
     {
-        State.Allowed = 0;
-        State.Refused = true;
-        throw std::bad_alloc();
+        NimbravaTest::AllocationState& state = NimbravaTest::ThisThreadsAllocations;
+        state.Allocations += state.Counting ? 1 : 0;
+        state.Largest = state.Counting && size > state.Largest ? size : state.Largest;
+        if (state.Failing && state.Allowed-- == 0)
+        {
+            state.Allowed = 0;
+            state.Refused = true;
+            throw std::bad_alloc();
+        }
+        size = size == 0 ? 1 : size;
+#ifdef _WIN32
+        void* block = _aligned_malloc(size, alignment);
+#else
+        void* block = std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+#endif
+        if (block == nullptr)
+            throw std::bad_alloc();
+        return block;
     }
-    void* block = std::malloc(size == 0 ? 1 : size);
-    if (block == nullptr)
-        throw std::bad_alloc();
-    return block;
-}
 
-void operator delete(void* block) noexcept
-{
-    std::free(block);
-}
+    void Free(void* block) noexcept
+    {
+#ifdef _WIN32
+        _aligned_free(block);
+#else
+        std::free(block);
+#endif
+    }
+} // namespace
 
-void operator delete(void* block, std::size_t) noexcept
-{
-    std::free(block);
-}
+// The forms that the standard's others (arrays, nothrow) call, one a line: they differ only in what
+// they pass on.
+// clang-format off
+void* operator new(std::size_t size) { return Allocate(size, alignof(std::max_align_t)); }
+void* operator new(std::size_t size, std::align_val_t a) { return Allocate(size, static_cast<std::size_t>(a)); }
+void operator delete(void* p) noexcept { Free(p); }
+void operator delete(void* p, std::size_t) noexcept { Free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { Free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { Free(p); }
+// clang-format on

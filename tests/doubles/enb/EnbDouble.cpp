@@ -130,15 +130,10 @@ __declspec(dllexport) void EnbTest_Restart()
     Enb = EnbTestState{};
 }
 
-__declspec(dllexport) EnbTestState* EnbTest()
-{
-    return &Enb;
-}
-
-__declspec(dllexport) void EnbTest_SetThreadWorldspace(std::uint32_t id)
-{
-    ThreadWorldspace = id;
-}
+// clang-format off
+__declspec(dllexport) EnbTestState* EnbTest() { return &Enb; }
+__declspec(dllexport) void EnbTest_SetThreadWorldspace(std::uint32_t id) { ThreadWorldspace = id; }
+// clang-format on
 
 __declspec(dllexport) bool EnbTest_FireCallback(std::uint32_t type)
 {

@@ -14,7 +14,7 @@
 #include "Enb/EnbInterface.h"
 #include "Harness.h"
 #include "PluginHost.h"
-#include "TempDirectory.h"
+#include "DataFiles.h"
 #include "YarrinControl.h"
 
 namespace

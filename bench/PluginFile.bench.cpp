@@ -3,9 +3,10 @@
 //
 // The files are written once per run into a folder under the temporary folder (the setup, not
 // timed) and removed when the program ends: 999 small plugins of some tens of kilobytes (worlds with
-// their cells, a few compressed, some localized, between other groups) and one 250 MB master whose
-// WRLD group comes last, behind big groups of other records, with large world-children groups, as
-// the base game's master lays itself out. The file cache is warm: the files were just written.
+// their world-children groups, a few compressed, some localized, between other groups) and one 250 MB
+// master whose WRLD group comes last, behind big groups of other records, with large world-children
+// groups, as the base game's master lays itself out (tests/support/GameDescription.h writes filler
+// where no reader of worldspaces looks). The file cache is warm: the files were just written.
 //
 // Each row's label tells the bytes that ReadPluginFile read (BytesRead) per plugin, and the size of
 // the files, so that the output shows how little of the master the reader touches.
@@ -18,72 +19,69 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <tuple>
 #include <vector>
 #include "GameData/PluginFile.h"
 #include "Harness.h"
-#include "PluginWriter.h"
-#include "TempDirectory.h"
+#include "GameDescription.h"
+#include "DataFiles.h"
 
 namespace
 {
     namespace fs = std::filesystem;
-    using NimbravaTest::GroupDescription;
-    using NimbravaTest::PluginDescription;
-    using NimbravaTest::SubrecordDescription;
-    using NimbravaTest::WorldspaceDescription;
+    using Rows = std::vector<std::vector<std::string>>;
 
     constexpr int Plugins = 1000;
 
-    std::string Name(const char* text)
+    std::string Hex(std::uint32_t value)
     {
-        return std::string(text) + '\0';
-    }
-
-    WorldspaceDescription World(std::uint32_t formId, const std::string& editorId, std::uint64_t children)
-    {
-        WorldspaceDescription world;
-        world.FormId = formId;
-        world.Subrecords = {{"EDID", Name(editorId.c_str())}, {"FULL", Name(("The " + editorId).c_str())}};
-        world.ChildrenSize = children;
-        return world;
+        char text[16];
+        std::snprintf(text, sizeof text, "%08X", value);
+        return text;
     }
 
     // The base game's master: about 250 MB of other records first, then the worldspaces.
-    PluginDescription Master()
+    Rows Master()
     {
-        PluginDescription master{"Skyrim.esm", 0x81, 1.7f, 44, {}, {}};
-        master.Groups = {{"GMST", 2000, 60, {}},    {"KYWD", 5000, 40, {}},   {"TXST", 3000, 150, {}},
-                         {"STAT", 600000, 220, {}}, {"NPC_", 80000, 900, {}}, {"DIAL", 60000, 120, {}},
-                         {"CELL", 30000, 180, {}}};
-        auto& worlds = master.Groups.emplace_back(GroupDescription{"WRLD", 0, 0, {}});
-        auto tamriel = World(0x3C, "Tamriel", 6000000);
-        tamriel.Subrecords[1] = {"FULL", std::string("\x01\0\0\0", 4)};
-        tamriel.Subrecords.push_back({"OFST", std::string(300000, '\x11')});
-        tamriel.Flags = NimbravaTest::WriterCompressedFlag;
-        worlds.Worldspaces.push_back(tamriel);
+        Rows rows = {{"plugin", "Skyrim.esm", "flags=0x81", "version=1.7"}};
+        for (const auto& [type, records, size] : {std::tuple{"GMST", 2000, 60},
+                                                  {"KYWD", 5000, 40},
+                                                  {"TXST", 3000, 150},
+                                                  {"STAT", 600000, 220},
+                                                  {"NPC_", 80000, 900},
+                                                  {"DIAL", 60000, 120},
+                                                  {"CELL", 30000, 180}})
+            rows.push_back({"group", type, "records=" + std::to_string(records), "size=" + std::to_string(size)});
+        rows.push_back({"group", "WRLD"});
+        rows.push_back(
+            {"wrld", Hex(0x3C), "EDID=Tamriel", "FULLID=1", "OFST=300000", "compressed", "children=6000000"});
         for (std::uint32_t i = 0; i < 20; ++i)
-            worlds.Worldspaces.push_back(World(0x1A26F + i * 0x1000, "City" + std::to_string(i), 300000));
-        return master;
+            rows.push_back({"wrld", Hex(0x1A26F + i * 0x1000), "EDID=City" + std::to_string(i),
+                            "FULL=The City" + std::to_string(i), "children=300000"});
+        return rows;
     }
 
-    // A mod: a few groups around one to three worlds of its own with their cells.
-    PluginDescription Mod(int number)
+    // A mod: a few groups around one to three worlds of its own with their children.
+    Rows Mod(int number)
     {
         char name[32];
         std::snprintf(name, sizeof name, "Mod%04d.esp", number);
-        PluginDescription mod{name, number % 7 == 0 ? 0x80u : 0u, 1.7f, 44, {"Skyrim.esm"}, {}};
-        mod.Groups = {{"GMST", 10, 40, {}}, {"KYWD", 20, 30, {}}, {"WRLD", 0, 0, {}}, {"CELL", 10, 100, {}}};
+        const bool localized = number % 7 == 0;
+        Rows rows = {{"plugin", name, localized ? "flags=0x80" : "flags=0", "master=Skyrim.esm"},
+                     {"group", "GMST", "records=10", "size=40"},
+                     {"group", "KYWD", "records=20", "size=30"},
+                     {"group", "WRLD"}};
         for (int i = 0; i < 1 + number % 3; ++i)
         {
-            auto world = World(0x01000800 + static_cast<std::uint32_t>(i), std::string(name) + std::to_string(i),
-                               4000 + static_cast<std::uint64_t>(number % 5) * 3000);
-            if ((mod.Flags & 0x80) != 0)
-                world.Subrecords[1] = {"FULL", std::string("\x10\0\0\0", 4)};
+            const std::string world = name + std::to_string(i);
+            rows.push_back({"wrld", Hex(0x01000800 + static_cast<std::uint32_t>(i)), "EDID=" + world,
+                            localized ? "FULLID=0x10" : "FULL=The " + world,
+                            "children=" + std::to_string(4000 + (number % 5) * 3000)});
             if (number % 4 == 0)
-                world.Flags = NimbravaTest::WriterCompressedFlag;
-            mod.Groups[2].Worldspaces.push_back(world);
+                rows.back().push_back("compressed");
         }
-        return mod;
+        rows.push_back({"group", "CELL", "records=10", "size=100"});
+        return rows;
     }
 
     struct LoadOrder
@@ -100,13 +98,14 @@ namespace
             fs::create_directories(Folder);
             for (int i = 0; i < Plugins; ++i)
             {
-                const auto description = i == 0 ? Master() : Mod(i);
-                const auto plugin = NimbravaTest::WritePlugin(description);
-                Paths.push_back(Folder / description.FileName);
-                NimbravaTest::WriteFile(Paths.back(), plugin.Bytes);
-                Bytes += plugin.Bytes.size();
+                const auto rows = i == 0 ? Master() : Mod(i);
+                const auto written = NimbravaTest::WriteGame(rows);
+                const std::string& bytes = written.Files.at("Data/" + rows[0][1]);
+                Paths.push_back(Folder / rows[0][1]);
+                NimbravaTest::WriteFile(Paths.back(), bytes);
+                Bytes += bytes.size();
                 if (i == 0)
-                    MasterBytes = plugin.Bytes.size();
+                    MasterBytes = bytes.size();
             }
         }
         ~LoadOrder()

@@ -10,81 +10,49 @@
 #include "AllocationCounter.h"
 #include "DataFiles.h"
 #include "GameDescription.h"
-#include "TempDirectory.h"
-
-namespace
-{
-    using testing::EndsWith;
-    using testing::HasSubstr;
-    using testing::StartsWith;
-
-    // The most the reader may allocate at once: a record's data and its inflated bytes.
-    constexpr std::size_t MostAtOnce = std::size_t{GameData::MaximumRecordSize} + GameData::MaximumInflatedSize;
-} // namespace
 
 TEST(DamagedFiles, EveryRowOfTheTableGivesItsError)
 {
-    const auto files =
-        NimbravaTest::WriteGameFiles(NimbravaTest::ReadGameDescription(NIMBRAVA_GAMEDATA_DATA "/damaged.tsv"));
+    // The most the reader may allocate at once: a record's data and its inflated bytes.
+    constexpr std::size_t MostAtOnce = std::size_t{GameData::MaximumRecordSize} + GameData::MaximumInflatedSize;
+    const auto files = NimbravaTest::WriteGame(std::filesystem::path(NIMBRAVA_GAMEDATA_DATA "/damaged.tsv"));
     const auto rows = NimbravaTest::ReadTable(NIMBRAVA_GAMEDATA_DATA "/damage.tsv");
     ASSERT_GE(rows.size(), 40u);
     const NimbravaTest::TempDirectory folder;
     for (const auto& row : rows)
     {
-        ASSERT_EQ(row.size(), 6u) << row[0];
-        SCOPED_TRACE(row[0] + ": " + row[5]);
+        SCOPED_TRACE(row[0] + ": " + row.at(5));
         std::string bytes = files.Files.at(row[0]);
         auto places = files.Places.contains(row[0]) ? files.Places.at(row[0]) : NimbravaTest::PlaceMap{};
         places["end"] = bytes.size();
         NimbravaTest::Patch(std::as_writable_bytes(std::span(bytes)), places, row[2]);
         if (row[1] != "-")
             bytes.resize(NimbravaTest::Evaluate(row[1], places));
+        // The file's name in errors is the file name of its path.
         const std::string name = std::filesystem::path(row[0]).filename().string();
         const auto path = folder.WriteFile(name, bytes);
         const auto memory = std::as_bytes(std::span(bytes));
-        const bool table = name.ends_with(".STRINGS");
-
-        const auto fromMemory = [&] {
-            if (table)
-                (void)GameData::StringTable::Parse(memory, name);
-            else
-                (void)GameData::ReadPluginFile(memory, name);
-        };
-        // The file's name in errors is the file name of its path.
-        const auto fromFile = [&] {
-            if (table)
-                (void)GameData::StringTable::Read(path);
-            else
-                (void)GameData::ReadPluginFile(path);
-        };
         for (const bool file : {false, true})
         {
             SCOPED_TRACE(file ? "from the file" : "from memory");
-            const auto read = [&] { file ? fromFile() : fromMemory(); };
+            const auto read = [&] {
+                if (name.ends_with(".STRINGS"))
+                    (void)(file ? GameData::StringTable::Read(path) : GameData::StringTable::Parse(memory, name));
+                else
+                    (void)(file ? GameData::ReadPluginFile(path) : GameData::ReadPluginFile(memory, name));
+            };
             NimbravaTest::AllocationCounter counter;
             if (row[3] == "-")
             {
                 EXPECT_NO_THROW(read());
                 continue;
             }
-            const auto thrown = NimbravaTest::Thrown(read);
+            const auto error = NimbravaTest::Caught<GameData::PluginFileError>(read);
             EXPECT_LE(counter.Largest(), MostAtOnce);
-            try
-            {
-                std::rethrow_exception(thrown);
-            }
-            catch (const GameData::PluginFileError& error)
-            {
-                const std::uint64_t offset = NimbravaTest::Evaluate(row[4], places);
-                EXPECT_THAT(error.what(), StartsWith(name + ": "));
-                EXPECT_THAT(error.what(), HasSubstr(row[3]));
-                EXPECT_THAT(error.what(), EndsWith(fmt::format(" (at offset 0x{:X})", offset)));
-                EXPECT_EQ(error.Offset(), offset);
-            }
-            catch (const std::exception& error)
-            {
-                ADD_FAILURE() << "not a PluginFileError: " << error.what();
-            }
+            const std::uint64_t offset = NimbravaTest::Evaluate(row[4], places);
+            EXPECT_THAT(error.what(), testing::AllOf(testing::StartsWith(name + ": "), testing::HasSubstr(row[3]),
+                                                     testing::EndsWith(fmt::format(" (at offset 0x{:X})", offset))));
+            EXPECT_EQ(error.Offset(), offset);
         }
     }
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include "DataFiles.h"
 #include "Orvel/Exceptions.h"
-#include "TempDirectory.h"
 
 using NimbravaTest::Escape;
 using Orvel::IniInterface;
@@ -40,21 +39,15 @@ namespace
         }
     };
 
-    IniInterface ParseText(std::string_view text)
-    {
-        std::istringstream stream{std::string(text)};
-        auto document = IniInterface::Parse(stream);
-        EXPECT_TRUE(stream.eof()) << "Parse leaves the stream at its end";
-        EXPECT_FALSE(stream.bad());
-        EXPECT_TRUE(document.Path.empty());
-        return document;
-    }
-
     // Reads `text` from a string stream and from files with LF and with CR LF line ends, and expects
     // the same document each time, and the same lines told to an observer: `lines` when given.
     void ExpectDocument(std::string_view text, std::string_view expected, std::string_view lines = {})
     {
-        const auto document = ParseText(text);
+        std::istringstream stream{std::string(text)};
+        const auto document = IniInterface::Parse(stream);
+        EXPECT_TRUE(stream.eof()) << "Parse leaves the stream at its end";
+        EXPECT_FALSE(stream.bad());
+        EXPECT_TRUE(document.Path.empty());
         EXPECT_EQ(Render(document), expected) << "string stream";
         std::string crlf;
         for (const char c : text)
@@ -96,34 +89,7 @@ TEST(IniDocuments, EachCaseFileReadsAsItsExpectedDocument)
     EXPECT_GE(cases, 55u) << "the case files are missing";
 }
 
-// The file is read as a text stream. On Windows the C runtime's text mode ends the text at a
-// CTRL-Z byte (0x1A); elsewhere it is an ordinary byte.
-TEST(IniLines, ControlZEndsTheTextOnlyOnWindows)
-{
-    NimbravaTest::TempDirectory directory;
-    const IniInterface document(directory.WriteFile("z.ini", "a=1\n\x1A\nb=2\n"));
-    EXPECT_EQ(Render(document), NimbravaTest::Windows ? "[]\na=1\n" : "[]\na=1\nb=2\n");
-}
-
-TEST(IniHeaders, ThousandsOfSectionsAndKeysKeepTheFirstWinsRules)
-{
-    // Enough names that repeated ones are found through an index rather than by comparing with
-    // each earlier one; short names, whose bytes move whenever the vector holding them grows.
-    std::string text = "g=0\n", again, sections, keys = "[K]\n", keysAgain;
-    for (int i = 0; i < 1000; ++i)
-    {
-        const auto n = std::to_string(i);
-        text += "[S" + n + "]\na=" + n + "\n";
-        again = "[S" + n + "]\na=again\nb=" + n + "\n" + again; // in reverse order
-        sections += "[S" + n + "]\na=" + n + "\nb=" + n + "\n";
-        keys += "k" + n + "=" + n + "\n";
-        keysAgain = "k" + n + "=again\n" + keysAgain;
-    }
-    ExpectDocument(text + again + "[]\ng=again\nh=1\n" + keys + keysAgain + "z=1\n",
-                   "[]\ng=0\nh=1\n" + sections + keys + "z=1\n");
-}
-
-TEST(IniFailures, FilesThatCannotBeOpenedOrReadThrowIOExceptionNamingThem)
+TEST(IniFailures, FilesThatCannotBeOpenedOrReadThrowIOExceptionNamingThemAndParseKeepsWhatItRead)
 {
     NimbravaTest::TempDirectory directory;
     // Linux's memory file of a process opens, but reading its first page, which is never mapped,
@@ -151,10 +117,8 @@ TEST(IniFailures, FilesThatCannotBeOpenedOrReadThrowIOExceptionNamingThem)
 
     const auto name = std::filesystem::path(u8"Wetterliste \u00e9\u00df \u0416.ini");
     EXPECT_EQ(Render(IniInterface(directory.WriteFile(name, "[S]\nk=v\n"))), "[]\n[S]\nk=v\n");
-}
 
-TEST(IniFailures, ParseKeepsWhatWasReadBeforeAReadErrorAndReportsItInTheStream)
-{
+    // Parse keeps what was read before a read error and reports it in the stream.
     // A stream buffer that hands out one block of text, then fails.
     struct FailingBuffer : std::streambuf
     {
@@ -167,23 +131,9 @@ TEST(IniFailures, ParseKeepsWhatWasReadBeforeAReadErrorAndReportsItInTheStream)
     EXPECT_TRUE(stream.bad());
 }
 
-TEST(IniFailures, OpenReplacesTheSectionsAndDocumentsCompareWhole)
-{
-    NimbravaTest::TempDirectory directory;
-    const auto first = directory.WriteFile("first.ini", "a=1\n[A]\nx=1\n");
-    const auto second = directory.WriteFile("second.ini", "[B]\ny=2\n");
-    IniInterface document(first);
-    EXPECT_EQ(&document.Open(second), &document);
-    EXPECT_EQ(Render(document), "[]\n[B]\ny=2\n") << "nothing is merged";
-    EXPECT_EQ(document.Open(first), IniInterface(first)) << "as if opened afresh";
-    EXPECT_NE(ParseText("a=1\n[A]\nx=1\n"), document) << "the path";
-    for (const char* other : {"a=2\n[A]\nx=1\n", "b=1\n[A]\nx=1\n", "a=1\n[B]\nx=1\n", "a=1\n[A]\nx=1\ny=2\n"})
-        EXPECT_NE(ParseText("a=1\n[A]\nx=1\n"), ParseText(other)) << other;
-}
-
 // Random bytes are the fuzzer's (fuzz/Ini.fuzz.cpp, against a reference reader); sizes far past
 // what it tries are here.
-TEST(IniFailures, TenMegabyteLinesAreReadWhole)
+TEST(IniFiles, TenMegabyteLinesAreReadWholeCtrlZEndsTheTextOnWindowsAndOpenReplaces)
 {
     constexpr std::size_t size = 10u << 20;
     NimbravaTest::TempDirectory directory;
@@ -193,4 +143,16 @@ TEST(IniFailures, TenMegabyteLinesAreReadWhole)
     EXPECT_EQ(Render(IniInterface(directory.WriteFile("brackets.ini", std::string(size, '[')))), "[]\n");
     EXPECT_EQ(Render(IniInterface(directory.WriteFile("quoted.ini", "k=\"" + std::string(size, '\\')))), "[]\nk=\n")
         << "an unclosed quote after 5 M escapes";
+
+    // The file is read as a text stream. On Windows the C runtime's text mode ends the text at a
+    // CTRL-Z byte (0x1A); elsewhere it is an ordinary byte.
+    EXPECT_EQ(Render(IniInterface(directory.WriteFile("z.ini", "a=1\n\x1A\nb=2\n"))),
+              NimbravaTest::Windows ? "[]\na=1\n" : "[]\na=1\nb=2\n");
+
+    // Open replaces the sections: as if opened afresh.
+    const auto first = directory.WriteFile("first.ini", "a=1\n[A]\nx=1\n");
+    IniInterface document(first);
+    EXPECT_EQ(&document.Open(directory.WriteFile("second.ini", "[B]\ny=2\n")), &document);
+    EXPECT_EQ(Render(document), "[]\n[B]\ny=2\n") << "nothing is merged";
+    EXPECT_EQ(document.Open(first), IniInterface(first));
 }

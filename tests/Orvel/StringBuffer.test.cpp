@@ -4,7 +4,7 @@
 #include "AllocationCounter.h"
 
 // A released block that is used again, or one never released, shows under AddressSanitizer.
-TEST(StringBuffer, GrowsOnceToTheNextPowerOfTwoNeverShrinksAndKeepsItsContents)
+TEST(StringBuffer, GrowsOnceToTheNextPowerOfTwoNeverShrinksKeepsItsContentsAndFormats)
 {
     Orvel::StringBuffer<1024> buffer;
     EXPECT_TRUE(buffer.IsInline());
@@ -29,16 +29,14 @@ TEST(StringBuffer, GrowsOnceToTheNextPowerOfTwoNeverShrinksAndKeepsItsContents)
     jump.append(std::string(5000, 'x'));
     EXPECT_EQ(jumpCounter.Count(), 2u) << "the string, then one allocation straight to the grown size";
     EXPECT_EQ(jump.capacity(), 8192u);
-}
 
-TEST(StringBuffer, IsAFormattingTargetAndNeverWritesATerminator)
-{
-    Orvel::StringBuffer<8> buffer;
-    fmt::format_to(std::back_inserter(buffer), "{}-{:X}-{}", "worldspace", 0x3C, std::string(20, 'z'));
-    EXPECT_EQ(buffer.View(), "worldspace-3C-" + std::string(20, 'z'));
-    EXPECT_EQ(buffer.capacity(), 64u);
-    buffer.clear();
-    fmt::format_to(std::back_inserter(buffer), "{}", 7);
-    EXPECT_EQ(buffer.View(), "7") << "formatting after clear starts from the front";
-    EXPECT_EQ(buffer.data()[1], 'o') << "old characters past the size are left alone";
+    // A formatting target that never writes a terminator.
+    Orvel::StringBuffer<8> target;
+    fmt::format_to(std::back_inserter(target), "{}-{:X}-{}", "worldspace", 0x3C, std::string(20, 'z'));
+    EXPECT_EQ(target.View(), "worldspace-3C-" + std::string(20, 'z'));
+    EXPECT_EQ(target.capacity(), 64u);
+    target.clear();
+    fmt::format_to(std::back_inserter(target), "{}", 7);
+    EXPECT_EQ(target.View(), "7") << "formatting after clear starts from the front";
+    EXPECT_EQ(target.data()[1], 'o') << "old characters past the size are left alone";
 }

@@ -4,9 +4,8 @@
 // the tests that read it.
 
 #include <cstdint>
-#include <stdexcept>
 #include "DataFiles.h"
-#include "TempDirectory.h"
+#include "Orvel/LogLevel.h"
 
 namespace NimbravaTest
 {
@@ -21,15 +20,20 @@ namespace NimbravaTest
         std::vector<std::string> Log;
     };
 
+    // A log line as the tables write it: the letter of its level's tag (M, W, E), a space, the text.
+    inline std::string TableLine(Orvel::LogLevel level, std::string_view text)
+    {
+        const std::string_view tag = Orvel::LevelTag(level);
+        return std::string(tag.substr(tag.find('[') + 1, 1)) + " " + std::string(text);
+    }
+
     inline std::vector<SelectionCase> ReadSelectionCases(const std::filesystem::path& table)
     {
         std::vector<SelectionCase> cases;
         for (const auto& c : ReadTable(table))
         {
-            if (c.size() < 8)
-                throw std::runtime_error("fewer than 8 columns in case " + c[0]);
             cases.push_back({c[0], c[1], static_cast<std::uint32_t>(std::stoul(c[2], nullptr, 16)), c[3],
-                             c[4] == "-" ? 0 : std::stoi(c[4]), c[5], c[6], std::vector(c.begin() + 7, c.end())});
+                             c[4] == "-" ? 0 : std::stoi(c[4]), c[5], c.at(6), std::vector(c.begin() + 7, c.end())});
         }
         return cases;
     }

@@ -31,20 +31,13 @@ namespace
     namespace CurrentWeatherlistPath = Nimbrava::CurrentWeatherlistPath;
     const fs::path Data = NIMBRAVA_SELECTION_DATA;
 
-    // The letter the decision table writes for each log level, in the order of Orvel::LogLevel:
-    // Default, Debug, Message, Warning, Error, Fatal.
-    constexpr std::array<char, 6> LevelLetters = {'?', 'D', 'M', 'W', 'E', 'F'};
-    // The tag the logger writes before each message; every level's is as long as this one.
-    constexpr std::size_t LevelTagLength = std::string_view(" [MESSAGE] ").size();
-
     // The lines the logger raises, as the table writes them: "M text", "W text", "E text".
     struct CapturedLog
     {
         std::vector<std::string> Lines;
         const Orvel::Logger::LineEvent::CallableId Handler =
             Orvel::Logger::Instance().AddLineHandler([this](std::string_view line, Orvel::LogLevel level) {
-                const std::string_view message = line.substr(LevelTagLength);
-                Lines.push_back(LevelLetters.at(static_cast<std::size_t>(level)) + (" " + std::string(message)));
+                Lines.push_back(NimbravaTest::TableLine(level, line.substr(Orvel::LevelTag(level).size())));
             });
         ~CapturedLog() { Orvel::Logger::Instance().RemoveLineHandler(Handler); }
     };

@@ -5,20 +5,14 @@
 
 #include "Choice/WorldspaceChange.h"
 
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <gtest/gtest.h>
-#include "DataFiles.h"
+#include "SelectionCases.h"
 
 namespace
 {
-    // "M", "W", "E": the letter of the level's tag ("[MESSAGE]" and so on), as the tables write levels.
-    std::string Letter(Orvel::LogLevel level)
-    {
-        const std::string_view tag = Orvel::LevelTag(level);
-        return std::string(tag.substr(tag.find('[') + 1, 1));
-    }
-
     class ScriptedSite final : public Nimbrava::IWeatherlistSite
     {
     public:
@@ -29,7 +23,7 @@ namespace
 
         void Log(Orvel::LogLevel level, std::string_view text) override
         {
-            Logged.push_back(Letter(level) + " " + std::string(text));
+            Logged.push_back(NimbravaTest::TableLine(level, text));
             Steps.push_back(Logged.back());
         }
         void ResetToDefault() override { Steps.push_back("reset"); }
@@ -64,19 +58,9 @@ namespace
         const std::vector<std::string>& m_row;
     };
 
-    std::string InForceName(Nimbrava::InForce path)
-    {
-        switch (path)
-        {
-        case Nimbrava::InForce::Chosen:
-            return "chosen";
-        case Nimbrava::InForce::Unknown:
-            return "unknown";
-        case Nimbrava::InForce::Default:
-            break;
-        }
-        return "default";
-    }
+    const std::map<Nimbrava::InForce, std::string> InForceNames = {{Nimbrava::InForce::Chosen, "chosen"},
+                                                                   {Nimbrava::InForce::Unknown, "unknown"},
+                                                                   {Nimbrava::InForce::Default, "default"}};
 } // namespace
 
 TEST(WorldspaceChange, EveryRowAsksTheSiteInOrderAndLeavesItsFileInForce)
@@ -90,11 +74,11 @@ TEST(WorldspaceChange, EveryRowAsksTheSiteInOrderAndLeavesItsFileInForce)
         const auto id = static_cast<std::uint32_t>(std::stoul(row.at(1), nullptr, 16));
         const auto outcome = id == 0 ? Nimbrava::UpdateWeatherlist(id, site) : Nimbrava::ChangeWorldspace(id, site);
         EXPECT_EQ(site.Steps, std::vector(row.begin() + 7, row.end()));
-        EXPECT_EQ(InForceName(outcome.Path), row.at(6));
+        EXPECT_EQ(InForceNames.at(outcome.Path), row.at(6));
         // The outcome keeps the lines the site logged, in the same order.
         std::vector<std::string> kept;
         for (const auto& line : outcome.Lines)
-            kept.push_back(Letter(line.Level) + " " + line.Text);
+            kept.push_back(NimbravaTest::TableLine(line.Level, line.Text));
         EXPECT_EQ(kept, site.Logged);
     }
 }

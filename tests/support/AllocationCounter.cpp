@@ -3,65 +3,50 @@
 #include <cstdlib>
 #include <new>
 
+thread_local NimbravaTest::AllocationState NimbravaTest::ThisThreadsAllocations;
+
 namespace
 {
-    thread_local NimbravaTest::AllocationState State;
-    constexpr std::size_t Plain = alignof(std::max_align_t);
-
-    void* Allocate(std::size_t size, std::size_t alignment, bool nothrow)
+    // Every block is allocated aligned, so that one function frees them all.
+    void* Allocate(std::size_t size, std::size_t alignment)
     {
-        State.Allocations += State.Counting ? 1 : 0;
-        State.Largest = State.Counting && size > State.Largest ? size : State.Largest;
-        if (State.Failing && State.Allowed-- == 0)
+        NimbravaTest::AllocationState& state = NimbravaTest::ThisThreadsAllocations;
+        state.Allocations += state.Counting ? 1 : 0;
+        state.Largest = state.Counting && size > state.Largest ? size : state.Largest;
+        if (state.Failing && state.Allowed-- == 0)
         {
-            State.Allowed = 0;
-            State.Refused = true;
-            if (nothrow)
-                return nullptr;
+            state.Allowed = 0;
+            state.Refused = true;
             throw std::bad_alloc();
         }
         size = size == 0 ? 1 : size;
 #ifdef _WIN32
-        void* block = alignment <= Plain ? std::malloc(size) : _aligned_malloc(size, alignment);
+        void* block = _aligned_malloc(size, alignment);
 #else
-        void* block = alignment <= Plain
-                          ? std::malloc(size)
-                          : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+        void* block = std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
 #endif
-        if (block == nullptr && !nothrow)
+        if (block == nullptr)
             throw std::bad_alloc();
         return block;
     }
 
-    void Free(void* block, [[maybe_unused]] std::size_t alignment) noexcept
+    void Free(void* block) noexcept
     {
 #ifdef _WIN32
-        if (alignment > Plain)
-            return _aligned_free(block);
-#endif
+        _aligned_free(block);
+#else
         std::free(block);
+#endif
     }
 } // namespace
 
-NimbravaTest::AllocationState& NimbravaTest::ThisThreadsAllocations() noexcept
-{
-    return State;
-}
-
-// Every replaceable form, one a line: they differ only in what they pass on.
+// The forms that the standard's others (arrays, nothrow) call, one a line: they differ only in what
+// they pass on.
 // clang-format off
-void* operator new(std::size_t size) { return Allocate(size, Plain, false); }
-void* operator new[](std::size_t size) { return Allocate(size, Plain, false); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size, Plain, true); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size, Plain, true); }
-void* operator new(std::size_t size, std::align_val_t a) { return Allocate(size, static_cast<std::size_t>(a), false); }
-void* operator new[](std::size_t size, std::align_val_t a) { return Allocate(size, static_cast<std::size_t>(a), false); }
-void operator delete(void* p) noexcept { Free(p, Plain); }
-void operator delete[](void* p) noexcept { Free(p, Plain); }
-void operator delete(void* p, std::size_t) noexcept { Free(p, Plain); }
-void operator delete[](void* p, std::size_t) noexcept { Free(p, Plain); }
-void operator delete(void* p, std::align_val_t a) noexcept { Free(p, static_cast<std::size_t>(a)); }
-void operator delete[](void* p, std::align_val_t a) noexcept { Free(p, static_cast<std::size_t>(a)); }
-void operator delete(void* p, std::size_t, std::align_val_t a) noexcept { Free(p, static_cast<std::size_t>(a)); }
-void operator delete[](void* p, std::size_t, std::align_val_t a) noexcept { Free(p, static_cast<std::size_t>(a)); }
+void* operator new(std::size_t size) { return Allocate(size, alignof(std::max_align_t)); }
+void* operator new(std::size_t size, std::align_val_t a) { return Allocate(size, static_cast<std::size_t>(a)); }
+void operator delete(void* p) noexcept { Free(p); }
+void operator delete(void* p, std::size_t) noexcept { Free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { Free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { Free(p); }
 // clang-format on

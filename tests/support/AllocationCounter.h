@@ -3,6 +3,7 @@
 // operator new. The test programs that link this replace the global operator new and delete.
 
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 namespace NimbravaTest
@@ -17,42 +18,26 @@ namespace NimbravaTest
         bool Refused = false;
         std::size_t Largest = 0; // the largest size allocated while counting
     };
-    AllocationState& ThisThreadsAllocations() noexcept;
+    extern thread_local AllocationState ThisThreadsAllocations;
 
-    // Counts this thread's allocations while it lives, and tells the largest.
+    // Counts this thread's allocations while it lives, and tells the largest since it began. Given
+    // `allowed`, the allocations after the first `allowed` ones throw std::bad_alloc (the nothrow forms
+    // return null), and Refused() tells whether one was refused.
     class AllocationCounter
     {
     public:
-        AllocationCounter() noexcept : m_wasCounting(std::exchange(State.Counting, true)) {}
-        ~AllocationCounter()
+        explicit AllocationCounter(std::optional<std::size_t> allowed = {}) noexcept : m_wasCounting(State.Counting)
         {
-            State.Counting = m_wasCounting;
-            State.Largest = State.Largest > m_largestBefore ? State.Largest : m_largestBefore;
+            State = {State.Allocations, true, allowed.has_value(), allowed.value_or(0), false, 0};
         }
+        ~AllocationCounter() { State = {State.Allocations, m_wasCounting, false, 0, State.Refused, State.Largest}; }
         [[nodiscard]] std::size_t Count() const noexcept { return State.Allocations - m_start; }
         [[nodiscard]] std::size_t Largest() const noexcept { return State.Largest; }
+        [[nodiscard]] bool Refused() const noexcept { return State.Refused; }
 
     private:
-        AllocationState& State = ThisThreadsAllocations();
+        AllocationState& State = ThisThreadsAllocations;
         std::size_t m_start = State.Allocations;
-        std::size_t m_largestBefore = std::exchange(State.Largest, 0);
         bool m_wasCounting;
-    };
-
-    // While it lives, this thread's allocations after the first `allowed` ones throw std::bad_alloc
-    // (the nothrow forms return null).
-    class AllocationFailure
-    {
-    public:
-        explicit AllocationFailure(std::size_t allowed) noexcept
-        {
-            State = {State.Allocations, State.Counting, true, allowed, false};
-        }
-        ~AllocationFailure() { State.Failing = false; }
-        // Whether an allocation was refused.
-        [[nodiscard]] bool Triggered() const noexcept { return State.Refused; }
-
-    private:
-        AllocationState& State = ThisThreadsAllocations();
     };
 } // namespace NimbravaTest

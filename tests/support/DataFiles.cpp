@@ -1,8 +1,12 @@
 #include "DataFiles.h"
 
+#include <atomic>
 #include <cctype>
+#include <chrono>
+#include <fstream>
 #include <sstream>
-#include "TempDirectory.h"
+#include <stdexcept>
+#include <system_error>
 
 namespace NimbravaTest
 {
@@ -60,5 +64,38 @@ namespace NimbravaTest
         }
         return rows;
     }
+    TempDirectory::TempDirectory()
+    {
+        // The clock and a count: tests run in several processes at once. A name that another
+        // process took already is passed over.
+        static std::atomic<unsigned> counter{0};
+        do
+            m_path = std::filesystem::temp_directory_path() /
+                     ("nimbrava-test-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) +
+                      "-" + std::to_string(counter++));
+        while (!std::filesystem::create_directory(m_path));
+    }
 
+    TempDirectory::~TempDirectory()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+
+    std::string ReadFile(const std::filesystem::path& path)
+    {
+        std::ifstream file(path, std::ios_base::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    void WriteFile(const std::filesystem::path& path, std::string_view bytes)
+    {
+        std::ofstream file(path, std::ios_base::binary | std::ios_base::trunc);
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        file.close();
+        if (!file)
+            throw std::runtime_error("could not write the test file " + path.string());
+    }
 } // namespace NimbravaTest

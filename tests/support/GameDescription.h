@@ -9,10 +9,11 @@
 //   text    PATH  LINE           LINE and CR LF appended to the text file PATH (under the game folder)
 //   file    PATH  BYTES          BYTES appended to the file PATH as they are
 //   plugin  NAME  FIELD...       a plugin, Data/NAME: flags=N (TES4 flags), version=F (HEDR), form=N
-//                                (the records' form version, 44 when not given)
-//   master  NAME                 the plugin's next master, in its own order
-//   group   TYPE  FIELD...       the plugin's next top-level group: records=N filler records of
-//                                size=N bytes each; a WRLD group holds the wrld rows after it
+//                                (the records' form version, 44 when not given), master=NAME (its
+//                                masters, in its own order)
+//   group   TYPE  FIELD...       the plugin's next top-level group: as many bytes of filler as records=N
+//                                records of size=N bytes each take; a WRLD group holds the wrld rows
+//                                after it
 //   wrld    FORMID  FIELD...     a worldspace record (form ID as written, hexadecimal), then its
 //                                subrecords in file order: EDID=TEXT, FULL=TEXT (both written with a
 //                                NUL), FULLID=N (a FULL holding a string ID), WNAM=N, or TYPE=N for N
@@ -25,46 +26,52 @@
 // Numbers are decimal or 0x-hexadecimal. Example:
 //
 //   text    Plugins.txt  *Isles.esp
-//   plugin  Isles.esp    flags=0x80    version=1.70
-//   master  Skyrim.esm
+//   plugin  Isles.esp    flags=0x80    version=1.70  master=Skyrim.esm
 //   group   GMST         records=3     size=40
 //   group   WRLD
 //   wrld    01000800     EDID=IslesWorld   FULLID=0x10   WNAM=0x3C   OFST=70000   children=4000
 //   strings english      0x10          The Isles
+//
+// The writer makes the game's plugin files (.esm, .esp, .esl) and string tables from the rows, laid
+// out as the game's files are: the TES4 header record, then top-level groups; in the WRLD group each
+// worldspace record followed by its world-children group (filler where the game's hold its cells).
+// Written from the format's description alone, never from GameData's reader, so that the reader's
+// tests hold it against a second reading. On request it writes damage that only the writer can make:
+// a declared inflated size that is not the stream's, a zlib stream cut short.
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
-#include "PluginWriter.h"
+#include "DataFiles.h"
 
 namespace NimbravaTest
 {
-    struct GameDescription
-    {
-        std::vector<PluginDescription> Plugins;
-        // String tables by path, their entries in order.
-        std::map<std::string, std::vector<std::pair<std::uint32_t, std::string>>> StringTables;
-        // Every other file by path: its bytes.
-        std::map<std::string, std::string> Files;
-    };
-
-    // Throws std::invalid_argument naming the row for a row it cannot read, std::runtime_error when
-    // the file is unreadable.
-    [[nodiscard]] GameDescription ReadGameDescription(const std::filesystem::path& path);
-
-    // The game's files by path under the game folder ('/'-separated, plugins as "Data/NAME"), and
-    // the places in each plugin (PluginWriter.h) by the same path.
+    // The game's files by path under the game folder ('/'-separated, plugins as "Data/NAME"), and the
+    // places in each plugin's bytes by the same path, for byte changes (DataFiles.h): "TES4",
+    // "TES4.HEDR" and "TES4.MAST" (the first master); "GRUP.LABEL" for the first top-level group of
+    // each label; per worldspace with form ID XXXXXXXX (eight upper-case hexadecimal digits)
+    // "WRLD.XXXXXXXX" (its record header), "WRLD.XXXXXXXX.end" (the record's end), "WRLD.XXXXXXXX.data"
+    // (its data: for a compressed record the inflated size, followed by the stream),
+    // "WRLD.XXXXXXXX.TYPE" (its first subrecord of that type, uncompressed records only; an XXXX is
+    // "WRLD.XXXXXXXX.XXXX") and "CHILDREN.XXXXXXXX" (its world-children group); "end", the file's size.
     struct GameFiles
     {
         std::map<std::string, std::string> Files;
         std::map<std::string, PlaceMap> Places;
     };
 
-    [[nodiscard]] GameFiles WriteGameFiles(const GameDescription& game);
+    // The files that the rows of a description (as ReadTable reads them) describe. Throws
+    // std::invalid_argument for a row it cannot read.
+    [[nodiscard]] GameFiles WriteGame(const std::vector<std::vector<std::string>>& rows);
+    // The same for a description file.
+    [[nodiscard]] GameFiles WriteGame(const std::filesystem::path& description);
 
     // Writes the files into `folder`, making the folders they need. Throws std::runtime_error when a
     // file cannot be written.
     void WriteGameFolder(const GameFiles& files, const std::filesystem::path& folder);
+
+    // "XXXXXXXX": how places name a form ID.
+    [[nodiscard]] std::string FormIdName(std::uint32_t formId);
 } // namespace NimbravaTest

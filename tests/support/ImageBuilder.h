@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 #include <fmt/format.h>
-#include "ByteChanges.h"
+#include "DataFiles.h"
 #include "Orvel/Hook/ImageLayout.h"
 
 namespace NimbravaTest

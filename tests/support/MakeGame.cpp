@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     }
     try
     {
-        const auto files = NimbravaTest::WriteGameFiles(NimbravaTest::ReadGameDescription(argv[1]));
+        const auto files = NimbravaTest::WriteGame(std::filesystem::path(argv[1]));
         NimbravaTest::WriteGameFolder(files, argv[2]);
         std::printf("%zu files written into %s\n", files.Files.size(), argv[2]);
         return 0;

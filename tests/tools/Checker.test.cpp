@@ -3,7 +3,7 @@
 // files that are usable, refused, foreign, damaged or cut short), the plugin's own decision table,
 // Windows file names, and the import slots of Wine's system DLLs as objdump reads them.
 
-#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <fmt/format.h>
 #include <gmock/gmock.h>
@@ -12,7 +12,6 @@
 #include <sys/wait.h>
 #include "../plugin/SelectionCases.h"
 #include "GameDescription.h"
-#include "ImageBuilder.h"
 #include "ModuleImage.h"
 #include "Orvel/Hook/FindIATEntry.h"
 #include "WindowsPath.h"
@@ -30,19 +29,15 @@ namespace
         return "'" + text + "'";
     }
 
-    // Runs the program with `arguments` (already quoted for the shell): its exit code, and its
-    // stdout and stderr. A crash fails the test.
+    // Runs the program with `arguments` (already quoted for the shell): its exit code (-1 when it did
+    // not exit: a crash fails the test), and its stdout and stderr.
     std::pair<int, std::string> RunChecker(const std::string& arguments, const std::string& environment = "")
     {
-        const std::string command = environment + " " + Quote(NIMBRAVA_CHECK_PROGRAM) + " " + arguments + " 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
-        std::string out;
-        char buffer[4096];
-        for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, read);
-        const int status = pclose(pipe);
-        EXPECT_TRUE(WIFEXITED(status)) << "did not exit normally: " << command << "\n" << out;
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+        const NimbravaTest::TempDirectory output;
+        const std::string command = environment + " " + Quote(NIMBRAVA_CHECK_PROGRAM) + " " + arguments + " >" +
+                                    Quote((output / "out").string()) + " 2>&1";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, NimbravaTest::ReadFile(output / "out")};
     }
 } // namespace
 
@@ -72,8 +67,7 @@ TEST(NimbravaCheck, RunsOfTheTable)
     {
         if (row[0] == "game") // a synthetic game folder, written from its description
         {
-            const auto game = NimbravaTest::ReadGameDescription(expand(row.at(2)));
-            NimbravaTest::WriteGameFolder(NimbravaTest::WriteGameFiles(game), scratch / row[1]);
+            NimbravaTest::WriteGameFolder(NimbravaTest::WriteGame(fs::path(expand(row.at(2)))), scratch / row[1]);
             continue;
         }
         if (row[0] == "file")

@@ -8,7 +8,7 @@
 #include <windows.h>
 #include "AllocationCounter.h"
 #include "ImageBuilder.h"
-#include "ModuleInfo.h"
+#include "PluginHost.h"
 #include "Orvel/Hook/FindIATEntry.h"
 #include "Orvel/Hook/MemoryProtectionGuard.h"
 
@@ -70,7 +70,7 @@ TEST(ReplaceIATEntry, TheProbeModulesSlot)
     {
         bool refused = false;
         {
-            NimbravaTest::AllocationFailure failure(allowed);
+            NimbravaTest::AllocationCounter failure(allowed);
             try
             {
                 previous = ReplaceIATEntry(module, "kernel32", "GetCurrentProcessId", Fake);
@@ -78,7 +78,7 @@ TEST(ReplaceIATEntry, TheProbeModulesSlot)
             catch (const std::bad_alloc&)
             {
             }
-            refused = failure.Triggered();
+            refused = failure.Refused();
         }
         ASSERT_NE(refused, previous != nullptr) << allowed;
         if (refused)
@@ -86,9 +86,8 @@ TEST(ReplaceIATEntry, TheProbeModulesSlot)
         EXPECT_TRUE(refused || allowed > 0) << "the backup needs memory";
     }
     EXPECT_EQ(previous, original);
-    EXPECT_EQ(previous, reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "GetCurrentProcessId")));
     EXPECT_EQ(processId(), 4242u);
-    EXPECT_NE(tickCount(), 0u) << "other slots keep their functions";
+    EXPECT_NE(tickCount(), 4242u) << "other slots keep their functions";
     EXPECT_EQ(Protection(slot), protection);
     // The backup left in the registry writes the loader's pointer back.
     registry.RestoreAndRemove(reinterpret_cast<std::uintptr_t>(slot), registered);

@@ -6,8 +6,8 @@
 
 extern "C"
 {
-    // What one read of "enbseries\_weatherlist.ini" found, as ENB reads it: opened with CreateFileA
-    // and read with ReadFile, then its section "WEATHER001" read with GetPrivateProfileSectionA, both
+    // What one read of "enbseries\_weatherlist.ini" found, as ENB reads it: opened with CreateFileA,
+    // then its section "WEATHER001" read with GetPrivateProfileSectionA, both
     // through the double's own import table. Every read opens "enblocal.ini" first, a file of ENB's
     // own that must never be redirected.
     struct EnbTestRead
@@ -15,9 +15,7 @@ extern "C"
         std::uint32_t LocalOpenError; // opening "enblocal.ini" of the game folder first: 0 or the error
         std::uint32_t OpenError;      // 0 when CreateFileA returned a handle, else its last error
         wchar_t OpenedPath[1024];     // the file behind that handle (GetFinalPathNameByHandleW, without "\\?\")
-        std::uint32_t ContentSize;    // bytes read, at most sizeof Content
-        char Content[4096];
-        std::uint32_t SectionLength; // GetPrivateProfileSectionA's result
+        std::uint32_t SectionLength;  // GetPrivateProfileSectionA's result
         char Section[4096];
     };
 

@@ -35,15 +35,11 @@ namespace
     EnbTestState Enb;
     // A worldspace that ENBGetState answers on one thread only.
     thread_local std::optional<std::uint32_t> ThreadWorldspace;
-    // The queries a callback makes are counted on its thread and added when it returns, so that
-    // callbacks on several threads at once share no counter while they run, as they would in ENB.
-    thread_local bool InCallback = false;
-    thread_local std::uint32_t CallbackQueries = 0;
 
     // ENB may be called on several threads at once: counted without losing a call.
-    void Count(std::uint32_t& counter, std::uint32_t calls = 1)
+    void Count(std::uint32_t& counter)
     {
-        std::atomic_ref(counter).fetch_add(calls, std::memory_order_relaxed);
+        std::atomic_ref(counter).fetch_add(1, std::memory_order_relaxed);
     }
 
     template <typename Function>
@@ -80,8 +76,6 @@ __declspec(dllexport) void EnbTest_Read(EnbTestRead* read)
         const DWORD size = GetFinalPathNameByHandleW(file, read->OpenedPath, 1023, FILE_NAME_NORMALIZED);
         if (std::wcsncmp(read->OpenedPath, L"\\\\?\\", 4) == 0)
             std::wmemmove(read->OpenedPath, read->OpenedPath + 4, size - 3);
-        DWORD got = 0;
-        read->ContentSize = ReadFile(file, read->Content, sizeof read->Content, &got, nullptr) ? got : 0;
         CloseHandle(file);
     }
     read->SectionLength = ENB_READ_SECTION("WEATHER001", read->Section, sizeof read->Section, list.c_str());
@@ -106,10 +100,7 @@ extern "C"
 
     __declspec(dllexport) std::uint32_t ENBGetState(std::uint32_t state)
     {
-        if (InCallback)
-            ++CallbackQueries;
-        else
-            Count(Enb.StateQueries);
+        Count(Enb.StateQueries);
         if (state != 22)
             return 0;
         return ThreadWorldspace ? *ThreadWorldspace : Enb.Worldspace;
@@ -139,24 +130,15 @@ __declspec(dllexport) void EnbTest_Restart()
     Enb = EnbTestState{};
 }
 
-__declspec(dllexport) EnbTestState* EnbTest()
-{
-    return &Enb;
-}
-
-__declspec(dllexport) void EnbTest_SetThreadWorldspace(std::uint32_t id)
-{
-    ThreadWorldspace = id;
-}
+// clang-format off
+__declspec(dllexport) EnbTestState* EnbTest() { return &Enb; }
+__declspec(dllexport) void EnbTest_SetThreadWorldspace(std::uint32_t id) { ThreadWorldspace = id; }
+// clang-format on
 
 __declspec(dllexport) bool EnbTest_FireCallback(std::uint32_t type)
 {
     if (Enb.Callback == nullptr)
         return false;
-    InCallback = true;
-    CallbackQueries = 0;
     Enb.Callback(type);
-    InCallback = false;
-    Count(Enb.StateQueries, CallbackQueries);
     return true;
 }

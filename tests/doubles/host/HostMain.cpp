@@ -17,9 +17,8 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
-#include "ModuleInfo.h"
 #include "PluginHost.h"
-#include "TempDirectory.h"
+#include "DataFiles.h"
 
 int wmain(int argc, wchar_t** argv)
 {
@@ -62,14 +61,9 @@ int wmain(int argc, wchar_t** argv)
         std::cout << "host: cannot read " << script << "\n";
         return 1;
     }
-    std::vector<std::string> failures;
-    if (spawned)
-        failures = NimbravaTest::PlayScript(file, script, std::filesystem::current_path(), {}, true);
-    else
-    {
-        const NimbravaTest::TempDirectory root;
-        failures = NimbravaTest::PlayScript(file, script, root / "game");
-    }
+    const NimbravaTest::TempDirectory root;
+    const auto failures =
+        NimbravaTest::PlayScript(file, script, spawned ? std::filesystem::current_path() : root / "game", {}, spawned);
     for (const auto& failure : failures)
         std::cout << failure << "\n";
     return failures.empty() ? 0 : 1;

@@ -12,11 +12,19 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+#include <windows.h>
 #include "Host/HostRecords.h"
-#include "ModuleInfo.h"
 
 namespace NimbravaTest
 {
+    // The folder that holds the running program, with a trailing backslash.
+    inline std::wstring ProgramDirectory()
+    {
+        wchar_t path[MAX_PATH];
+        const std::wstring file(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+        return file.substr(0, file.find_last_of(L"\\/") + 1);
+    }
+
     // Every byte of a result buffer before the call, so that bytes the plugin leaves alone show.
     constexpr std::uint8_t Unwritten = 0xCD;
 
@@ -78,6 +86,7 @@ namespace NimbravaTest
     // the game folder). `spawned`: run by a "spawn" of another script, whose "spawn" lines are then
     // skipped. `echo`: the demo, which prints YarrinMain's outcome and a table of the walk's steps.
     // Returns every mismatch, each with its line; empty when the play-through went as the script says.
+    // A script that does not read throws std::invalid_argument naming the place.
     std::vector<std::string> PlayScript(std::istream& script, const std::filesystem::path& scriptPath,
                                         const std::filesystem::path& folder, const std::filesystem::path& logs = {},
                                         bool spawned = false, bool echo = false);

@@ -1,6 +1,6 @@
-/* A DLL whose import table holds nothing but KERNEL32 functions: two imported by name, one by
-   ordinal. Built without the C runtime, so that nothing else adds imports. Each export calls one
-   import, which shows where calls through a slot end up. */
+// A DLL whose import table holds nothing but KERNEL32 functions: two imported by name, one by
+// ordinal. Built without the C runtime, so that nothing else adds imports. Each export calls one
+// import, which shows where calls through a slot end up.
 #include <windows.h>
 
 BOOL WINAPI ProbeEntry(HINSTANCE instance, DWORD reason, LPVOID reserved)
@@ -11,18 +11,9 @@ BOOL WINAPI ProbeEntry(HINSTANCE instance, DWORD reason, LPVOID reserved)
     return TRUE;
 }
 
-__declspec(dllexport) DWORD ProbeProcessId(void)
-{
-    return GetCurrentProcessId();
-}
-
-__declspec(dllexport) DWORD ProbeTickCount(void)
-{
-    return GetTickCount();
-}
-
-/* Imported by ordinal only. */
-__declspec(dllexport) DWORD ProbeThreadId(void)
-{
-    return GetCurrentThreadId();
-}
+// One a line; GetCurrentThreadId is imported by ordinal only.
+// clang-format off
+__declspec(dllexport) DWORD ProbeProcessId(void) { return GetCurrentProcessId(); }
+__declspec(dllexport) DWORD ProbeTickCount(void) { return GetTickCount(); }
+__declspec(dllexport) DWORD ProbeThreadId(void) { return GetCurrentThreadId(); }
+// clang-format on

@@ -23,10 +23,9 @@ __declspec(dllexport) Yarrin::V1::IBasicString<char>* Yarrin::V1::Details::Const
 }
 
 // The controls, with the C linkage YarrinControl.h declares them with.
-__declspec(dllexport) YarrinTestState* YarrinTest()
-{
-    return &Host;
-}
+// clang-format off
+__declspec(dllexport) YarrinTestState* YarrinTest() { return &Host; }
+// clang-format on
 
 __declspec(dllexport) void YarrinTest_Reset(const wchar_t* logs)
 {

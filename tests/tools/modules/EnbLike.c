@@ -3,26 +3,14 @@
 // checker's tests, only read.
 #include <windows.h>
 
-__declspec(dllexport) unsigned ENBGetSDKVersion(void)
-{
-    return 1002;
-}
-__declspec(dllexport) unsigned ENBGetGameIdentifier(void)
-{
-    return 0x10000006;
-}
-__declspec(dllexport) void ENBSetCallbackFunction(void (*callback)(unsigned))
-{
-    (void)callback;
-}
-__declspec(dllexport) int ENBGetVersion(void)
-{
-    return 489;
-}
-__declspec(dllexport) unsigned ENBGetState(unsigned state)
-{
-    return state;
-}
+// The answers do not matter, only that the functions are there: one a line.
+// clang-format off
+__declspec(dllexport) unsigned ENBGetSDKVersion(void) { return 1002; }
+__declspec(dllexport) unsigned ENBGetGameIdentifier(void) { return 0x10000006; }
+__declspec(dllexport) void ENBSetCallbackFunction(void (*callback)(unsigned)) { (void)callback; }
+__declspec(dllexport) int ENBGetVersion(void) { return 489; }
+__declspec(dllexport) unsigned ENBGetState(unsigned state) { return state; }
+// clang-format on
 __declspec(dllexport) unsigned DirtyHack(unsigned request, long long parameter)
 {
 #ifndef NO_KERNEL32_IMPORTS

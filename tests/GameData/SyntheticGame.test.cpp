@@ -1,0 +1,138 @@
+// GameData's reader on the synthetic game in tests/data/gamedata/game.tsv, written into a folder by
+// tests/support's writer: each plugin must read as game.expected beside it says, from the file and
+// from memory alike, reading little more than its header, its group headers and its worldspace
+// records; each loose string table must hold the entries that the rows give it (entries out of
+// order, two IDs sharing one text's offset, code page 1252 bytes).
+
+#include "GameData/PluginFile.h"
+#include "GameData/StringTable.h"
+
+#include <map>
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+#include <gtest/gtest.h>
+#include "DataFiles.h"
+#include "GameDescription.h"
+
+namespace
+{
+    const std::filesystem::path Data = NIMBRAVA_GAMEDATA_DATA;
+
+    // What a reader may read beyond the least it must: "a few kilobytes" of a large master.
+    constexpr std::uint64_t Slack = 4096;
+    constexpr std::uint64_t HeaderSize = 24;
+
+    // A plugin as game.expected shows it: its header, then a line per worldspace record, at the
+    // place where the writer put the record of its form ID (GameDescription.h), or at its offset.
+    std::vector<std::string> Shown(const std::string& name, const GameData::PluginFile& read,
+                                   const NimbravaTest::PlaceMap& places)
+    {
+        std::vector<std::string> lines = {
+            fmt::format("{} flags {:#x} version {:.2f} masters {}", name, read.Header.Flags, read.Header.Version,
+                        read.Header.Masters.empty() ? "-" : fmt::format("{}", fmt::join(read.Header.Masters, ", ")))};
+        for (const auto& world : read.Worldspaces)
+        {
+            const std::string place = "WRLD." + NimbravaTest::FormIdName(world.FormId);
+            const bool atPlace = places.contains(place) && places.at(place) == world.Offset;
+            const std::string full = world.FullText       ? "\"" + *world.FullText + "\""
+                                     : world.FullStringId ? fmt::format("#{:#x}", *world.FullStringId)
+                                                          : "-";
+            lines.push_back(fmt::format("  at {}: {:08X} flags {:#x} EDID \"{}\" FULL {} WNAM {}",
+                                        atPlace ? place : std::to_string(world.Offset), world.FormId, world.Flags,
+                                        world.EditorId, full,
+                                        world.Parent ? fmt::format("{:08X}", *world.Parent) : "-"));
+        }
+        return lines;
+    }
+
+    // The bytes every reader must read: the header record, each group header around or before the
+    // worldspaces, each worldspace record's header. And the most it needs: all of that, and all of
+    // each worldspace record. (The top-level groups' labels differ in each plugin of game.tsv, so
+    // each has a place.)
+    std::pair<std::uint64_t, std::uint64_t> LeastAndMost(const NimbravaTest::PlaceMap& places)
+    {
+        constexpr std::string_view End = ".end";
+        std::uint64_t least = places.at("end");
+        for (const auto& [name, at] : places)
+            if (name.starts_with("GRUP."))
+                least = std::min(least, at);
+        std::uint64_t most = least;
+        for (const auto& [name, at] : places)
+        {
+            if (name.starts_with("GRUP.") || name.starts_with("CHILDREN."))
+            {
+                least += HeaderSize;
+                most += HeaderSize;
+            }
+            else if (name.starts_with("WRLD.") && name.ends_with(End))
+            {
+                least += HeaderSize;
+                most += at - places.at(name.substr(0, name.size() - End.size()));
+            }
+        }
+        return {least, most};
+    }
+} // namespace
+
+TEST(SyntheticGame, EveryPluginAndStringTableReadsAsDescribed)
+{
+    const auto files = NimbravaTest::WriteGame(Data / "game.tsv");
+    const NimbravaTest::TempDirectory folder;
+    NimbravaTest::WriteGameFolder(files, folder.Path());
+    std::vector<std::string> fromFiles, fromMemory;
+    double largestSaving = 0; // how many times the largest file is bigger than what may be read of it
+    for (const auto& [path, places] : files.Places)
+    {
+        SCOPED_TRACE(path);
+        const auto& bytes = files.Files.at(path);
+        const std::string name = std::filesystem::path(path).filename().string();
+        const auto [least, most] = LeastAndMost(places);
+        largestSaving = std::max(largestSaving, static_cast<double>(bytes.size()) / static_cast<double>(most + Slack));
+
+        const auto fromFile = GameData::ReadPluginFile(folder / path);
+        const auto inMemory = GameData::ReadPluginFile(std::as_bytes(std::span(bytes)), name);
+        std::ranges::copy(Shown(name, fromFile, places), std::back_inserter(fromFiles));
+        std::ranges::copy(Shown(name, inMemory, places), std::back_inserter(fromMemory));
+        for (const auto* read : {&fromFile, &inMemory})
+        {
+            EXPECT_GE(read->BytesRead, least);
+            EXPECT_LE(read->BytesRead, most + Slack) << "of " << bytes.size() << " bytes";
+        }
+    }
+    std::vector<std::string> expected;
+    for (const auto& row : NimbravaTest::ReadTable(Data / "game.expected"))
+        expected.push_back(row.at(0));
+    ASSERT_GE(expected.size(), 45u);
+    EXPECT_EQ(fromFiles, expected);
+    EXPECT_EQ(fromMemory, expected);
+    EXPECT_GT(largestSaving, 20) << "the game holds a master much larger than its worldspace records";
+
+    // The entries that the rows give each table, by the table's path (GameDescription.h) and ID.
+    std::map<std::string, std::map<std::uint32_t, std::string>> tables;
+    std::string plugin;
+    for (const auto& row : NimbravaTest::ReadTable(Data / "game.tsv"))
+    {
+        if (row[0] == "plugin")
+            plugin = row.at(1).substr(0, row[1].rfind('.'));
+        else if (row[0] == "strings")
+        {
+            const auto id = static_cast<std::uint32_t>(std::stoul(row.at(2), nullptr, 0));
+            tables["Data/Strings/" + plugin + "_" + row.at(1) + ".STRINGS"][id] = row.at(3);
+        }
+    }
+    ASSERT_GE(tables.size(), 2u);
+    for (const auto& [path, entries] : tables)
+    {
+        SCOPED_TRACE(path);
+        const auto& bytes = files.Files.at(path);
+        const auto tableFile = GameData::StringTable::Read(folder / path);
+        const auto tableInMemory = GameData::StringTable::Parse(std::as_bytes(std::span(bytes)), "table");
+        for (const auto* table : {&tableFile, &tableInMemory})
+        {
+            EXPECT_EQ(table->Size(), entries.size());
+            for (const auto& [id, text] : entries)
+                EXPECT_EQ(table->Find(id).value_or("(none)"), text) << id;
+            EXPECT_EQ(table->Find(0xDEADBEEF), std::nullopt);
+        }
+    }
+}

@@ -33,8 +33,10 @@ void* const BoundGetPrivateProfileSectionA = __imp_GetPrivateProfileSectionA;
 namespace
 {
     EnbTestState Enb;
-    // A worldspace that ENBGetState answers on one thread only.
+    // A worldspace that ENBGetState answers on one thread only; looked at only once a test gave one,
+    // since a thread-local variable costs the benchmarks' callbacks a call in a MinGW DLL.
     thread_local std::optional<std::uint32_t> ThreadWorldspace;
+    std::atomic<bool> AnyThreadWorldspace{false};
 
     // ENB may be called on several threads at once: counted without losing a call.
     void Count(std::uint32_t& counter)
@@ -103,7 +105,9 @@ extern "C"
         Count(Enb.StateQueries);
         if (state != 22)
             return 0;
-        return ThreadWorldspace ? *ThreadWorldspace : Enb.Worldspace;
+        if (AnyThreadWorldspace.load(std::memory_order_relaxed) && ThreadWorldspace)
+            return *ThreadWorldspace;
+        return Enb.Worldspace;
     }
 
     __declspec(dllexport) std::int32_t DirtyHack(std::uint32_t request, std::int64_t parameter)
@@ -132,7 +136,11 @@ __declspec(dllexport) void EnbTest_Restart()
 
 // clang-format off
 __declspec(dllexport) EnbTestState* EnbTest() { return &Enb; }
-__declspec(dllexport) void EnbTest_SetThreadWorldspace(std::uint32_t id) { ThreadWorldspace = id; }
+__declspec(dllexport) void EnbTest_SetThreadWorldspace(std::uint32_t id)
+{
+    AnyThreadWorldspace = true;
+    ThreadWorldspace = id;
+}
 // clang-format on
 
 __declspec(dllexport) bool EnbTest_FireCallback(std::uint32_t type)

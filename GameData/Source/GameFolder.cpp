@@ -20,15 +20,9 @@ namespace GameData
             return std::string(Orvel::Trimmed(text));
         }
 
-        std::filesystem::path Utf8Path(std::string_view utf8)
-        {
-            return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-        }
-
         std::string Utf8Name(const std::filesystem::path& path)
         {
-            const auto text = path.filename().u8string();
-            return {text.begin(), text.end()};
+            return Utf8Text(path.filename());
         }
 
         // sLanguage of [General] in Skyrim.ini; English when there is none.

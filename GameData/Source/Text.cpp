@@ -42,4 +42,15 @@ namespace GameData
         }
         return out;
     }
+
+    std::filesystem::path Utf8Path(std::string_view utf8)
+    {
+        return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    }
+
+    std::string Utf8Text(const std::filesystem::path& path)
+    {
+        const std::u8string text = path.u8string();
+        return {text.begin(), text.end()};
+    }
 } // namespace GameData

@@ -82,13 +82,17 @@ TEST(NimbravaCheck, RunsOfTheTable)
             scratch.WriteFile(row[1], made);
             continue;
         }
+        // A first word "in:FOLDER" runs the checker in that folder.
         std::istringstream words(expand(row.at(1)));
-        std::string arguments;
+        std::string arguments, in;
         for (std::string word; words >> word;)
-            arguments += " " + Quote(word);
-        SCOPED_TRACE(arguments);
+            if (arguments.empty() && in.empty() && word.starts_with("in:"))
+                in = "cd " + Quote(word.substr(3)) + " &&";
+            else
+                arguments += " " + Quote(word);
+        SCOPED_TRACE(in + arguments);
         // Where the game keeps Plugins.txt must not be this machine's.
-        const auto [code, out] = RunChecker(arguments, "env -u LOCALAPPDATA -u WINEPREFIX -u HOME");
+        const auto [code, out] = RunChecker(arguments, in + " env -u LOCALAPPDATA -u WINEPREFIX -u HOME");
         EXPECT_EQ(code, std::stoi(row[0])) << out;
         for (std::size_t i = 2; i < row.size(); ++i)
             if (row[i].starts_with('<'))

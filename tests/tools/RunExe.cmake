@@ -72,7 +72,9 @@ if(PLAYERS_CODEPAGE)
     list(SUBLIST fields 4 -1 texts)
     foreach(text IN LISTS texts)
       string(REPLACE "<semicolon>" ";" text "${text}")
+      string(REPLACE "\\\\" "<backslash>" text "${text}")
       string(REPLACE "\\n" "\n" text "${text}")
+      string(REPLACE "<backslash>" "\\" text "${text}")
       string(FIND "${out}" "${text}" at)
       if(at EQUAL -1)
         message(SEND_ERROR "nimbrava-check ${arguments}: expected to see \"${text}\" in:\n${out}")
@@ -80,8 +82,26 @@ if(PLAYERS_CODEPAGE)
     endforeach()
     math(EXPR checked "${checked} + 1")
   endforeach()
-  if(checked LESS 5)
+  if(checked LESS 4)
     message(SEND_ERROR "only ${checked} rows of players.tsv for code page ${PLAYERS_CODEPAGE}")
+  endif()
+
+  # The players' files again in a folder whose name is outside ASCII (a Steam library "D:\Игры", a
+  # user name), named on the command line and, as a double click in Explorer starts the checker, found
+  # as the enbseries folder of the current one.
+  if(NOT PLAYERS_FOLDER STREQUAL "-")
+    set(home "${WORK}/${PLAYERS_FOLDER}")
+    file(REMOVE_RECURSE "${WORK}")
+    file(COPY "${DATA}/players/enbseries" DESTINATION "${home}")
+    file(RENAME "${home}/enbseries/ansi-${PLAYERS_CODEPAGE}.ini" "${home}/enbseries/_nimbrava.ini")
+    check(0 "${PLAYERS_FOLDER}/enbseries" "Z:${home}/enbseries")
+    check(0 "[MESSAGE] Switching to weatherlist" --worldspace 800 "Z:${home}/enbseries")
+    execute_process(COMMAND "${EMULATOR}" "${CHECKER}" WORKING_DIRECTORY "${home}" RESULT_VARIABLE exit
+                    OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    string(FIND "${out}" "No problems found." at)
+    if(NOT exit EQUAL 0 OR at EQUAL -1)
+      message(SEND_ERROR "nimbrava-check without arguments in ${home}: exit ${exit}:\n${out}${err}")
+    endif()
   endif()
   return()
 endif()
@@ -93,6 +113,18 @@ if(CODEPAGE_932)
   check(1 "[ERROR]   Unable to load '_nimbrava.ini'. Switching to default fallback" "${folder}" --worldspace 4D)
   return()
 endif()
+
+# On a terminal the checker ends as soon as it is done: only a window of its own, which Windows closes
+# with it, waits for Enter.
+execute_process(COMMAND timeout 120 script -qec "'${EMULATOR}' '${CHECKER}' --version" /dev/null
+                RESULT_VARIABLE exit OUTPUT_VARIABLE out ERROR_VARIABLE err)
+string(ASCII 27 escape) # Wine's console draws the text with cursor movements
+string(REGEX REPLACE "${escape}\\[[?0-9;]*[A-Za-z]" "" out "${out}")
+string(FIND "${out}" "Press Enter" waits)
+if(NOT exit EQUAL 0 OR NOT out MATCHES "nimbrava-check ?[0-9]" OR NOT waits EQUAL -1)
+  message(SEND_ERROR "nimbrava-check --version on a terminal: exit ${exit}:\n${out}${err}")
+endif()
+check(0 "Usage:" /?)
 
 check(0 "enb-like.dll: Nimbrava can work with this ENB" --module "Z:${MODULES}/enb-like.dll")
 check(1 "(it imports nothing from kernel32)" --verbose --module "Z:${MODULES}/enb-like-no-imports.dll")

@@ -9,6 +9,8 @@
 #include "Choice/WeatherlistChoice.h"
 #include "ConfigLines.h"
 #include "ConfigMessages.h"
+#include "GameData/Text.h"
+#include "Orvel/Ascii.h"
 #include "Orvel/Parsing.h"
 
 namespace NimbravaCheck
@@ -277,10 +279,12 @@ namespace NimbravaCheck
                     Warn(at, NotThereCode(resolved.State),
                          fmt::format(Texts::FileNotThere, shown, name, Describe(resolved.State),
                                      resolved.Why.empty() ? "" : " (" + resolved.Why + ")",
-                                     resolved.Path.empty() ? "" : " (" + resolved.Path.string() + ")",
+                                     resolved.Path.empty() ? "" : " (" + GameData::Utf8Text(resolved.Path) + ")",
                                      Texts::Fallback));
                     return;
                 case FileState::BadText:
+                    if (SavedAsUtf8(entry, at, name, enbseries))
+                        return;
                     Warn(at, "file-bad-text",
                          fmt::format(Texts::FileBadText, shown, name, resolved.Why, Texts::Fallback));
                     return;
@@ -290,8 +294,11 @@ namespace NimbravaCheck
                 }
             }
 
-            // Whether a name the game's code page leads nowhere is UTF-8 text that names a regular file,
-            // as an editor saving the file as UTF-8 writes it; then that is the problem to tell.
+            // Whether a name the game's code page leads nowhere is UTF-8 text, as an editor saving the file
+            // as UTF-8 writes it; then that is the problem to tell. A name that is no text in the code page
+            // (a double-byte one) fails the plugin's whole run, which the text says, whether or not the
+            // UTF-8 reading names a file; one that is text there is told only when the UTF-8 reading names
+            // a regular file, since many UTF-8 byte pairs are also plain letters of a single-byte page.
             bool SavedAsUtf8(const SectionReport& entry, std::size_t at, const std::string& name,
                              const std::filesystem::path& enbseries)
             {
@@ -301,12 +308,18 @@ namespace NimbravaCheck
                     std::ranges::none_of(bytes, [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
                     return false;
                 const auto utf8 = DecodeCodePage(bytes, 65001);
-                if (!utf8 || ResolveUtf8FileName(enbseries, bytes).State != FileState::RegularFile)
+                if (!utf8)
                     return false;
-                Warn(
-                    at, "utf8-name",
-                    fmt::format(Texts::Utf8Name, name, Printable(bytes), *codePage, Describe(entry.File.State), *utf8));
-                return true;
+                const bool named = ResolveUtf8FileName(enbseries, bytes).State == FileState::RegularFile;
+                if (entry.File.State == FileState::BadText)
+                    Warn(at, "utf8-name",
+                         fmt::format(Texts::Utf8NameNoText, name, *codePage, Texts::Fallback, *utf8,
+                                     named ? "" : ", which is missing too"));
+                else if (named)
+                    Warn(at, "utf8-name",
+                         fmt::format(Texts::Utf8Name, name, Printable(bytes), *codePage, Describe(entry.File.State),
+                                     *utf8));
+                return entry.File.State == FileState::BadText || named;
             }
 
             void CheckShadowedIds()
@@ -333,14 +346,18 @@ namespace NimbravaCheck
 
             void CheckLines()
             {
-                // The mark harms only a header or a key on line 1; before a comment it does nothing.
+                // The mark harms only a header or a key on line 1; before a comment it does nothing. The
+                // reader trims white space around the line, not between the mark and the header.
                 const std::string_view lineOne = m_lines.FirstLineText();
-                const std::string_view afterMark = lineOne.substr(std::min<std::size_t>(3, lineOne.size()));
+                const std::string_view afterMark =
+                    Orvel::Trimmed(lineOne.substr(std::min<std::size_t>(3, lineOne.size())));
                 const bool markedHeader = m_byteOrderMark && afterMark.starts_with('[');
                 const bool markedKey = m_byteOrderMark && m_lines.FirstLineKind() != Kind::Ignored;
                 if (markedHeader)
                 {
-                    const std::string_view header = afterMark.substr(0, afterMark.find(']') + 1);
+                    const std::size_t close = afterMark.find(']');
+                    const std::string_view header =
+                        close == std::string_view::npos ? afterMark : afterMark.substr(0, close + 1);
                     Warn(1, "byte-order-mark",
                          fmt::format(Texts::ByteOrderMark, fmt::format(Texts::ByteOrderMarkHeader, Printable(header))));
                 }
@@ -468,7 +485,7 @@ namespace NimbravaCheck
         // A file named without its folder lies in the current one, from which its FileNames start.
         if (std::filesystem::is_regular_file(given, error))
             return given.has_parent_path() ? given : std::filesystem::path(".") / given;
-        why = given.string() + " is neither an enbseries folder nor a file";
+        why = GameData::Utf8Text(given) + " is neither an enbseries folder nor a file";
         return std::nullopt;
     }
 

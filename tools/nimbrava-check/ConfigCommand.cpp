@@ -2,6 +2,7 @@
 #include "Choice/WeatherlistMessages.h"
 #include "Commands.h"
 #include "ConfigCheck.h"
+#include "GameData/Text.h"
 #include "InstalledGame.h"
 #include "Json.h"
 #include "Orvel/Exceptions.h"
@@ -24,7 +25,8 @@ namespace NimbravaCheck
         {
             if (warning.LoadOrder)
                 return "load order";
-            return warning.Line == 0 ? report.File.string() : fmt::format("{}:{}", report.File.string(), warning.Line);
+            return warning.Line == 0 ? GameData::Utf8Text(report.File)
+                                     : fmt::format("{}:{}", GameData::Utf8Text(report.File), warning.Line);
         }
 
         // What an ID of a section names in the load order, for the line below the section's.
@@ -42,7 +44,7 @@ namespace NimbravaCheck
 
         void WriteText(const ConfigReport& report, std::ostream& out)
         {
-            out << report.File.string() << "\n";
+            out << GameData::Utf8Text(report.File) << "\n";
             if (!report.LoadOrder.empty())
                 out << "Worldspaces of " << report.LoadOrder << "\n";
             out << (report.Sections.empty() ? "No weatherlist section.\n"
@@ -103,7 +105,7 @@ namespace NimbravaCheck
                          {"file_name_line", LineOrNull(section.FileNameLine)},
                          {"file_name", Printable(section.ShownName)},
                          {"file", JsonName(section.File.State)},
-                         {"path", section.File.Path.empty() ? Json() : Json(section.File.Path.string())}});
+                         {"path", section.File.Path.empty() ? Json() : Json(GameData::Utf8Text(section.File.Path))}});
                 // Per ID, the worldspaces it names.
                 if (withGame)
                 {
@@ -120,7 +122,7 @@ namespace NimbravaCheck
                 if (warning.LoadOrder)
                     json["load_order"] = true;
             }
-            Json json = {{"file", report.File.string()}, {"sections", sections}, {"warnings", warnings}};
+            Json json = {{"file", GameData::Utf8Text(report.File)}, {"sections", sections}, {"warnings", warnings}};
             if (withGame)
             {
                 json["load_order"] = report.LoadOrder;
@@ -133,13 +135,18 @@ namespace NimbravaCheck
         void Unreadable(const std::filesystem::path& file, const std::exception& error, const Output& output)
         {
             std::error_code ignored;
-            const bool gameFolder =
-                std::filesystem::exists(file.parent_path() / "enbseries" / "_nimbrava.ini", ignored);
-            const std::string message = fmt::format(
-                "{}; the plugin logs \"{}\" in every worldspace{}", error.what(), Nimbrava::Messages::LoadFailed,
-                gameFolder ? " (this is the game folder: give its enbseries folder)" : "");
+            const auto folder = file.parent_path();
+            std::string hint;
+            if (std::filesystem::exists(folder / "enbseries" / "_nimbrava.ini", ignored))
+                hint = " (this is the game folder: give its enbseries folder)";
+            else if (!std::filesystem::exists(file, ignored))
+                hint = fmt::format(" (a fresh install has none: copy _nimbrava.example.ini there as _nimbrava.ini, "
+                                   "or write a starter with nimbrava-check --init \"{}\")",
+                                   GameData::Utf8Text(folder.empty() ? "." : folder));
+            const std::string message = fmt::format("{}; the plugin logs \"{}\" in every worldspace{}", error.what(),
+                                                    Nimbrava::Messages::LoadFailed, hint);
             if (output.Json)
-                WriteJson(output.Out, {{"file", file.string()}, {"error", message}});
+                WriteJson(output.Out, {{"file", GameData::Utf8Text(file)}, {"error", message}});
             output.Err << "nimbrava-check: " << message << "\n";
         }
     } // namespace

@@ -67,8 +67,9 @@ namespace NimbravaCheck::Texts
     inline constexpr char ByteOrderMark[] = "the file starts with a UTF-8 byte-order mark, which the reader takes as "
                                             "part of line 1: {}; save the file without it (as ANSI)";
     // the header on line 1
-    inline constexpr char ByteOrderMarkHeader[] = "{} on line 1 is not seen, and the lines after it belong to the "
-                                                  "section before, so its worldspaces keep ENB's own _weatherlist.ini";
+    inline constexpr char ByteOrderMarkHeader[] = "{} on line 1 is not seen, and the lines after it belong to no "
+                                                  "section the plugin reads, so its worldspaces keep ENB's own "
+                                                  "_weatherlist.ini";
     inline constexpr char ByteOrderMarkKey[] = "its key is read with the mark in front";
     // key, section number, the first line
     inline constexpr char DuplicateKey[] = "{} is set again in [WEATHERLIST{:02}] (first at line {}): the plugin keeps "
@@ -77,6 +78,11 @@ namespace NimbravaCheck::Texts
     inline constexpr char Utf16File[] =
         "the file is saved as UTF-16 (\"Unicode\" in Notepad): the plugin reads nothing from it, and every "
         "worldspace keeps ENB's own _weatherlist.ini; save it as ANSI (Notepad: File, Save As, Encoding ANSI)";
+    // section, code page, Fallback, the name read as UTF-8, ", which is missing too" or nothing
+    inline constexpr char Utf8NameNoText[] =
+        "FileName of [{}] was saved as UTF-8: its bytes are no text in code page {}, so where it matches, the "
+        "plugin's run fails with \"Unable to load '_nimbrava.ini'\" and keeps {}; as UTF-8 it would be '{}'{}; save "
+        "the file as ANSI";
     // section, the name as the plugin reads it, the code page, the name as UTF-8, what that is
     inline constexpr char Utf8Name[] =
         "FileName of [{}] was saved as UTF-8: the plugin reads the name as '{}' in code page {}, which is {}; as "

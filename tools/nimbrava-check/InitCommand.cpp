@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <fstream>
 #include "Commands.h"
+#include "GameData/Text.h"
 #include "InstalledGame.h"
 
 namespace NimbravaCheck
@@ -75,12 +76,12 @@ namespace NimbravaCheck
         std::error_code error;
         if (!std::filesystem::is_directory(enbseries, error))
         {
-            output.Err << "nimbrava-check: " << enbseries.string() << " is not a directory\n";
+            output.Err << "nimbrava-check: " << GameData::Utf8Text(enbseries) << " is not a directory\n";
             return ExitUnreadable;
         }
         if (std::filesystem::exists(std::filesystem::symlink_status(file, error)))
         {
-            output.Err << "nimbrava-check: " << file.string() << " exists already; --init changes nothing\n";
+            output.Err << "nimbrava-check: " << GameData::Utf8Text(file) << " exists already; --init changes nothing\n";
             return ExitUnreadable;
         }
         std::string why;
@@ -98,12 +99,13 @@ namespace NimbravaCheck
         std::ofstream stream(file, std::ios::binary);
         if (!stream.write(text.data(), static_cast<std::streamsize>(text.size())) || !stream.flush())
         {
-            output.Err << "nimbrava-check: " << file.string() << " cannot be written\n";
+            output.Err << "nimbrava-check: " << GameData::Utf8Text(file) << " cannot be written\n";
             return ExitUnreadable;
         }
         output.Out << fmt::format("Wrote {} with the {} worldspaces of the load order. Check it with: "
                                   "nimbrava-check {}\n",
-                                  file.string(), game->Worldspaces.Worldspaces.size(), enbseries.string());
+                                  GameData::Utf8Text(file), game->Worldspaces.Worldspaces.size(),
+                                  GameData::Utf8Text(enbseries));
         for (const auto& problem : game->Problems)
             output.Out << fmt::format("  [{}] {}\n", problem.Code, problem.Text);
         return game->Problems.empty() ? ExitGood : ExitProblems;

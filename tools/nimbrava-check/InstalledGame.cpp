@@ -5,6 +5,7 @@
 #include <sstream>
 #include "Commands.h"
 #include "ConfigCheck.h"
+#include "GameData/Text.h"
 
 namespace NimbravaCheck
 {
@@ -119,11 +120,11 @@ namespace NimbravaCheck
     std::string LoadOrderSource(const InstalledGame& game)
     {
         if (!game.PluginsTxt)
-            return fmt::format("the game in {}, without Plugins.txt", game.Folder.Folder().string());
-        std::string text = fmt::format("the game in {}, its load order from {}", game.Folder.Folder().string(),
-                                       game.PluginsTxt->string());
+            return fmt::format("the game in {}, without Plugins.txt", GameData::Utf8Text(game.Folder.Folder()));
+        std::string text = fmt::format("the game in {}, its load order from {}",
+                                       GameData::Utf8Text(game.Folder.Folder()), game.PluginsTxt->string());
         for (const auto& other : game.OtherPluginsTxt)
-            text += fmt::format(" (also found: {}; --plugins-txt chooses)", other.string());
+            text += fmt::format(" (also found: {}; --plugins-txt chooses)", GameData::Utf8Text(other));
         return text;
     }
 

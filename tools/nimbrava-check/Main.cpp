@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -10,10 +11,14 @@
 #include <vector>
 #include "Commands.h"
 #include "GameData/PluginFile.h"
+#include "GameData/Text.h"
 #include "GameText.h"
 #include "Host/Version.h"
+#include "Orvel/Ascii.h"
+#include "Orvel/Parsing.h"
 #ifdef _WIN32
 #include <windows.h>
+#include "Files/CodePage.h"
 #endif
 
 namespace
@@ -81,158 +86,222 @@ Exit codes: 0 all good, 1 problems found, 2 bad usage or unreadable input.
         value = args[++i];
         return true;
     }
-} // namespace
 
-int main(int argc, char** argv)
-{
-    static_assert(GameData::MaximumRecordSize == 16u << 20, "--help gives the limit");
 #ifdef _WIN32
-    // Names and texts are written as UTF-8; a window opened for the checker alone (a double click in
-    // Explorer) would close before the player has read them.
-    SetConsoleOutputCP(CP_UTF8);
-    struct KeepWindowOpen
+    // The console for a checker that Explorer started (a double click, or a folder dropped on the
+    // .exe): names and texts are written as UTF-8, and the window, which closes with the checker, waits
+    // until the player has read it. The console's own code page comes back at the end, for the window
+    // of a player who ran the checker from cmd.
+    class ConsoleWindow
     {
-        ~KeepWindowOpen()
+    public:
+        ConsoleWindow() noexcept : m_codePage(GetConsoleOutputCP()) { SetConsoleOutputCP(CP_UTF8); }
+        ~ConsoleWindow()
         {
-            DWORD processes[2];
-            if (GetConsoleProcessList(processes, 2) == 1)
+            if (OwnWindow())
             {
                 std::cout << "\nPress Enter to close this window." << std::flush;
                 std::cin.get();
             }
+            if (m_codePage != 0)
+                SetConsoleOutputCP(m_codePage);
         }
-    } keepWindowOpen;
+        ConsoleWindow(const ConsoleWindow&) = delete;
+        ConsoleWindow& operator=(const ConsoleWindow&) = delete;
+
+    private:
+        // A console of the checker's own that a person reads and types in. A script, a tool reading the
+        // output, or a redirection has no console on one of the two; under Wine the Unix terminal that
+        // ran it is no process of the console, and nobody waits for the prompt.
+        static bool OwnWindow() noexcept
+        {
+            DWORD processes[2];
+            DWORD mode = 0;
+            return GetConsoleProcessList(processes, 2) == 1 && GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) &&
+                   GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) &&
+                   GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr;
+        }
+
+        UINT m_codePage;
+    };
 #endif
+
+    // Whether an argument after --worldspace's IDs is the configuration: an existing folder or file,
+    // unless it reads as a worldspace ID and names no path (a folder called "800" beside the checker
+    // does not turn the ID 800 into a configuration).
+    bool NamesConfiguration(std::string_view arg)
+    {
+        std::error_code error;
+        if (!std::filesystem::exists(GameData::Utf8Path(arg), error))
+            return false;
+        const bool pathLike = arg.find_first_of("/\\:") != std::string_view::npos ||
+                              (arg.size() > 4 && Orvel::EqualIgnoringCase(arg.substr(arg.size() - 4), ".ini"));
+        std::size_t end = 0;
+        const bool readsAsId = Orvel::ParseHexNumber(arg, end) && end == arg.size();
+        return pathLike || !readsAsId;
+    }
+
+    int Run(const std::vector<std::string>& arguments)
+    {
+        static_assert(GameData::MaximumRecordSize == 16u << 20, "--help gives the limit");
+#ifdef _WIN32
+        const ConsoleWindow console;
+#endif
+        try
+        {
+            const std::vector<std::string_view> args(arguments.begin(), arguments.end());
+            bool json = false;
+            bool verbose = false;
+            std::optional<std::string_view> module, gameList, init, game, pluginsTxt, codePage, configuration;
+            std::optional<std::vector<std::string>> worldspaces;
+            for (std::size_t i = 0; i < args.size(); ++i)
+            {
+                const std::string_view arg = args[i];
+                if (arg == "--help" || arg == "-h" || arg == "/?")
+                {
+                    std::cout << Usage;
+                    return NimbravaCheck::ExitGood;
+                }
+                if (arg == "--version")
+                {
+                    std::cout << "nimbrava-check " NIMBRAVA_VERSION_TEXT "\n";
+                    return NimbravaCheck::ExitGood;
+                }
+                if (arg == "--json")
+                    json = true;
+                else if (arg == "--verbose")
+                    verbose = true;
+                else if (arg == "--module")
+                {
+                    if (!TakeValue(args, i, module))
+                        return BadUsage("--module takes one path to a d3d11.dll");
+                }
+                else if (arg == "--worldspaces")
+                {
+                    if (!TakeValue(args, i, gameList))
+                        return BadUsage("--worldspaces takes one game folder");
+                }
+                else if (arg == "--init")
+                {
+                    if (!TakeValue(args, i, init))
+                        return BadUsage("--init takes one enbseries directory");
+                }
+                else if (arg == "--game")
+                {
+                    if (!TakeValue(args, i, game))
+                        return BadUsage("--game takes one game folder");
+                }
+                else if (arg == "--plugins-txt")
+                {
+                    if (!TakeValue(args, i, pluginsTxt))
+                        return BadUsage("--plugins-txt takes one file");
+                }
+                else if (arg == "--code-page")
+                {
+                    if (!TakeValue(args, i, codePage))
+                        return BadUsage("--code-page takes the number of the game's ANSI code page");
+                }
+                else if (arg == "--worldspace")
+                {
+                    if (worldspaces)
+                        return BadUsage("--worldspace is given twice");
+                    worldspaces.emplace();
+                    // IDs, comma-separated or not, up to the next option; and up to the configuration's
+                    // folder or file when it comes after them.
+                    for (; i + 1 < args.size() && !args[i + 1].starts_with("-"); ++i)
+                    {
+                        if (!configuration && NamesConfiguration(args[i + 1]))
+                            break;
+                        worldspaces->emplace_back(args[i + 1]);
+                    }
+                    if (worldspaces->empty())
+                        return BadUsage("--worldspace takes one or more IDs");
+                }
+                else if (arg.starts_with("-") && arg.size() > 1)
+                    return BadUsage("unknown option " + std::string(arg));
+                else if (configuration)
+                    return BadUsage("one enbseries directory (or _nimbrava.ini) at a time");
+                else
+                    configuration = arg;
+            }
+
+            if (codePage)
+            {
+#ifdef _WIN32
+                return BadUsage("--code-page is for the checker outside Windows: the .exe reads names in the code "
+                                "page Windows gives the game, as the plugin does");
+#else
+                unsigned number = 0;
+                const auto [end, error] =
+                    std::from_chars(codePage->data(), codePage->data() + codePage->size(), number);
+                if (error != std::errc() || end != codePage->data() + codePage->size() ||
+                    !NimbravaCheck::SetGameCodePage(number))
+                    return BadUsage("--code-page takes an ANSI code page: 874, 932, 936, 949, 950 or 1250 to 1258");
+#endif
+            }
+
+            const NimbravaCheck::Output output{std::cout, std::cerr, json, verbose};
+            NimbravaCheck::GameOptions options;
+            if (game)
+                options.Game = GameData::Utf8Path(*game);
+            if (pluginsTxt)
+                options.PluginsTxt = GameData::Utf8Path(*pluginsTxt);
+            if (module)
+            {
+                if (configuration || worldspaces || gameList || init || game || pluginsTxt)
+                    return BadUsage("--module stands alone");
+                return NimbravaCheck::RunModule(GameData::Utf8Path(*module), output);
+            }
+            if (gameList)
+            {
+                if (configuration || worldspaces || init || game)
+                    return BadUsage("--worldspaces takes only --plugins-txt and --json beside it");
+                return NimbravaCheck::RunWorldspaceList(GameData::Utf8Path(*gameList), options.PluginsTxt, output);
+            }
+            if (init)
+            {
+                if (configuration || worldspaces || json)
+                    return BadUsage("--init takes only --game and --plugins-txt beside it");
+                return NimbravaCheck::RunInit(GameData::Utf8Path(*init), options, output);
+            }
+            // Started in the game folder without a word: its enbseries folder.
+            std::error_code error;
+            if (!configuration && !std::filesystem::is_directory("enbseries", error))
+                return BadUsage("no enbseries directory given, and there is none here");
+            const std::filesystem::path checked = GameData::Utf8Path(configuration ? *configuration : "enbseries");
+            if (worldspaces)
+                return NimbravaCheck::RunWorldspaces(checked, *worldspaces, options, output);
+            return NimbravaCheck::RunConfiguration(checked, options, output);
+        }
+        catch (const std::exception& error)
+        {
+            std::cout.flush();
+            std::cerr << "nimbrava-check: " << error.what() << "\n";
+            return NimbravaCheck::ExitUnreadable;
+        }
+    } // Run
+} // namespace
+
+#ifdef _WIN32
+// The arguments as Windows gives them, UTF-16, taken as UTF-8: the narrow ones are in the ANSI code
+// page, which holds no name outside it (a Cyrillic user name under a Western Windows, say).
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::string> arguments;
     try
     {
-        const std::vector<std::string_view> args(argv + 1, argv + argc);
-        bool json = false;
-        bool verbose = false;
-        std::optional<std::string_view> module, gameList, init, game, pluginsTxt, codePage, configuration;
-        std::optional<std::vector<std::string>> worldspaces;
-        for (std::size_t i = 0; i < args.size(); ++i)
-        {
-            const std::string_view arg = args[i];
-            if (arg == "--help" || arg == "-h" || arg == "/?")
-            {
-                std::cout << Usage;
-                return NimbravaCheck::ExitGood;
-            }
-            if (arg == "--version")
-            {
-                std::cout << "nimbrava-check " NIMBRAVA_VERSION_TEXT "\n";
-                return NimbravaCheck::ExitGood;
-            }
-            if (arg == "--json")
-                json = true;
-            else if (arg == "--verbose")
-                verbose = true;
-            else if (arg == "--module")
-            {
-                if (!TakeValue(args, i, module))
-                    return BadUsage("--module takes one path to a d3d11.dll");
-            }
-            else if (arg == "--worldspaces")
-            {
-                if (!TakeValue(args, i, gameList))
-                    return BadUsage("--worldspaces takes one game folder");
-            }
-            else if (arg == "--init")
-            {
-                if (!TakeValue(args, i, init))
-                    return BadUsage("--init takes one enbseries directory");
-            }
-            else if (arg == "--game")
-            {
-                if (!TakeValue(args, i, game))
-                    return BadUsage("--game takes one game folder");
-            }
-            else if (arg == "--plugins-txt")
-            {
-                if (!TakeValue(args, i, pluginsTxt))
-                    return BadUsage("--plugins-txt takes one file");
-            }
-            else if (arg == "--code-page")
-            {
-                if (!TakeValue(args, i, codePage))
-                    return BadUsage("--code-page takes the number of the game's ANSI code page");
-            }
-            else if (arg == "--worldspace")
-            {
-                if (worldspaces)
-                    return BadUsage("--worldspace is given twice");
-                worldspaces.emplace();
-                // IDs, comma-separated or not, up to the next option; and up to the configuration's
-                // folder or file when it comes after them.
-                for (; i + 1 < args.size() && !args[i + 1].starts_with("-"); ++i)
-                {
-                    std::error_code error;
-                    if (!configuration && std::filesystem::exists(std::filesystem::path(args[i + 1]), error))
-                        break;
-                    worldspaces->emplace_back(args[i + 1]);
-                }
-                if (worldspaces->empty())
-                    return BadUsage("--worldspace takes one or more IDs");
-            }
-            else if (arg.starts_with("-") && arg.size() > 1)
-                return BadUsage("unknown option " + std::string(arg));
-            else if (configuration)
-                return BadUsage("one enbseries directory (or _nimbrava.ini) at a time");
-            else
-                configuration = arg;
-        }
-
-        if (codePage)
-        {
-#ifdef _WIN32
-            return BadUsage("--code-page is for the checker outside Windows: the .exe reads names in the code "
-                            "page Windows gives the game, as the plugin does");
-#else
-            unsigned number = 0;
-            const auto [end, error] = std::from_chars(codePage->data(), codePage->data() + codePage->size(), number);
-            if (error != std::errc() || end != codePage->data() + codePage->size() ||
-                !NimbravaCheck::SetGameCodePage(number))
-                return BadUsage("--code-page takes an ANSI code page: 874, 932, 936, 949, 950 or 1250 to 1258");
-#endif
-        }
-
-        const NimbravaCheck::Output output{std::cout, std::cerr, json, verbose};
-        NimbravaCheck::GameOptions options;
-        if (game)
-            options.Game = std::filesystem::path(*game);
-        if (pluginsTxt)
-            options.PluginsTxt = std::filesystem::path(*pluginsTxt);
-        if (module)
-        {
-            if (configuration || worldspaces || gameList || init || game || pluginsTxt)
-                return BadUsage("--module stands alone");
-            return NimbravaCheck::RunModule(std::filesystem::path(*module), output);
-        }
-        if (gameList)
-        {
-            if (configuration || worldspaces || init || game)
-                return BadUsage("--worldspaces takes only --plugins-txt and --json beside it");
-            return NimbravaCheck::RunWorldspaceList(std::filesystem::path(*gameList), options.PluginsTxt, output);
-        }
-        if (init)
-        {
-            if (configuration || worldspaces || json)
-                return BadUsage("--init takes only --game and --plugins-txt beside it");
-            return NimbravaCheck::RunInit(std::filesystem::path(*init), options, output);
-        }
-        // Started in the game folder without a word: its enbseries folder.
-        std::error_code error;
-        if (!configuration && !std::filesystem::is_directory("enbseries", error))
-            return BadUsage("no enbseries directory given, and there is none here");
-        const std::filesystem::path checked(configuration ? *configuration : std::string_view("enbseries"));
-        if (worldspaces)
-            return NimbravaCheck::RunWorldspaces(checked, *worldspaces, options, output);
-        return NimbravaCheck::RunConfiguration(checked, options, output);
+        for (int i = 1; i < argc; ++i)
+            arguments.push_back(Nimbrava::WideToNarrow(argv[i], CP_UTF8));
     }
     catch (const std::exception& error)
     {
-        std::cout.flush();
-        std::cerr << "nimbrava-check: " << error.what() << "\n";
-        return NimbravaCheck::ExitUnreadable;
+        return BadUsage(std::string("an argument is no text: ") + error.what());
     }
+    return Run(arguments);
 }
+#else
+int main(int argc, char** argv)
+{
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <optional>
 #include "Commands.h"
+#include "GameData/Text.h"
 #include "Json.h"
 #include "ModuleCheck.h"
 
@@ -62,14 +63,16 @@ namespace NimbravaCheck
                        ", and Nimbrava does not load "
                        "without them";
             if (!report.Usable())
-                return "ENB reads its files in a way Nimbrava cannot follow: worldspaces are followed, but the weather "
-                       "list is not switched (see --verbose)";
+                return "ENB reads its files in a way Nimbrava cannot follow: Nimbrava logs \"Initialization failed, "
+                       "unable to inject hooks\" at start-up, and ENB reads the weather lists it chooses only in part, "
+                       "or "
+                       "not at all (see --verbose)";
             return "Nimbrava can work with this ENB";
         }
 
         Json ToJson(const std::filesystem::path& path, const ModuleReport& report)
         {
-            Json json = {{"path", path.string()},
+            Json json = {{"path", GameData::Utf8Text(path)},
                          {"usable", report.Usable()},
                          {"verdict", Verdict(report)},
                          {"bits", report.Is64Bit ? 64 : 32}};
@@ -88,7 +91,7 @@ namespace NimbravaCheck
 
         void WriteText(const std::filesystem::path& path, const ModuleReport& report, bool verbose, std::ostream& out)
         {
-            out << path.string() << ": " << Verdict(report) << "\n";
+            out << GameData::Utf8Text(path) << ": " << Verdict(report) << "\n";
             if (!verbose)
                 return;
             std::size_t exported = 0;
@@ -124,8 +127,8 @@ namespace NimbravaCheck
         catch (const ModuleFormatError& error)
         {
             if (output.Json)
-                WriteJson(output.Out, {{"path", path.string()}, {"error", error.what()}});
-            output.Err << "nimbrava-check: " << path.string() << ": " << error.what() << "\n";
+                WriteJson(output.Out, {{"path", GameData::Utf8Text(path)}, {"error", error.what()}});
+            output.Err << "nimbrava-check: " << GameData::Utf8Text(path) << ": " << error.what() << "\n";
             return ExitUnreadable;
         }
     }

@@ -22,8 +22,9 @@ namespace NimbravaCheck
             return line;
         }
 
-        // The value of a line whose key, lowered and without spaces, starts "worldspaceid"; nothing
-        // for any other line. The key ends at '=' or, for a line the reader ignores, ':'.
+        // The value of a line whose key, lowered and without spaces, looks meant for the IDs: it holds
+        // "world" or "id" (WorldspaceIDs misspelt, Worldspace, IDs) and is no FileName; nothing for any
+        // other line. The key ends at '=' or, for a line the reader ignores, ':'.
         std::optional<std::string_view> IdsValue(std::string_view line)
         {
             const std::size_t end = line.find_first_of("=:");
@@ -33,7 +34,8 @@ namespace NimbravaCheck
             for (const char c : line.substr(0, end))
                 if (!Orvel::IsSpace(c))
                     key.push_back(Orvel::ToLower(c));
-            if (!key.starts_with("worldspaceid"))
+            if (key.starts_with("filename") ||
+                (key.find("world") == std::string::npos && key.find("id") == std::string::npos))
                 return std::nullopt;
             std::string_view value = line.substr(end + 1);
             return value.substr(0, value.find(';'));

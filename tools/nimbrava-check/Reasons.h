@@ -18,8 +18,9 @@ namespace NimbravaCheck
     };
 
     // The lines that look as if they meant the worldspace `maskedId`, for when no section takes it:
-    // WorldspaceIDs lines, spelt right or not and in any section, whose numbers, read leniently (inside
-    // quotes, after a space, with a high byte), include it. Commented lines are no such line.
+    // WorldspaceIDs lines, spelt right or not (any key that mentions "world" or "id", FileName aside)
+    // and in any section, whose numbers, read leniently (inside quotes, after a space, with a high
+    // byte), include it. Commented lines are no such line.
     [[nodiscard]] std::vector<Reason> NearMisses(const ConfigReport& report, std::uint32_t maskedId);
 
     // Why WEATHERLISTnn, which takes a worldspace, leaves ENB's own list in force: the problems of its

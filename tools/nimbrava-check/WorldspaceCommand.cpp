@@ -6,13 +6,14 @@
 #include <stdexcept>
 #include "Choice/WorldspaceChange.h"
 #include "Commands.h"
-#include "InstalledGame.h"
 #include "ConfigCheck.h"
+#include "GameData/Text.h"
+#include "InstalledGame.h"
 #include "Json.h"
-#include "Reasons.h"
 #include "Orvel/Ascii.h"
-#include "Orvel/Parsing.h"
 #include "Orvel/Exceptions.h"
+#include "Orvel/Parsing.h"
+#include "Reasons.h"
 #include "WindowsPath.h"
 
 namespace NimbravaCheck
@@ -92,9 +93,10 @@ namespace NimbravaCheck
                 return line.Level != Orvel::LogLevel::Message;
             });
             if (id == 0)
-                decision.Note = "ENB reports 0 only while no worldspace is known, and then the plugin changes nothing: "
-                                "the list in force stays what it was; at start-up it is ENB's own _weatherlist.ini, "
-                                "and the plugin logs the line above";
+                decision.Note = "ENB reports 0 whenever the player is in no worldspace, and the plugin's callback "
+                                "changes nothing then: the list in force stays what it was. Only the plugin's "
+                                "start-up run, before any worldspace is known, reads 0: it logs the line above and "
+                                "puts ENB's own _weatherlist.ini in force";
             if (decision.Outcome.Path == Nimbrava::InForce::Unknown)
             {
                 decision.Note = "whether the file exists cannot be told here: " + decision.File->Why;
@@ -160,13 +162,13 @@ namespace NimbravaCheck
             switch (decision.Outcome.Path)
             {
             case Nimbrava::InForce::Chosen:
-                return decision.File->Path.string();
+                return GameData::Utf8Text(decision.File->Path);
             case Nimbrava::InForce::Unknown:
                 return std::nullopt;
             case Nimbrava::InForce::Default:
                 break;
             }
-            return (enbseries / "_weatherlist.ini").string();
+            return GameData::Utf8Text(enbseries / "_weatherlist.ini");
         }
 
         void WriteText(const std::filesystem::path& enbseries, const Decision& decision, std::ostream& out)

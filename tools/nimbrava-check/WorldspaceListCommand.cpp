@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 #include "Commands.h"
+#include "GameData/Text.h"
 #include "InstalledGame.h"
 #include "Json.h"
 
@@ -11,7 +12,7 @@ namespace NimbravaCheck
     {
         void WriteText(const InstalledGame& game, std::ostream& out)
         {
-            out << fmt::format("Worldspaces of the load order of {}{}:\n", game.Folder.Folder().string(),
+            out << fmt::format("Worldspaces of the load order of {}{}:\n", GameData::Utf8Text(game.Folder.Folder()),
                                game.PluginsTxt ? " (" + game.PluginsTxt->string() + ")" : "");
             out << fmt::format("  {:<7}  {:<8}  {:<28}  {:<24}  {}\n", "ID", "form ID", "editor ID", "name", "plugin");
             for (const auto& worldspace : game.Worldspaces.Worldspaces)
@@ -57,7 +58,7 @@ namespace NimbravaCheck
         const auto gameFolder = GameFolderOf(folder);
         if (!gameFolder)
         {
-            output.Err << "nimbrava-check: " << folder.string()
+            output.Err << "nimbrava-check: " << GameData::Utf8Text(folder)
                        << " is no game folder: it has no Data folder, nor has the folder above it\n";
             return ExitUnreadable;
         }

@@ -1,6 +1,8 @@
 #pragma once
-// Text of the game's files: names, plugin file names and Plugins.txt are in code page 1252.
+// Text of the game's files: names, plugin file names and Plugins.txt are in code page 1252. Paths
+// as UTF-8 text, both ways.
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -9,4 +11,12 @@ namespace GameData
     // `bytes` in code page 1252 as UTF-8. The five bytes that 1252 leaves undefined (81, 8D, 8F, 90,
     // 9D) become the control characters of the same number, as Windows converts them.
     [[nodiscard]] std::string Cp1252ToUtf8(std::string_view bytes);
+
+    // The path that the UTF-8 text `utf8` names. On Windows a path holds UTF-16, and one made from a
+    // plain string goes through the C library's locale, which loses every name outside Latin-1.
+    // Throws std::system_error for text that is not UTF-8 there.
+    [[nodiscard]] std::filesystem::path Utf8Path(std::string_view utf8);
+
+    // The path as UTF-8 text (its plain string() has the same loss on Windows).
+    [[nodiscard]] std::string Utf8Text(const std::filesystem::path& path);
 } // namespace GameData

@@ -17,7 +17,8 @@ NIMBRAVA_PACKAGES=(
 # The one clang-format whose output .clang-format describes; others format some constructs otherwise.
 CLANG_FORMAT=clang-format-16
 
-log() { printf '\033[1m==> %s\033[0m\n' "$*"; }
+# Each step with the seconds since the script started, to see where CI's time goes.
+log() { printf '\033[1m==> %s (at %ss)\033[0m\n' "$*" "$SECONDS"; }
 
 ensure_packages() {
   local missing=()

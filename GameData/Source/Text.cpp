@@ -13,7 +13,7 @@ namespace GameData
             0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
         };
 
-        void AppendUtf8(std::string& out, char16_t character)
+        void AppendUtf8(std::string& out, char32_t character)
         {
             if (character < 0x80)
                 out.push_back(static_cast<char>(character));
@@ -22,9 +22,16 @@ namespace GameData
                 out.push_back(static_cast<char>(0xC0 | (character >> 6)));
                 out.push_back(static_cast<char>(0x80 | (character & 0x3F)));
             }
-            else
+            else if (character < 0x10000)
             {
                 out.push_back(static_cast<char>(0xE0 | (character >> 12)));
+                out.push_back(static_cast<char>(0x80 | ((character >> 6) & 0x3F)));
+                out.push_back(static_cast<char>(0x80 | (character & 0x3F)));
+            }
+            else
+            {
+                out.push_back(static_cast<char>(0xF0 | (character >> 18)));
+                out.push_back(static_cast<char>(0x80 | ((character >> 12) & 0x3F)));
                 out.push_back(static_cast<char>(0x80 | ((character >> 6) & 0x3F)));
                 out.push_back(static_cast<char>(0x80 | (character & 0x3F)));
             }
@@ -39,6 +46,26 @@ namespace GameData
         {
             const auto byte = static_cast<std::uint8_t>(c);
             AppendUtf8(out, byte >= 0x80 && byte < 0xA0 ? High[byte - 0x80] : static_cast<char16_t>(byte));
+        }
+        return out;
+    }
+
+    std::string Utf16ToUtf8(std::u16string_view text)
+    {
+        std::string out;
+        out.reserve(text.size());
+        for (std::size_t at = 0; at < text.size(); ++at)
+        {
+            const char16_t unit = text[at];
+            if (unit < 0xD800 || unit >= 0xE000)
+                AppendUtf8(out, unit);
+            else if (unit < 0xDC00 && at + 1 < text.size() && text[at + 1] >= 0xDC00 && text[at + 1] < 0xE000)
+            {
+                AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[at + 1] - 0xDC00));
+                ++at;
+            }
+            else
+                AppendUtf8(out, 0xFFFD);
         }
         return out;
     }

@@ -277,10 +277,11 @@ namespace NimbravaCheck
                     if (SavedAsUtf8(entry, at, name, enbseries))
                         return;
                     Warn(at, NotThereCode(resolved.State),
-                         fmt::format(Texts::FileNotThere, shown, name, Describe(resolved.State),
-                                     resolved.Why.empty() ? "" : " (" + resolved.Why + ")",
-                                     resolved.Path.empty() ? "" : " (" + GameData::Utf8Text(resolved.Path) + ")",
-                                     Texts::Fallback));
+                         fmt::format(
+                             Texts::FileNotThere, shown, name, Describe(resolved.State),
+                             resolved.Why.empty() ? "" : " (" + resolved.Why + ")",
+                             resolved.Path.empty() ? "" : " (" + PrintableText(GameData::Utf8Text(resolved.Path)) + ")",
+                             Texts::Fallback));
                     return;
                 case FileState::BadText:
                     if (SavedAsUtf8(entry, at, name, enbseries))

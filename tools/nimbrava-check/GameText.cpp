@@ -1,13 +1,12 @@
 #include "GameText.h"
 
-#include <array>
 #include <fmt/format.h>
 #ifdef _WIN32
 #include <system_error>
 #include "Files/CodePage.h"
 #else
-#include <cerrno>
-#include <iconv.h>
+#include <algorithm>
+#include "CodePageTables.h"
 #include "GameData/Text.h"
 #endif
 
@@ -15,78 +14,18 @@ namespace NimbravaCheck
 {
     namespace
     {
-        // Control characters, which would change what a terminal shows, as \xHH.
-        std::string EscapeControls(std::string_view utf8)
+        // Characters that would change what a terminal shows or the order it shows text in: the
+        // control characters (C0, DEL and C1), the line and paragraph separators and the marks and
+        // embeddings of writing direction, with which a name could seem to read otherwise.
+        bool Hidden(char32_t character) noexcept
         {
-            std::string out;
-            for (const char c : utf8)
-            {
-                const auto byte = static_cast<unsigned char>(c);
-                out += byte < 0x20 || byte == 0x7F ? fmt::format("\\x{:02X}", byte) : std::string(1, c);
-            }
-            return out;
+            return character < 0x20 || (character >= 0x7F && character < 0xA0) || character == 0x061C ||
+                   character == 0x200E || character == 0x200F || (character >= 0x2028 && character <= 0x202E) ||
+                   (character >= 0x2066 && character <= 0x2069);
         }
 
 #ifndef _WIN32
-        bool IsAnsiCodePage(unsigned codePage) noexcept
-        {
-            return codePage == 874 || codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 ||
-                   (codePage >= 1250 && codePage <= 1258);
-        }
-
         std::optional<unsigned> GivenCodePage;
-
-        void AppendUtf8(std::string& out, unsigned character)
-        {
-            if (character < 0x80)
-                out.push_back(static_cast<char>(character));
-            else
-            {
-                out.push_back(static_cast<char>(0xC0 | (character >> 6)));
-                out.push_back(static_cast<char>(0x80 | (character & 0x3F)));
-            }
-        }
-
-        // The C library's conversion of one code page to UTF-8, opened once per call.
-        class Converter
-        {
-        public:
-            explicit Converter(unsigned codePage)
-                : m_handle(iconv_open("UTF-8", codePage == 65001 ? "UTF-8" : fmt::format("CP{}", codePage).c_str()))
-            {
-            }
-            ~Converter()
-            {
-                if (Valid())
-                    iconv_close(m_handle);
-            }
-            Converter(const Converter&) = delete;
-            Converter& operator=(const Converter&) = delete;
-
-            [[nodiscard]] bool Valid() const noexcept { return m_handle != reinterpret_cast<iconv_t>(-1); }
-
-            // Converts from `in` on, as far as it goes; false at a byte sequence that is no text.
-            bool Convert(std::string_view& in, std::string& out)
-            {
-                std::array<char, 256> buffer;
-                while (!in.empty())
-                {
-                    char* from = const_cast<char*>(in.data());
-                    std::size_t left = in.size();
-                    char* to = buffer.data();
-                    std::size_t room = buffer.size();
-                    const std::size_t result = iconv(m_handle, &from, &left, &to, &room);
-                    out.append(buffer.data(), static_cast<std::size_t>(to - buffer.data()));
-                    in.remove_prefix(in.size() - left);
-                    if (result == static_cast<std::size_t>(-1) && errno != E2BIG)
-                        return false;
-                }
-                return true;
-            }
-
-        private:
-            iconv_t m_handle;
-        };
 #endif
     } // namespace
 
@@ -120,7 +59,8 @@ namespace NimbravaCheck
 
     bool SetGameCodePage(unsigned codePage)
     {
-        if (!IsAnsiCodePage(codePage) || !Converter(codePage).Valid())
+        const auto tabled = TabledCodePages();
+        if (std::find(tabled.begin(), tabled.end(), codePage) == tabled.end())
             return false;
         GivenCodePage = codePage;
         return true;
@@ -128,23 +68,12 @@ namespace NimbravaCheck
 
     std::optional<std::string> DecodeCodePage(std::string_view bytes, unsigned codePage)
     {
-        if (codePage == 1252)
-            return GameData::Cp1252ToUtf8(bytes);
-        Converter converter(codePage);
-        if (!converter.Valid())
+        if (codePage == 65001)
+            return IsWellFormedUtf8(bytes) ? std::optional<std::string>(bytes) : std::nullopt;
+        const auto text = DecodeTabled(bytes, codePage);
+        if (!text)
             return std::nullopt;
-        const bool singleByte = codePage == 874 || (codePage >= 1250 && codePage <= 1258);
-        std::string out;
-        while (!converter.Convert(bytes, out))
-        {
-            // A byte that the code page leaves undefined: Windows reads it as the character of its
-            // number; a double-byte code page's broken sequence is no text at all.
-            if (!singleByte || bytes.empty())
-                return std::nullopt;
-            AppendUtf8(out, static_cast<unsigned char>(bytes.front()));
-            bytes.remove_prefix(1);
-        }
-        return out;
+        return GameData::Utf16ToUtf8(*text);
     }
 #endif
 
@@ -153,12 +82,35 @@ namespace NimbravaCheck
         const auto codePage = GameCodePage();
         if (codePage)
             if (const auto text = DecodeCodePage(bytes, *codePage))
-                return EscapeControls(*text);
+                return PrintableText(*text);
         std::string out;
         for (const char c : bytes)
         {
             const auto byte = static_cast<unsigned char>(c);
             out += byte < 0x20 || byte >= 0x7F ? fmt::format("\\x{:02X}", byte) : std::string(1, c);
+        }
+        return out;
+    }
+
+    std::string PrintableText(std::string_view utf8)
+    {
+        std::string out;
+        out.reserve(utf8.size());
+        for (std::size_t at = 0; at < utf8.size();)
+        {
+            const auto lead = static_cast<unsigned char>(utf8[at]);
+            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            const std::string_view sequence = utf8.substr(at, length);
+            char32_t character = length == 1 ? lead : lead & (0x7F >> length);
+            for (std::size_t i = 1; i < sequence.size(); ++i)
+                character = character << 6 | (static_cast<unsigned char>(sequence[i]) & 0x3F);
+            if (!Hidden(character))
+                out += sequence;
+            else if (character < 0x80)
+                out += fmt::format("\\x{:02X}", static_cast<unsigned>(character));
+            else
+                out += fmt::format("\\u{:04X}", static_cast<unsigned>(character));
+            at += sequence.size();
         }
         return out;
     }

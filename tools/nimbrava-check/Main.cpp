@@ -66,8 +66,8 @@ FileNames are Windows paths in the game's ANSI code page. Outside Windows, a rel
 the enbseries directory, names match ignoring case (as under Wine and Proton), Z: maps to '/', and
 another drive maps through $WINEPREFIX/dosdevices when that is set; other names are reported as not
 checkable. Names outside ASCII need the game's code page: --code-page N (874, 932, 936, 949, 950 or
-1250 to 1258; 1252 for Western European Windows, 1251 for Cyrillic). The .exe uses the code page
-Windows gives it, as the plugin does.
+1250 to 1258, built into the checker; 1252 for Western European Windows, 1251 for Cyrillic). The
+.exe uses the code page Windows gives it, as the plugin does.
 
 Exit codes: 0 all good, 1 problems found, 2 bad usage or unreadable input.
 )";

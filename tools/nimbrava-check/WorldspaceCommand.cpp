@@ -191,7 +191,7 @@ namespace NimbravaCheck
             if (!decision.Note.empty())
                 out << "  (" << decision.Note << ")\n";
             if (const auto path = InForce(enbseries, decision))
-                out << "  in force: " << *path << "\n";
+                out << "  in force: " << PrintableText(*path) << "\n";
             if (decision.Id != 0 && !choice.Chosen() && decision.Why.empty())
                 out << "  No line of the file lists it.\n";
             else if (decision.Id != 0 && !choice.Chosen() && decision.Why.front().Line == 0)

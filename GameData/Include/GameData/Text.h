@@ -12,6 +12,9 @@ namespace GameData
     // 9D) become the control characters of the same number, as Windows converts them.
     [[nodiscard]] std::string Cp1252ToUtf8(std::string_view bytes);
 
+    // UTF-16 text as UTF-8; a surrogate without its pair becomes U+FFFD.
+    [[nodiscard]] std::string Utf16ToUtf8(std::u16string_view text);
+
     // The path that the UTF-8 text `utf8` names. On Windows a path holds UTF-16, and one made from a
     // plain string goes through the C library's locale, which loses every name outside Latin-1.
     // Throws std::system_error for text that is not UTF-8 there.

@@ -1,0 +1,100 @@
+#include "CodePageTables.h"
+
+#include <array>
+#include <cstdint>
+
+namespace NimbravaCheck
+{
+    namespace
+    {
+        // What the tables hold for a byte that is no character of its own.
+        constexpr char16_t NoText = 0xFFFF;
+        constexpr char16_t LeadByte = 0xFFFE;
+
+        // One code page. Below 0x80 every byte is ASCII (MakeTables checks that).
+        struct Table
+        {
+            unsigned CodePage;
+            const char16_t* High;               // the bytes 0x80 to 0xFF alone: a character, NoText or LeadByte
+            const std::uint8_t* Rows = nullptr; // a double-byte code page's: the row of each lead byte 0x80 to 0xFF
+            const char16_t* Pairs = nullptr;    // the rows: a character or NoText per trail byte
+            unsigned char FirstTrail = 0, LastTrail = 0; // the trail bytes of each row
+        };
+
+#include "CodePageTables.inc"
+
+        constexpr auto CodePages = [] {
+            std::array<unsigned, std::size(Tables)> numbers{};
+            for (std::size_t i = 0; i < numbers.size(); ++i)
+                numbers[i] = Tables[i]->CodePage;
+            return numbers;
+        }();
+    } // namespace
+
+    std::span<const unsigned> TabledCodePages() noexcept
+    {
+        return CodePages;
+    }
+
+    std::optional<std::u16string> DecodeTabled(std::string_view bytes, unsigned codePage)
+    {
+        const Table* table = nullptr;
+        for (const Table* candidate : Tables)
+            if (candidate->CodePage == codePage)
+                table = candidate;
+        if (!table)
+            return std::nullopt;
+        std::u16string text;
+        text.reserve(bytes.size());
+        for (std::size_t at = 0; at < bytes.size(); ++at)
+        {
+            const auto byte = static_cast<unsigned char>(bytes[at]);
+            char16_t character = byte < 0x80 ? byte : table->High[byte - 0x80];
+            if (character == LeadByte)
+            {
+                if (++at == bytes.size())
+                    return std::nullopt;
+                const auto trail = static_cast<unsigned char>(bytes[at]);
+                if (trail < table->FirstTrail || trail > table->LastTrail)
+                    return std::nullopt;
+                const unsigned width = table->LastTrail - table->FirstTrail + 1u;
+                character = table->Pairs[table->Rows[byte - 0x80] * width + trail - table->FirstTrail];
+            }
+            if (character == NoText)
+                return std::nullopt;
+            text.push_back(character);
+        }
+        return text;
+    }
+
+    bool IsWellFormedUtf8(std::string_view bytes) noexcept
+    {
+        for (std::size_t at = 0; at < bytes.size();)
+        {
+            const auto lead = static_cast<unsigned char>(bytes[at]);
+            if (lead < 0x80)
+            {
+                ++at;
+                continue;
+            }
+            // The second byte's range depends on the lead byte (Unicode's table of well-formed
+            // sequences): it excludes the overlong forms, the surrogates and what lies above U+10FFFF.
+            const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                                       : lead >= 0xE0 && lead <= 0xEF ? 3
+                                       : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                                      : 0;
+            const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+            const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+            if (length == 0 || bytes.size() - at < length)
+                return false;
+            for (std::size_t i = 1; i < length; ++i)
+            {
+                const auto next = static_cast<unsigned char>(bytes[at + i]);
+                if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF))
+                    return false;
+            }
+            at += length;
+        }
+        return true;
+    }
+} // namespace NimbravaCheck

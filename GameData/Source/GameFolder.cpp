@@ -15,11 +15,6 @@ namespace GameData
         // compared here.
         using Orvel::EqualIgnoringCase;
 
-        std::string Trim(std::string_view text)
-        {
-            return std::string(Orvel::Trimmed(text));
-        }
-
         std::string Utf8Name(const std::filesystem::path& path)
         {
             return Utf8Text(path.filename());
@@ -33,14 +28,14 @@ namespace GameData
             std::string section;
             for (std::string line; std::getline(stream, line);)
             {
-                const std::string text = Trim(line);
+                const std::string text(Orvel::Trimmed(line));
                 if (text.starts_with('[') && text.find(']') != std::string::npos)
                     section = text.substr(1, text.find(']') - 1);
                 else if (const auto equals = text.find('=');
                          equals != std::string::npos && EqualIgnoringCase(section, "General") &&
-                         EqualIgnoringCase(Trim(text.substr(0, equals)), "sLanguage"))
+                         EqualIgnoringCase(Orvel::Trimmed(std::string_view(text).substr(0, equals)), "sLanguage"))
                 {
-                    const std::string language = Trim(text.substr(equals + 1));
+                    const std::string language(Orvel::Trimmed(std::string_view(text).substr(equals + 1)));
                     if (!language.empty())
                         return language;
                 }

@@ -19,11 +19,6 @@ namespace GameData
                    EqualIgnoringCase(name.substr(name.size() - extension.size()), extension);
         }
 
-        std::string Trim(std::string_view text)
-        {
-            return std::string(Orvel::Trimmed(text));
-        }
-
         std::string ReadText(const std::filesystem::path& path)
         {
             std::ifstream stream(path, std::ios::binary);
@@ -48,14 +43,14 @@ namespace GameData
         for (std::size_t at = 0; at < text.size();)
         {
             const std::size_t end = std::min(text.find('\n', at), text.size());
-            std::string line = Trim(text.substr(at, end - at));
+            std::string line(Orvel::Trimmed(text.substr(at, end - at)));
             at = end + 1;
             ++number;
             if (line.empty() || line.starts_with('#'))
                 continue;
             const bool active = line.starts_with('*');
             if (active)
-                line = Trim(std::string_view(line).substr(1));
+                line = std::string(Orvel::Trimmed(std::string_view(line).substr(1)));
             if (!line.empty())
                 lines.push_back({number, std::move(line), active});
         }
@@ -78,7 +73,7 @@ namespace GameData
         {
             std::istringstream lines(ReadText(*ccc));
             for (std::string line; std::getline(lines, line);)
-                if (const std::string name = Trim(line); !name.empty())
+                if (const std::string name(Orvel::Trimmed(line)); !name.empty())
                     listed.push_back({name, false, true});
         }
         if (pluginsTxt != nullptr)

@@ -172,17 +172,23 @@ if(EXISTS "${game}/enbseries/_nimbrava.example.ini")
 endif()
 
 # Outside Windows the shipped checker reads a Cyrillic player's names from its own tables: with the
-# system's converters out of sight, as on a Linux that keeps them elsewhere than the build machine.
+# system's converters out of sight (a mount namespace of its own hides them), as on a Linux that keeps
+# them elsewhere than the build machine or has none.
 if(PLATFORM STREQUAL "linux")
   set(players "${SOURCE}/tests/data/checker/players/enbseries")
   file(COPY "${players}/ansi-1251.ini" "${players}/погода.ini" DESTINATION "${WORK}/cyrillic")
   set(checked --code-page 1251 "${WORK}/cyrillic/ansi-1251.ini")
-  set(converters /usr/lib/x86_64-linux-gnu/gconv)
-  execute_process(COMMAND unshare --mount sh -c "mount -t tmpfs none ${converters} && exec \"$0\" \"$@\""
+  file(GLOB converters LIST_DIRECTORIES true /usr/lib/gconv /usr/lib/*/gconv /usr/lib64/gconv)
+  set(hide "")
+  foreach(folder IN LISTS converters)
+    string(APPEND hide "mount -t tmpfs none '${folder}' && ")
+  endforeach()
+  execute_process(COMMAND unshare --map-root-user --mount sh -c "${hide}exec \"$0\" \"$@\""
                           "${game}/${checker}" ${checked}
                   RESULT_VARIABLE exit OUTPUT_VARIABLE output ERROR_VARIABLE output)
   if(output MATCHES "^unshare: |mount: ")
-    message(STATUS "${converters} cannot be hidden here (${output}); the checker reads with it in sight")
+    message(WARNING "The system's converters (${converters}) cannot be hidden here: ${output}The checker "
+                    "reads the Cyrillic file with them in sight, which shows less.")
     execute_process(COMMAND "${game}/${checker}" ${checked}
                     RESULT_VARIABLE exit OUTPUT_VARIABLE output ERROR_VARIABLE output)
   endif()

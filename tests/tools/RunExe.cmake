@@ -2,6 +2,8 @@
 # native tests use.
 #   cmake -DCHECKER=<exe> -DEMULATOR=<wine-run.sh> -DMODULES=<folder> -DSOURCE=<source tree>
 #         -DMAKE_GAME=<nimbrava-make-game.exe> -DWORK=<scratch folder> -P RunExe.cmake
+#   or, for the players' files: -DPLAYERS_CODEPAGE=<code page> -DPLAYERS_ROWS=<rows at least>
+#         -DPLAYERS_FOLDER=<folder name, or -> in place of -DMODULES and -DMAKE_GAME
 set(DATA "${SOURCE}/tests/data/checker")
 get_filename_component(bin "${CHECKER}" DIRECTORY)
 function(check expected_exit expected_text)
@@ -82,7 +84,7 @@ if(PLAYERS_CODEPAGE)
     endforeach()
     math(EXPR checked "${checked} + 1")
   endforeach()
-  if(checked LESS 4)
+  if(checked LESS PLAYERS_ROWS)
     message(SEND_ERROR "only ${checked} rows of players.tsv for code page ${PLAYERS_CODEPAGE}")
   endif()
 

@@ -314,12 +314,12 @@ namespace NimbravaCheck
                 const bool named = ResolveUtf8FileName(enbseries, bytes).State == FileState::RegularFile;
                 if (entry.File.State == FileState::BadText)
                     Warn(at, "utf8-name",
-                         fmt::format(Texts::Utf8NameNoText, name, *codePage, Texts::Fallback, *utf8,
+                         fmt::format(Texts::Utf8NameNoText, name, *codePage, Texts::Fallback, PrintableText(*utf8),
                                      named ? "" : ", which is missing too"));
                 else if (named)
                     Warn(at, "utf8-name",
                          fmt::format(Texts::Utf8Name, name, Printable(bytes), *codePage, Describe(entry.File.State),
-                                     *utf8));
+                                     PrintableText(*utf8)));
                 return entry.File.State == FileState::BadText || named;
             }
 

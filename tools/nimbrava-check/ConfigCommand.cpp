@@ -5,6 +5,7 @@
 #include "GameData/Text.h"
 #include "InstalledGame.h"
 #include "Json.h"
+#include "Orvel/Ascii.h"
 #include "Orvel/Exceptions.h"
 
 namespace NimbravaCheck
@@ -139,9 +140,12 @@ namespace NimbravaCheck
             std::string hint;
             if (std::filesystem::exists(folder / "enbseries" / "_nimbrava.ini", ignored))
                 hint = " (this is the game folder: give its enbseries folder)";
-            else if (!std::filesystem::exists(file, ignored))
-                hint = fmt::format(" (a fresh install has none: copy _nimbrava.example.ini there as _nimbrava.ini, "
-                                   "or write a starter with nimbrava-check --init \"{}\")",
+            else if (!std::filesystem::exists(file, ignored) &&
+                     Orvel::EqualIgnoringCase(GameData::Utf8Text(file.filename()), "_nimbrava.ini"))
+                hint = fmt::format(" (a fresh install has none: {}write a starter with nimbrava-check --init \"{}\")",
+                                   std::filesystem::exists(folder / "_nimbrava.example.ini", ignored)
+                                       ? "copy _nimbrava.example.ini there as _nimbrava.ini, or "
+                                       : "",
                                    GameData::Utf8Text(folder.empty() ? "." : folder));
             const std::string message = fmt::format("{}; the plugin logs \"{}\" in every worldspace{}", error.what(),
                                                     Nimbrava::Messages::LoadFailed, hint);

@@ -14,14 +14,46 @@ namespace NimbravaCheck
 {
     namespace
     {
-        // Characters that would change what a terminal shows or the order it shows text in: the
-        // control characters (C0, DEL and C1), the line and paragraph separators and the marks and
-        // embeddings of writing direction, with which a name could seem to read otherwise.
+        // Characters that would change what a terminal shows, or hide from the eye what a name holds:
+        // the control characters (C0, DEL and C1), the line and paragraph separators, the marks and
+        // embeddings of writing direction, and the invisible ones (the soft hyphen, the zero-width
+        // space, the word joiners and the byte-order mark). The zero-width joiner and non-joiner stay:
+        // Persian and Indic names need them.
         bool Hidden(char32_t character) noexcept
         {
-            return character < 0x20 || (character >= 0x7F && character < 0xA0) || character == 0x061C ||
-                   character == 0x200E || character == 0x200F || (character >= 0x2028 && character <= 0x202E) ||
-                   (character >= 0x2066 && character <= 0x2069);
+            return character < 0x20 || (character >= 0x7F && character < 0xA0) || character == 0xAD ||
+                   character == 0x061C || character == 0x200B || character == 0x200E || character == 0x200F ||
+                   (character >= 0x2028 && character <= 0x202E) || (character >= 0x2060 && character <= 0x2064) ||
+                   (character >= 0x2066 && character <= 0x2069) || character == 0xFEFF;
+        }
+
+        // The length of the well-formed UTF-8 sequence at the start of `text` and its character; 0 when
+        // none starts there.
+        std::size_t Utf8Sequence(std::string_view text, char32_t& character) noexcept
+        {
+            const auto lead = static_cast<unsigned char>(text[0]);
+            if (lead < 0x80)
+            {
+                character = lead;
+                return 1;
+            }
+            const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                                       : lead >= 0xE0 && lead <= 0xEF ? 3
+                                       : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                                      : 0;
+            if (length == 0 || text.size() < length)
+                return 0;
+            character = lead & (0x7F >> length);
+            for (std::size_t i = 1; i < length; ++i)
+            {
+                const auto next = static_cast<unsigned char>(text[i]);
+                if ((next & 0xC0) != 0x80)
+                    return 0;
+                character = character << 6 | (next & 0x3F);
+            }
+            const bool overlong = (length == 3 && character < 0x800) || (length == 4 && character < 0x10000);
+            const bool surrogate = character >= 0xD800 && character < 0xE000;
+            return overlong || surrogate || character > 0x10FFFF ? 0 : length;
         }
 
 #ifndef _WIN32
@@ -98,19 +130,17 @@ namespace NimbravaCheck
         out.reserve(utf8.size());
         for (std::size_t at = 0; at < utf8.size();)
         {
-            const auto lead = static_cast<unsigned char>(utf8[at]);
-            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-            const std::string_view sequence = utf8.substr(at, length);
-            char32_t character = length == 1 ? lead : lead & (0x7F >> length);
-            for (std::size_t i = 1; i < sequence.size(); ++i)
-                character = character << 6 | (static_cast<unsigned char>(sequence[i]) & 0x3F);
-            if (!Hidden(character))
-                out += sequence;
+            char32_t character = 0;
+            const std::size_t length = Utf8Sequence(utf8.substr(at), character);
+            if (length == 0)
+                out += fmt::format("\\x{:02X}", static_cast<unsigned char>(utf8[at]));
+            else if (!Hidden(character))
+                out += utf8.substr(at, length);
             else if (character < 0x80)
                 out += fmt::format("\\x{:02X}", static_cast<unsigned>(character));
             else
                 out += fmt::format("\\u{:04X}", static_cast<unsigned>(character));
-            at += sequence.size();
+            at += length == 0 ? 1 : length;
         }
         return out;
     }

@@ -25,10 +25,11 @@ namespace NimbravaCheck
     // Configuration text for a line of output and for JSON: decoded from the game's code page when it
     // is known and the bytes are text there, otherwise ASCII as it is and every other byte as \xHH.
     // Control characters always escaped, as \xHH below 0x80 and \uHHHH above (C1), and so are the
-    // line separators and the marks of writing direction, which could make a name seem another.
+    // line separators, the marks of writing direction and the invisible characters, with which a name
+    // could seem another.
     [[nodiscard]] std::string Printable(std::string_view bytes);
 
     // UTF-8 text, such as a path made from a configured name, with the characters that Printable
-    // escapes escaped the same way.
+    // escapes escaped the same way, and each byte that is no part of well-formed UTF-8 as \xHH.
     [[nodiscard]] std::string PrintableText(std::string_view utf8);
 } // namespace NimbravaCheck

@@ -64,14 +64,14 @@ namespace NimbravaCheck
             const auto text = ReadText(*game.PluginsTxt);
             if (!text && (strict || pluginsTxt))
             {
-                why = game.PluginsTxt->string() + " cannot be read";
+                why = GameData::Utf8Text(*game.PluginsTxt) + " cannot be read";
                 return std::nullopt;
             }
             if (text)
                 lines = GameData::ParsePluginsTxt(*text);
             else
             {
-                game.Problems.push_back({"no-plugins-txt", game.PluginsTxt->string() +
+                game.Problems.push_back({"no-plugins-txt", GameData::Utf8Text(*game.PluginsTxt) +
                                                                " cannot be read: only the base game's masters and "
                                                                "Skyrim.ccc's plugins are listed"});
                 game.PluginsTxt.reset();
@@ -96,7 +96,7 @@ namespace NimbravaCheck
         if (!folder)
         {
             if (options.Game)
-                error = options.Game->string() + " is no game folder: it has no Data folder";
+                error = GameData::Utf8Text(*options.Game) + " is no game folder: it has no Data folder";
             return std::nullopt;
         }
         return ReadInstalledGame(*folder, options.PluginsTxt, error, false);
@@ -122,7 +122,7 @@ namespace NimbravaCheck
         if (!game.PluginsTxt)
             return fmt::format("the game in {}, without Plugins.txt", GameData::Utf8Text(game.Folder.Folder()));
         std::string text = fmt::format("the game in {}, its load order from {}",
-                                       GameData::Utf8Text(game.Folder.Folder()), game.PluginsTxt->string());
+                                       GameData::Utf8Text(game.Folder.Folder()), GameData::Utf8Text(*game.PluginsTxt));
         for (const auto& other : game.OtherPluginsTxt)
             text += fmt::format(" (also found: {}; --plugins-txt chooses)", GameData::Utf8Text(other));
         return text;

@@ -126,13 +126,18 @@ Exit codes: 0 all good, 1 problems found, 2 bad usage or unreadable input.
     };
 #endif
 
+    bool Exists(std::string_view arg)
+    {
+        std::error_code error;
+        return std::filesystem::exists(GameData::Utf8Path(arg), error);
+    }
+
     // Whether an argument after --worldspace's IDs is the configuration: an existing folder or file,
     // unless it reads as a worldspace ID and names no path (a folder called "800" beside the checker
     // does not turn the ID 800 into a configuration).
     bool NamesConfiguration(std::string_view arg)
     {
-        std::error_code error;
-        if (!std::filesystem::exists(GameData::Utf8Path(arg), error))
+        if (!Exists(arg))
             return false;
         const bool pathLike = arg.find_first_of("/\\:") != std::string_view::npos ||
                               (arg.size() > 4 && Orvel::EqualIgnoringCase(arg.substr(arg.size() - 4), ".ini"));
@@ -152,7 +157,8 @@ Exit codes: 0 all good, 1 problems found, 2 bad usage or unreadable input.
             const std::vector<std::string_view> args(arguments.begin(), arguments.end());
             bool json = false;
             bool verbose = false;
-            std::optional<std::string_view> module, gameList, init, game, pluginsTxt, codePage, configuration;
+            std::optional<std::string_view> module, gameList, init, game, pluginsTxt, codePage, configuration,
+                idAndPath;
             std::optional<std::vector<std::string>> worldspaces;
             for (std::size_t i = 0; i < args.size(); ++i)
             {
@@ -212,6 +218,8 @@ Exit codes: 0 all good, 1 problems found, 2 bad usage or unreadable input.
                     {
                         if (!configuration && NamesConfiguration(args[i + 1]))
                             break;
+                        if (!configuration && !idAndPath && Exists(args[i + 1]))
+                            idAndPath = args[i + 1];
                         worldspaces->emplace_back(args[i + 1]);
                     }
                     if (worldspaces->empty())
@@ -264,6 +272,13 @@ Exit codes: 0 all good, 1 problems found, 2 bad usage or unreadable input.
                     return BadUsage("--init takes only --game and --plugins-txt beside it");
                 return NimbravaCheck::RunInit(GameData::Utf8Path(*init), options, output);
             }
+            // An ID that is also a folder here, with no configuration after it: which one was meant
+            // cannot be told, and guessing would check another file than the player's.
+            if (!configuration && idAndPath)
+                return BadUsage("'" + std::string(*idAndPath) +
+                                "' after --worldspace is taken for a worldspace ID, but it names a folder or file " +
+                                "here too: for that configuration write ./" + std::string(*idAndPath) +
+                                ", or give the configuration after the IDs");
             // Started in the game folder without a word: its enbseries folder.
             std::error_code error;
             if (!configuration && !std::filesystem::is_directory("enbseries", error))

@@ -15,27 +15,58 @@ namespace NimbravaCheck
         {
             if (line.starts_with(ByteOrderMark))
                 line.remove_prefix(ByteOrderMark.size());
-            while (!line.empty() && Orvel::IsSpace(line.front()))
-                line.remove_prefix(1);
-            while (!line.empty() && Orvel::IsSpace(line.back()))
-                line.remove_suffix(1);
-            return line;
+            return Orvel::Trimmed(line);
         }
 
-        // The value of a line whose key, lowered and without spaces, looks meant for the IDs: it holds
-        // "world" or "id" (WorldspaceIDs misspelt, Worldspace, IDs) and is no FileName; nothing for any
-        // other line. The key ends at '=' or, for a line the reader ignores, ':'.
+        bool IsLetter(char c) noexcept
+        {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        }
+
+        bool IsUpper(char c) noexcept
+        {
+            return c >= 'A' && c <= 'Z';
+        }
+
+        // Whether the key holds "ID" or "IDs" as a word of its own, in any case: at its start or after a
+        // character that is no letter or a lower-case letter before an upper-case I, and before its end,
+        // a character that is no letter or an upper-case letter ("WsIDs", "space_ids", "IDList", not
+        // "Valid", "Hidden" or "VideoWidth").
+        bool HasIdWord(std::string_view key) noexcept
+        {
+            for (std::size_t at = 0; at + 1 < key.size(); ++at)
+            {
+                if (Orvel::ToLower(key[at]) != 'i' || Orvel::ToLower(key[at + 1]) != 'd')
+                    continue;
+                const bool starts = at == 0 || !IsLetter(key[at - 1]) || (IsUpper(key[at]) && !IsUpper(key[at - 1]));
+                std::size_t end = at + 2;
+                if (end < key.size() && Orvel::ToLower(key[end]) == 's')
+                    ++end;
+                const auto endsAt = [&](std::size_t after) {
+                    return after == key.size() || !IsLetter(key[after]) || IsUpper(key[after]);
+                };
+                if (starts && (endsAt(at + 2) || endsAt(end)))
+                    return true;
+            }
+            return false;
+        }
+
+        // The value of a line whose key looks meant for the IDs: without spaces, it holds "world" in
+        // any case or the word ID (WorldspaceIDs misspelt, Worldspace, IDs) and is no FileName; nothing
+        // for any other line. The key ends at '=' or, for a line the reader ignores, ':'.
         std::optional<std::string_view> IdsValue(std::string_view line)
         {
             const std::size_t end = line.find_first_of("=:");
             if (end == std::string_view::npos)
                 return std::nullopt;
-            std::string key;
+            std::string key, lowered;
             for (const char c : line.substr(0, end))
                 if (!Orvel::IsSpace(c))
-                    key.push_back(Orvel::ToLower(c));
-            if (key.starts_with("filename") ||
-                (key.find("world") == std::string::npos && key.find("id") == std::string::npos))
+                {
+                    key.push_back(c);
+                    lowered.push_back(Orvel::ToLower(c));
+                }
+            if (lowered.starts_with("filename") || (lowered.find("world") == std::string::npos && !HasIdWord(key)))
                 return std::nullopt;
             std::string_view value = line.substr(end + 1);
             return value.substr(0, value.find(';'));

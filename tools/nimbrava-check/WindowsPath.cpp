@@ -103,7 +103,7 @@ namespace NimbravaCheck
             if (IsDeviceName(last))
             {
                 result.State = FileState::OtherFile;
-                result.Why = std::string(last) + " names a device";
+                result.Why = Printable(last) + " names a device";
                 return result;
             }
             result.Path = enbseries / wide;
@@ -119,8 +119,9 @@ namespace NimbravaCheck
             catch (const std::filesystem::filesystem_error& error)
             {
                 result.State = FileState::NotCheckable;
-                result.Why = std::string(error.what()) + ": the plugin's file test fails, and it logs \"Unable to load "
-                                                         "'_nimbrava.ini'\" and keeps the default";
+                result.Why = PrintableText(error.what()) +
+                             ": the plugin's file test fails, and it logs \"Unable to load "
+                             "'_nimbrava.ini'\" and keeps the default";
                 return result;
             }
             result.State = StateOf(result.Path, result.Why);
@@ -233,7 +234,7 @@ namespace NimbravaCheck
             if (!components.empty() && IsDeviceName(components.back()))
             {
                 result.State = FileState::OtherFile;
-                result.Why = components.back() + " names a device";
+                result.Why = PrintableText(components.back()) + " names a device";
                 return result;
             }
             std::filesystem::path path = base;

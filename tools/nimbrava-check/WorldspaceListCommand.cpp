@@ -13,7 +13,7 @@ namespace NimbravaCheck
         void WriteText(const InstalledGame& game, std::ostream& out)
         {
             out << fmt::format("Worldspaces of the load order of {}{}:\n", GameData::Utf8Text(game.Folder.Folder()),
-                               game.PluginsTxt ? " (" + game.PluginsTxt->string() + ")" : "");
+                               game.PluginsTxt ? " (" + GameData::Utf8Text(*game.PluginsTxt) + ")" : "");
             out << fmt::format("  {:<7}  {:<8}  {:<28}  {:<24}  {}\n", "ID", "form ID", "editor ID", "name", "plugin");
             for (const auto& worldspace : game.Worldspaces.Worldspaces)
                 out << fmt::format("  {:<7X}  {:08X}  {:<28}  {:<24}  {}{}\n", worldspace.MaskedId(), worldspace.FormId,
@@ -74,10 +74,11 @@ namespace NimbravaCheck
             Json worldspaces = Json::array();
             for (const auto& worldspace : game->Worldspaces.Worldspaces)
                 worldspaces.push_back(ToJson(worldspace));
-            WriteJson(output.Out, {{"game", gameFolder->string()},
-                                   {"plugins_txt", game->PluginsTxt ? Json(game->PluginsTxt->string()) : Json()},
-                                   {"worldspaces", worldspaces},
-                                   {"problems", ToJson(game->Problems)}});
+            WriteJson(output.Out,
+                      {{"game", GameData::Utf8Text(*gameFolder)},
+                       {"plugins_txt", game->PluginsTxt ? Json(GameData::Utf8Text(*game->PluginsTxt)) : Json()},
+                       {"worldspaces", worldspaces},
+                       {"problems", ToJson(game->Problems)}});
         }
         else
             WriteText(*game, output.Out);

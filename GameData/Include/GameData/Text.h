@@ -20,6 +20,6 @@ namespace GameData
     // Throws std::system_error for text that is not UTF-8 there.
     [[nodiscard]] std::filesystem::path Utf8Path(std::string_view utf8);
 
-    // The path as UTF-8 text (its plain string() has the same loss on Windows).
+    // The path as UTF-8 text, as Utf8Path takes it (its plain string() need not be UTF-8 on Windows).
     [[nodiscard]] std::string Utf8Text(const std::filesystem::path& path);
 } // namespace GameData

@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include "../plugin/SelectionCases.h"
 #include "GameDescription.h"
+#include "GameText.h"
 #include "ModuleImage.h"
 #include "Orvel/Hook/FindIATEntry.h"
 #include "WindowsPath.h"
@@ -224,6 +225,19 @@ TEST(NimbravaCheck, PlayersFilesInTheirEncodings)
         ++checked;
     }
     EXPECT_GE(checked, 21);
+}
+
+// Names as the checker shows them (tests/data/checker/printable.tsv): what would change the terminal
+// or hide what a name holds is escaped, and nothing else.
+TEST(NimbravaCheck, NamesShownWithWhatHidesEscaped)
+{
+    int checked = 0;
+    for (const auto& row : NimbravaTest::ReadTable(Data / "printable.tsv"))
+    {
+        EXPECT_EQ(NimbravaCheck::PrintableText(row.at(0)), row.at(1)) << NimbravaTest::Escape(row[0]);
+        ++checked;
+    }
+    EXPECT_GE(checked, 40);
 }
 
 TEST(NimbravaCheck, WindowsFileNamesLeadWhereWineTakesThem)

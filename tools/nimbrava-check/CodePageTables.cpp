@@ -29,6 +29,25 @@ namespace NimbravaCheck
                 numbers[i] = Tables[i]->CodePage;
             return numbers;
         }();
+
+        std::optional<std::u16string> DecodeUtf8(std::string_view bytes)
+        {
+            std::u16string text;
+            text.reserve(bytes.size());
+            for (std::size_t at = 0, length = 0; at < bytes.size(); at += length)
+            {
+                char32_t character = 0;
+                if ((length = Utf8Sequence(bytes.substr(at), character)) == 0)
+                    return std::nullopt;
+                if (character >= 0x10000)
+                {
+                    text.push_back(static_cast<char16_t>(0xD800 + ((character - 0x10000) >> 10)));
+                    character = 0xDC00 + (character & 0x3FF);
+                }
+                text.push_back(static_cast<char16_t>(character));
+            }
+            return text;
+        }
     } // namespace
 
     std::span<const unsigned> TabledCodePages() noexcept
@@ -38,6 +57,8 @@ namespace NimbravaCheck
 
     std::optional<std::u16string> DecodeTabled(std::string_view bytes, unsigned codePage)
     {
+        if (codePage == 65001)
+            return DecodeUtf8(bytes);
         const Table* table = nullptr;
         for (const Table* candidate : Tables)
             if (candidate->CodePage == codePage)
@@ -67,34 +88,28 @@ namespace NimbravaCheck
         return text;
     }
 
-    bool IsWellFormedUtf8(std::string_view bytes) noexcept
+    std::size_t Utf8Sequence(std::string_view text, char32_t& character) noexcept
     {
-        for (std::size_t at = 0; at < bytes.size();)
+        const auto lead = static_cast<unsigned char>(text[0]);
+        // The second byte's range depends on the lead byte (Unicode's table of well-formed sequences):
+        // it excludes the overlong forms, the surrogates and what lies above U+10FFFF.
+        const std::size_t length = lead < 0x80                    ? 1
+                                   : lead >= 0xC2 && lead <= 0xDF ? 2
+                                   : lead >= 0xE0 && lead <= 0xEF ? 3
+                                   : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                                  : 0;
+        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        if (length == 0 || text.size() < length)
+            return 0;
+        character = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t i = 1; i < length; ++i)
         {
-            const auto lead = static_cast<unsigned char>(bytes[at]);
-            if (lead < 0x80)
-            {
-                ++at;
-                continue;
-            }
-            // The second byte's range depends on the lead byte (Unicode's table of well-formed
-            // sequences): it excludes the overlong forms, the surrogates and what lies above U+10FFFF.
-            const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                                       : lead >= 0xE0 && lead <= 0xEF ? 3
-                                       : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                                      : 0;
-            const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-            const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-            if (length == 0 || bytes.size() - at < length)
-                return false;
-            for (std::size_t i = 1; i < length; ++i)
-            {
-                const auto next = static_cast<unsigned char>(bytes[at + i]);
-                if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF))
-                    return false;
-            }
-            at += length;
+            const auto next = static_cast<unsigned char>(text[i]);
+            if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF))
+                return 0;
+            character = character << 6 | (next & 0x3F);
         }
-        return true;
+        return length;
     }
 } // namespace NimbravaCheck

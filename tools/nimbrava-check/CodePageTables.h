@@ -1,7 +1,8 @@
 #pragma once
 // Windows's code pages read without Windows: the ANSI code pages from tables compiled into the checker
 // (code-pages/MakeTables.cpp writes them at build time), UTF-8 by its definition. The checker outside
-// Windows reads the game's text with them, where the .exe asks Windows.
+// Windows reads the game's text with them, where the .exe asks Windows; both read UTF-8 with them
+// where they show it.
 
 #include <optional>
 #include <span>
@@ -13,13 +14,14 @@ namespace NimbravaCheck
     // The ANSI code pages the tables hold: 874, 932, 936, 949, 950 and 1250 to 1258.
     [[nodiscard]] std::span<const unsigned> TabledCodePages() noexcept;
 
-    // `bytes` in `codePage` as Windows's MultiByteToWideChar with MB_ERR_INVALID_CHARS converts them
-    // (the plugin's conversion): their UTF-16 text, or nothing where that fails, for a byte or byte
-    // sequence that is no text in the code page (such as a lead byte without its trail byte) and for a
-    // code page the tables do not hold.
+    // `bytes` in `codePage` (one of those, or 65001, UTF-8) as Windows's MultiByteToWideChar with
+    // MB_ERR_INVALID_CHARS converts them (the plugin's conversion): their UTF-16 text, or nothing
+    // where that fails, for a byte or byte sequence that is no text in the code page (such as a lead
+    // byte without its trail byte) and for a code page the tables do not hold.
     [[nodiscard]] std::optional<std::u16string> DecodeTabled(std::string_view bytes, unsigned codePage);
 
-    // Whether `bytes` are well-formed UTF-8, as code page 65001's strict conversion takes them: no
-    // overlong form, no surrogate, nothing above U+10FFFF, no sequence cut short.
-    [[nodiscard]] bool IsWellFormedUtf8(std::string_view bytes) noexcept;
+    // The length of the well-formed UTF-8 sequence that `text` (not empty) starts with, its character
+    // in `character`; 0 when none starts there (an overlong form, a surrogate, a character above
+    // U+10FFFF, a sequence cut short or a byte that starts none).
+    [[nodiscard]] std::size_t Utf8Sequence(std::string_view text, char32_t& character) noexcept;
 } // namespace NimbravaCheck

@@ -1,12 +1,12 @@
 #include "GameText.h"
 
 #include <fmt/format.h>
+#include "CodePageTables.h"
 #ifdef _WIN32
 #include <system_error>
 #include "Files/CodePage.h"
 #else
 #include <algorithm>
-#include "CodePageTables.h"
 #include "GameData/Text.h"
 #endif
 
@@ -25,35 +25,6 @@ namespace NimbravaCheck
                    character == 0x061C || character == 0x200B || character == 0x200E || character == 0x200F ||
                    (character >= 0x2028 && character <= 0x202E) || (character >= 0x2060 && character <= 0x2064) ||
                    (character >= 0x2066 && character <= 0x2069) || character == 0xFEFF;
-        }
-
-        // The length of the well-formed UTF-8 sequence at the start of `text` and its character; 0 when
-        // none starts there.
-        std::size_t Utf8Sequence(std::string_view text, char32_t& character) noexcept
-        {
-            const auto lead = static_cast<unsigned char>(text[0]);
-            if (lead < 0x80)
-            {
-                character = lead;
-                return 1;
-            }
-            const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                                       : lead >= 0xE0 && lead <= 0xEF ? 3
-                                       : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                                      : 0;
-            if (length == 0 || text.size() < length)
-                return 0;
-            character = lead & (0x7F >> length);
-            for (std::size_t i = 1; i < length; ++i)
-            {
-                const auto next = static_cast<unsigned char>(text[i]);
-                if ((next & 0xC0) != 0x80)
-                    return 0;
-                character = character << 6 | (next & 0x3F);
-            }
-            const bool overlong = (length == 3 && character < 0x800) || (length == 4 && character < 0x10000);
-            const bool surrogate = character >= 0xD800 && character < 0xE000;
-            return overlong || surrogate || character > 0x10FFFF ? 0 : length;
         }
 
 #ifndef _WIN32
@@ -100,8 +71,6 @@ namespace NimbravaCheck
 
     std::optional<std::string> DecodeCodePage(std::string_view bytes, unsigned codePage)
     {
-        if (codePage == 65001)
-            return IsWellFormedUtf8(bytes) ? std::optional<std::string>(bytes) : std::nullopt;
         const auto text = DecodeTabled(bytes, codePage);
         if (!text)
             return std::nullopt;

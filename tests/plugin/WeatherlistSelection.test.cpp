@@ -184,21 +184,6 @@ TEST(WeatherlistSelection, RunsEveryCaseOfTheTable)
     VirtualFree(base, 0, MEM_RELEASE);
 }
 
-// Started in a game folder whose name the ANSI code page cannot write: the default path has no
-// narrow form, and that is the one failure that leaves the run.
-TEST(WeatherlistSelection, DefaultWithoutNarrowFormLeavesTheRun)
-{
-    ASSERT_EQ(GetACP(), 1252u);
-    ASSERT_TRUE(CurrentWeatherlistPath::Load().Wide.empty());
-    CapturedLog log;
-    Nimbrava::StoredWorldspaceId = 0x3C;
-    EXPECT_EQ(NimbravaTest::Caught<std::system_error>([] { Nimbrava::UpdateCurrentWeatherlist(); }).code(),
-              std::error_code(ERROR_NO_UNICODE_TRANSLATION, std::system_category()));
-    EXPECT_EQ(CurrentWeatherlistPath::Load().Wide, (fs::current_path() / L"enbseries" / L"_weatherlist.ini").native());
-    EXPECT_EQ(CurrentWeatherlistPath::Load().Narrow, "");
-    EXPECT_TRUE(log.Lines.empty());
-}
-
 // Each name of hooks.tsv through both hooks: the open reaches CreateFileW or the saved function with
 // all seven arguments, the section read the saved function with the right name, nothing allocates,
 // and the result and last error are those of the function called.

@@ -102,7 +102,7 @@ namespace NimbravaCheck
         const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
         if (length == 0 || text.size() < length)
             return 0;
-        character = length == 1 ? lead : lead & (0x7F >> length);
+        character = length == 1 ? lead : lead & (0x7Fu >> length);
         for (std::size_t i = 1; i < length; ++i)
         {
             const auto next = static_cast<unsigned char>(text[i]);

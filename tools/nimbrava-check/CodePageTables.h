@@ -1,8 +1,7 @@
 #pragma once
 // Windows's code pages read without Windows: the ANSI code pages from tables compiled into the checker
 // (code-pages/MakeTables.cpp writes them at build time), UTF-8 by its definition. The checker outside
-// Windows reads the game's text with them, where the .exe asks Windows; both read UTF-8 with them
-// where they show it.
+// Windows reads the game's text with them, where the .exe asks Windows.
 
 #include <optional>
 #include <span>
@@ -19,9 +18,4 @@ namespace NimbravaCheck
     // where that fails, for a byte or byte sequence that is no text in the code page (such as a lead
     // byte without its trail byte) and for a code page the tables do not hold.
     [[nodiscard]] std::optional<std::u16string> DecodeTabled(std::string_view bytes, unsigned codePage);
-
-    // The length of the well-formed UTF-8 sequence that `text` (not empty) starts with, its character
-    // in `character`; 0 when none starts there (an overlong form, a surrogate, a character above
-    // U+10FFFF, a sequence cut short or a byte that starts none).
-    [[nodiscard]] std::size_t Utf8Sequence(std::string_view text, char32_t& character) noexcept;
 } // namespace NimbravaCheck

@@ -1,12 +1,13 @@
 #include "GameText.h"
 
 #include <fmt/format.h>
-#include "CodePageTables.h"
+#include "Utf8Sequence.h"
 #ifdef _WIN32
 #include <system_error>
 #include "Files/CodePage.h"
 #else
 #include <algorithm>
+#include "CodePageTables.h"
 #include "GameData/Text.h"
 #endif
 

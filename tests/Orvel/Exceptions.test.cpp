@@ -113,6 +113,11 @@ TEST(ExceptionTexts, EveryRowOfTheTable)
     ASSERT_EQ(rows.size(), texts.size());
     for (const auto& row : rows)
         EXPECT_EQ(texts.at(row[0]), row[1]) << row[0];
+    // An aggregate is empty until anything is added, a standard exception too.
+    AggregateException aggregate;
+    EXPECT_TRUE(aggregate.Empty());
+    aggregate.Add(std::runtime_error("handler failed"));
+    EXPECT_FALSE(aggregate.Empty());
 }
 
 // Rendering runs where nothing may throw: whatever allocation fails, the text is whole or empty, or

@@ -104,6 +104,33 @@ namespace Orvel
         }
     }
 
+    std::string ExceptionText(const std::exception_ptr& caught) noexcept
+    {
+        if (!caught)
+            return {};
+        std::string text;
+        try
+        {
+            std::rethrow_exception(caught);
+        }
+        catch (const std::exception& e)
+        {
+            AppendExceptionText(text, e, 0);
+        }
+        catch (...)
+        {
+            try
+            {
+                text = "UnkownException";
+            }
+            catch (...)
+            {
+                text.clear();
+            }
+        }
+        return text;
+    }
+
     std::string AggregateException::ToString() const noexcept
     {
         try
@@ -125,22 +152,7 @@ namespace Orvel
             }
             for (const auto& entry : OtherExceptions)
             {
-                try
-                {
-                    std::rethrow_exception(entry);
-                }
-                catch (const GenericException& e)
-                {
-                    text += e.ToString();
-                }
-                catch (const std::exception& e)
-                {
-                    AppendEntry(text, e);
-                }
-                catch (...)
-                {
-                    text += "UnkownException";
-                }
+                text += ExceptionText(entry);
                 text += '\n';
             }
             text.pop_back();

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include "Enb/EnbCallback.h"
 #include "Enb/EnbInterface.h"
+#include "Host/FailedResult.h"
 #include "Host/HostString.h"
 #include "Orvel/Hook/FindIATEntry.h"
 #include "Orvel/Hook/ReplaceIATEntry.h"
@@ -51,11 +52,7 @@ namespace Nimbrava
         Yarrin::V1::MainResult Failure(const char* text, std::uint16_t flag)
         {
             Orvel::Logger::Instance().Log(Orvel::LogLevel::Fatal, "{}", text);
-            Yarrin::V1::MainResult result;
-            result.Success = false;
-            result.Error.Message = MakeHostString(text);
-            result.Error.ErrorFlag = flag;
-            return result;
+            return FailedResult<Yarrin::V1::MainResult>(MakeHostString(text), flag);
         }
 
         // A repeated call changes nothing and answers as the state is.
@@ -153,5 +150,10 @@ namespace Nimbrava
         Result.store(Outcome::Running, std::memory_order_release);
         logger.Log(Orvel::LogLevel::Message, "{}", Initialized);
         return Success();
+    }
+
+    bool CallbackRegistered() noexcept
+    {
+        return Registered.load(std::memory_order_acquire);
     }
 } // namespace Nimbrava

@@ -19,4 +19,8 @@ namespace Nimbrava
     // Throws std::runtime_error "String construction failed" when the host cannot make an error text,
     // and whatever UpdateCurrentWeatherlist or the slot replacement lets out.
     [[nodiscard]] Yarrin::V1::MainResult Activate();
+
+    // Whether the callback has been registered with ENB, by this or an earlier call of Activate: from
+    // then on ENB holds a pointer into the library.
+    [[nodiscard]] bool CallbackRegistered() noexcept;
 } // namespace Nimbrava

@@ -1,7 +1,11 @@
 #pragma once
 // The records through which the plugin host and the plugin talk, laid out byte for byte as the host
 // defines them (little-endian, 8-byte pointers), and the host functions the plugin imports from
-// "Yarrin.dll". The exported entry points are looked up by the decorated names of these declarations.
+// "Yarrin.dll". Hosts are built with MSVC: the plugin exports its entry points and imports the host's
+// functions under the names MSVC gives these declarations (the build derives them from this file,
+// so a change here changes the boundary). Those names carry each record's class key: the records
+// are structs and IBasicString a class, as the host declares them. This header is also compiled
+// freestanding, in MSVC's ABI, with nothing but <cstddef> and <cstdint>.
 
 #include <cstddef>
 #include <cstdint>
@@ -116,6 +120,7 @@ namespace Yarrin::V1
     static_assert(offsetof(RuntimeInfo, Flags) == 80);
 } // namespace Yarrin::V1
 
-// The entry points the host calls, exported under their decorated names.
-Yarrin::V1::InitializeResult YarrinInitialize(const Yarrin::V1::RuntimeInfo& runtime);
-Yarrin::V1::MainResult YarrinMain(HINSTANCE__* instance, const Yarrin::V1::RuntimeInfo& runtime);
+// The entry points the host calls, exported under their decorated names. They throw nothing: a
+// failure comes back as a failed result record.
+Yarrin::V1::InitializeResult YarrinInitialize(const Yarrin::V1::RuntimeInfo& runtime) noexcept;
+Yarrin::V1::MainResult YarrinMain(HINSTANCE__* instance, const Yarrin::V1::RuntimeInfo& runtime) noexcept;

@@ -10,7 +10,7 @@ NIMBRAVA_PACKAGES=(
   wine wine64 locales
   libfmt-dev googletest libbenchmark-dev libspdlog-dev libinih-dev nlohmann-json3-dev
   zlib1g-dev libz-mingw-w64-dev
-  clang-16 libclang-rt-16-dev
+  clang-16 libclang-rt-16-dev lld llvm
   clang-format-16
 )
 

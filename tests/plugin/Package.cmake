@@ -8,7 +8,8 @@
 #
 #   cmake -DBUILD=<build dir> -DSOURCE=<source dir> -DWORK=<scratch dir> -DPLATFORM=windows|linux
 #         -DVERSION=<x.y.z> -DOBJDUMP=<objdump for the build's binaries> -DMAKE_GAME=<nimbrava-make-game>
-#         [-DEMULATOR=<wine-run.sh> -DHOST=<nimbrava-host.exe> -DYARRIN=<Yarrin.dll> -DENB=<d3d11.dll>]
+#         [-DEMULATOR=<wine-run.sh> -DHOST=<nimbrava-host.exe> -DYARRIN=<Yarrin.dll> -DENB=<d3d11.dll>
+#          -DNAMES=<host-boundary-names.tsv>]
 #         -P Package.cmake
 cmake_minimum_required(VERSION 3.25)
 set(data "${SOURCE}/tests/data/release")
@@ -120,6 +121,16 @@ foreach(archive IN LISTS archives)
     endif()
     if(DEFINED kind_${id}_${path})
       check_file("${archive}" "${path}" "${unpacked}/${path}" "${kind_${id}_${path}}")
+    endif()
+    # The shipped plugin meets hosts and ENB by the same names as the one built.
+    if(path MATCHES "(^|/)Nimbrava\\.dll$")
+      execute_process(COMMAND "${CMAKE_COMMAND}" -DOBJDUMP=${OBJDUMP} "-DDLL=${unpacked}/${path}"
+                              -DDEF=${SOURCE}/plugin/Enb/d3d11.def -DNAMES=${NAMES}
+                              -P "${SOURCE}/tests/plugin/ImportsAndExports.cmake"
+                      RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+      if(NOT result EQUAL 0)
+        message(SEND_ERROR "${archive}: ${path}: ${output}")
+      endif()
     endif()
   endforeach()
   file(SIZE "${WORK}/package/${archive}" size)

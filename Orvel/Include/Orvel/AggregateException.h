@@ -47,4 +47,9 @@ namespace Orvel
     // exception nested in it. If anything fails, including a nested exception that is not a
     // std::exception, `out` is cleared entirely. Never throws. Callers start with depth 0.
     void AppendExceptionText(std::string& out, const std::exception& e, std::uint32_t depth) noexcept;
+
+    // The text of any caught exception: a std::exception as AppendExceptionText renders it (depth 0),
+    // anything else as "UnkownException". Empty when it cannot be built or nothing was caught. Never
+    // throws.
+    [[nodiscard]] std::string ExceptionText(const std::exception_ptr& caught) noexcept;
 } // namespace Orvel

@@ -14,6 +14,7 @@
 #include <vector>
 #include <windows.h>
 #include "Host/HostRecords.h"
+#include "HostBoundaryNames.h"
 
 namespace NimbravaTest
 {
@@ -44,14 +45,14 @@ namespace NimbravaTest
 
         [[nodiscard]] HMODULE Module() const noexcept { return m_module.get(); }
 
-        // Call YarrinInitialize and YarrinMain; whatever they throw passes through.
+        // Call YarrinInitialize and YarrinMain, found by the names a host built with MSVC looks up.
         ResultBytes<128> Initialize(const Yarrin::V1::RuntimeInfo& runtime)
         {
-            return Call<128>("_Z16YarrinInitializeRKN6Yarrin2V111RuntimeInfoE", &runtime);
+            return Call<128>(NimbravaBoundaryNames::YarrinInitialize, &runtime);
         }
         ResultBytes<24> Main(const Yarrin::V1::RuntimeInfo& runtime)
         {
-            return Call<24>("_Z10YarrinMainP11HINSTANCE__RKN6Yarrin2V111RuntimeInfoE", Module(), &runtime);
+            return Call<24>(NimbravaBoundaryNames::YarrinMain, Module(), &runtime);
         }
 
         // Every byte set but, without the ENB loading point, its flag: the plugin must read only that.

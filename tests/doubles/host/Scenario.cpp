@@ -360,6 +360,7 @@ namespace NimbravaTest
                 {"queries", &enb.StateQueries},
                 {"reloads", &enb.DirtyHackCalls},
                 {"fail-string", &host.FailAtCall},
+                {"fail-strings-from", &host.FailFromCall},
                 {"length-high-bit", &host.LengthHighBit},
                 {"strings", &host.ConstructCalls}};
             return fields.at(name);
@@ -469,7 +470,17 @@ namespace NimbravaTest
                             *Field(words[at]) = std::stoul(words.at(at + 1), nullptr, 0);
                 }
                 else if (command == "initialize")
-                    return Dump(Host().Initialize(PluginHost::MakeRuntimeInfo(words.back() != "no-enb")), {40, 64});
+                {
+                    const auto result = Host().Initialize(PluginHost::MakeRuntimeInfo(words.back() != "no-enb"));
+                    if (result[0] == 1)
+                        return Dump(result, {40, 64});
+                    // A failure writes its error record; the storage after it stays as the host left it.
+                    ResultBytes<sizeof(Yarrin::V1::MainResult)> error;
+                    std::copy_n(result.begin(), error.size(), error.begin());
+                    const bool rest = std::all_of(result.begin() + error.size(), result.end(),
+                                                  [](std::uint8_t byte) { return byte == Unwritten; });
+                    return Dump(error, {8}) + (rest ? "" : " and bytes after it written");
+                }
                 else if (command == "main")
                 {
                     // "success": flag 1 with its one-byte payload 0, nothing else written.

@@ -1,4 +1,5 @@
-// Stands in for the plugin host's "Yarrin.dll": the two host functions the plugin imports, plus a
+// Stands in for the plugin host's "Yarrin.dll": the two host functions the plugin imports (exported
+// under the names hosts built with MSVC give them too, which the plugin imports), plus a
 // small control interface through which tests set the log directory and make string construction
 // fail; the strings the plugin made are read through their type in YarrinControl.h.
 
@@ -19,7 +20,9 @@ template <>
 __declspec(dllexport) Yarrin::V1::IBasicString<char>* Yarrin::V1::Details::ConstructString<char>(const char* text,
                                                                                                  std::uint64_t length)
 {
-    return ++Host.ConstructCalls == Host.FailAtCall ? nullptr : new IBasicString<char>{std::string(text, length)};
+    const auto call = ++Host.ConstructCalls;
+    const bool fails = call == Host.FailAtCall || (Host.FailFromCall != 0 && call >= Host.FailFromCall);
+    return fails ? nullptr : new IBasicString<char>{std::string(text, length)};
 }
 
 // The controls, with the C linkage YarrinControl.h declares them with.

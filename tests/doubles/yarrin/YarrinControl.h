@@ -20,6 +20,7 @@ extern "C"
     {
         std::uint32_t LengthHighBit = 0;  // sets bit 63 of GetLogsDirectory's length field (the plugin's to ignore)
         std::uint32_t FailAtCall = 0;     // ConstructString<char> returns null at this call since the reset (0: never)
+        std::uint32_t FailFromCall = 0;   // ... and at this call and every later one (0: never)
         std::uint32_t ConstructCalls = 0; // ConstructString<char> calls since the reset
     };
 

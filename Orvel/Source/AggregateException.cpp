@@ -119,14 +119,7 @@ namespace Orvel
         }
         catch (...)
         {
-            try
-            {
-                text = "UnkownException";
-            }
-            catch (...)
-            {
-                text.clear();
-            }
+            text = "UnkownException"; // short enough for the string's own storage: nothing to allocate
         }
         return text;
     }

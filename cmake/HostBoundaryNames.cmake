@@ -7,7 +7,7 @@
 #                            "Yarrin.dll" by their MSVC names
 #   YarrinExports.def        for a stand-in "Yarrin.dll" built by this build: its two functions
 #                            exported under their MSVC names too
-#   HostBoundaryNames.h      the names as C strings, for the programs that look them up
+#   HostBoundaryNames.h      the MSVC names as C strings, for the programs that look them up
 #   host-boundary-names.tsv  function, MSVC name, own name: for the tests
 # A file is rewritten only when its text changes.
 #
@@ -67,8 +67,7 @@ foreach(function YarrinInitialize YarrinMain GetLogsDirectory ConstructString)
     string(APPEND imports "    ${own} == \"${msvc}\"\n")
     string(APPEND exports "    \"${msvc}\" = ${own}\n")
   endif()
-  string(APPEND header "    inline constexpr char ${function}[] = \"${msvc}\";\n"
-                       "    inline constexpr char ${function}Own[] = \"${own}\";\n")
+  string(APPEND header "    inline constexpr char ${function}[] = \"${msvc}\";\n")
   string(APPEND table "${function}\t${msvc}\t${own}\n")
 endforeach()
 string(APPEND def "    GetCurrentWeatherlistPath\n")

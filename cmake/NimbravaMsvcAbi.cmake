@@ -14,15 +14,16 @@ set(NIMBRAVA_MSVC_FLAGS --target=x86_64-pc-windows-msvc -std=c++2b -O1 -ffreesta
     -fno-exceptions -fno-rtti -mno-stack-arg-probe -Wall -Wextra -Werror
     -isystem "${PROJECT_SOURCE_DIR}/cmake/msvc")
 
-# Compiles `source` into the object `object` in MSVC's ABI. DEPENDS: further inputs (the headers it
-# includes); INCLUDES: its include folders.
+# Compiles `source` into the object `object` in MSVC's ABI; the headers it includes are found by the
+# compiler's dependency file. DEPENDS: generated headers it includes, which must be made first;
+# INCLUDES: its include folders.
 function(nimbrava_msvc_object object source)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "DEPENDS;INCLUDES")
   list(TRANSFORM arg_INCLUDES PREPEND "-I")
   add_custom_command(OUTPUT "${object}"
-    COMMAND "${NIMBRAVA_MSVC_CLANG}" ${NIMBRAVA_MSVC_FLAGS} ${arg_INCLUDES} -c "${source}" -o "${object}"
-    DEPENDS "${source}" ${arg_DEPENDS} "${PROJECT_SOURCE_DIR}/cmake/msvc/cstddef"
-            "${PROJECT_SOURCE_DIR}/cmake/msvc/cstdint"
+    COMMAND "${NIMBRAVA_MSVC_CLANG}" ${NIMBRAVA_MSVC_FLAGS} ${arg_INCLUDES} -MD -MF "${object}.d"
+            -c "${source}" -o "${object}"
+    DEPENDS "${source}" ${arg_DEPENDS} DEPFILE "${object}.d"
     COMMENT "Compiling ${source} in MSVC's ABI" VERBATIM)
 endfunction()
 

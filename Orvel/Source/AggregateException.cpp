@@ -145,7 +145,18 @@ namespace Orvel
             }
             for (const auto& entry : OtherExceptions)
             {
-                text += ExceptionText(entry);
+                try
+                {
+                    std::rethrow_exception(entry);
+                }
+                catch (const GenericException& e) // its own text: what it nests is not listed here
+                {
+                    text += e.ToString();
+                }
+                catch (...)
+                {
+                    text += ExceptionText(entry);
+                }
                 text += '\n';
             }
             text.pop_back();

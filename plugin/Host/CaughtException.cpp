@@ -9,7 +9,9 @@ namespace Nimbrava
 {
     Yarrin::V1::IBasicString<char>* ReportCaughtException() noexcept
     {
-        const std::string text = Orvel::ExceptionText(std::current_exception());
+        std::string text = Orvel::ExceptionText(std::current_exception());
+        if (text.empty()) // the text could not be built: still more than nothing to the player
+            text = "UnkownException";
         try
         {
             // Before Open (the log could not be opened) the line goes nowhere.

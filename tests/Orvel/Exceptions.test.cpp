@@ -72,6 +72,7 @@ namespace
         order.Add(std::make_exception_ptr(std::out_of_range("range")));
         multiLine.Add(GenericException("line one\nline two"));
         multiLine.Add(Nest(std::logic_error("outer"), std::make_exception_ptr(std::runtime_error("inner"))));
+        multiLine.Add(Nest(IOException("outer io"), std::make_exception_ptr(std::runtime_error("inner"))));
         emptyNest.Add(std::make_exception_ptr(NimbravaTest::EmptyNest()));
         errno = ENOENT;
         const ErrnoException<IOException> enoent("Couldn't open {}", "x");

@@ -9,8 +9,9 @@
 //    does;
 //  - YarrinInitialize with the log folder missing must come back as a failed record: an exception
 //    of the plugin reaching this host would end in the unhandled-exception filter, which says so;
-//  - then both records byte for byte, the log folder's view read by its count, and one change of
-//    worldspace through the stand-in ENB.
+//  - then both records byte for byte, the log folder's view read by its count, the runtime record's
+//    ENB loading point read through the reference (the plugin's log has its Fatal line or not), and
+//    one change of worldspace through the stand-in ENB.
 // Runs in a game folder that holds examples/enbseries (3C: weatherlists\tamriel.ini) and logs\.
 // Prints a line per check; exits 0 when every check held.
 
@@ -32,6 +33,12 @@ extern "C"
     __declspec(dllimport) void* GetProcAddress(HINSTANCE__* module, const char* name);
     __declspec(dllimport) std::uint32_t GetLastError();
     __declspec(dllimport) void* SetUnhandledExceptionFilter(long (*filter)(void* const* pointers));
+    __declspec(dllimport) void* CreateFileW(const wchar_t* name, std::uint32_t access, std::uint32_t share,
+                                            void* security, std::uint32_t disposition, std::uint32_t flags,
+                                            void* templateFile);
+    __declspec(dllimport) int ReadFile(void* file, void* data, std::uint32_t size, std::uint32_t* read,
+                                       void* overlapped);
+    __declspec(dllimport) int CloseHandle(void* handle);
 
     // What the compiler may call for the records' copies and fills. Written through a volatile
     // pointer, so that they cannot be turned into calls of themselves.
@@ -174,6 +181,28 @@ namespace
         return storage;
     }
 
+    // Whether the plugin's log holds `line`.
+    bool LogHolds(const char* line)
+    {
+        static char log[8192];
+        std::uint32_t size = 0;
+        void* file = CreateFileW(L"logs\\Nimbrava.log", 0x80000000 /* GENERIC_READ */, 3 /* read, write */, nullptr,
+                                 3 /* OPEN_EXISTING */, 0, nullptr);
+        if (file == reinterpret_cast<void*>(-1))
+            return false;
+        const bool read = ReadFile(file, log, sizeof log, &size, nullptr) != 0;
+        CloseHandle(file);
+        for (std::uint32_t at = 0; read && at < size; ++at)
+        {
+            std::uint32_t length = 0;
+            while (line[length] != 0 && at + length < size && log[at + length] == line[length])
+                ++length;
+            if (line[length] == 0)
+                return true;
+        }
+        return false;
+    }
+
     bool EndsWith(const wchar_t* text, const wchar_t* end)
     {
         std::size_t length = 0, endLength = 0;
@@ -207,9 +236,12 @@ extern "C" [[noreturn]] void mainCRTStartup()
     if (initialize == nullptr || main == nullptr)
         ExitProcess(1);
 
-    // Every byte set: the plugin must read only the ENB loading point's bit.
-    Yarrin::V1::RuntimeInfo runtime;
+    // Every byte set: the plugin must read only the ENB loading point's bit, through the reference.
+    Yarrin::V1::RuntimeInfo runtime, withoutEnb;
     memset(&runtime, 0xFF, sizeof runtime);
+    memset(&withoutEnb, 0xFF, sizeof withoutEnb);
+    withoutEnb.Flags = static_cast<std::uint8_t>(0xFF & ~Yarrin::V1::RuntimeInfo::EnbLoadingPointFlag);
+    constexpr char NoLoadingPoint[] = "[FATAL]   ENB loading point is required but unavailable";
 
     std::uint8_t initialized[sizeof(Yarrin::V1::InitializeResult)];
     WitnessYarrin_SetLogs(L"logs\\missing", 12);
@@ -224,18 +256,23 @@ extern "C" [[noreturn]] void mainCRTStartup()
 
     // The view's count, not a terminating NUL, ends the folder's name; bit 63 is not part of it.
     WitnessYarrin_SetLogs(L"logsXYZ", 4 | std::uint64_t{1} << 63);
-    Text requirements = Dump(CallInto<Yarrin::V1::InitializeResult>(initialized, initialize, runtime),
+    constexpr char Record[] = "01.............. 0100000002000000 0000000000000000 0000000000000000 "
+                              "0000000000000000 'Nimbrava' 0100000000000000 02000000........ 'Vorkessa' "
+                              "0000000000000000 0400000000000000 0000000000000000 0000000000000000 "
+                              "0000000000000000 0200000000000000 0000000000000000";
+    Text requirements = Dump(CallInto<Yarrin::V1::InitializeResult>(initialized, initialize, withoutEnb),
                              sizeof initialized, 1u << 5 | 1u << 8);
-    Check(requirements == "01.............. 0100000002000000 0000000000000000 0000000000000000 0000000000000000 "
-                          "'Nimbrava' 0100000000000000 02000000........ 'Vorkessa' 0000000000000000 "
-                          "0400000000000000 0000000000000000 0000000000000000 0000000000000000 "
-                          "0200000000000000 0000000000000000",
-          "YarrinInitialize: the requirements record", &requirements);
+    Check(requirements == Record && LogHolds(NoLoadingPoint),
+          "YarrinInitialize without the ENB loading point: the requirements record, the Fatal line", &requirements);
+    requirements = Dump(CallInto<Yarrin::V1::InitializeResult>(initialized, initialize, runtime), sizeof initialized,
+                        1u << 5 | 1u << 8);
+    Check(requirements == Record && !LogHolds(NoLoadingPoint),
+          "YarrinInitialize with it: the requirements record, a new log without that line", &requirements);
 
     std::uint8_t started[sizeof(Yarrin::V1::MainResult)];
     Text success = Dump(CallInto<Yarrin::V1::MainResult>(started, main, plugin, runtime), sizeof started, 0);
     Check(success == "01.............. 00.............. ................", "YarrinMain: success", &success);
-    Check(WitnessYarrin_Strings() == 3, "three host strings made: the failure's text, the name, the author");
+    Check(WitnessYarrin_Strings() == 5, "five host strings made: the failure's text, twice the name and the author");
 
     // One change of worldspace: ENB reports Tamriel and calls back; its reload reads Tamriel's list.
     HINSTANCE__* enb = GetModuleHandleW(L"d3d11.dll");

@@ -30,8 +30,6 @@ namespace
         return text.empty() ? "-" : text;
     }
 
-    using Pass = void (*)(ConfigReport&, const Configuration&, const CheckContext&, FindingWriter&);
-
     // Runs `pass` on each row of its table: the code page ("-" for none), the configuration, the
     // findings; with `game`, its rows "world FORMID EDITORID PLUGIN [light]" are the load order's
     // worldspaces, and the code page column says whether Plugins.txt was read.
@@ -66,42 +64,41 @@ namespace
         }
         EXPECT_GE(checked, 6);
     }
+
+    // A pass with its table.
+    struct PassTable
+    {
+        const char* Name;
+        Pass Run;
+    };
+
+    const PassTable Tables[] = {
+        {"encodings", [](ConfigReport&, const Configuration& config, const CheckContext& context,
+                         FindingWriter& findings) { (void)CheckEncoding(config, context, findings); }},
+        {"section-names", CheckSectionNames},
+        {"id-lists", CheckIdLists},
+        {"file-names", CheckFileNames},
+        {"lines", CheckLines},
+        {"game", CheckAgainstGame},
+    };
+
+    void PrintTo(const PassTable& table, std::ostream* out)
+    {
+        *out << table.Name;
+    }
+
+    class ConfigurationPass : public testing::TestWithParam<PassTable>
+    {
+    };
 } // namespace
 
-TEST(Passes, Encodings)
+TEST_P(ConfigurationPass, FindsWhatItsTableSays)
 {
-    CheckTable("encodings", [](ConfigReport&, const Configuration& config, const CheckContext& context,
-                               FindingWriter& findings) { (void)CheckEncoding(config, context, findings); });
+    CheckTable(GetParam().Name, GetParam().Run);
 }
 
-TEST(Passes, SectionNames)
-{
-    CheckTable("section-names",
-               [](ConfigReport& report, const Configuration& config, const CheckContext& context,
-                  FindingWriter& findings) { CheckSectionNames(config, report.Sections, context, findings); });
-}
-
-TEST(Passes, IdLists)
-{
-    CheckTable("id-lists", [](ConfigReport& report, const Configuration& config, const CheckContext& context,
-                              FindingWriter& findings) { CheckIdLists(config, report.Sections, context, findings); });
-}
-
-TEST(Passes, FileNames)
-{
-    CheckTable("file-names",
-               [](ConfigReport& report, const Configuration& config, const CheckContext& context,
-                  FindingWriter& findings) { CheckFileNames(config, report.Sections, context, findings); });
-}
-
-TEST(Passes, Lines)
-{
-    CheckTable("lines", [](ConfigReport& report, const Configuration& config, const CheckContext& context,
-                           FindingWriter& findings) { CheckLines(config, report.Sections, context, findings); });
-}
-
-TEST(Passes, Game)
-{
-    CheckTable("game", [](ConfigReport& report, const Configuration&, const CheckContext& context,
-                          FindingWriter& findings) { CheckAgainstGame(report, *context.Game, findings); });
-}
+INSTANTIATE_TEST_SUITE_P(Each, ConfigurationPass, testing::ValuesIn(Tables), [](const auto& tested) {
+    std::string name = tested.param.Name;
+    std::erase(name, '-');
+    return name;
+});

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include "checks/Table.h"
 
 namespace NimbravaCheck
 {
@@ -253,14 +254,7 @@ namespace NimbravaCheck
         return Codes[static_cast<std::size_t>(code)];
     }
 
-    static_assert(
-        [] {
-            for (std::size_t i = 0; i < std::size(Codes); ++i)
-                if (static_cast<std::size_t>(Codes[i].Id) != i)
-                    return false;
-            return true;
-        }(),
-        "each row stands at the place of its code");
+    static_assert(RowsInPlace(Detail::Codes, &CodeRow::Id), "each row stands at the place of its code");
 
     static_assert(Row(Code::FileDirectory).Format == Row(Code::FileMissing).Format &&
                       Row(Code::FileNotRegular).Format == Row(Code::FileMissing).Format &&

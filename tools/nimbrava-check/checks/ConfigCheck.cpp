@@ -12,12 +12,8 @@ namespace NimbravaCheck
         if (CheckEncoding(config, context, findings))
             return report;
         report.Sections = ReadSections(config, context.CodePage);
-        CheckSectionNames(config, report.Sections, context, findings);
-        CheckIdLists(config, report.Sections, context, findings);
-        CheckFileNames(config, report.Sections, context, findings);
-        CheckLines(config, report.Sections, context, findings);
-        if (context.Game != nullptr)
-            CheckAgainstGame(report, *context.Game, findings);
+        for (const Pass pass : Passes)
+            pass(report, config, context, findings);
         // The load order's problems first, then the file's by line, each line's in the passes' order.
         std::ranges::stable_sort(report.Findings, {}, [](const Finding& finding) {
             return std::pair(finding.Row().About != Topic::LoadOrder, finding.Line.value_or(0));

@@ -102,10 +102,10 @@ namespace NimbravaCheck
         }
     } // namespace
 
-    void CheckFileNames(const Configuration& config, const std::vector<WeatherlistSection>& sections,
-                        const CheckContext& context, FindingWriter& findings)
+    void CheckFileNames(ConfigReport& report, const Configuration& config, const CheckContext& context,
+                        FindingWriter& findings)
     {
-        for (const auto& section : sections)
+        for (const auto& section : report.Sections)
             CheckFileName(config, section, context, findings);
     }
 } // namespace NimbravaCheck

@@ -9,8 +9,12 @@
 
 namespace NimbravaCheck
 {
-    void CheckAgainstGame(ConfigReport& report, const InstalledGame& game, FindingWriter& findings)
+    void CheckAgainstGame(ConfigReport& report, const Configuration&, const CheckContext& context,
+                          FindingWriter& findings)
     {
+        if (context.Game == nullptr)
+            return;
+        const InstalledGame& game = *context.Game;
         report.AgainstGame = true;
         report.Findings.insert(report.Findings.end(), game.Problems.begin(), game.Problems.end());
 

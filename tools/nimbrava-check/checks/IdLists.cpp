@@ -56,9 +56,10 @@ namespace NimbravaCheck
         }
     } // namespace
 
-    void CheckIdLists(const Configuration& config, const std::vector<WeatherlistSection>& sections,
-                      const CheckContext& context, FindingWriter& findings)
+    void CheckIdLists(ConfigReport& report, const Configuration& config, const CheckContext& context,
+                      FindingWriter& findings)
     {
+        const auto& sections = report.Sections;
         for (const auto& section : sections)
             CheckIds(config, section, context, findings);
 

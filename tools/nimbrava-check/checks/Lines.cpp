@@ -6,8 +6,7 @@
 
 namespace NimbravaCheck
 {
-    void CheckLines(const Configuration& config, const std::vector<WeatherlistSection>&, const CheckContext& context,
-                    FindingWriter& findings)
+    void CheckLines(ConfigReport&, const Configuration& config, const CheckContext& context, FindingWriter& findings)
     {
         using Kind = Orvel::IniLine::Kind;
         // A byte-order mark before a header or a comment turns line 1 into a line the reader ignores;

@@ -62,9 +62,10 @@ namespace NimbravaCheck
         }
     } // namespace
 
-    void CheckSectionNames(const Configuration& config, const std::vector<WeatherlistSection>& sections,
-                           const CheckContext& context, FindingWriter& findings)
+    void CheckSectionNames(ConfigReport& report, const Configuration& config, const CheckContext& context,
+                           FindingWriter& findings)
     {
+        const auto& sections = report.Sections;
         const auto& document = config.Document.Sections;
         for (std::size_t index = 1; index < document.size(); ++index)
             if (Nimbrava::WeatherlistSectionNumber(document[index].Name) == 0)

@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include "checks/Table.h"
 #include "cli/Usage.h"
 
 namespace NimbravaCheck::Cli
@@ -104,14 +105,7 @@ namespace NimbravaCheck::Cli
              ""},
         };
 
-        static_assert(
-            [] {
-                for (std::size_t i = 0; i < std::size(Table); ++i)
-                    if (static_cast<std::size_t>(Table[i].Id) != i)
-                        return false;
-                return true;
-            }(),
-            "each row stands at the place of its option");
+        static_assert(RowsInPlace(Table, &Option::Id), "each row stands at the place of its option");
     } // namespace
 
     std::span<const Option> Options() noexcept

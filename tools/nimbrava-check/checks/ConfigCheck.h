@@ -7,7 +7,7 @@
 #include "GameData/Worldspaces.h"
 #include "checks/Configuration.h"
 #include "checks/Finding.h"
-#include "checks/InstalledGame.h"
+#include "checks/Context.h"
 
 namespace NimbravaCheck
 {

@@ -9,7 +9,6 @@
 #include "GameData/LoadOrder.h"
 #include "GameData/Worldspaces.h"
 #include "checks/Finding.h"
-#include "text/GameCodePage.h"
 
 namespace NimbravaCheck
 {
@@ -21,17 +20,7 @@ namespace NimbravaCheck
         GameData::LoadOrder Order;
         GameData::WorldspaceList Worldspaces;
         // Everything worth telling about the load order: no Plugins.txt, missing and damaged plugins
-        // and masters, string tables that do not read (LoadOrderFindings).
+        // and masters, string tables that do not read (LoadOrderFindings.h).
         std::vector<Finding> Problems;
     };
-
-    // What every check may use besides its input: the game's code page, and the game when it was found.
-    struct CheckContext
-    {
-        GameCodePage CodePage;
-        const InstalledGame* Game = nullptr;
-    };
-
-    // The findings of GameData's problems, worded, in their order.
-    [[nodiscard]] std::vector<Finding> LoadOrderFindings(const std::vector<GameData::Problem>& problems);
 } // namespace NimbravaCheck

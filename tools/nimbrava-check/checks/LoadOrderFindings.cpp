@@ -1,6 +1,7 @@
+#include "checks/LoadOrderFindings.h"
+
 #include <type_traits>
 #include "GameData/FormId.h"
-#include "checks/InstalledGame.h"
 
 namespace NimbravaCheck
 {

@@ -7,7 +7,7 @@
 #include <optional>
 #include "GameData/Text.h"
 #include "Orvel/Ascii.h"
-#include "checks/Worldspaces.h"
+#include "checks/WorldspaceNames.h"
 #include "cli/CodePageOption.h"
 
 namespace NimbravaCheck::Cli

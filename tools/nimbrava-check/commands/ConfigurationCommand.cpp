@@ -7,7 +7,7 @@
 #include "Orvel/Ascii.h"
 #include "checks/ConfigCheck.h"
 #include "checks/InputError.h"
-#include "checks/Worldspaces.h"
+#include "checks/WorldspaceNames.h"
 #include "commands/Inputs.h"
 #include "commands/Reports.h"
 

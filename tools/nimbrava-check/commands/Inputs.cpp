@@ -5,6 +5,7 @@
 #include "GameData/Text.h"
 #include "GameData/WholeFile.h"
 #include "checks/InputError.h"
+#include "checks/LoadOrderFindings.h"
 #include "text/TextMode.h"
 
 namespace NimbravaCheck

@@ -6,7 +6,7 @@
 #include "GameData/Text.h"
 #include "checks/Decision.h"
 #include "checks/InputError.h"
-#include "checks/Worldspaces.h"
+#include "checks/WorldspaceNames.h"
 #include "commands/Inputs.h"
 #include "commands/Reports.h"
 #include "text/Printable.h"

@@ -1,4 +1,4 @@
-#include "checks/Worldspaces.h"
+#include "checks/WorldspaceNames.h"
 
 #include <fmt/format.h>
 #include "Orvel/Ascii.h"

@@ -5,7 +5,7 @@
 #include <set>
 #include "Choice/WeatherlistChoice.h"
 #include "checks/Passes.h"
-#include "checks/Worldspaces.h"
+#include "checks/WorldspaceNames.h"
 
 namespace NimbravaCheck
 {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <span>
-#include "../tools/nimbrava-check/ModuleCheck.h"
+#include "checks/ModuleCheck.h"
 #include "FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -1,10 +1,10 @@
 // GameData's readers on arbitrary bytes: the same input as a plugin file (ReadPluginFile) and as a
 // string table (StringTable::Parse). For every input:
 //
-//  0. Each returns or throws PluginFileError, never anything else: no crash, no read outside the
-//     input (AddressSanitizer), no endless loop (libFuzzer's -timeout), no allocation beyond the
-//     reader's limits (libFuzzer's -malloc_limit_mb, its -rss_limit_mb by default: 2 GB, far above
-//     MaximumRecordSize and MaximumInflatedSize together).
+//  0. Each returns or throws its own error (PluginFileError, StringTableError), never anything else:
+//     no crash, no read outside the input (AddressSanitizer), no endless loop (libFuzzer's -timeout),
+//     no allocation beyond the reader's limits (libFuzzer's -malloc_limit_mb, its -rss_limit_mb by default: 2 GB, far
+//     above MaximumRecordSize and MaximumInflatedSize together).
 //  1. An error names the input ("fuzz.esp: ...") and an offset inside it.
 //  2. A plugin that reads counts no more bytes read than it has, and each worldspace it returns is
 //     there in the input: a WRLD record header at its offset, with its form ID and flags, the
@@ -30,7 +30,7 @@ namespace
         return value;
     }
 
-    void CheckError(const GameData::PluginFileError& error, std::string_view name, std::size_t size)
+    void CheckError(const GameData::DamagedFileError& error, std::string_view name, std::size_t size)
     {
         FUZZ_REQUIRE(std::string_view(error.what()).starts_with(name));
         FUZZ_REQUIRE(error.Offset() <= size);
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto table = GameData::StringTable::Parse(bytes, "fuzz.STRINGS");
         FUZZ_REQUIRE(size >= 8 && table.Size() <= U32(data));
     }
-    catch (const GameData::PluginFileError& error)
+    catch (const GameData::StringTableError& error)
     {
         CheckError(error, "fuzz.STRINGS: ", size);
     }

@@ -44,7 +44,7 @@ fi
 
 # The code page tables' writer runs during the build, not in the tests; its test is the tables'.
 gcov_options=(-r "$ROOT" --gcov-executable gcov --gcov-ignore-parse-errors --exclude-unreachable-branches
-  --exclude-throw-branches --exclude "$ROOT/tools/nimbrava-check/code-pages/")
+  --exclude-throw-branches --exclude "$ROOT/tools/nimbrava-check/text/code-pages/")
 summary() { # label, folders, build trees
   local label=$1 folder
   local -a folders

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include "GameData/Text.h"
+#include "GameData/WholeFile.h"
 #include "Orvel/Ascii.h"
 
 namespace GameData
@@ -24,7 +24,14 @@ namespace GameData
         std::string LanguageOf(const std::filesystem::path& folder)
         {
             const auto ini = GameFolder::Find(folder, "Skyrim.ini");
-            std::ifstream stream(ini ? *ini : std::filesystem::path());
+            std::istringstream stream;
+            try
+            {
+                stream.str(ini ? ReadWholeFile(*ini) : "");
+            }
+            catch (const FileReadError&)
+            {
+            }
             std::string section;
             for (std::string line; std::getline(stream, line);)
             {

@@ -1,10 +1,10 @@
 #include "GameData/LoadOrder.h"
 
 #include <algorithm>
-#include <fmt/format.h>
-#include <fstream>
 #include <sstream>
+#include "GameData/FormId.h"
 #include "GameData/Text.h"
+#include "GameData/WholeFile.h"
 #include "Orvel/Ascii.h"
 
 namespace GameData
@@ -19,21 +19,58 @@ namespace GameData
                    EqualIgnoringCase(name.substr(name.size() - extension.size()), extension);
         }
 
-        std::string ReadText(const std::filesystem::path& path)
+        // The names of Skyrim.ccc, one a line; none when it is not there or cannot be read.
+        std::vector<std::string> CccNames(const GameFolder& game)
         {
-            std::ifstream stream(path, std::ios::binary);
-            std::ostringstream text;
-            text << stream.rdbuf();
-            return text.str();
+            std::vector<std::string> names;
+            const auto ccc = GameFolder::Find(game.Folder(), "Skyrim.ccc");
+            std::string text;
+            try
+            {
+                text = ccc ? ReadWholeFile(*ccc) : "";
+            }
+            catch (const FileReadError&)
+            {
+            }
+            std::istringstream lines(text);
+            for (std::string line; std::getline(lines, line);)
+                if (std::string name(Orvel::Trimmed(line)); !name.empty())
+                    names.push_back(std::move(name));
+            return names;
         }
 
-        // A plugin to load: where it comes from decides whether it may be missing quietly.
-        struct Listed
+        // A listed plugin read from Data; nothing, with the problem, when it is missing or listed before.
+        std::optional<LoadedPlugin> Load(const GameFolder& game, const ListedPlugin& plugin,
+                                         std::vector<Problem>& problems)
         {
-            std::string Name;
-            bool FromPluginsTxt = false;
-            bool Optional = false; // Skyrim.ccc's plugins load only when they exist
-        };
+            const std::string shown = Cp1252ToUtf8(plugin.Name);
+            const auto path = game.FindData(plugin.Name);
+            std::error_code statusError;
+            if (!path || !std::filesystem::is_regular_file(*path, statusError))
+            {
+                if (plugin.Source != PluginSource::Ccc)
+                    problems.emplace_back(MissingPlugin{shown, plugin.Source});
+                return std::nullopt;
+            }
+            LoadedPlugin loaded{plugin.Name,
+                                *path,
+                                std::nullopt,
+                                HasExtension(plugin.Name, ".esm"),
+                                HasExtension(plugin.Name, ".esl"),
+                                0};
+            loaded.Master = loaded.Master || loaded.Light;
+            try
+            {
+                loaded.File = ReadPluginFile(*path, shown);
+                loaded.Master = loaded.Master || loaded.File->Header.IsMaster();
+                loaded.Light = loaded.Light || loaded.File->Header.IsLight();
+            }
+            catch (const PluginFileError& error)
+            {
+                problems.emplace_back(DamagedPlugin{shown, error.what()});
+            }
+            return loaded;
+        }
     } // namespace
 
     std::vector<PluginsTxtLine> ParsePluginsTxt(std::string_view text)
@@ -57,84 +94,47 @@ namespace GameData
         return lines;
     }
 
-    std::uint32_t LoadedPlugin::RunTimeId(std::uint32_t inFileId) const noexcept
+    std::vector<ListedPlugin> ListPlugins(const GameFolder& game, const std::vector<PluginsTxtLine>* pluginsTxt)
     {
-        if (Light)
-            return 0xFE000000u | (Index & 0xFFFu) << 12 | (inFileId & 0xFFFu);
-        return (Index & 0xFFu) << 24 | (inFileId & 0xFFFFFFu);
-    }
-
-    LoadOrder ReadLoadOrder(const GameFolder& game, const std::vector<PluginsTxtLine>* pluginsTxt)
-    {
-        std::vector<Listed> listed;
+        std::vector<ListedPlugin> listed;
         for (const auto name : BaseMasters)
-            listed.push_back({std::string(name), false, false});
-        if (const auto ccc = GameFolder::Find(game.Folder(), "Skyrim.ccc"))
-        {
-            std::istringstream lines(ReadText(*ccc));
-            for (std::string line; std::getline(lines, line);)
-                if (const std::string name(Orvel::Trimmed(line)); !name.empty())
-                    listed.push_back({name, false, true});
-        }
+            listed.push_back({std::string(name), PluginSource::BaseGame});
+        for (auto& name : CccNames(game))
+            listed.push_back({std::move(name), PluginSource::Ccc});
         if (pluginsTxt != nullptr)
             for (const auto& line : *pluginsTxt)
                 if (line.Active)
-                    listed.push_back({line.Name, true, false});
+                    listed.push_back({line.Name, PluginSource::PluginsTxt});
+        return listed;
+    }
 
+    LoadOrder OrderPlugins(const GameFolder& game, const std::vector<ListedPlugin>& listed)
+    {
         LoadOrder order;
         std::vector<LoadedPlugin> fromPluginsTxt;
         for (const auto& plugin : listed)
         {
-            const std::string shown = Cp1252ToUtf8(plugin.Name);
             const auto seen = [&](const LoadedPlugin& other) { return EqualIgnoringCase(other.Name, plugin.Name); };
             if (std::ranges::any_of(order.Plugins, seen) || std::ranges::any_of(fromPluginsTxt, seen))
                 continue;
-            const auto path = game.FindData(plugin.Name);
-            std::error_code statusError;
-            if (!path || !std::filesystem::is_regular_file(*path, statusError))
-            {
-                if (!plugin.Optional)
-                    order.Problems.push_back(
-                        {"missing-plugin", fmt::format("{} is {} but not in Data: the game does not load it", shown,
-                                                       plugin.FromPluginsTxt ? "active in Plugins.txt"
-                                                                             : "one of the base game's masters")});
-                continue;
-            }
-            LoadedPlugin loaded{plugin.Name,
-                                *path,
-                                std::nullopt,
-                                HasExtension(plugin.Name, ".esm"),
-                                HasExtension(plugin.Name, ".esl"),
-                                0};
-            loaded.Master = loaded.Master || loaded.Light;
-            try
-            {
-                loaded.File = ReadPluginFile(*path, shown);
-                loaded.Master = loaded.Master || loaded.File->Header.IsMaster();
-                loaded.Light = loaded.Light || loaded.File->Header.IsLight();
-            }
-            catch (const PluginFileError& error)
-            {
-                order.Problems.push_back(
-                    {"damaged-plugin", fmt::format("{}: its worldspaces are not listed", error.what())});
-            }
-            (plugin.FromPluginsTxt ? fromPluginsTxt : order.Plugins).push_back(std::move(loaded));
+            if (auto loaded = Load(game, plugin, order.Problems))
+                (plugin.Source == PluginSource::PluginsTxt ? fromPluginsTxt : order.Plugins)
+                    .push_back(std::move(*loaded));
         }
         // Plugins.txt's masters load before its other plugins, each kind in the file's order.
         std::ranges::stable_partition(fromPluginsTxt, &LoadedPlugin::Master);
         std::ranges::move(fromPluginsTxt, std::back_inserter(order.Plugins));
+        NumberPlugins(order.Plugins);
+        return order;
+    }
 
-        std::uint32_t full = 0;
-        std::uint32_t light = 0;
-        for (auto& plugin : order.Plugins)
-            plugin.Index = plugin.Light ? light++ : full++;
-        // Full plugins take the top bytes 00 to FD, light plugins the 4096 places of FE.
-        if (full > 0xFE || light > 0x1000)
-            order.Problems.push_back(
-                {"too-many-plugins", fmt::format("{} full and {} light plugins are active, more than the game loads "
-                                                 "(254 and 4096): the form IDs of the last ones are not what they "
-                                                 "seem here",
-                                                 full, light)});
+    std::vector<Problem> CheckLoadOrder(const LoadOrder& order)
+    {
+        std::vector<Problem> problems;
+        const auto light = static_cast<std::uint32_t>(std::ranges::count(order.Plugins, true, &LoadedPlugin::Light));
+        const auto full = static_cast<std::uint32_t>(order.Plugins.size()) - light;
+        if (full > MaximumFullPlugins || light > MaximumLightPlugins)
+            problems.emplace_back(TooManyPlugins{full, light});
 
         // Every master must load before the plugin that names it, or the game does not start.
         for (std::size_t i = 0; i < order.Plugins.size(); ++i)
@@ -145,11 +145,15 @@ namespace GameData
             for (const auto& master : plugin.File->Header.Masters)
                 if (std::none_of(order.Plugins.begin(), order.Plugins.begin() + static_cast<std::ptrdiff_t>(i),
                                  [&](const LoadedPlugin& other) { return EqualIgnoringCase(other.Name, master); }))
-                    order.Problems.push_back(
-                        {"missing-master",
-                         fmt::format("{} needs {}, which does not load before it: the game does not start so",
-                                     Cp1252ToUtf8(plugin.Name), Cp1252ToUtf8(master))});
+                    problems.emplace_back(MissingMaster{Cp1252ToUtf8(plugin.Name), Cp1252ToUtf8(master)});
         }
+        return problems;
+    }
+
+    LoadOrder ReadLoadOrder(const GameFolder& game, const std::vector<PluginsTxtLine>* pluginsTxt)
+    {
+        LoadOrder order = OrderPlugins(game, ListPlugins(game, pluginsTxt));
+        std::ranges::move(CheckLoadOrder(order), std::back_inserter(order.Problems));
         return order;
     }
 } // namespace GameData

@@ -398,11 +398,6 @@ namespace GameData
         }
     } // namespace
 
-    PluginFileError::PluginFileError(std::string_view file, std::uint64_t offset, std::string_view what)
-        : std::runtime_error(fmt::format("{}: {} (at offset 0x{:X})", file, what, offset)), m_offset(offset)
-    {
-    }
-
     PluginFile ReadPluginFile(const std::filesystem::path& path, std::string_view name)
     {
         const std::string shown = NameOf(path, name);

@@ -2,9 +2,8 @@
 
 #include <cstring>
 #include <fmt/format.h>
-#include <fstream>
-#include <vector>
-#include "GameData/PluginFile.h"
+#include "GameData/Text.h"
+#include "GameData/WholeFile.h"
 
 namespace GameData
 {
@@ -24,30 +23,33 @@ namespace GameData
 
     StringTable StringTable::Read(const std::filesystem::path& path, std::string_view name)
     {
-        const auto text = path.filename().u8string();
-        const std::string shown = name.empty() ? std::string(text.begin(), text.end()) : std::string(name);
-        std::error_code error;
-        const auto size = std::filesystem::file_size(path, error);
-        std::ifstream stream(path, std::ios::binary);
-        if (!stream || error)
-            throw PluginFileError(shown, 0, "cannot be opened");
-        if (size > MaximumTableSize)
-            throw PluginFileError(shown, 0, fmt::format("{} bytes, more than any string table", size));
-        std::vector<std::byte> bytes(size);
-        if (!stream.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
-            throw PluginFileError(shown, 0, "cannot be read");
-        return Parse(bytes, shown);
+        const std::string shown = name.empty() ? Utf8Text(path.filename()) : std::string(name);
+        std::string bytes;
+        try
+        {
+            bytes = ReadWholeFile(path, MaximumTableSize);
+        }
+        catch (const FileReadError& error)
+        {
+            using enum FileReadError::Reason;
+            throw StringTableError(shown, 0,
+                                   error.Why() == TooLarge
+                                       ? fmt::format("{} bytes, more than any string table", error.Size())
+                                   : error.Why() == CannotRead ? "cannot be read"
+                                                               : "cannot be opened");
+        }
+        return Parse(std::as_bytes(std::span(bytes)), shown);
     }
 
     StringTable StringTable::Parse(std::span<const std::byte> bytes, std::string_view name)
     {
         if (bytes.size() < 8)
-            throw PluginFileError(name, 0, "too short for a string table's count and size");
+            throw StringTableError(name, 0, "too short for a string table's count and size");
         const std::uint64_t count = U32(bytes, 0);
         const std::uint64_t dataSize = U32(bytes, 4);
         const std::uint64_t dataStart = 8 + EntrySize * count;
         if (dataStart > bytes.size() || dataSize > bytes.size() - dataStart)
-            throw PluginFileError(
+            throw StringTableError(
                 name, 0,
                 fmt::format("{} entries and {} bytes of strings run past the end of the table", count, dataSize));
         const auto data = bytes.subspan(dataStart, dataSize);
@@ -60,7 +62,7 @@ namespace GameData
             const std::uint32_t id = U32(bytes, entry);
             const std::uint32_t offset = U32(bytes, entry + 4);
             if (lastNul == std::string::npos || offset > lastNul)
-                throw PluginFileError(
+                throw StringTableError(
                     name, entry, fmt::format("the string of ID {:X} at {} has no NUL within the table", id, offset));
             table.m_offsets.insert_or_assign(id, offset);
         }

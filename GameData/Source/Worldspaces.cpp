@@ -1,18 +1,14 @@
 #include "GameData/Worldspaces.h"
 
-#include <algorithm>
-#include <fmt/format.h>
 #include <map>
+#include "GameData/FormId.h"
 #include "GameData/StringTable.h"
 #include "GameData/Text.h"
-#include "Orvel/Ascii.h"
 
 namespace GameData
 {
     namespace
     {
-        using Orvel::EqualIgnoringCase;
-
         // The string tables of localized plugins, read once each.
         class Strings
         {
@@ -44,10 +40,9 @@ namespace GameData
                 {
                     return StringTable::Read(*path, Cp1252ToUtf8(file));
                 }
-                catch (const PluginFileError& error)
+                catch (const StringTableError& error)
                 {
-                    m_problems.push_back(
-                        {"damaged-strings", fmt::format("{}: names from it are not shown", error.what())});
+                    m_problems.emplace_back(DamagedStrings{Cp1252ToUtf8(file), error.what()});
                     return std::nullopt;
                 }
             }
@@ -75,24 +70,14 @@ namespace GameData
         {
             if (!plugin.File)
                 continue;
-            const auto& masters = plugin.File->Header.Masters;
-            // The plugin that a form ID of this file belongs to: a master by the top byte, or this file.
-            const auto owner = [&](std::uint32_t inFileId) -> const LoadedPlugin* {
-                const std::uint32_t top = inFileId >> 24;
-                if (top >= masters.size())
-                    return &plugin;
-                const auto found = std::ranges::find_if(order.Plugins, [&](const LoadedPlugin& other) {
-                    return EqualIgnoringCase(other.Name, masters[top]);
-                });
-                return found == order.Plugins.end() ? nullptr : &*found;
-            };
+            const FormIdResolver formIds(order, plugin);
             const std::string pluginName = Cp1252ToUtf8(plugin.Name);
             for (const auto& record : plugin.File->Worldspaces)
             {
-                const LoadedPlugin* adder = owner(record.FormId);
+                const LoadedPlugin* adder = formIds.Owner(record.FormId);
                 if (adder == nullptr)
                     continue; // its master is not loaded: ReadLoadOrder reported that
-                const std::uint32_t formId = adder->RunTimeId(record.FormId);
+                const std::uint32_t formId = RunTimeFormId(*adder, record.FormId);
                 auto [at, fresh] = byFormId.try_emplace(formId, entries.size());
                 if (fresh)
                     entries.push_back({{formId, {}, {}, Cp1252ToUtf8(adder->Name), {}, adder->Light, {}}, false});
@@ -109,8 +94,7 @@ namespace GameData
                     entry.Shown.Name.reset();
                 entry.Shown.Parent.reset();
                 if (record.Parent)
-                    if (const LoadedPlugin* parent = owner(*record.Parent))
-                        entry.Shown.Parent = parent->RunTimeId(*record.Parent);
+                    entry.Shown.Parent = formIds.RunTime(*record.Parent);
             }
         }
         for (auto& entry : entries)

@@ -9,26 +9,9 @@ namespace Nimbrava
 {
     namespace
     {
-        constexpr int LastSection = 99;
-
-        // "WEATHERLIST" and two decimal digits, without building a string per number.
-        class SectionName
-        {
-        public:
-            explicit SectionName(int number) noexcept
-            {
-                m_text[11] = static_cast<char>('0' + number / 10);
-                m_text[12] = static_cast<char>('0' + number % 10);
-            }
-            [[nodiscard]] std::string_view View() const noexcept { return {m_text, sizeof m_text}; }
-
-        private:
-            char m_text[13] = {'W', 'E', 'A', 'T', 'H', 'E', 'R', 'L', 'I', 'S', 'T', '0', '0'};
-        };
-
         [[nodiscard]] bool ListsWorldspace(const Orvel::IniInterface::Section& section, std::uint32_t maskedId)
         {
-            const auto* ids = section.FindEntry("WorldspaceIDs");
+            const auto* ids = section.FindEntry(IdsKey);
             if (ids == nullptr)
                 return false;
             const auto list = Orvel::ParseHexNumberList(ids->Value, {}, ",");
@@ -37,12 +20,21 @@ namespace Nimbrava
 
         [[nodiscard]] std::string ShownName(const Orvel::IniInterface::Section& section)
         {
-            const auto* entry = section.FindEntry("FileName");
+            const auto* entry = section.FindEntry(FileNameKey);
             if (entry == nullptr)
                 return {};
             return std::string(ShownFileName(entry->Value));
         }
     } // namespace
+
+    int WeatherlistSectionNumber(std::string_view name) noexcept
+    {
+        const auto digit = [&](std::size_t at) { return name[at] >= '0' && name[at] <= '9'; };
+        if (name.size() != WeatherlistSectionPrefix.size() + 2 || !name.starts_with(WeatherlistSectionPrefix) ||
+            !digit(11) || !digit(12))
+            return 0;
+        return (name[11] - '0') * 10 + (name[12] - '0');
+    }
 
     std::string_view ShownFileName(std::string_view storedValue) noexcept
     {
@@ -53,9 +45,9 @@ namespace Nimbrava
 
     WeatherlistChoice ChooseWeatherlist(const Orvel::IniInterface& document, std::uint32_t maskedId)
     {
-        for (int number = 1; number <= LastSection; ++number)
+        for (int number = 1; number <= LastWeatherlistSection; ++number)
         {
-            const auto* section = document.FindSection(SectionName(number).View());
+            const auto* section = document.FindSection(WeatherlistSectionName(number).View());
             if (section != nullptr && ListsWorldspace(*section, maskedId))
                 return {number, ShownName(*section)};
         }

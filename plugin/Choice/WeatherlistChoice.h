@@ -9,11 +9,40 @@
 
 namespace Nimbrava
 {
+    // The largest worldspace ID the plugin compares: only the low 24 bits of ENB's count. A listed ID
+    // above it never matches.
+    inline constexpr std::uint32_t LargestWorldspaceId = 0xFFFFFFu;
+
     // The low 24 bits of a worldspace identifier: what the configuration lists and the log shows.
     [[nodiscard]] constexpr std::uint32_t MaskWorldspaceId(std::uint32_t id) noexcept
     {
-        return id & 0xFFFFFFu;
+        return id & LargestWorldspaceId;
     }
+
+    // The configuration's names, byte for byte: sections WEATHERLIST01 to WEATHERLIST99 (upper case,
+    // two digits, the lowest number first) with these two keys.
+    inline constexpr std::string_view WeatherlistSectionPrefix = "WEATHERLIST";
+    inline constexpr int LastWeatherlistSection = 99;
+    inline constexpr std::string_view IdsKey = "WorldspaceIDs";
+    inline constexpr std::string_view FileNameKey = "FileName";
+
+    // The name of the section WEATHERLISTnn, n from 1 to 99, without building a string per number.
+    class WeatherlistSectionName
+    {
+    public:
+        explicit constexpr WeatherlistSectionName(int number) noexcept
+        {
+            m_text[11] = static_cast<char>('0' + number / 10);
+            m_text[12] = static_cast<char>('0' + number % 10);
+        }
+        [[nodiscard]] constexpr std::string_view View() const noexcept { return {m_text, sizeof m_text}; }
+
+    private:
+        char m_text[13] = {'W', 'E', 'A', 'T', 'H', 'E', 'R', 'L', 'I', 'S', 'T', '0', '0'};
+    };
+
+    // n for the name WEATHERLISTnn (two decimal digits, 01 to 99), 0 for any other name.
+    [[nodiscard]] int WeatherlistSectionNumber(std::string_view name) noexcept;
 
     struct WeatherlistChoice
     {

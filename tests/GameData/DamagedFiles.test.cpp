@@ -1,6 +1,6 @@
 // Damaged plugins and string tables from the table tests/data/gamedata/damage.tsv: each must give
-// its PluginFileError, naming the file and the offset, from memory and from a file alike, without an
-// allocation beyond the reader's limits (the test program's timeout catches a reader that loops).
+// its reader's error (PluginFileError, StringTableError), naming the file and the offset, from memory and from a file
+// alike, without an allocation beyond the reader's limits (the test program's timeout catches a reader that loops).
 
 #include "GameData/PluginFile.h"
 #include "GameData/StringTable.h"
@@ -47,7 +47,11 @@ TEST(DamagedFiles, EveryRowOfTheTableGivesItsError)
                 EXPECT_NO_THROW(read());
                 continue;
             }
-            const auto error = NimbravaTest::Caught<GameData::PluginFileError>(read);
+            // A table's own error, a plugin's own: a caller catches the one it reads.
+            const GameData::DamagedFileError error =
+                name.ends_with(".STRINGS")
+                    ? GameData::DamagedFileError(NimbravaTest::Caught<GameData::StringTableError>(read))
+                    : GameData::DamagedFileError(NimbravaTest::Caught<GameData::PluginFileError>(read));
             EXPECT_LE(counter.Largest(), MostAtOnce);
             const std::uint64_t offset = NimbravaTest::Evaluate(row[4], places);
             EXPECT_THAT(error.what(), testing::AllOf(testing::StartsWith(name + ": "), testing::HasSubstr(row[3]),

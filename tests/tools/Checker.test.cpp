@@ -12,10 +12,10 @@
 #include <sys/wait.h>
 #include "../plugin/SelectionCases.h"
 #include "GameDescription.h"
-#include "GameText.h"
-#include "ModuleImage.h"
 #include "Orvel/Hook/FindIATEntry.h"
-#include "WindowsPath.h"
+#include "checks/ModuleImage.h"
+#include "checks/WindowsPath.h"
+#include "text/Printable.h"
 
 namespace
 {
@@ -256,11 +256,11 @@ TEST(NimbravaCheck, WindowsFileNamesLeadWhereWineTakesThem)
         if (const std::size_t at = row[0].find("{root}"); at != std::string::npos)
             row[0].replace(at, 6, windowsRoot);
         const fs::path folder = row.size() > 2 ? fs::path(row[2]) : root / "enbseries";
-        EXPECT_EQ(NimbravaCheck::JsonName(NimbravaCheck::ResolveFileName(folder, row[0]).State), row.at(1))
+        EXPECT_EQ(NimbravaCheck::JsonName(NimbravaCheck::ResolveFileName(folder, row[0], {}).State), row.at(1))
             << row[0] << " from " << folder;
     }
     fs::current_path(previous);
     unsetenv("WINEPREFIX");
-    EXPECT_EQ(NimbravaCheck::ResolveFileName(root / "enbseries", "d:\\weather.ini").State,
+    EXPECT_EQ(NimbravaCheck::ResolveFileName(root / "enbseries", "d:\\weather.ini", {}).State,
               NimbravaCheck::FileState::NotCheckable);
 }

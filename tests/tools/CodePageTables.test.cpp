@@ -1,4 +1,4 @@
-// The tables the checker reads code pages with outside Windows (tools/nimbrava-check/CodePageTables.h),
+// The tables the checker reads code pages with outside Windows (tools/nimbrava-check/text/CodePageTables.h),
 // held against Windows's strict conversion as the plugin makes it (Nimbrava::NarrowToWide), under Wine:
 // every byte and every pair of bytes of each ANSI code page, and UTF-8 at each edge of its sequences.
 // A difference is shown as the row of code-pages/windows-readings.tsv that would remove it.
@@ -8,7 +8,7 @@
 #include <numeric>
 #include <optional>
 #include <system_error>
-#include "CodePageTables.h"
+#include "text/CodePageTables.h"
 #include "GameData/Text.h"
 #include "Files/CodePage.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-// The plugins the game loads, in the order it loads them, and the run-time form IDs that order gives
-// their records.
+// The plugins the game loads, in the order it loads them, found in three steps: which plugins are
+// asked for, in what order they load, which rules that order breaks. FormId.h numbers their records.
 
 #include <array>
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include <vector>
 #include "GameData/GameFolder.h"
 #include "GameData/PluginFile.h"
+#include "GameData/Problems.h"
 
 namespace GameData
 {
@@ -30,11 +31,11 @@ namespace GameData
     // loaded; LF or CR LF. Surrounding white space is no part of a name.
     [[nodiscard]] std::vector<PluginsTxtLine> ParsePluginsTxt(std::string_view text);
 
-    // A problem of the load order, for a person: a stable code and a sentence.
-    struct Problem
+    // A plugin the game is asked to load, and who asks.
+    struct ListedPlugin
     {
-        std::string Code;
-        std::string Text;
+        std::string Name; // as listed, code page 1252
+        PluginSource Source;
     };
 
     struct LoadedPlugin
@@ -45,22 +46,31 @@ namespace GameData
         bool Master = false;            // .esm, .esl or the master flag: loaded before the others
         bool Light = false;             // .esl or the light flag: numbered among the light plugins
         std::uint32_t Index = 0;        // its place among the full plugins (II), or among the light ones (LLL)
-
-        // The run-time form ID of the object `inFileId` that this plugin adds (its own objects, whose
-        // in-file top byte is past its masters): II OOOOOO for a full plugin, FE LLL OOO for a light one.
-        [[nodiscard]] std::uint32_t RunTimeId(std::uint32_t inFileId) const noexcept;
     };
 
     struct LoadOrder
     {
         std::vector<LoadedPlugin> Plugins; // the active plugins that exist, in load order
-        std::vector<Problem> Problems;     // missing and damaged plugins, a missing Plugins.txt
+        std::vector<Problem> Problems;     // missing and damaged plugins, the rules the order breaks
     };
 
-    // The load order of `game`: the base masters, then the plugins Skyrim.ccc names that exist, in its
-    // order, then the active plugins of `pluginsTxt` (none when it is null) with the masters before the
-    // others. A plugin listed twice keeps its first place. A listed plugin that is missing is a problem
-    // and takes no place; one that cannot be read is a problem and keeps its place, taking master and
-    // light from its extension. Throws std::bad_alloc only.
+    // The plugins the game is asked to load, in the order asked: the base masters, the plugins
+    // Skyrim.ccc names, then the active plugins of `pluginsTxt` (none when it is null). Throws
+    // std::bad_alloc only.
+    [[nodiscard]] std::vector<ListedPlugin> ListPlugins(const GameFolder& game,
+                                                        const std::vector<PluginsTxtLine>* pluginsTxt);
+
+    // The listed plugins as the game loads them: each read from Data, the first listing of a plugin
+    // kept, Plugins.txt's masters before its other plugins (each kind in the file's order), numbered
+    // (NumberPlugins, FormId.h). A plugin that is missing takes no place (a problem, unless Skyrim.ccc
+    // names it); one that cannot be read is a problem and keeps its place, taking master and light
+    // from its extension. Throws std::bad_alloc only.
+    [[nodiscard]] LoadOrder OrderPlugins(const GameFolder& game, const std::vector<ListedPlugin>& listed);
+
+    // The rules `order` breaks: more plugins than the game numbers, and masters that do not load
+    // before the plugins that name them. Throws std::bad_alloc only.
+    [[nodiscard]] std::vector<Problem> CheckLoadOrder(const LoadOrder& order);
+
+    // The load order of `game`, its problems included: ListPlugins, OrderPlugins, CheckLoadOrder.
     [[nodiscard]] LoadOrder ReadLoadOrder(const GameFolder& game, const std::vector<PluginsTxtLine>* pluginsTxt);
 } // namespace GameData

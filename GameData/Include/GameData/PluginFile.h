@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+#include "GameData/DamagedFile.h"
 
 namespace GameData
 {
@@ -38,16 +38,10 @@ namespace GameData
     inline constexpr std::size_t MaximumNameSize = 1024;
 
     // A plugin file that cannot be read, or that is damaged. what(): "FILE: WHAT (at offset 0xN)".
-    class PluginFileError : public std::runtime_error
+    class PluginFileError : public DamagedFileError
     {
     public:
-        PluginFileError(std::string_view file, std::uint64_t offset, std::string_view what);
-
-        // Where in the file the damage was found.
-        [[nodiscard]] std::uint64_t Offset() const noexcept { return m_offset; }
-
-    private:
-        std::uint64_t m_offset;
+        using DamagedFileError::DamagedFileError;
     };
 
     struct PluginHeader

@@ -9,15 +9,23 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include "GameData/DamagedFile.h"
 
 namespace GameData
 {
+    // A string table that cannot be read, or that is damaged. what(): "FILE: WHAT (at offset 0xN)".
+    class StringTableError : public DamagedFileError
+    {
+    public:
+        using DamagedFileError::DamagedFileError;
+    };
+
     class StringTable
     {
     public:
         // Reads a .STRINGS table: a 32-bit count and data size, `count` entries of ID and offset into
-        // the data, then the data, each string NUL-terminated. Throws PluginFileError (PluginFile.h)
-        // when the file cannot be read or a count, size or offset runs past it, or a string has no NUL.
+        // the data, then the data, each string NUL-terminated. Throws StringTableError when the file
+        // cannot be read or a count, size or offset runs past it, or a string has no NUL.
         [[nodiscard]] static StringTable Read(const std::filesystem::path& path, std::string_view name = {});
         [[nodiscard]] static StringTable Parse(std::span<const std::byte> bytes, std::string_view name);
 

@@ -1,6 +1,6 @@
 #pragma once
-// Every worldspace of a load order, as the game sees it: run-time form IDs, and the editor ID and
-// name of the last plugin that carries each.
+// Every worldspace of a load order, as the game sees it: full run-time form IDs (FormId.h), and the
+// editor ID and name of the last plugin that carries each.
 
 #include <cstdint>
 #include <optional>
@@ -19,15 +19,12 @@ namespace GameData
         std::string NamedBy;                 // UTF-8 file name of the plugin whose editor ID and name win
         bool Light = false;                  // added by a light plugin: its ID moves with the load order
         std::optional<std::uint32_t> Parent; // run-time form ID of its parent worldspace
-
-        // The low 24 bits: what "_nimbrava.ini" lists and ENB's callback compares.
-        [[nodiscard]] std::uint32_t MaskedId() const noexcept { return FormId & 0xFFFFFFu; }
     };
 
     struct WorldspaceList
     {
         std::vector<Worldspace> Worldspaces; // in load order of the plugins that add them, then file order
-        std::vector<Problem> Problems;       // records of masters that are not loaded, tables that do not read
+        std::vector<Problem> Problems;       // string tables that do not read
     };
 
     // The worldspaces of `order`: each record resolved through its plugin's masters to the plugin

@@ -1,0 +1,42 @@
+#pragma once
+// Files read whole, in one place: the checker's inputs (its configuration, Plugins.txt, a module)
+// and the game's small text files and string tables.
+
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+namespace GameData
+{
+    // Why a file was not read. what(): the reason as a phrase about the file ("does not exist", "is
+    // a directory", "cannot be opened", "is larger than N bytes", "cannot be read").
+    class FileReadError : public std::runtime_error
+    {
+    public:
+        enum class Reason
+        {
+            Missing,
+            Directory,
+            CannotOpen,
+            TooLarge, // Size() tells how large
+            CannotRead,
+        };
+
+        FileReadError(Reason reason, std::uint64_t size);
+
+        [[nodiscard]] Reason Why() const noexcept { return m_reason; }
+        [[nodiscard]] std::uint64_t Size() const noexcept { return m_size; }
+
+    private:
+        Reason m_reason;
+        std::uint64_t m_size;
+    };
+
+    // The bytes of the file at `path`, as they are on disk. Throws FileReadError when it is missing,
+    // a directory, cannot be opened, holds more than `limit` bytes or cannot be read (a pipe, whose
+    // size cannot be told, cannot); std::bad_alloc.
+    [[nodiscard]] std::string ReadWholeFile(const std::filesystem::path& path,
+                                            std::uint64_t limit = std::numeric_limits<std::uint64_t>::max());
+} // namespace GameData

@@ -1,0 +1,57 @@
+#include "GameData/WholeFile.h"
+
+#include <fmt/format.h>
+#include <fstream>
+
+namespace GameData
+{
+    namespace
+    {
+        std::string Phrase(FileReadError::Reason reason, std::uint64_t size)
+        {
+            using enum FileReadError::Reason;
+            switch (reason)
+            {
+            case Missing:
+                return "does not exist";
+            case Directory:
+                return "is a directory";
+            case CannotOpen:
+                return "cannot be opened";
+            case TooLarge:
+                return fmt::format("is larger than {} bytes", size);
+            case CannotRead:
+                break;
+            }
+            return "cannot be read";
+        }
+    } // namespace
+
+    FileReadError::FileReadError(Reason reason, std::uint64_t size)
+        : std::runtime_error(Phrase(reason, size)), m_reason(reason), m_size(size)
+    {
+    }
+
+    std::string ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit)
+    {
+        using enum FileReadError::Reason;
+        std::error_code error;
+        if (std::filesystem::is_directory(path, error))
+            throw FileReadError(Directory, 0);
+        std::ifstream stream(path, std::ios::binary);
+        if (!stream)
+            throw FileReadError(std::filesystem::exists(path, error) ? CannotOpen : Missing, 0);
+        // One read of the whole file: a d3d11.dll runs to megabytes.
+        stream.seekg(0, std::ios::end);
+        const auto size = static_cast<std::streamoff>(stream.tellg());
+        stream.seekg(0);
+        if (size < 0 || !stream)
+            throw FileReadError(CannotRead, 0);
+        if (static_cast<std::uint64_t>(size) > limit)
+            throw FileReadError(TooLarge, static_cast<std::uint64_t>(size));
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        if (!bytes.empty() && !stream.read(bytes.data(), size))
+            throw FileReadError(CannotRead, 0);
+        return bytes;
+    }
+} // namespace GameData

@@ -1,0 +1,294 @@
+#pragma once
+// Every finding the checker reports, in one table: its code (in brackets in a report, "code" in JSON),
+// its severity, what it is about, its text as a {fmt} format whose arguments the comment above the
+// row names, and the line --help gives it. A player reads these texts; tests/data/checker holds them
+// in its reports. The phrases after the table are parts of some texts.
+
+#include <cstddef>
+#include <string_view>
+#include "checks/Table.h"
+
+namespace NimbravaCheck
+{
+    enum class Severity
+    {
+        Error,       // the plugin or the game fails at it: a section never matches, a run fails
+        Warning,     // the plugin does something other than what the file seems to ask
+        Information, // worth knowing; no problem, and the exit code stays
+    };
+
+    enum class Topic
+    {
+        Configuration, // a line of "_nimbrava.ini", or the whole file
+        LoadOrder,     // the game's plugins
+        Module,        // a d3d11.dll (--module)
+    };
+
+    enum class Code
+    {
+        SectionName,
+        RepeatedSection,
+        KeyName,
+        UnclosedQuote,
+        NoSections,
+        MissingIds,
+        EmptyIds,
+        QuotedIds,
+        BadIdList,
+        ListEndsEarly,
+        IdTooLarge,
+        ShadowedId,
+        MissingFileName,
+        EmptyFileName,
+        QuotedBackslash,
+        FileMissing,
+        FileDirectory,
+        FileNotRegular,
+        FileInvalidName,
+        FileBadText,
+        FileNotCheckable,
+        Utf8Name,
+        Utf16File,
+        ByteOrderMark,
+        DuplicateKey,
+        UnclosedHeader,
+        IgnoredLine,
+        UnknownWorldspace,
+        SharedId,
+        LoadOrderId,
+        UnlistedSharedId,
+        NoPluginsTxt,
+        MissingPlugin,
+        DamagedPlugin,
+        TooManyPlugins,
+        MissingMaster,
+        DamagedStrings,
+        Module32Bit,
+        MissingEnbFunction,
+        MissingImport,
+    };
+
+    struct CodeRow
+    {
+        Code Id;
+        std::string_view Name;
+        Severity Level;
+        Topic About;
+        std::string_view Format;
+        std::string_view Meaning;
+    };
+
+    namespace Detail
+    {
+        using enum Severity;
+        using enum Topic;
+
+        // name, section, what it is, " (why)" or nothing, " (path)" or nothing, the log line's opening
+        inline constexpr std::string_view FileNotThere = "FileName '{}' of [{}] is {}{}{}: where it matches, the "
+                                                         "plugin logs \"{}\" and keeps ENB's own _weatherlist.ini";
+
+        inline constexpr CodeRow Codes[] = {
+            // name, MeantSection or nothing
+            {Code::SectionName, "section-name", Warning, Configuration,
+             "[{}] is not a weatherlist section{}: the plugin reads only WEATHERLIST01 to WEATHERLIST99, in upper case "
+             "with exactly two digits, and ignores this section",
+             "a section whose name is almost WEATHERLISTnn"},
+            // name, first header line
+            {Code::RepeatedSection, "repeated-section", Warning, Configuration,
+             "[{}] is opened again (first at line {}): the plugin reads both parts as one section, where a key set in "
+             "the first part keeps its first value",
+             "a weatherlist section opened twice"},
+            // key, section, the real key
+            {Code::KeyName, "key-name", Warning, Configuration,
+             "key '{}' in [{}] is not '{}' (keys match exactly, with case): the plugin ignores it",
+             "a key that is almost WorldspaceIDs or FileName"},
+            // key, section
+            {Code::UnclosedQuote, "unclosed-quote", Error, Configuration,
+             "{} of [{}] opens a quote that never closes: the reader stores the value empty",
+             "a value whose quote never closes"},
+            {Code::NoSections, "no-sections", Warning, Configuration,
+             "no section WEATHERLIST01 to WEATHERLIST99: the plugin keeps ENB's own _weatherlist.ini in every "
+             "worldspace",
+             "no weatherlist section at all"},
+            // section
+            {Code::MissingIds, "missing-ids", Error, Configuration,
+             "[{}] has no WorldspaceIDs key: the plugin skips this section", "a section without WorldspaceIDs"},
+            {Code::EmptyIds, "empty-ids", Error, Configuration,
+             "WorldspaceIDs of [{}] is empty: this section never matches", "WorldspaceIDs without a value"},
+            {Code::QuotedIds, "quoted-ids", Error, Configuration,
+             "WorldspaceIDs of [{}] is written in quotes: the plugin reads no ID from it and this section never "
+             "matches; write the IDs without quotes",
+             "WorldspaceIDs in quotes"},
+            // section, the element ('zz', or "an empty element")
+            {Code::BadIdList, "bad-id-list", Error, Configuration,
+             "WorldspaceIDs of [{}] does not read: {} is no hexadecimal ID of at most FFFFFFFF, and one bad element "
+             "empties the whole list, so this section never matches",
+             "an element of WorldspaceIDs that is no ID"},
+            // section, the rest of the value, SpaceForComma or nothing, the IDs read
+            {Code::ListEndsEarly, "list-ends-early", Warning, Configuration,
+             "WorldspaceIDs of [{}] ends at '{}'{}: the plugin reads only {} and ignores the rest; separate IDs with "
+             "commas",
+             "WorldspaceIDs read only in part"},
+            // ID, section, its low 24 bits
+            {Code::IdTooLarge, "id-too-large", Error, Configuration,
+             "ID {:X} in [{}] is above FFFFFF and never matches: the plugin compares the low 24 bits of the worldspace "
+             "ID (write {:X})",
+             "an ID above FFFFFF"},
+            // ID, the winning section, its line, the shadowed section, WinnerFallsBack or nothing
+            {Code::ShadowedId, "shadowed-id", Warning, Configuration,
+             "ID {:X} is also listed by [{}] (line {}), which comes first: the plugin never chooses [{}] for it{}",
+             "an ID that an earlier section takes"},
+            // section, the log line's opening
+            {Code::MissingFileName, "missing-filename", Error, Configuration,
+             "[{}] has no FileName key: where it matches, the plugin logs \"{} ''\" and keeps ENB's own "
+             "_weatherlist.ini",
+             "a section without FileName"},
+            {Code::EmptyFileName, "empty-filename", Error, Configuration,
+             "FileName of [{}] is empty: where it matches, the plugin logs \"{} ''\" and keeps ENB's own "
+             "_weatherlist.ini",
+             "FileName without a value"},
+            // section, the name as the plugin reads it
+            {Code::QuotedBackslash, "quoted-backslash", Warning, Configuration,
+             "FileName of [{}] has a single backslash inside quotes, where it starts an escape: the plugin reads the "
+             "name as '{}'; double each backslash, or leave the quotes out",
+             "a single backslash inside quotes"},
+            {Code::FileMissing, "file-missing", Error, Configuration, FileNotThere,
+             "a FileName where there is no file"},
+            {Code::FileDirectory, "file-directory", Error, Configuration, FileNotThere,
+             "a FileName that names a directory"},
+            {Code::FileNotRegular, "file-not-regular", Error, Configuration, FileNotThere,
+             "a FileName that names a device or other no regular file"},
+            {Code::FileInvalidName, "file-invalid-name", Error, Configuration, FileNotThere,
+             "a FileName that no Windows file can have"},
+            // name, section, why, the log line's opening
+            {Code::FileBadText, "file-bad-text", Error, Configuration,
+             "FileName '{}' of [{}] is {}: where it matches, the plugin's run fails with \"{}\" and keeps ENB's own "
+             "_weatherlist.ini",
+             "a FileName that is no text in the game's code page"},
+            // name, section, why
+            {Code::FileNotCheckable, "file-not-checkable", Warning, Configuration,
+             "FileName '{}' of [{}] cannot be checked here: {}", "a FileName this machine cannot look up"},
+            // section, Utf8NameNoText or Utf8NameOther
+            {Code::Utf8Name, "utf8-name", Error, Configuration, "FileName of [{}] was saved as UTF-8: {}",
+             "a FileName saved as UTF-8"},
+            {Code::Utf16File, "utf16-file", Error, Configuration,
+             "the file is saved as UTF-16 (\"Unicode\" in Notepad): the plugin reads nothing from it, and every "
+             "worldspace keeps ENB's own _weatherlist.ini; save it as ANSI (Notepad: File, Save As, Encoding ANSI)",
+             "a file saved as UTF-16"},
+            // ByteOrderMarkHeader or ByteOrderMarkKey
+            {Code::ByteOrderMark, "byte-order-mark", Warning, Configuration,
+             "the file starts with a UTF-8 byte-order mark, which the reader takes as part of line 1: {}; save the "
+             "file "
+             "without it (as ANSI)",
+             "a UTF-8 byte-order mark before line 1's header or key"},
+            // key, section, the first line
+            {Code::DuplicateKey, "duplicate-key", Warning, Configuration,
+             "{} is set again in [{}] (first at line {}): the plugin keeps the first value and ignores this one",
+             "a key set twice in a weatherlist section"},
+            // the line
+            {Code::UnclosedHeader, "unclosed-header", Warning, Configuration,
+             "'{}' has no closing ']': the reader ignores the line, and the lines after it stay in the section before",
+             "a header without ']'"},
+            {Code::IgnoredLine, "ignored-line", Warning, Configuration,
+             "'{}' is no section header, key line or ';' comment: the reader ignores it", "a line the reader ignores"},
+            // ID, section
+            {Code::UnknownWorldspace, "unknown-worldspace", Warning, Configuration,
+             "ID {:X} in [{}] matches no worldspace of the active load order (a typo, or a worldspace of a plugin that "
+             "is not active?): nimbrava-check --worldspaces lists them",
+             "an ID of no worldspace of the load order"},
+            // ID, section, how many worldspaces, the worldspaces
+            {Code::SharedId, "shared-id", Warning, Configuration,
+             "ID {:X} in [{}] is the ID of {} worldspaces: {}; they all get this section's list",
+             "an ID that several worldspaces have"},
+            // ID, section, the worldspace, its plugin
+            {Code::LoadOrderId, "load-order-id", Warning, Configuration,
+             "ID {:X} in [{}] belongs to {}, which {}, a light plugin, adds: its ID changes when light plugins before "
+             "it come or go",
+             "an ID that moves with the load order"},
+            // ID, how many worldspaces, the worldspaces
+            {Code::UnlistedSharedId, "unlisted-shared-id", Information, Configuration,
+             "ID {:X} is the ID of {} worldspaces that no section lists: {}; a section that lists it gives them all "
+             "one "
+             "list",
+             "an ID that unlisted worldspaces share"},
+            // NoPluginsTxtFound, or the file and " cannot be read"
+            {Code::NoPluginsTxt, "no-plugins-txt", Warning, LoadOrder,
+             "{}: only the base game's masters and Skyrim.ccc's plugins are listed", "no load order to read"},
+            // plugin, PluginsTxtActive or BaseGameMaster
+            {Code::MissingPlugin, "missing-plugin", Warning, LoadOrder,
+             "{} is {} but not in Data: the game does not load it", "a plugin to load that is not there"},
+            // the reader's error
+            {Code::DamagedPlugin, "damaged-plugin", Warning, LoadOrder, "{}: its worldspaces are not listed",
+             "a plugin that does not read"},
+            // full plugins, light plugins, the most of each
+            {Code::TooManyPlugins, "too-many-plugins", Error, LoadOrder,
+             "{} full and {} light plugins are active, more than the game loads ({} and {}): the form IDs of the last "
+             "ones are not what they seem here",
+             "more plugins than the game numbers"},
+            // plugin, master
+            {Code::MissingMaster, "missing-master", Error, LoadOrder,
+             "{} needs {}, which does not load before it: the game does not start so",
+             "a master that does not load before its plugin"},
+            // the reader's error
+            {Code::DamagedStrings, "damaged-strings", Warning, LoadOrder, "{}: names from it are not shown",
+             "a string table that does not read"},
+            {Code::Module32Bit, "32-bit-module", Error, Module,
+             "a 32-bit module: Skyrim Special Edition and Nimbrava are 64-bit", "a 32-bit d3d11.dll"},
+            // function
+            {Code::MissingEnbFunction, "missing-enb-function", Error, Module,
+             "does not export {}: not ENB's d3d11.dll, and the plugin cannot load without it",
+             "a function of ENB's that the module lacks"},
+            // function, why
+            {Code::MissingImport, "missing-import", Error, Module,
+             "does not import {} by name from kernel32 ({}): the plugin cannot redirect ENB's reads of "
+             "_weatherlist.ini",
+             "a kernel32 import the plugin redirects that the module lacks"},
+        };
+    } // namespace Detail
+
+    // The table, in the order of Code.
+    inline constexpr auto& Codes = Detail::Codes;
+
+    [[nodiscard]] constexpr const CodeRow& Row(Code code) noexcept
+    {
+        return Codes[static_cast<std::size_t>(code)];
+    }
+
+    static_assert(RowsInPlace(Detail::Codes, &CodeRow::Id), "each row stands at the place of its code");
+
+    static_assert(Row(Code::FileDirectory).Format == Row(Code::FileMissing).Format &&
+                      Row(Code::FileNotRegular).Format == Row(Code::FileMissing).Format &&
+                      Row(Code::FileInvalidName).Format == Row(Code::FileMissing).Format,
+                  "a FileName that leads to no regular file is worded alike, whatever is there");
+
+    // Phrases of the texts above.
+    namespace Phrases
+    {
+        // SectionName: the section's real name
+        inline constexpr char MeantSection[] = " (meant [{}]?)";
+        // ListEndsEarly
+        inline constexpr char SpaceForComma[] = " (a space instead of a comma)";
+        // ShadowedId: what the winner's file is
+        inline constexpr char WinnerFallsBack[] =
+            ", and keeps ENB's own _weatherlist.ini there because that section's file is {}";
+        // Utf8Name: code page, the log line's opening, the name read as UTF-8, ", which is missing too" or nothing
+        inline constexpr char Utf8NameNoText[] =
+            "its bytes are no text in code page {}, so where it matches, the plugin's run fails with \"{}\" and keeps "
+            "ENB's own _weatherlist.ini; as UTF-8 it would be '{}'{}; save the file as ANSI";
+        // Utf8Name: the name as the plugin reads it, the code page, what that is, the name read as UTF-8
+        inline constexpr char Utf8NameOther[] =
+            "the plugin reads the name as '{}' in code page {}, which is {}; as UTF-8 it would be '{}'; save the file "
+            "as ANSI, or rename the weather list";
+        // ByteOrderMark: the header on line 1
+        inline constexpr char ByteOrderMarkHeader[] =
+            "{} on line 1 is not seen, and the lines after it belong to no section the plugin reads, so its "
+            "worldspaces keep ENB's own _weatherlist.ini";
+        inline constexpr char ByteOrderMarkKey[] = "its key is read with the mark in front";
+        // NoPluginsTxt
+        inline constexpr char NoPluginsTxtFound[] = "no Plugins.txt found (give it with --plugins-txt; a mod manager "
+                                                    "such as Mod Organizer 2 keeps one per profile)";
+        // MissingPlugin
+        inline constexpr char PluginsTxtActive[] = "active in Plugins.txt";
+        inline constexpr char BaseGameMaster[] = "one of the base game's masters";
+    } // namespace Phrases
+} // namespace NimbravaCheck

@@ -1,0 +1,83 @@
+#include "checks/Configuration.h"
+
+#include <algorithm>
+#include <fmt/format.h>
+#include <map>
+#include "Choice/WeatherlistChoice.h"
+#include "Orvel/Ascii.h"
+
+namespace NimbravaCheck
+{
+    std::vector<std::string_view> Configuration::RawLines() const
+    {
+        std::vector<std::string_view> lines;
+        const std::string_view text = Bytes;
+        for (std::size_t at = 0; at < text.size();)
+        {
+            const std::size_t end = std::min(text.find('\n', at), text.size());
+            std::string_view line = text.substr(at, end - at);
+            if (line.ends_with('\r'))
+                line.remove_suffix(1);
+            lines.push_back(line);
+            at = end + 1;
+        }
+        return lines;
+    }
+
+    std::optional<std::string_view> Configuration::AfterByteOrderMark() const
+    {
+        if (!Bytes.starts_with("\xEF\xBB\xBF"))
+            return std::nullopt;
+        // The reader trims white space around the line, not between the mark and what follows it.
+        const std::string_view lineOne = Lines.FirstLineText();
+        return Orvel::Trimmed(lineOne.substr(std::min<std::size_t>(3, lineOne.size())));
+    }
+
+    std::string HexList(const std::vector<std::uint32_t>& ids)
+    {
+        std::string text;
+        for (const auto id : ids)
+            text += fmt::format("{}{:X}", text.empty() ? "" : ", ", id);
+        return text;
+    }
+
+    std::string WeatherlistSection::Name() const
+    {
+        return std::string(Nimbrava::WeatherlistSectionName(Number).View());
+    }
+
+    std::vector<WeatherlistSection> ReadSections(const Configuration& config, const GameCodePage& codePage)
+    {
+        std::map<int, std::size_t> byNumber; // number -> section index, in priority order
+        const auto& sections = config.Document.Sections;
+        for (std::size_t index = 1; index < sections.size(); ++index)
+            if (const int number = Nimbrava::WeatherlistSectionNumber(sections[index].Name))
+                byNumber.emplace(number, index);
+
+        std::vector<WeatherlistSection> read;
+        for (const auto& [number, index] : byNumber)
+        {
+            WeatherlistSection& section = read.emplace_back();
+            section.Number = number;
+            section.Index = index;
+            section.Line = config.Lines.FirstHeaderLine(index);
+            // The line of an entry's key, or of the section's header when the reader did not tell it.
+            const auto lineOf = [&](std::string_view key) {
+                const auto* line = config.Lines.Entry(index, key);
+                return line != nullptr ? line->Line : section.Line;
+            };
+            if (const auto* ids = sections[index].FindEntry(Nimbrava::IdsKey))
+            {
+                section.IdsLine = lineOf(Nimbrava::IdsKey);
+                section.Ids = Orvel::ParseHexNumberList(ids->Value, {}, ",", section.IdsEnd);
+            }
+            if (const auto* file = sections[index].FindEntry(Nimbrava::FileNameKey))
+            {
+                section.FileNameLine = lineOf(Nimbrava::FileNameKey);
+                section.ShownName = Nimbrava::ShownFileName(file->Value);
+            }
+            section.File = ResolveFileName(config.Enbseries(), section.ShownName, codePage);
+        }
+        return read;
+    }
+} // namespace NimbravaCheck

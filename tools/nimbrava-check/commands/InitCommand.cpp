@@ -1,0 +1,105 @@
+// --init: a commented starter "_nimbrava.ini" made from the player's load order.
+
+#include <algorithm>
+#include <fmt/format.h>
+#include <fstream>
+#include "Choice/WeatherlistChoice.h"
+#include "GameData/Text.h"
+#include "checks/InputError.h"
+#include "commands/Inputs.h"
+#include "commands/Reports.h"
+
+namespace NimbravaCheck
+{
+    namespace
+    {
+        constexpr std::uint32_t Tamriel = 0x3C;
+
+        constexpr std::string_view Explanation =
+            R"(; _nimbrava.ini: which ENB weather list each worldspace gets (Nimbrava).
+;
+; A section [WEATHERLIST01] to [WEATHERLIST99] (upper case, exactly two digits) gives the worldspaces
+; its WorldspaceIDs lists the weather list its FileName names, relative to this enbseries folder. IDs
+; are hexadecimal and separated by commas; only the low six digits of a worldspace's form ID count.
+; When several sections list a worldspace, the lowest number wins. A worldspace that no section lists
+; keeps ENB's own _weatherlist.ini. The plugin reads this file afresh whenever you enter another
+; worldspace. Check it with: nimbrava-check enbseries
+;
+)";
+
+        // Text for a comment of this file: plain ASCII, which every editor saves as the plugin reads
+        // it; other characters as '?'.
+        std::string Ascii(std::string_view utf8)
+        {
+            std::string text;
+            for (std::size_t at = 0; at < utf8.size(); ++at)
+            {
+                const auto byte = static_cast<unsigned char>(utf8[at]);
+                if (byte < 0x80)
+                    text.push_back(byte < 0x20 ? '?' : static_cast<char>(byte));
+                else if ((byte & 0xC0) != 0x80) // the first byte of a character
+                    text.push_back('?');
+            }
+            return text;
+        }
+
+        std::string Starter(const InstalledGame& game)
+        {
+            const auto& worldspaces = game.Worldspaces.Worldspaces;
+            std::string text(Explanation);
+            text += "; The worldspaces of your load order: ID, editor ID, name, and the plugin that adds it.\n";
+            text += "; An ID marked (light) changes when light plugins before its plugin come or go.\n";
+            for (const auto& worldspace : worldspaces)
+                text += fmt::format("; {:X}  {}  {}  ({}){}\n", Nimbrava::MaskWorldspaceId(worldspace.FormId),
+                                    Ascii(worldspace.EditorId), Ascii(worldspace.Name.value_or("-")),
+                                    Ascii(worldspace.Plugin), worldspace.Light ? " (light)" : "");
+            if (worldspaces.empty())
+                text += "; (none found)\n";
+
+            // One section to start from: Tamriel, or the first worldspace there is, with ENB's own list,
+            // so that nothing changes until FileName names another.
+            const auto tamriel = std::ranges::find_if(worldspaces, [](const GameData::Worldspace& worldspace) {
+                return Nimbrava::MaskWorldspaceId(worldspace.FormId) == Tamriel;
+            });
+            const auto* example = tamriel != worldspaces.end() ? &*tamriel
+                                  : worldspaces.empty()        ? nullptr
+                                                               : &worldspaces.front();
+            text += fmt::format("\n[{}]\n", Nimbrava::WeatherlistSectionName(1).View());
+            text += fmt::format("{}={:X}{}\n", Nimbrava::IdsKey,
+                                example != nullptr ? Nimbrava::MaskWorldspaceId(example->FormId) : Tamriel,
+                                example != nullptr ? "            ; " + Ascii(example->EditorId) : "");
+            text +=
+                fmt::format("{}=_weatherlist.ini    ; ENB's own list: name another file here\n", Nimbrava::FileNameKey);
+            // Notepad's line ends.
+            std::string crlf;
+            for (const char c : text)
+                crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+            return crlf;
+        }
+    } // namespace
+
+    int RunInit(const Request& request, const Output& output)
+    {
+        const auto& enbseries = request.Target;
+        const auto file = enbseries / "_nimbrava.ini";
+        std::error_code error;
+        if (!std::filesystem::is_directory(enbseries, error))
+            throw InputError(GameData::Utf8Text(enbseries) + " is not a directory");
+        if (std::filesystem::exists(std::filesystem::symlink_status(file, error)))
+            throw InputError(GameData::Utf8Text(file) + " exists already; --init changes nothing");
+        const auto game = GameFor(enbseries, request);
+        if (!game)
+            throw InputError("--init lists the worldspaces of the game, whose Data folder it finds beside the "
+                             "enbseries folder or with --game GAME_FOLDER; neither is there");
+        const std::string text = Starter(*game);
+        std::ofstream stream(file, std::ios::binary);
+        if (!stream.write(text.data(), static_cast<std::streamsize>(text.size())) || !stream.flush())
+            throw InputError(GameData::Utf8Text(file) + " cannot be written");
+        output.Out << fmt::format("Wrote {} with the {} worldspaces of the load order. Check it with: "
+                                  "nimbrava-check {}\n",
+                                  GameData::Utf8Text(file), game->Worldspaces.Worldspaces.size(),
+                                  GameData::Utf8Text(enbseries));
+        WriteFindings(output.Out, game->Problems, {.Heading = false, .Place = false});
+        return game->Problems.empty() ? ExitGood : ExitProblems;
+    }
+} // namespace NimbravaCheck

@@ -1,0 +1,136 @@
+#include "commands/Inputs.h"
+
+#include <fmt/format.h>
+#include <sstream>
+#include "GameData/Text.h"
+#include "GameData/WholeFile.h"
+#include "checks/InputError.h"
+#include "checks/LoadOrderFindings.h"
+#include "text/TextMode.h"
+
+namespace NimbravaCheck
+{
+    namespace
+    {
+        bool HasData(const std::filesystem::path& folder)
+        {
+            std::error_code error;
+            const auto data = GameData::GameFolder::Find(folder, "Data");
+            return data && std::filesystem::is_directory(*data, error);
+        }
+
+        // Plugins.txt's lines; nothing when it cannot be read.
+        std::optional<std::vector<GameData::PluginsTxtLine>> ReadPluginsTxt(const std::filesystem::path& file)
+        {
+            try
+            {
+                return GameData::ParsePluginsTxt(GameData::ReadWholeFile(file));
+            }
+            catch (const GameData::FileReadError&)
+            {
+                return std::nullopt;
+            }
+        }
+    } // namespace
+
+    std::filesystem::path ConfigurationFile(const std::filesystem::path& given)
+    {
+        std::error_code error;
+        if (std::filesystem::is_directory(given, error))
+            return given / "_nimbrava.ini";
+        // A file named without its folder lies in the current one, from which its FileNames start.
+        if (std::filesystem::is_regular_file(given, error))
+            return given.has_parent_path() ? given : std::filesystem::path(".") / given;
+        throw InputError(GameData::Utf8Text(given) + " is neither an enbseries folder nor a file");
+    }
+
+    Configuration ReadConfiguration(const std::filesystem::path& file)
+    {
+        Configuration config{file, {}, {}, {}};
+        try
+        {
+            config.Bytes = GameData::ReadWholeFile(file);
+        }
+        catch (const GameData::FileReadError& error)
+        {
+            // The plugin's reader's own words.
+            const bool opened = error.Why() == GameData::FileReadError::Reason::CannotRead;
+            throw InputError((opened ? "Unable to read file " : "Unable to open file ") + GameData::Utf8Text(file));
+        }
+        std::istringstream text(TextModeBytes(config.Bytes));
+        config.Document = Orvel::IniInterface::Parse(text, &config.Lines);
+        config.Document.Path = file;
+        return config;
+    }
+
+    std::optional<std::filesystem::path> GameFolderOf(const std::filesystem::path& folder)
+    {
+        auto path = std::filesystem::absolute(folder).lexically_normal();
+        // "enbseries/" ends in an empty name, whose parent path is the folder itself.
+        if (!path.has_filename() && path.has_parent_path())
+            path = path.parent_path();
+        if (HasData(path))
+            return path;
+        if (HasData(path.parent_path()))
+            return path.parent_path();
+        return std::nullopt;
+    }
+
+    InstalledGame ReadInstalledGame(const std::filesystem::path& folder,
+                                    const std::optional<std::filesystem::path>& pluginsTxt, bool strict)
+    {
+        InstalledGame game{GameData::GameFolder(folder), pluginsTxt, {}, {}, {}, {}};
+        if (!game.PluginsTxt)
+        {
+            auto candidates = game.Folder.PluginsTxtCandidates();
+            if (!candidates.empty())
+            {
+                game.PluginsTxt = candidates.front();
+                game.OtherPluginsTxt.assign(candidates.begin() + 1, candidates.end());
+            }
+        }
+        FindingWriter problems(game.Problems);
+        std::optional<std::vector<GameData::PluginsTxtLine>> lines;
+        if (game.PluginsTxt)
+        {
+            lines = ReadPluginsTxt(*game.PluginsTxt);
+            const std::string unreadable = GameData::Utf8Text(*game.PluginsTxt) + " cannot be read";
+            if (!lines && (strict || pluginsTxt))
+                throw InputError(unreadable);
+            if (!lines)
+            {
+                problems.Add<Code::NoPluginsTxt>(std::nullopt, {}, unreadable);
+                game.PluginsTxt.reset();
+            }
+        }
+        else
+            problems.Add<Code::NoPluginsTxt>(std::nullopt, {}, Phrases::NoPluginsTxtFound);
+        game.Order = GameData::ReadLoadOrder(game.Folder, lines ? &*lines : nullptr);
+        game.Worldspaces = GameData::ListWorldspaces(game.Folder, game.Order);
+        for (const auto* found : {&game.Order.Problems, &game.Worldspaces.Problems})
+            std::ranges::move(LoadOrderFindings(*found), std::back_inserter(game.Problems));
+        return game;
+    }
+
+    std::optional<InstalledGame> GameFor(const std::filesystem::path& enbseries, const Request& request)
+    {
+        const auto folder = GameFolderOf(request.Game ? *request.Game : enbseries);
+        if (!folder && request.Game)
+            throw InputError(GameData::Utf8Text(*request.Game) + " is no game folder: it has no Data folder");
+        if (!folder)
+            return std::nullopt;
+        return ReadInstalledGame(*folder, request.PluginsTxt, false);
+    }
+
+    std::string LoadOrderSource(const InstalledGame& game)
+    {
+        const std::string folder = GameData::Utf8Text(game.Folder.Folder());
+        if (!game.PluginsTxt)
+            return fmt::format("the game in {}, without Plugins.txt", folder);
+        std::string text =
+            fmt::format("the game in {}, its load order from {}", folder, GameData::Utf8Text(*game.PluginsTxt));
+        for (const auto& other : game.OtherPluginsTxt)
+            text += fmt::format(" (also found: {}; --plugins-txt chooses)", GameData::Utf8Text(other));
+        return text;
+    }
+} // namespace NimbravaCheck

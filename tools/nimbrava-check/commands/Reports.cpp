@@ -1,0 +1,71 @@
+#include "commands/Reports.h"
+
+#include <fmt/format.h>
+#include "Choice/WeatherlistChoice.h"
+#include "GameData/Text.h"
+
+namespace NimbravaCheck
+{
+    namespace
+    {
+        std::string Place(const Finding& finding)
+        {
+            if (finding.Row().About == Topic::LoadOrder)
+                return "load order";
+            const std::string file = GameData::Utf8Text(finding.File);
+            return finding.Line ? fmt::format("{}:{}", file, *finding.Line) : file;
+        }
+    } // namespace
+
+    std::vector<Finding> Problems(const std::vector<Finding>& findings)
+    {
+        std::vector<Finding> problems;
+        std::ranges::copy_if(findings, std::back_inserter(problems), &Finding::IsProblem);
+        return problems;
+    }
+
+    void WriteFindings(std::ostream& out, const std::vector<Finding>& findings, const ListStyle& style)
+    {
+        if (style.Heading && findings.empty())
+            out << "No problems found.\n";
+        else if (style.Heading)
+            out << fmt::format("{} problem{}:\n", findings.size(), findings.size() == 1 ? "" : "s");
+        for (const auto& finding : findings)
+            out << fmt::format("{}{}[{}] {}\n", style.Indent, style.Place ? Place(finding) + ": " : "",
+                               finding.Row().Name, finding.Text);
+    }
+
+    Json ReportJson(const Finding& finding)
+    {
+        Json json{{"line", finding.Line.value_or(0)}, {"code", finding.Row().Name}, {"message", finding.Text}};
+        if (finding.Row().About == Topic::LoadOrder)
+            json["load_order"] = true;
+        return json;
+    }
+
+    Json ListJson(const std::vector<Finding>& findings, std::string_view textKey)
+    {
+        Json json = Json::array();
+        for (const auto& finding : findings)
+            json.push_back({{"code", finding.Row().Name}, {textKey, finding.Text}});
+        return json;
+    }
+
+    Json WorldspaceJson(const GameData::Worldspace& worldspace)
+    {
+        return {{"id", fmt::format("{:X}", Nimbrava::MaskWorldspaceId(worldspace.FormId))},
+                {"form_id", fmt::format("{:08X}", worldspace.FormId)},
+                {"editor_id", worldspace.EditorId},
+                {"name", worldspace.Name ? Json(*worldspace.Name) : Json()},
+                {"plugin", worldspace.Plugin},
+                {"light", worldspace.Light}};
+    }
+
+    Json WorldspaceJson(const std::vector<GameData::Worldspace>& worldspaces)
+    {
+        Json json = Json::array();
+        for (const auto& worldspace : worldspaces)
+            json.push_back(WorldspaceJson(worldspace));
+        return json;
+    }
+} // namespace NimbravaCheck

@@ -1,0 +1,49 @@
+// --worldspaces: every worldspace of the player's load order, with the ID "_nimbrava.ini" lists it by.
+
+#include <fmt/format.h>
+#include "Choice/WeatherlistChoice.h"
+#include "GameData/Text.h"
+#include "checks/InputError.h"
+#include "commands/Inputs.h"
+#include "commands/Reports.h"
+
+namespace NimbravaCheck
+{
+    namespace
+    {
+        void WriteText(const InstalledGame& game, std::ostream& out)
+        {
+            out << fmt::format("Worldspaces of the load order of {}{}:\n", GameData::Utf8Text(game.Folder.Folder()),
+                               game.PluginsTxt ? " (" + GameData::Utf8Text(*game.PluginsTxt) + ")" : "");
+            out << fmt::format("  {:<7}  {:<8}  {:<28}  {:<24}  {}\n", "ID", "form ID", "editor ID", "name", "plugin");
+            for (const auto& worldspace : game.Worldspaces.Worldspaces)
+                out << fmt::format("  {:<7X}  {:08X}  {:<28}  {:<24}  {}{}\n",
+                                   Nimbrava::MaskWorldspaceId(worldspace.FormId), worldspace.FormId,
+                                   worldspace.EditorId, worldspace.Name.value_or("-"), worldspace.Plugin,
+                                   worldspace.Light ? "  (light: the ID moves with the load order)" : "");
+            if (game.Worldspaces.Worldspaces.empty())
+                out << "  (none)\n";
+            out << "The base game's names are inside its BSA archives, which this tool does not read: its "
+                   "worldspaces show their editor IDs only.\n";
+            WriteFindings(out, game.Problems, {.Place = false});
+        }
+    } // namespace
+
+    int RunWorldspaceList(const Request& request, const Output& output)
+    {
+        const auto gameFolder = GameFolderOf(request.Target);
+        if (!gameFolder)
+            throw InputError(GameData::Utf8Text(request.Target) +
+                             " is no game folder: it has no Data folder, nor has the folder above it");
+        const auto game = ReadInstalledGame(*gameFolder, request.PluginsTxt);
+        if (output.Json)
+            WriteJson(output.Out,
+                      {{"game", GameData::Utf8Text(*gameFolder)},
+                       {"plugins_txt", game.PluginsTxt ? Json(GameData::Utf8Text(*game.PluginsTxt)) : Json()},
+                       {"worldspaces", WorldspaceJson(game.Worldspaces.Worldspaces)},
+                       {"problems", ListJson(game.Problems, "text")}});
+        else
+            WriteText(game, output.Out);
+        return game.Problems.empty() ? ExitGood : ExitProblems;
+    }
+} // namespace NimbravaCheck

@@ -374,7 +374,7 @@ namespace Orvel
         std::ifstream stream(path, std::ios_base::in);
         Path = std::move(path);
         if (!stream.is_open())
-            throw IOException("Unable to open file {}", PathText(Path));
+            throw IOException(IniMessages::UnableToOpen, PathText(Path));
 
         IniInterface fresh = Parse(stream, observer);
         if (stream.bad())
@@ -382,8 +382,8 @@ namespace Orvel
             // Some systems open a directory as a file and fail only at the first read; it is still
             // a file that cannot be opened for reading.
             if (IsDirectory(Path))
-                throw IOException("Unable to open file {}", PathText(Path));
-            throw IOException("Unable to read file {}", PathText(Path));
+                throw IOException(IniMessages::UnableToOpen, PathText(Path));
+            throw IOException(IniMessages::UnableToRead, PathText(Path));
         }
         Sections = std::move(fresh.Sections);
         return *this;

@@ -29,11 +29,11 @@ namespace Nimbrava
 
     int WeatherlistSectionNumber(std::string_view name) noexcept
     {
+        const std::size_t tens = WeatherlistSectionPrefix.size();
         const auto digit = [&](std::size_t at) { return name[at] >= '0' && name[at] <= '9'; };
-        if (name.size() != WeatherlistSectionPrefix.size() + 2 || !name.starts_with(WeatherlistSectionPrefix) ||
-            !digit(11) || !digit(12))
+        if (name.size() != tens + 2 || !name.starts_with(WeatherlistSectionPrefix) || !digit(tens) || !digit(tens + 1))
             return 0;
-        return (name[11] - '0') * 10 + (name[12] - '0');
+        return (name[tens] - '0') * 10 + (name[tens + 1] - '0');
     }
 
     std::string_view ShownFileName(std::string_view storedValue) noexcept

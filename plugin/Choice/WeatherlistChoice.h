@@ -32,13 +32,15 @@ namespace Nimbrava
     public:
         explicit constexpr WeatherlistSectionName(int number) noexcept
         {
-            m_text[11] = static_cast<char>('0' + number / 10);
-            m_text[12] = static_cast<char>('0' + number % 10);
+            WeatherlistSectionPrefix.copy(m_text, Tens);
+            m_text[Tens] = static_cast<char>('0' + number / 10);
+            m_text[Tens + 1] = static_cast<char>('0' + number % 10);
         }
         [[nodiscard]] constexpr std::string_view View() const noexcept { return {m_text, sizeof m_text}; }
 
     private:
-        char m_text[13] = {'W', 'E', 'A', 'T', 'H', 'E', 'R', 'L', 'I', 'S', 'T', '0', '0'};
+        static constexpr std::size_t Tens = WeatherlistSectionPrefix.size(); // where the two digits stand
+        char m_text[Tens + 2]{};
     };
 
     // n for the name WEATHERLISTnn (two decimal digits, 01 to 99), 0 for any other name.

@@ -1,6 +1,7 @@
 #pragma once
-// The plugin's log texts about the weather list in force, word for word; nimbrava-check shows the
-// same lines and quotes their openings. The formats take the arguments named beside them.
+// The plugin's log texts that nimbrava-check shows or quotes, word for word: those about the weather
+// list in force, and the start-up failure it predicts. The formats take the arguments named beside
+// them.
 
 #include <cstddef>
 
@@ -44,4 +45,6 @@ namespace Nimbrava::Messages
     // ENB's callback, after each update it starts
     inline constexpr char Reloading[] = "Reloading ENB config...";
     inline constexpr char ReloadFailed[] = "ENB config reload failed!";
+    // YarrinMain, when it cannot patch ENB's imports
+    inline constexpr char HooksFailed[] = "Initialization failed, unable to inject hooks";
 } // namespace Nimbrava::Messages

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <windows.h>
 #include "Enb/EnbCallback.h"
+#include "Choice/WeatherlistMessages.h"
 #include "Enb/EnbInterface.h"
 #include "Host/FailedResult.h"
 #include "Host/HostString.h"
@@ -20,7 +21,7 @@ namespace Nimbrava
     {
         constexpr char UnsupportedSdk[] = "Unsupported ENB SDK version";
         constexpr char UnsupportedGame[] = "Unsupported ENB game ID";
-        constexpr char HooksFailed[] = "Initialization failed, unable to inject hooks";
+        using Messages::HooksFailed;
         constexpr char Initialized[] = "Initialized successfully";
         constexpr char AlreadyInitialized[] = "Already initialized; the callback and the hooks stay as they are";
         constexpr char NotCompleted[] = "Initialization did not complete";

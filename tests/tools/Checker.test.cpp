@@ -246,7 +246,8 @@ TEST(NimbravaCheck, WindowsFileNamesLeadWhereWineTakesThem)
     NimbravaTest::MakeGameTree(Data / "tree.txt", root.Path());
     fs::create_directories(root / "prefix" / "dosdevices");
     fs::create_directory_symlink(root / "drive_d", root / "prefix" / "dosdevices" / "d:");
-    ASSERT_EQ(setenv("WINEPREFIX", (root / "prefix").c_str(), 1), 0);
+    NimbravaCheck::CheckContext context;
+    context.WinePrefix = root / "prefix";
     std::string windowsRoot = root.Path().string();
     std::ranges::replace(windowsRoot, '/', '\\');
     const fs::path previous = fs::current_path();
@@ -256,11 +257,10 @@ TEST(NimbravaCheck, WindowsFileNamesLeadWhereWineTakesThem)
         if (const std::size_t at = row[0].find("{root}"); at != std::string::npos)
             row[0].replace(at, 6, windowsRoot);
         const fs::path folder = row.size() > 2 ? fs::path(row[2]) : root / "enbseries";
-        EXPECT_EQ(NimbravaCheck::JsonName(NimbravaCheck::ResolveFileName(folder, row[0], {}).State), row.at(1))
+        EXPECT_EQ(NimbravaCheck::JsonName(NimbravaCheck::ResolveFileName(folder, row[0], context).State), row.at(1))
             << row[0] << " from " << folder;
     }
     fs::current_path(previous);
-    unsetenv("WINEPREFIX");
     EXPECT_EQ(NimbravaCheck::ResolveFileName(root / "enbseries", "d:\\weather.ini", {}).State,
               NimbravaCheck::FileState::NotCheckable);
 }

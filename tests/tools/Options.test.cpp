@@ -1,6 +1,6 @@
 // The command line's table (tools/nimbrava-check/cli/Options.h) against what the checker's texts say
 // of options: every option that a finding, a message or a comment below the command line names
-// ("give it with --plugins-txt") is one that the table spells so.
+// ("give it with --plugins-txt"), and the prose of --help, is one that the table spells so.
 
 #include <fstream>
 #include <gmock/gmock.h>
@@ -16,7 +16,7 @@ TEST(Options, EveryOptionTheTextsNameIsOneOfTheTable)
         spellings.insert(std::string(option.Spelling));
     const std::regex named(R"((^|[^A-Za-z0-9_-])(--[a-z][a-z-]*))");
     std::size_t files = 0, names = 0;
-    for (const char* layer : {"text", "checks", "commands"})
+    for (const char* layer : {"text", "checks", "commands", "cli"})
         for (const auto& entry :
              std::filesystem::recursive_directory_iterator(std::filesystem::path(NIMBRAVA_CHECK_SOURCE) / layer))
         {

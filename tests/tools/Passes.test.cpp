@@ -5,7 +5,6 @@
 #include <fmt/format.h>
 #include <gmock/gmock.h>
 #include "../plugin/SelectionCases.h"
-#include "GameData/FormId.h"
 #include "checks/Passes.h"
 #include "commands/Inputs.h"
 
@@ -56,7 +55,7 @@ namespace
                 context.CodePage = GameCodePage::Given(static_cast<unsigned>(std::stoul(row[0]))).value();
             game.PluginsTxt = row[0] == "no" ? std::nullopt : std::optional(folder / "Plugins.txt");
             ConfigReport report;
-            report.Sections = ReadSections(config, context.CodePage);
+            report.Sections = ReadSections(config, context);
             FindingWriter findings(report.Findings, config.File);
             pass(report, config, context, findings);
             EXPECT_EQ(Shown(report.Findings), row.at(2));
@@ -95,6 +94,13 @@ namespace
 TEST_P(ConfigurationPass, FindsWhatItsTableSays)
 {
     CheckTable(GetParam().Name, GetParam().Run);
+}
+
+// A pass the configuration check runs without a table of its own would go untested.
+TEST(ConfigurationPasses, EachHasATable)
+{
+    for (const Pass pass : Passes)
+        EXPECT_TRUE(std::ranges::any_of(Tables, [&](const PassTable& table) { return table.Run == pass; }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Each, ConfigurationPass, testing::ValuesIn(Tables), [](const auto& tested) {

@@ -60,6 +60,13 @@ namespace Orvel
         ~IIniLineObserver() = default;
     };
 
+    // The messages of the IOExceptions that IniInterface::Open throws, {} standing for the path.
+    namespace IniMessages
+    {
+        inline constexpr char UnableToOpen[] = "Unable to open file {}";
+        inline constexpr char UnableToRead[] = "Unable to read file {}";
+    } // namespace IniMessages
+
     class IniInterface
     {
     public:

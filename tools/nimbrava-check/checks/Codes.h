@@ -177,9 +177,8 @@ namespace NimbravaCheck
              "a file saved as UTF-16"},
             // ByteOrderMarkHeader or ByteOrderMarkKey
             {Code::ByteOrderMark, "byte-order-mark", Warning, Configuration,
-             "the file starts with a UTF-8 byte-order mark, which the reader takes as part of line 1: {}; save the "
-             "file "
-             "without it (as ANSI)",
+             "the file starts with a UTF-8 byte-order mark, which the reader takes as part of line 1: {}; "
+             "save the file without it (as ANSI)",
              "a UTF-8 byte-order mark before line 1's header or key"},
             // key, section, the first line
             {Code::DuplicateKey, "duplicate-key", Warning, Configuration,
@@ -207,9 +206,8 @@ namespace NimbravaCheck
              "an ID that moves with the load order"},
             // ID, how many worldspaces, the worldspaces
             {Code::UnlistedSharedId, "unlisted-shared-id", Information, Configuration,
-             "ID {:X} is the ID of {} worldspaces that no section lists: {}; a section that lists it gives them all "
-             "one "
-             "list",
+             "ID {:X} is the ID of {} worldspaces that no section lists: {}; "
+             "a section that lists it gives them all one list",
              "an ID that unlisted worldspaces share"},
             // NoPluginsTxtFound, or the file and " cannot be read"
             {Code::NoPluginsTxt, "no-plugins-txt", Warning, LoadOrder,

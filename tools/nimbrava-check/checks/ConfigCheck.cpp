@@ -11,7 +11,7 @@ namespace NimbravaCheck
         FindingWriter findings(report.Findings, config.File);
         if (CheckEncoding(config, context, findings))
             return report;
-        report.Sections = ReadSections(config, context.CodePage);
+        report.Sections = ReadSections(config, context);
         for (const Pass pass : Passes)
             pass(report, config, context, findings);
         // The load order's problems first, then the file's by line, each line's in the passes' order.

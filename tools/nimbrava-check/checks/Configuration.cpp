@@ -5,6 +5,7 @@
 #include <map>
 #include "Choice/WeatherlistChoice.h"
 #include "Orvel/Ascii.h"
+#include "text/Utf8Sequence.h"
 
 namespace NimbravaCheck
 {
@@ -26,11 +27,11 @@ namespace NimbravaCheck
 
     std::optional<std::string_view> Configuration::AfterByteOrderMark() const
     {
-        if (!Bytes.starts_with("\xEF\xBB\xBF"))
+        if (!Bytes.starts_with(Utf8ByteOrderMark))
             return std::nullopt;
         // The reader trims white space around the line, not between the mark and what follows it.
         const std::string_view lineOne = Lines.FirstLineText();
-        return Orvel::Trimmed(lineOne.substr(std::min<std::size_t>(3, lineOne.size())));
+        return Orvel::Trimmed(lineOne.substr(std::min(Utf8ByteOrderMark.size(), lineOne.size())));
     }
 
     std::string HexList(const std::vector<std::uint32_t>& ids)
@@ -46,7 +47,7 @@ namespace NimbravaCheck
         return std::string(Nimbrava::WeatherlistSectionName(Number).View());
     }
 
-    std::vector<WeatherlistSection> ReadSections(const Configuration& config, const GameCodePage& codePage)
+    std::vector<WeatherlistSection> ReadSections(const Configuration& config, const CheckContext& context)
     {
         std::map<int, std::size_t> byNumber; // number -> section index, in priority order
         const auto& sections = config.Document.Sections;
@@ -76,7 +77,7 @@ namespace NimbravaCheck
                 section.FileNameLine = lineOf(Nimbrava::FileNameKey);
                 section.ShownName = Nimbrava::ShownFileName(file->Value);
             }
-            section.File = ResolveFileName(config.Enbseries(), section.ShownName, codePage);
+            section.File = ResolveFileName(config.Enbseries(), section.ShownName, context);
         }
         return read;
     }

@@ -55,7 +55,7 @@ namespace NimbravaCheck
     [[nodiscard]] std::string HexList(const std::vector<std::uint32_t>& ids);
 
     // The weatherlist sections of `config` in priority order (WEATHERLIST01 first), their IDs read and
-    // FileNames resolved as the plugin does it, in the game's `codePage`. Throws only std::bad_alloc.
+    // FileNames resolved as the plugin does it, in the context's code page. Throws only std::bad_alloc.
     [[nodiscard]] std::vector<WeatherlistSection> ReadSections(const Configuration& config,
-                                                               const GameCodePage& codePage);
+                                                               const CheckContext& context);
 } // namespace NimbravaCheck

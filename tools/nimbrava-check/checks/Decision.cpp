@@ -29,7 +29,7 @@ namespace NimbravaCheck
             }
             std::optional<bool> IsRegularFile(std::string_view shownName) override
             {
-                m_file = ResolveFileName(m_inputs.Enbseries, shownName, m_inputs.Context.CodePage);
+                m_file = ResolveFileName(m_inputs.Enbseries, shownName, m_inputs.Context);
                 switch (m_file->State)
                 {
                 case FileState::RegularFile:

@@ -4,18 +4,18 @@
 #include "Choice/WeatherlistChoice.h"
 #include "Orvel/Ascii.h"
 #include "Orvel/Parsing.h"
+#include "text/Utf8Sequence.h"
 
 namespace NimbravaCheck
 {
     namespace
     {
-        constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
         // The line without white space around it and without a byte-order mark in front.
         std::string_view Trimmed(std::string_view line)
         {
-            if (line.starts_with(ByteOrderMark))
-                line.remove_prefix(ByteOrderMark.size());
+            if (line.starts_with(Utf8ByteOrderMark))
+                line.remove_prefix(Utf8ByteOrderMark.size());
             return Orvel::Trimmed(line);
         }
 
@@ -67,7 +67,10 @@ namespace NimbravaCheck
                     key.push_back(c);
                     lowered.push_back(Orvel::ToLower(c));
                 }
-            if (lowered.starts_with("filename") || (lowered.find("world") == std::string::npos && !HasIdWord(key)))
+            const bool fileName = Orvel::EqualIgnoringCase(
+                std::string_view(key).substr(0, std::min(key.size(), Nimbrava::FileNameKey.size())),
+                Nimbrava::FileNameKey);
+            if (fileName || (lowered.find("world") == std::string::npos && !HasIdWord(key)))
                 return std::nullopt;
             std::string_view value = line.substr(end + 1);
             return value.substr(0, value.find(';'));

@@ -52,8 +52,7 @@ namespace NimbravaCheck
             const auto utf8 = DecodeCodePage(bytes, 65001);
             if (!utf8)
                 return false;
-            const bool named =
-                ResolveUtf8FileName(config.Enbseries(), bytes, context.CodePage).State == FileState::RegularFile;
+            const bool named = ResolveUtf8FileName(config.Enbseries(), bytes, context).State == FileState::RegularFile;
             const std::string name = section.Name();
             if (section.File.State == FileState::BadText)
                 findings.Add<Code::Utf8Name>(*section.FileNameLine, {{name}}, name,

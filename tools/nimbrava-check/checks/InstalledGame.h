@@ -1,6 +1,6 @@
 #pragma once
 // The player's game as the checks see it: the game folder, where its load order came from, the load
-// order, the worldspaces it holds, and what is wrong with them. commands/GameInputs.h reads it.
+// order, the worldspaces it holds, and what is wrong with them. commands/Inputs.h reads it.
 
 #include <filesystem>
 #include <optional>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fmt/format.h>
+#include "Choice/WeatherlistMessages.h"
 #include "Orvel/Hook/ImageLayout.h"
 #include "Orvel/Hook/ImageView.h"
 #include "Orvel/Hook/FindIATEntry.h"
@@ -136,9 +137,9 @@ namespace NimbravaCheck
         if (!missing.empty())
             return "not the ENB Nimbrava works with: it lacks " + missing + ", and Nimbrava does not load without them";
         if (!report.Usable())
-            return "ENB reads its files in a way Nimbrava cannot follow: Nimbrava logs \"Initialization failed, unable "
-                   "to inject hooks\" at start-up, and ENB reads the weather lists it chooses only in part, or not at "
-                   "all (see --verbose)";
+            return fmt::format("ENB reads its files in a way Nimbrava cannot follow: Nimbrava logs \"{}\" at start-up, "
+                               "and ENB reads the weather lists it chooses only in part, or not at all (see --verbose)",
+                               Nimbrava::Messages::HooksFailed);
         return "Nimbrava can work with this ENB";
     }
 } // namespace NimbravaCheck

@@ -2,7 +2,6 @@
 // in the game's code page, '\' and '/' between names, case ignored, drives mapped where they can be.
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 #include "Orvel/Ascii.h"
 #include "checks/Detail/WindowsNames.h"
@@ -35,7 +34,8 @@ namespace NimbravaCheck
 
         // Where a name that starts with a drive leads: the folder its path starts at, or nothing with
         // the reason in `result`. `rest` loses the drive.
-        std::optional<std::filesystem::path> DriveFolder(std::string_view& rest, ResolvedFile& result)
+        std::optional<std::filesystem::path> DriveFolder(std::string_view& rest, const std::filesystem::path& prefix,
+                                                         ResolvedFile& result)
         {
             const char letter = rest[0];
             const char drive = Orvel::ToLower(letter);
@@ -47,12 +47,9 @@ namespace NimbravaCheck
             rest.remove_prefix(3);
             if (drive == 'z')
                 return std::filesystem::path("/");
-            const char* prefix = std::getenv("WINEPREFIX");
             std::error_code error;
-            const auto device = prefix != nullptr
-                                    ? std::filesystem::path(prefix) / "dosdevices" / std::string{drive, ':'}
-                                    : std::filesystem::path();
-            if (prefix == nullptr || !std::filesystem::is_directory(device, error))
+            const auto device = prefix.empty() ? prefix : prefix / "dosdevices" / std::string{drive, ':'};
+            if (prefix.empty() || !std::filesystem::is_directory(device, error))
             {
                 result.Why = std::string("drive ") + letter +
                              ": is not mapped here (only Z:, or a drive of $WINEPREFIX/dosdevices)";
@@ -89,7 +86,8 @@ namespace NimbravaCheck
         }
 
         // Where the name, as UTF-8 text, leads: the Unix file names Wine gives Windows names are UTF-8.
-        ResolvedFile ResolveText(const std::filesystem::path& enbseries, std::string_view text)
+        ResolvedFile ResolveText(const std::filesystem::path& enbseries, std::string_view text,
+                                 const std::filesystem::path& prefix)
         {
             ResolvedFile result;
             std::filesystem::path base;
@@ -101,7 +99,7 @@ namespace NimbravaCheck
             }
             if (rest.size() >= 2 && rest[1] == ':' && ((rest[0] | 0x20) >= 'a' && (rest[0] | 0x20) <= 'z'))
             {
-                const auto folder = DriveFolder(rest, result);
+                const auto folder = DriveFolder(rest, prefix, result);
                 if (!folder)
                     return result;
                 base = *folder;
@@ -145,32 +143,33 @@ namespace NimbravaCheck
     } // namespace Detail
 
     ResolvedFile ResolveFileName(const std::filesystem::path& enbseries, std::string_view name,
-                                 const GameCodePage& codePage)
+                                 const CheckContext& context)
     {
         // Bytes outside ASCII are characters of the game's code page, which the plugin converts
         // strictly.
         if (std::ranges::none_of(name, [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
-            return ResolveText(enbseries, name);
+            return ResolveText(enbseries, name, context.WinePrefix);
         ResolvedFile result;
-        if (!codePage.Number())
+        if (!context.CodePage.Number())
         {
             result.Why = "it holds bytes outside ASCII, whose characters depend on the game's code page; give it "
                          "with --code-page (1252 for Western European Windows, 1251 for Cyrillic, ...), or check "
                          "with nimbrava-check.exe under the game's Wine or Proton";
             return result;
         }
-        const auto text = codePage.Decode(name);
+        const auto text = context.CodePage.Decode(name);
         if (!text)
         {
             result.State = FileState::BadText;
-            result.Why = "not valid text in code page " + std::to_string(*codePage.Number());
+            result.Why = "not valid text in code page " + std::to_string(*context.CodePage.Number());
             return result;
         }
-        return ResolveText(enbseries, *text);
+        return ResolveText(enbseries, *text, context.WinePrefix);
     }
 
-    ResolvedFile ResolveUtf8FileName(const std::filesystem::path& enbseries, std::string_view name, const GameCodePage&)
+    ResolvedFile ResolveUtf8FileName(const std::filesystem::path& enbseries, std::string_view name,
+                                     const CheckContext& context)
     {
-        return ResolveText(enbseries, name);
+        return ResolveText(enbseries, name, context.WinePrefix);
     }
 } // namespace NimbravaCheck

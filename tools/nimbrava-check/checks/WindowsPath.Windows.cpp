@@ -86,14 +86,15 @@ namespace NimbravaCheck
     } // namespace Detail
 
     ResolvedFile ResolveFileName(const std::filesystem::path& enbseries, std::string_view name,
-                                 const GameCodePage& codePage)
+                                 const CheckContext& context)
     {
-        return Resolve(enbseries, name, codePage.Number().value_or(Nimbrava::FileApiCodePage()), codePage);
+        return Resolve(enbseries, name, context.CodePage.Number().value_or(Nimbrava::FileApiCodePage()),
+                       context.CodePage);
     }
 
     ResolvedFile ResolveUtf8FileName(const std::filesystem::path& enbseries, std::string_view name,
-                                     const GameCodePage& codePage)
+                                     const CheckContext& context)
     {
-        return Resolve(enbseries, name, CP_UTF8, codePage);
+        return Resolve(enbseries, name, CP_UTF8, context.CodePage);
     }
 } // namespace NimbravaCheck

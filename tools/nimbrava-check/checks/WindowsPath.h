@@ -4,14 +4,14 @@
 // there. On Windows this does the same. Natively (a game run through Wine or Proton) the name is
 // still a Windows path: '\' and '/' separate, a relative name starts at the enbseries directory,
 // names match ignoring case as Wine matches them, and a drive letter maps where it can: Z: to '/',
-// another drive through $WINEPREFIX/dosdevices; anything else cannot be checked here.
+// another drive through the Wine prefix's dosdevices; anything else cannot be checked here.
 
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include "checks/Codes.h"
-#include "text/GameCodePage.h"
+#include "checks/Context.h"
 
 namespace NimbravaCheck
 {
@@ -33,15 +33,16 @@ namespace NimbravaCheck
         std::string Why;            // for InvalidName, BadText, NotCheckable and OtherFile
     };
 
-    // The name as the plugin reads it (quotes already removed), in the game's `codePage`, joined with
-    // `enbseries`, and the state of what is there. Throws only std::bad_alloc.
+    // The name as the plugin reads it (quotes already removed), in the game's code page, joined with
+    // `enbseries`, and the state of what is there (drive letters mapped through the context's Wine
+    // prefix outside Windows). Throws only std::bad_alloc.
     [[nodiscard]] ResolvedFile ResolveFileName(const std::filesystem::path& enbseries, std::string_view name,
-                                               const GameCodePage& codePage);
+                                               const CheckContext& context);
 
     // The same name read as UTF-8 rather than in the game's code page: where a file saved as UTF-8
     // meant it to lead. Throws only std::bad_alloc.
     [[nodiscard]] ResolvedFile ResolveUtf8FileName(const std::filesystem::path& enbseries, std::string_view name,
-                                                   const GameCodePage& codePage);
+                                                   const CheckContext& context);
 
     // A short phrase for the state ("a regular file", "missing", ...).
     [[nodiscard]] std::string_view Describe(FileState state) noexcept;

@@ -15,7 +15,7 @@ namespace NimbravaCheck::Cli
     namespace
     {
         // What each option of the table was given: its value, or "" for a switch.
-        using Given = std::array<std::optional<std::string>, static_cast<std::size_t>(OptionId::CodePage) + 1>;
+        using Given = std::array<std::optional<std::string>, static_cast<std::size_t>(OptionId::Count)>;
 
         std::optional<std::string>& Of(Given& given, OptionId id)
         {
@@ -26,7 +26,7 @@ namespace NimbravaCheck::Cli
         {
             const auto options = Options();
             const auto found = std::ranges::find_if(options, [&](const Option& option) {
-                return option.Value != Takes::Positional &&
+                return option.Argument != Takes::Positional &&
                        (option.Spelling == spelling ||
                         std::ranges::find(option.Aliases, spelling) != option.Aliases.end());
             });
@@ -95,7 +95,7 @@ namespace NimbravaCheck::Cli
             {
                 if (!given[static_cast<std::size_t>(option.Id)] || (option.With & CommandOf(command.Id)) != 0)
                     continue;
-                if (command.Value == Takes::Positional)
+                if (command.Argument == Takes::Positional)
                 {
                     std::vector<std::string_view> commands;
                     for (const auto& other : Options())
@@ -127,7 +127,7 @@ namespace NimbravaCheck::Cli
             if (option == nullptr)
                 option = &OptionOf(OptionId::Configuration);
             auto& value = Of(given, option->Id);
-            switch (option->Value)
+            switch (option->Argument)
             {
             case Takes::Nothing:
                 // --help and --version answer at once, whatever follows.
@@ -162,7 +162,7 @@ namespace NimbravaCheck::Cli
         // The first command given in the table's order, else the configuration check.
         const auto options = Options();
         const auto chosen = std::ranges::find_if(options, [&](const Option& option) {
-            return option.Run != nullptr && option.Value != Takes::Positional && Of(given, option.Id);
+            return option.Run != nullptr && option.Argument != Takes::Positional && Of(given, option.Id);
         });
         line.Command = chosen != options.end() ? &*chosen : &OptionOf(OptionId::Configuration);
         CheckTogether(given, *line.Command);
@@ -174,8 +174,8 @@ namespace NimbravaCheck::Cli
             if (const auto& value = Of(given, id))
                 *path = GameData::Utf8Path(*value);
         const auto& target =
-            Of(given, line.Command->Value == Takes::Value ? line.Command->Id : OptionId::Configuration);
-        if (line.Command->Value == Takes::Value)
+            Of(given, line.Command->Argument == Takes::Value ? line.Command->Id : OptionId::Configuration);
+        if (line.Command->Argument == Takes::Value)
         {
             line.Asked.Target = GameData::Utf8Path(*target);
             return line;

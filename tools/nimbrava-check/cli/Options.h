@@ -26,6 +26,7 @@ namespace NimbravaCheck::Cli
         Json,
         Verbose,
         CodePage,
+        Count, // not an option: how many there are
     };
 
     // A set of commands, by the options that select them.
@@ -48,14 +49,14 @@ namespace NimbravaCheck::Cli
     struct Option
     {
         OptionId Id;
-        std::string_view Spelling;               // as typed; for the positional argument, its name in --help
-        std::array<std::string_view, 2> Aliases; // further spellings
-        Takes Value;
-        std::string_view ValueName; // the value's name in --help
-        std::string_view Wanted;    // what its value must be, for "--game takes one game folder"
-        Commands With;              // the commands it goes with (a command's own option: itself)
-        Runner Run;                 // for an option that selects a command: the command
-        std::string_view Help;      // for a command: its lines in --help (the other options: see Usage.cpp)
+        std::string_view Spelling;                 // as typed; for the positional argument, its name in --help
+        std::array<std::string_view, 2> Aliases{}; // further spellings
+        Takes Argument = Takes::Nothing;
+        std::string_view ValueName{}; // the value's name in --help
+        std::string_view Wanted{};    // what its value must be, for "--game takes one game folder"
+        Commands With = 0;            // the commands it goes with (a command's own option: itself)
+        Runner Run = nullptr;         // for an option that selects a command: the command
+        std::string_view Help{};      // for a command: its lines in --help (the other options: see Usage.cpp)
     };
 
     // The table, in the order --help lists the commands; when options of several commands are given,

@@ -39,10 +39,10 @@ checkable. Names outside ASCII need the game's code page: --code-page N (874, 93
             std::string text;
             for (const Takes kind : {Takes::Nothing, Takes::Positional})
                 for (const auto& option : Options())
-                    if ((option.With & CommandOf(command.Id)) != 0 && option.Value == kind &&
+                    if ((option.With & CommandOf(command.Id)) != 0 && option.Argument == kind &&
                         (option.Id != command.Id || kind == Takes::Positional))
                         text += fmt::format("[{}] ", option.Spelling);
-            if (command.Value == Takes::Positional)
+            if (command.Argument == Takes::Positional)
                 return text.substr(0, text.size() - 1);
             text += command.Spelling;
             for (const auto alias : command.Aliases)
@@ -59,7 +59,7 @@ checkable. Names outside ASCII need the game's code page: --code-page N (874, 93
                 if (command.Run == nullptr)
                     continue;
                 // A one-line help stands beside the synopsis; a longer one below it.
-                if (command.Help.find('\n') == std::string_view::npos && command.Value == Takes::Nothing)
+                if (command.Help.find('\n') == std::string_view::npos && command.Argument == Takes::Nothing)
                 {
                     text += fmt::format("  nimbrava-check {:<22}{}\n", Synopsis(command), command.Help);
                     continue;

@@ -58,9 +58,8 @@ namespace NimbravaCheck
                     out << fmt::format("      {:<7X} {}\n", Nimbrava::MaskWorldspaceId(worldspace.FormId),
                                        Describe(worldspace));
             }
-            for (const auto& finding : report.Findings)
-                if (!finding.IsProblem())
-                    out << "Note: " << finding.Text << "\n";
+            WriteFindings(out, Information(report.Findings),
+                          {.Heading = false, .Place = false, .Indent = "Note: ", .Code = false});
             WriteFindings(out, Problems(report.Findings));
         }
 
@@ -94,18 +93,14 @@ namespace NimbravaCheck
                 }
             }
             Json warnings = Json::array();
-            Json information = Json::array();
-            for (const auto& finding : report.Findings)
-                if (finding.IsProblem())
-                    warnings.push_back(ReportJson(finding));
-                else
-                    information.push_back(finding.Text);
+            for (const auto& finding : Problems(report.Findings))
+                warnings.push_back(ReportJson(finding));
             Json json = {{"file", GameData::Utf8Text(config.File)}, {"sections", sections}, {"warnings", warnings}};
             if (game != nullptr)
             {
                 json["load_order"] = report.AgainstGame ? LoadOrderSource(*game) : "";
                 json["unlisted"] = WorldspaceJson(report.Unlisted);
-                json["information"] = information;
+                json["information"] = TextsJson(Information(report.Findings));
             }
             return json;
         }
@@ -136,7 +131,7 @@ namespace NimbravaCheck
     {
         const auto file = ConfigurationFile(request.Target);
         const auto game = GameFor(file.parent_path(), request);
-        const CheckContext context{request.CodePage, game ? &*game : nullptr};
+        const CheckContext context = ContextFor(request, game ? &*game : nullptr);
         try
         {
             const Configuration config = ReadConfiguration(file);

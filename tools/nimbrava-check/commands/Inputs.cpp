@@ -1,5 +1,6 @@
 #include "commands/Inputs.h"
 
+#include <cstdlib>
 #include <fmt/format.h>
 #include <sstream>
 #include "GameData/Text.h"
@@ -54,8 +55,10 @@ namespace NimbravaCheck
         catch (const GameData::FileReadError& error)
         {
             // The plugin's reader's own words.
-            const bool opened = error.Why() == GameData::FileReadError::Reason::CannotRead;
-            throw InputError((opened ? "Unable to read file " : "Unable to open file ") + GameData::Utf8Text(file));
+            const std::string name = GameData::Utf8Text(file);
+            throw InputError(error.Why() == GameData::FileReadError::Reason::CannotRead
+                                 ? fmt::format(Orvel::IniMessages::UnableToRead, name)
+                                 : fmt::format(Orvel::IniMessages::UnableToOpen, name));
         }
         std::istringstream text(TextModeBytes(config.Bytes));
         config.Document = Orvel::IniInterface::Parse(text, &config.Lines);
@@ -120,6 +123,14 @@ namespace NimbravaCheck
         if (!folder)
             return std::nullopt;
         return ReadInstalledGame(*folder, request.PluginsTxt, false);
+    }
+
+    CheckContext ContextFor(const Request& request, const InstalledGame* game)
+    {
+        CheckContext context{request.CodePage, game};
+        if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0')
+            context.WinePrefix = prefix;
+        return context;
     }
 
     std::string LoadOrderSource(const InstalledGame& game)

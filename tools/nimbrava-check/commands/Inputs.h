@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include "checks/Configuration.h"
+#include "checks/Context.h"
 #include "checks/InstalledGame.h"
 #include "commands/Commands.h"
 
@@ -36,6 +37,10 @@ namespace NimbravaCheck
     // lies beside `enbseries`; nothing when none is named or beside. Throws InputError when the named
     // folder is no game folder or Plugins.txt cannot be read.
     [[nodiscard]] std::optional<InstalledGame> GameFor(const std::filesystem::path& enbseries, const Request& request);
+
+    // What the checks of a command on the configuration take besides it: the code page asked for, the
+    // game when found, and outside Windows the Wine prefix that $WINEPREFIX names.
+    [[nodiscard]] CheckContext ContextFor(const Request& request, const InstalledGame* game);
 
     // Where the names come from, for the first lines of a report: the game folder and the Plugins.txt.
     [[nodiscard]] std::string LoadOrderSource(const InstalledGame& game);

@@ -6,6 +6,7 @@
 #include "checks/ModuleCheck.h"
 #include "commands/Commands.h"
 #include "commands/Json.h"
+#include "commands/Reports.h"
 
 namespace NimbravaCheck
 {
@@ -41,9 +42,7 @@ namespace NimbravaCheck
                 if (report.Slots[i])
                     slot = {{"dll", report.Slots[i]->Dll}, {"slot_rva", report.Slots[i]->SlotRva}};
             }
-            Json& reasons = json["reasons"] = Json::array();
-            for (const auto& problem : report.Problems)
-                reasons.push_back(problem.Text);
+            json["reasons"] = TextsJson(report.Problems);
             return json;
         }
 
@@ -61,8 +60,8 @@ namespace NimbravaCheck
                 if (const auto& slot = report.Slots[i])
                     out << fmt::format("  {} imported from {}, slot at RVA {:#x}\n", PatchedImports[i], slot->Dll,
                                        slot->SlotRva);
-            for (const auto& problem : report.Problems)
-                out << "  problem: " << problem.Text << "\n";
+            WriteFindings(out, report.Problems,
+                          {.Heading = false, .Place = false, .Indent = "  problem: ", .Code = false});
         }
     } // namespace
 

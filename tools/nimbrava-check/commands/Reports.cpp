@@ -24,6 +24,13 @@ namespace NimbravaCheck
         return problems;
     }
 
+    std::vector<Finding> Information(const std::vector<Finding>& findings)
+    {
+        std::vector<Finding> information;
+        std::ranges::remove_copy_if(findings, std::back_inserter(information), &Finding::IsProblem);
+        return information;
+    }
+
     void WriteFindings(std::ostream& out, const std::vector<Finding>& findings, const ListStyle& style)
     {
         if (style.Heading && findings.empty())
@@ -31,8 +38,8 @@ namespace NimbravaCheck
         else if (style.Heading)
             out << fmt::format("{} problem{}:\n", findings.size(), findings.size() == 1 ? "" : "s");
         for (const auto& finding : findings)
-            out << fmt::format("{}{}[{}] {}\n", style.Indent, style.Place ? Place(finding) + ": " : "",
-                               finding.Row().Name, finding.Text);
+            out << fmt::format("{}{}{}{}\n", style.Indent, style.Place ? Place(finding) + ": " : "",
+                               style.Code ? fmt::format("[{}] ", finding.Row().Name) : "", finding.Text);
     }
 
     Json ReportJson(const Finding& finding)
@@ -48,6 +55,14 @@ namespace NimbravaCheck
         Json json = Json::array();
         for (const auto& finding : findings)
             json.push_back({{"code", finding.Row().Name}, {textKey, finding.Text}});
+        return json;
+    }
+
+    Json TextsJson(const std::vector<Finding>& findings)
+    {
+        Json json = Json::array();
+        for (const auto& finding : findings)
+            json.push_back(finding.Text);
         return json;
     }
 

@@ -17,10 +17,13 @@ namespace NimbravaCheck
         bool Heading = true;            // "No problems found." or "N problems:" first
         bool Place = true;              // each line from where the finding is: "FILE:LINE: ", "load order: "
         std::string_view Indent = "  "; // before each finding
+        bool Code = true;               // "[code] " before its text
     };
 
     // The findings that are problems (errors and warnings), in their order.
     [[nodiscard]] std::vector<Finding> Problems(const std::vector<Finding>& findings);
+    // The others: information, in their order.
+    [[nodiscard]] std::vector<Finding> Information(const std::vector<Finding>& findings);
 
     // `findings`, a line each: "[code] text", after its place when the style asks for it.
     void WriteFindings(std::ostream& out, const std::vector<Finding>& findings, const ListStyle& style = {});
@@ -31,6 +34,8 @@ namespace NimbravaCheck
     // Findings in JSON as the other reports write them: objects of code and `textKey` ("text" in
     // --worldspaces, "message" in --worldspace's reasons).
     [[nodiscard]] Json ListJson(const std::vector<Finding>& findings, std::string_view textKey);
+    // Findings in JSON as their texts alone.
+    [[nodiscard]] Json TextsJson(const std::vector<Finding>& findings);
 
     // A worldspace in JSON: id (the masked ID as a section writes it), form_id (8 hexadecimal digits),
     // editor_id, name (or null), plugin, light.

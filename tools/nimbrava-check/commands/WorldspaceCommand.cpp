@@ -91,7 +91,7 @@ namespace NimbravaCheck
     {
         const auto file = ConfigurationFile(request.Target);
         const auto game = GameFor(file.parent_path(), request);
-        const CheckContext context{request.CodePage, game ? &*game : nullptr};
+        const CheckContext context = ContextFor(request, game ? &*game : nullptr);
         std::vector<std::uint32_t> ids;
         for (const auto& text : request.Worldspaces)
             ids.push_back(ResolveWorldspace(text, game ? &game->Worldspaces.Worldspaces : nullptr));

@@ -7,6 +7,9 @@
 
 namespace NimbravaCheck
 {
+    // The byte-order mark an editor puts before UTF-8 text.
+    inline constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+
     // The length of the well-formed UTF-8 sequence that `text` (not empty) starts with, its character
     // in `character`; 0 when none starts there (an overlong form, a surrogate, a character above
     // U+10FFFF, a sequence cut short or a byte that starts none).

@@ -16,6 +16,8 @@ namespace GameData
                 return "does not exist";
             case Directory:
                 return "is a directory";
+            case NotRegular:
+                return "is not a regular file";
             case CannotOpen:
                 return "cannot be opened";
             case TooLarge:
@@ -36,11 +38,16 @@ namespace GameData
     {
         using enum FileReadError::Reason;
         std::error_code error;
-        if (std::filesystem::is_directory(path, error))
+        const auto status = std::filesystem::status(path, error);
+        if (status.type() == std::filesystem::file_type::not_found)
+            throw FileReadError(Missing, 0);
+        if (status.type() == std::filesystem::file_type::directory)
             throw FileReadError(Directory, 0);
+        if (!error && status.type() != std::filesystem::file_type::regular)
+            throw FileReadError(NotRegular, 0);
         std::ifstream stream(path, std::ios::binary);
         if (!stream)
-            throw FileReadError(std::filesystem::exists(path, error) ? CannotOpen : Missing, 0);
+            throw FileReadError(CannotOpen, 0);
         // One read of the whole file: a d3d11.dll runs to megabytes.
         stream.seekg(0, std::ios::end);
         const auto size = static_cast<std::streamoff>(stream.tellg());

@@ -43,18 +43,19 @@ namespace
         return lines;
     }
 
-    // The bytes every reader must read: the header record, each group header around or before the
-    // worldspaces, each worldspace record's header. And the most it needs: all of that, and all of
-    // each worldspace record. (The top-level groups' labels differ in each plugin of game.tsv, so
-    // each has a place.)
+    // The bytes every reader must read: the header record's header (a subrecord it does not read it
+    // may pass over), each group header around or before the worldspaces, each worldspace record's
+    // header. And the most it needs: all of the header record, the group headers, and all of each
+    // worldspace record. (The top-level groups' labels differ in each plugin of game.tsv, so each has
+    // a place.)
     std::pair<std::uint64_t, std::uint64_t> LeastAndMost(const NimbravaTest::PlaceMap& places)
     {
         constexpr std::string_view End = ".end";
-        std::uint64_t least = places.at("end");
+        std::uint64_t most = places.at("end");
         for (const auto& [name, at] : places)
             if (name.starts_with("GRUP."))
-                least = std::min(least, at);
-        std::uint64_t most = least;
+                most = std::min(most, at);
+        std::uint64_t least = HeaderSize;
         for (const auto& [name, at] : places)
         {
             if (name.starts_with("GRUP.") || name.starts_with("CHILDREN."))

@@ -1,5 +1,6 @@
 #include "AllocationCounter.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 
@@ -7,7 +8,8 @@ thread_local NimbravaTest::AllocationState NimbravaTest::ThisThreadsAllocations;
 
 namespace
 {
-    // Every block is allocated aligned, so that one function frees them all.
+    // Every block is allocated aligned, so that one function frees them all, behind a header of one
+    // alignment's size whose last two words hold the alignment and the size asked for.
     void* Allocate(std::size_t size, std::size_t alignment)
     {
         NimbravaTest::AllocationState& state = NimbravaTest::ThisThreadsAllocations;
@@ -19,19 +21,30 @@ namespace
             state.Refused = true;
             throw std::bad_alloc();
         }
-        size = size == 0 ? 1 : size;
+        alignment = alignment < 2 * sizeof(std::size_t) ? 2 * sizeof(std::size_t) : alignment;
+        const std::size_t whole = alignment + (size + alignment - 1) / alignment * alignment;
 #ifdef _WIN32
-        void* block = _aligned_malloc(size, alignment);
+        auto* block = static_cast<std::byte*>(_aligned_malloc(whole, alignment));
 #else
-        void* block = std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+        auto* block = static_cast<std::byte*>(std::aligned_alloc(alignment, whole));
 #endif
         if (block == nullptr)
             throw std::bad_alloc();
-        return block;
+        auto* header = reinterpret_cast<std::size_t*>(block + alignment) - 2;
+        header[0] = alignment;
+        header[1] = size;
+        state.Live += size;
+        state.Peak = state.Counting && state.Live > state.Peak ? state.Live : state.Peak;
+        return block + alignment;
     }
 
-    void Free(void* block) noexcept
+    void Free(void* memory) noexcept
     {
+        if (memory == nullptr)
+            return;
+        const auto* header = static_cast<std::size_t*>(memory) - 2;
+        NimbravaTest::ThisThreadsAllocations.Live -= header[1];
+        void* block = static_cast<std::byte*>(memory) - header[0];
 #ifdef _WIN32
         _aligned_free(block);
 #else

@@ -54,9 +54,9 @@ namespace NimbravaCheck
             {
                 out << fmt::format("Worldspaces that no section lists, which keep ENB's own _weatherlist.ini ({}):\n",
                                    report.Unlisted.size());
-                for (const auto& worldspace : report.Unlisted)
-                    out << fmt::format("      {:<7X} {}\n", Nimbrava::MaskWorldspaceId(worldspace.FormId),
-                                       Describe(worldspace));
+                for (const auto* worldspace : report.Unlisted)
+                    out << fmt::format("      {:<7X} {}\n", Nimbrava::MaskWorldspaceId(worldspace->FormId),
+                                       Describe(*worldspace));
             }
             for (const auto& finding : report.Findings)
                 if (!finding.IsProblem())
@@ -104,7 +104,9 @@ namespace NimbravaCheck
             if (game != nullptr)
             {
                 json["load_order"] = report.AgainstGame ? LoadOrderSource(*game) : "";
-                json["unlisted"] = WorldspaceJson(report.Unlisted);
+                json["unlisted"] = Json::array();
+                for (const auto* worldspace : report.Unlisted)
+                    json["unlisted"].push_back(WorldspaceJson(*worldspace));
                 json["information"] = information;
             }
             return json;

@@ -24,6 +24,14 @@ namespace NimbravaCheck
         return problems;
     }
 
+    std::vector<Finding> Information(const std::vector<Finding>& findings)
+    {
+        std::vector<Finding> information;
+        std::ranges::copy_if(findings, std::back_inserter(information),
+                             [](const Finding& finding) { return !finding.IsProblem(); });
+        return information;
+    }
+
     void WriteFindings(std::ostream& out, const std::vector<Finding>& findings, const ListStyle& style)
     {
         if (style.Heading && findings.empty())

@@ -21,6 +21,8 @@ namespace NimbravaCheck
 
     // The findings that are problems (errors and warnings), in their order.
     [[nodiscard]] std::vector<Finding> Problems(const std::vector<Finding>& findings);
+    // The others: information, which leaves the exit code as it is.
+    [[nodiscard]] std::vector<Finding> Information(const std::vector<Finding>& findings);
 
     // `findings`, a line each: "[code] text", after its place when the style asks for it.
     void WriteFindings(std::ostream& out, const std::vector<Finding>& findings, const ListStyle& style = {});

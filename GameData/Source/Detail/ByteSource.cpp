@@ -1,0 +1,69 @@
+#include "Detail/ByteSource.h"
+
+#include <algorithm>
+#include <cstring>
+#include "GameData/WholeFile.h"
+
+namespace GameData::Detail
+{
+    ByteSource::ByteSource(std::span<const std::byte> bytes) noexcept
+        : m_size(bytes.size()), m_window(bytes.data()), m_length(bytes.size())
+    {
+    }
+
+    ByteSource::ByteSource(const std::filesystem::path& path) : m_file(true)
+    {
+        using enum FileReadError::Reason;
+        std::error_code error;
+        const auto status = std::filesystem::status(path, error);
+        if (status.type() == std::filesystem::file_type::not_found)
+            throw FileReadError(Missing, 0);
+        if (status.type() == std::filesystem::file_type::directory)
+            throw FileReadError(Directory, 0);
+        if (!error && status.type() != std::filesystem::file_type::regular)
+            throw FileReadError(NotRegular, 0);
+        // Unbuffered: the window is the buffer, and a read is what the window asks for.
+        m_stream.rdbuf()->pubsetbuf(nullptr, 0);
+        m_stream.open(path, std::ios::binary);
+        const auto size = std::filesystem::file_size(path, error);
+        if (!m_stream || error)
+            throw FileReadError(CannotOpen, 0);
+        m_size = size;
+    }
+
+    const std::byte* ByteSource::Fetch(std::uint64_t offset, std::size_t count)
+    {
+        const std::uint64_t wanted = std::max<std::uint64_t>(count, std::min<std::uint64_t>(m_run, MaximumWindow));
+        const auto length = static_cast<std::size_t>(std::min(wanted, m_size - offset));
+        // What the window holds from `offset` on stays: it is not read again.
+        const std::size_t kept = offset >= m_start && offset - m_start < m_length
+                                     ? static_cast<std::size_t>(m_start + m_length - offset)
+                                     : 0;
+        if (m_buffer.size() < length)
+        {
+            std::vector<std::byte> larger(std::max(length, std::min(m_buffer.size() * 2, MaximumWindow)));
+            if (kept != 0)
+                std::copy_n(m_window + (offset - m_start), kept, larger.data());
+            m_buffer = std::move(larger);
+        }
+        else if (kept != 0)
+            std::memmove(m_buffer.data(), m_window + (offset - m_start), kept);
+        const std::uint64_t from = offset + kept;
+        if (from != m_position)
+            m_stream.seekg(static_cast<std::streamoff>(from));
+        m_stream.read(reinterpret_cast<char*>(m_buffer.data() + kept), static_cast<std::streamsize>(length - kept));
+        if (!m_stream)
+        {
+            m_stream.clear();
+            m_position = ~std::uint64_t{0};
+            m_length = 0;
+            throw FileReadError(FileReadError::Reason::CannotRead, 0);
+        }
+        m_position = offset + length;
+        m_fetched += length - kept;
+        m_window = m_buffer.data();
+        m_start = offset;
+        m_length = length;
+        return m_window;
+    }
+} // namespace GameData::Detail

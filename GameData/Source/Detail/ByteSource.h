@@ -1,0 +1,62 @@
+#pragma once
+// The bytes of a game file as the readers take them: from a file through a window that grows while
+// the reader reads on and starts small again where it jumps (a group it skips), or from memory. A
+// reader that skips the groups of a 250 MB master reads a few kilobytes of it; one that reads a file
+// item by item reads it a megabyte at a time, not one call per item.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <span>
+#include <vector>
+#include "GameData/PluginFile.h"
+
+namespace GameData::Detail
+{
+    class ByteSource
+    {
+    public:
+        static constexpr std::size_t MaximumWindow = MaximumReadAtOnce;
+
+        // `bytes`, which must outlive the source.
+        explicit ByteSource(std::span<const std::byte> bytes) noexcept;
+        // The file at `path`, opened only when it is a regular file. Throws FileReadError (WholeFile.h):
+        // missing, a directory, not a regular file (a FIFO would wait for a writer), or not opened.
+        explicit ByteSource(const std::filesystem::path& path);
+
+        [[nodiscard]] std::uint64_t Size() const noexcept { return m_size; }
+        // Of a file, the bytes read from it; in memory, the bytes asked for.
+        [[nodiscard]] std::uint64_t BytesRead() const noexcept { return m_file ? m_fetched : m_asked; }
+
+        // The `count` bytes at `offset`, which the caller has checked lie inside Size(); valid until
+        // the next call. Throws FileReadError (cannot be read) when the file fails.
+        [[nodiscard]] const std::byte* At(std::uint64_t offset, std::size_t count)
+        {
+            // Reading on (or past a gap no larger than what was read on) makes the next window larger.
+            const bool onward = offset >= m_next && offset - m_next <= m_run;
+            m_run = onward ? m_run + (offset - m_next) + count : count;
+            m_next = offset + count;
+            m_asked += count;
+            if (offset >= m_start && offset - m_start + count <= m_length)
+                return m_window + (offset - m_start);
+            return Fetch(offset, count);
+        }
+
+    private:
+        const std::byte* Fetch(std::uint64_t offset, std::size_t count);
+
+        bool m_file = false;
+        std::uint64_t m_size = 0;
+        std::ifstream m_stream;
+        std::vector<std::byte> m_buffer;
+        const std::byte* m_window = nullptr; // holds the bytes from m_start on
+        std::uint64_t m_start = 0;
+        std::uint64_t m_length = 0;
+        std::uint64_t m_position = 0; // of the stream
+        std::uint64_t m_next = 0;     // just after the last bytes asked for
+        std::uint64_t m_run = 0;      // bytes asked for on end since the last jump
+        std::uint64_t m_fetched = 0;
+        std::uint64_t m_asked = 0;
+    };
+} // namespace GameData::Detail

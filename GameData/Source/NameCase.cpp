@@ -8,17 +8,15 @@ namespace GameData
     namespace
     {
         // Windows' upper case of the characters that code page 1252 holds (the letters of ASCII and
-        // Latin-1, and the six that 1252 adds above them); NameCase.test.cpp holds it against
-        // CompareStringOrdinal. Other characters keep their case: no name in code page 1252 can hold
-        // them, nor their upper case.
+        // Latin-1, and the five that 1252 adds above them; not the micro sign, which Unicode would make
+        // a Greek capital); NameCase.test.cpp holds it against CompareStringOrdinal. Other characters
+        // keep their case: no name in code page 1252 can hold them, nor their upper case.
         constexpr char16_t Upper(char16_t unit) noexcept
         {
             if ((unit >= u'a' && unit <= u'z') || (unit >= 0xE0 && unit <= 0xFE && unit != 0xF7))
                 return static_cast<char16_t>(unit - 0x20);
             switch (unit)
             {
-            case 0xB5: // micro sign: Greek capital mu
-                return 0x39C;
             case 0xFF: // y with diaeresis
                 return 0x178;
             case 0x153: // oe

@@ -1,0 +1,285 @@
+// The game-data reader on the hostile and large game folders that it once took gigabytes or minutes
+// over, at the sizes those were found at, side by side in one run:
+//
+//  - nimbrava-check runs, `--worldspaces` (and for the worldspaces no section lists, the configuration
+//    check) of this build and of each build that NIMBRAVA_BEFORE names ("LABEL=PATH;LABEL=PATH", the
+//    nimbrava-check of another commit): wall time, and peak memory as the child's maximum resident set
+//    (what /usr/bin/time -v reports), in the counter peak_MB; exit the checker's exit code;
+//  - in process, the reader of this build beside its peer, reading every byte of the same file: the
+//    ratios it is held to (a plugin of records that each inflate to 16 MiB, one group of 1 GB of
+//    zeros).
+//
+// The folders, about 2 GB (the 1 GB file sparse), are written into the temporary folder first (not
+// timed) and removed when the program ends:
+//
+//   item1-names  210,000 compressed records of 64 bytes, each a 1 KiB editor ID and a 1 KiB name (13 MB)
+//   item1-empty  1,000,000 empty worldspace records (24 MB)
+//   item2-N      N empty worldspace records (80,000: 1.9 MB) beside a _nimbrava.ini that lists Tamriel
+//   item3        200 records that each inflate to 16 MiB: an editor ID, an OFST behind its XXXX (3.3 MB)
+//   item9        eight localized plugins, each with a string table of 64 MiB
+//   item11       a TES4, then one WRLD group of 1 GB of zeros
+//
+//   build/native/bin/ReaderBench
+//   NIMBRAVA_BEFORE="a9c89de=/tmp/before-24/build/native/bin/nimbrava-check" build/native/bin/ReaderBench
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fmt/format.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+#include "DataFiles.h"
+#include "Files.h"
+#include "GameData/PluginFile.h"
+#include "GameDescription.h"
+#include "Harness.h"
+
+namespace
+{
+    namespace fs = std::filesystem;
+    using Rows = std::vector<std::vector<std::string>>;
+
+    const fs::path Root = fs::temp_directory_path() / "nimbrava-bench-reader";
+
+    std::string Le32(std::uint32_t value)
+    {
+        return {reinterpret_cast<const char*>(&value), sizeof value};
+    }
+
+    // A game folder: the base game's masters, `rows` (plugins and their files), and a Plugins.txt that
+    // makes `active` active.
+    void WriteGame(const std::string& name, Rows rows, const std::vector<std::string>& active)
+    {
+        for (const char* master : {"Skyrim.esm", "Update.esm", "Dawnguard.esm", "HearthFires.esm", "Dragonborn.esm"})
+            rows.push_back({"plugin", master, "flags=0x81", "version=1.70"});
+        for (const auto& plugin : active)
+            rows.push_back({"text", "Plugins.txt", "*" + plugin});
+        rows.push_back({"text", "enbseries/_weatherlist.ini", "[WEATHER001]"});
+        rows.push_back({"text", "enbseries/_nimbrava.ini", "[WEATHERLIST01]"});
+        rows.push_back({"text", "enbseries/_nimbrava.ini", "WorldspaceIDs=3C"});
+        rows.push_back({"text", "enbseries/_nimbrava.ini", "FileName=_weatherlist.ini"});
+        NimbravaTest::WriteGameFolder(NimbravaTest::WriteGame(rows), Root / name);
+    }
+
+    // A plugin of `count` worldspace records, each with `fields`.
+    Rows Plugin(const std::string& name, std::uint32_t count, std::vector<std::string> fields, bool localized = false)
+    {
+        std::vector<std::string> world = {"wrld", "01000000"};
+        world.insert(world.end(), fields.begin(), fields.end());
+        world.push_back(fmt::format("repeat={}", count));
+        return {{"plugin", name, localized ? "flags=0x80" : "flags=0", "version=1.70", "master=Skyrim.esm"},
+                {"group", "WRLD"},
+                world};
+    }
+
+    // A .STRINGS table of `count` strings of about `size` bytes, IDs from 1 on.
+    void WriteStringTable(const fs::path& path, std::uint32_t count, std::size_t size)
+    {
+        std::string directory, data;
+        directory.reserve(count * 8);
+        data.reserve(count * (size + 1));
+        for (std::uint32_t id = 1; id <= count; ++id)
+        {
+            directory += Le32(id) + Le32(static_cast<std::uint32_t>(data.size()));
+            data += fmt::format("{:0>{}}", id, size);
+            data += '\0';
+        }
+        fs::create_directories(path.parent_path());
+        NimbravaTest::WriteFile(path, Le32(count) + Le32(static_cast<std::uint32_t>(data.size())) + directory + data);
+    }
+
+    struct Folders
+    {
+        Folders()
+        {
+            fs::remove_all(Root);
+            WriteGame("item1-names", Plugin("Long.esp", 210'000, {"EDID*=1024", "FULL*=1024", "compressed"}),
+                      {"Long.esp"});
+            WriteGame("item1-empty", Plugin("Empty.esp", 1'000'000, {}), {"Empty.esp"});
+            for (const std::uint32_t count : {20'000u, 40'000u, 80'000u})
+                WriteGame(fmt::format("item2-{}", count), Plugin("Many.esp", count, {}), {"Many.esp"});
+            WriteGame("item3", Plugin("Stream.esp", 200, {"EDID=Stream", "OFST=16777180", "compressed"}),
+                      {"Stream.esp"});
+            Rows localized;
+            std::vector<std::string> active;
+            for (int i = 1; i <= 8; ++i)
+            {
+                const std::string name = fmt::format("Localized{}.esp", i);
+                for (auto& row : Plugin(name, 3, {"EDID=Localized", "FULLID=2"}, true))
+                    localized.push_back(std::move(row));
+                active.push_back(name);
+            }
+            WriteGame("item9", localized, active);
+            for (int i = 1; i <= 8; ++i)
+                WriteStringTable(Root / "item9" / "Data" / "Strings" / fmt::format("Localized{}_English.STRINGS", i),
+                                 600'000, 104);
+            // A TES4, then one WRLD group whose rest is a hole of zeros: empty records of no type.
+            WriteGame("item11", {{"plugin", "Sparse.esp", "flags=0", "version=1.70"}}, {"Sparse.esp"});
+            const fs::path sparse = Root / "item11" / "Data" / "Sparse.esp";
+            std::string bytes = NimbravaTest::ReadFile(sparse);
+            constexpr std::uint64_t Gigabyte = std::uint64_t{1} << 30;
+            const std::uint64_t zeros = (Gigabyte - bytes.size() - 24) / 24 * 24;
+            bytes += "GRUP" + Le32(static_cast<std::uint32_t>(zeros + 24)) + "WRLD" + Le32(0) + Le32(0) + Le32(0);
+            NimbravaTest::WriteFile(sparse, bytes);
+            fs::resize_file(sparse, bytes.size() + zeros);
+            Sparse = sparse;
+            Stream = Root / "item3" / "Data" / "Stream.esp";
+        }
+        ~Folders()
+        {
+            std::error_code ignored;
+            fs::remove_all(Root, ignored);
+        }
+        Folders(const Folders&) = delete;
+        Folders& operator=(const Folders&) = delete;
+
+        fs::path Sparse, Stream;
+    };
+
+    const Folders& Files()
+    {
+        static const Folders folders;
+        return folders;
+    }
+
+    struct Run
+    {
+        double Seconds = 0;
+        long PeakKilobytes = 0;
+        int Exit = -1;
+    };
+
+    // `program` with `arguments`, its output thrown away: how long it took, and its peak memory.
+    Run RunProgram(const std::string& program, const std::vector<std::string>& arguments)
+    {
+        std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+        for (const auto& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t child = fork();
+        if (child == 0)
+        {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            execv(program.c_str(), argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        return {took.count(), usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    }
+
+    // The checkers to run: this build's, then those NIMBRAVA_BEFORE names.
+    std::vector<std::pair<std::string, std::string>> Checkers()
+    {
+        std::vector<std::pair<std::string, std::string>> checkers = {{"this", NIMBRAVA_CHECK_PROGRAM}};
+        const char* before = std::getenv("NIMBRAVA_BEFORE");
+        std::string list = before != nullptr ? before : "";
+        for (std::size_t at = 0; at < list.size();)
+        {
+            const std::size_t end = std::min(list.find(';', at), list.size());
+            const std::string entry = list.substr(at, end - at);
+            if (const std::size_t equals = entry.find('='); equals != std::string::npos)
+                checkers.emplace_back(entry.substr(0, equals), entry.substr(equals + 1));
+            at = end + 1;
+        }
+        return checkers;
+    }
+
+    // One checker run of a folder, timed by hand.
+    void RegisterRun(const std::string& label, const std::string& program, const std::string& name,
+                     const std::vector<std::string>& arguments)
+    {
+        benchmark::RegisterBenchmark(
+            fmt::format("Checker/{}/{}", name, label).c_str(),
+            [program, arguments](benchmark::State& state) {
+                (void)Files();
+                Run run;
+                for (auto _ : state)
+                {
+                    run = RunProgram(program, arguments);
+                    state.SetIterationTime(run.Seconds);
+                }
+                state.counters["peak_MB"] = static_cast<double>(run.PeakKilobytes) / 1024;
+                state.counters["exit"] = run.Exit;
+            })
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(label == "this" ? 3 : 1);
+    }
+
+    void RegisterRuns()
+    {
+        for (const auto& [label, program] : Checkers())
+        {
+            const auto folder = [](const std::string& name) { return (Root / name).string(); };
+            const auto plugins = [](const std::string& name) { return (Root / name / "Plugins.txt").string(); };
+            for (const char* name : {"item1-names", "item1-empty", "item3", "item9", "item11"})
+                RegisterRun(label, program, fmt::format("{}/worldspaces", name),
+                            {"--worldspaces", folder(name), "--plugins-txt", plugins(name)});
+            for (const char* name : {"item2-20000", "item2-40000", "item2-80000"})
+            {
+                RegisterRun(label, program, fmt::format("{}/worldspaces", name),
+                            {"--worldspaces", folder(name), "--plugins-txt", plugins(name)});
+                RegisterRun(label, program, fmt::format("{}/configuration", name),
+                            {folder(name) + "/enbseries", "--plugins-txt", plugins(name)});
+            }
+        }
+    }
+
+    // The reader in process beside its peer, on item 3's and item 11's files.
+    void BM_Item3_ReadPluginFile(Bench::State& state)
+    {
+        for (auto _ : state)
+            Bench::DoNotOptimize(GameData::ReadPluginFile(Files().Stream));
+        state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(Files().Stream)));
+    }
+    NIMBRAVA_BENCHMARK(BM_Item3_ReadPluginFile)->Unit(benchmark::kMillisecond);
+
+    void BM_Item3_ReadEveryByte(Bench::State& state)
+    {
+        std::vector<char> buffer;
+        for (auto _ : state)
+            Bench::DoNotOptimize(Bench::ReadEveryByte(Files().Stream, buffer));
+        state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(Files().Stream)));
+    }
+    NIMBRAVA_BENCHMARK(BM_Item3_ReadEveryByte)->Unit(benchmark::kMillisecond);
+
+    void BM_Item11_ReadPluginFile(Bench::State& state)
+    {
+        for (auto _ : state)
+            Bench::DoNotOptimize(GameData::ReadPluginFile(Files().Sparse));
+        state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(Files().Sparse)));
+    }
+    NIMBRAVA_BENCHMARK(BM_Item11_ReadPluginFile)->Unit(benchmark::kMillisecond);
+
+    void BM_Item11_ReadEveryByte(Bench::State& state)
+    {
+        std::vector<char> buffer;
+        for (auto _ : state)
+            Bench::DoNotOptimize(Bench::ReadEveryByte(Files().Sparse, buffer));
+        state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(Files().Sparse)));
+    }
+    NIMBRAVA_BENCHMARK(BM_Item11_ReadEveryByte)->Unit(benchmark::kMillisecond);
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RegisterRuns();
+    (void)Files();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -201,19 +201,18 @@ namespace
     void RegisterRun(const std::string& label, const std::string& program, const std::string& name,
                      const std::vector<std::string>& arguments)
     {
-        benchmark::RegisterBenchmark(
-            fmt::format("Checker/{}/{}", name, label).c_str(),
-            [program, arguments](benchmark::State& state) {
-                (void)Files();
-                Run run;
-                for (auto _ : state)
-                {
-                    run = RunProgram(program, arguments);
-                    state.SetIterationTime(run.Seconds);
-                }
-                state.counters["peak_MB"] = static_cast<double>(run.PeakKilobytes) / 1024;
-                state.counters["exit"] = run.Exit;
-            })
+        benchmark::RegisterBenchmark(fmt::format("Checker/{}/{}", name, label).c_str(),
+                                     [program, arguments](benchmark::State& state) {
+                                         (void)Files();
+                                         Run run;
+                                         for (auto _ : state)
+                                         {
+                                             run = RunProgram(program, arguments);
+                                             state.SetIterationTime(run.Seconds);
+                                         }
+                                         state.counters["peak_MB"] = static_cast<double>(run.PeakKilobytes) / 1024;
+                                         state.counters["exit"] = run.Exit;
+                                     })
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)
             ->Iterations(label == "this" ? 3 : 1);

@@ -34,7 +34,7 @@ namespace GameData
     {
     }
 
-    std::string ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit)
+    void RequireRegularFile(const std::filesystem::path& path)
     {
         using enum FileReadError::Reason;
         std::error_code error;
@@ -43,8 +43,15 @@ namespace GameData
             throw FileReadError(Missing, 0);
         if (status.type() == std::filesystem::file_type::directory)
             throw FileReadError(Directory, 0);
+        // A status that cannot be told is left to the opening, which tells why.
         if (!error && status.type() != std::filesystem::file_type::regular)
             throw FileReadError(NotRegular, 0);
+    }
+
+    std::string ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit)
+    {
+        using enum FileReadError::Reason;
+        RequireRegularFile(path);
         std::ifstream stream(path, std::ios::binary);
         if (!stream)
             throw FileReadError(CannotOpen, 0);

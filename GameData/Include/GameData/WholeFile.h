@@ -36,6 +36,10 @@ namespace GameData
         std::uint64_t m_size;
     };
 
+    // Throws FileReadError when `path` is missing, a directory or anything else than a regular file:
+    // what must be checked before opening it, as opening a FIFO waits for a writer.
+    void RequireRegularFile(const std::filesystem::path& path);
+
     // The bytes of the file at `path`, as they are on disk. Throws FileReadError when it is missing,
     // a directory or anything else than a regular file (never opened: opening a FIFO waits for a
     // writer), cannot be opened, holds more than `limit` bytes or cannot be read; std::bad_alloc.

@@ -13,21 +13,14 @@ namespace GameData::Detail
 
     ByteSource::ByteSource(const std::filesystem::path& path) : m_file(true)
     {
-        using enum FileReadError::Reason;
-        std::error_code error;
-        const auto status = std::filesystem::status(path, error);
-        if (status.type() == std::filesystem::file_type::not_found)
-            throw FileReadError(Missing, 0);
-        if (status.type() == std::filesystem::file_type::directory)
-            throw FileReadError(Directory, 0);
-        if (!error && status.type() != std::filesystem::file_type::regular)
-            throw FileReadError(NotRegular, 0);
+        RequireRegularFile(path);
         // Unbuffered: the window is the buffer, and a read is what the window asks for.
         m_stream.rdbuf()->pubsetbuf(nullptr, 0);
         m_stream.open(path, std::ios::binary);
+        std::error_code error;
         const auto size = std::filesystem::file_size(path, error);
         if (!m_stream || error)
-            throw FileReadError(CannotOpen, 0);
+            throw FileReadError(FileReadError::Reason::CannotOpen, 0);
         m_size = size;
     }
 

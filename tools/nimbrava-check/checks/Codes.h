@@ -261,15 +261,15 @@ namespace NimbravaCheck
             // the reader's error
             {Code::DamagedStrings, "damaged-strings", Warning, LoadOrder, "{}: the names it gives are not shown",
              "a string table, or a string of it, that does not read"},
-            // how many plugins, the plugins, language
+            // language, the plugins
             {Code::NamesInArchives, "names-in-archives", Information, LoadOrder,
-             "the names of {} localized plugins are not shown, as they have no loose string table "
-             "(Data/Strings/<plugin>_{}.STRINGS): {}; mods usually ship their string tables inside BSA archives, "
-             "which this tool does not read",
+             "localized plugins without a loose string table (Data/Strings/<plugin>_{}.STRINGS), whose names are "
+             "not shown: {}; mods usually ship their string tables inside BSA archives, which this tool does not "
+             "read",
              "localized plugins without loose string tables"},
             // table, how many, the first ID
             {Code::MissingStrings, "missing-strings", Information, LoadOrder,
-             "{} lacks {} string IDs that names use (the first: {:X}): those names are not shown",
+             "{} lacks string IDs that names use ({} of them, the first {:X}): those names are not shown",
              "string IDs that a loose string table lacks"},
             {Code::Module32Bit, "32-bit-module", Error, Module,
              "a 32-bit module: Skyrim Special Edition and Nimbrava are 64-bit", "a 32-bit d3d11.dll"},

@@ -67,8 +67,7 @@ namespace NimbravaCheck
                     else if constexpr (std::is_same_v<T, GameData::DamagedStrings>)
                         add.Add<Code::DamagedStrings>(std::nullopt, {}, shown(what.Error));
                     else if constexpr (std::is_same_v<T, GameData::TablesNotLoose>)
-                        add.Add<Code::NamesInArchives>(std::nullopt, {}, what.Plugins.size(), shown(what.Language),
-                                                       NameList(what.Plugins));
+                        add.Add<Code::NamesInArchives>(std::nullopt, {}, shown(what.Language), NameList(what.Plugins));
                     else
                     {
                         static_assert(std::is_same_v<T, GameData::MissingStrings>, "every problem is worded");

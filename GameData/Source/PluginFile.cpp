@@ -58,7 +58,7 @@ namespace GameData
         {
         public:
             Reader(ByteSource& source, std::string_view name, const FileBudget& budget)
-                : m_source(source), m_name(name), m_budget(budget), m_inflated{0, budget.InflatedBytes}
+                : m_source(source), m_name(name), m_budget(budget), m_inflater(budget.InflatedBytes)
             {
             }
 
@@ -77,7 +77,7 @@ namespace GameData
                     Fail(damage.Offset(), damage.what());
                 }
                 m_result.BytesRead = m_source.BytesRead();
-                m_result.InflatedBytes = m_inflated.Used;
+                m_result.InflatedBytes = m_inflater.Used;
                 return std::move(m_result);
             }
 
@@ -104,6 +104,9 @@ namespace GameData
 
                 for (std::uint64_t at = end; at < size;)
                 {
+                    at = PassOver(at, size, true);
+                    if (at == size)
+                        break;
                     const ItemHeader group = ReadHeader(at, size);
                     if (!group.Is("GRUP"))
                         Fail(at, fmt::format("a {} record outside any group", group.Type()));
@@ -112,6 +115,62 @@ namespace GameData
                         ReadWorldspaceGroup(at + HeaderSize, groupEnd);
                     at = groupEnd;
                 }
+            }
+
+            // Passes over the items from `at` on that are not read (at the top level the groups other than
+            // the worldspaces', inside that group the records of other types and the worldspaces' cells)
+            // in place in the source's window: a group of millions of them costs about what reading it
+            // costs. Returns where the first item to read stands, or `end`; an item that is damaged is left
+            // to the careful reading after it, which tells what is wrong.
+            std::uint64_t PassOver(std::uint64_t at, std::uint64_t end, bool topLevel)
+            {
+                constexpr std::uint32_t Group = 0x50555247, Worldspace = 0x444C5257; // "GRUP", "WRLD"
+                while (end - at >= HeaderSize)
+                {
+                    const auto window = m_source.Window(at, HeaderSize);
+                    const std::uint64_t held = std::min<std::uint64_t>(window.size(), end - at);
+                    std::uint64_t done = 0, items = 0;
+                    bool stop = false;
+                    while (held - done >= HeaderSize)
+                    {
+                        // Records of other types without data, the most there can be of anything, two at a
+                        // time: branches the processor foresees, not a wait for each size before the next.
+                        const auto plain = [](const std::byte* header) {
+                            const std::uint32_t type = U32(header);
+                            return U32(header + 4) == 0 && type != Group && type != Worldspace;
+                        };
+                        while (!topLevel && held - done >= 2 * HeaderSize && plain(window.data() + done) &&
+                               plain(window.data() + done + HeaderSize))
+                        {
+                            done += 2 * HeaderSize;
+                            items += 2;
+                        }
+                        if (held - done < HeaderSize)
+                            break;
+                        const std::byte* item = window.data() + done;
+                        const std::uint32_t type = U32(item), size = U32(item + 4);
+                        const bool group = type == Group;
+                        const bool read =
+                            topLevel ? !group || (U32(item + 12) == TopLevelGroup && U32(item + 8) == Worldspace)
+                                     : type == Worldspace;
+                        const std::uint64_t next = done + (group ? size : HeaderSize + size);
+                        if (read || (group && size < HeaderSize) || next > end - at)
+                        {
+                            stop = true;
+                            break;
+                        }
+                        done = next;
+                        ++items;
+                        if (done > held)
+                            break; // it ends beyond the window: go on from its end, a jump
+                    }
+                    // The bytes gone through in the window; past its end, the reader jumps.
+                    m_source.Pass(at, at + std::min(done, held), items * HeaderSize);
+                    at += done;
+                    if (stop)
+                        break;
+                }
+                return at;
             }
 
             ItemHeader ReadHeader(std::uint64_t at, std::uint64_t end)
@@ -176,7 +235,7 @@ namespace GameData
 
             void ReadHeaderRecord(std::uint32_t size)
             {
-                RecordData data(m_source, 0, size, false, "TES4", m_inflated);
+                RecordData data(m_source, 0, size, false, "TES4", m_inflater);
                 Subrecords subrecords(data, "TES4");
                 bool version = false;
                 while (const auto subrecord = subrecords.Next())
@@ -198,6 +257,9 @@ namespace GameData
             {
                 for (std::uint64_t at = begin; at < end;)
                 {
+                    at = PassOver(at, end, false);
+                    if (at == end)
+                        break;
                     const ItemHeader item = ReadHeader(at, end);
                     if (item.Is("GRUP"))
                     {
@@ -229,7 +291,7 @@ namespace GameData
                                                      "takes ({})",
                                                      size, MaximumRecordSize));
                     const bool compressed = (flags & CompressedFlag) != 0;
-                    RecordData data(m_source, at, size, compressed, "WRLD", m_inflated);
+                    RecordData data(m_source, at, size, compressed, "WRLD", m_inflater);
                     ReadWorldspaceData(data, compressed, record);
                 }
                 catch (const Damage& damage)
@@ -266,7 +328,7 @@ namespace GameData
             ByteSource& m_source;
             std::string_view m_name;
             const FileBudget& m_budget;
-            Detail::InflationBudget m_inflated;
+            Detail::Inflater m_inflater;
             std::uint64_t m_at = 0; // the item being read, for a read that fails
             PluginFile m_result;
         };

@@ -2,10 +2,12 @@
 // One of the game's plugin files (.esm, .esp, .esl): its header and its worldspaces, read without
 // the rest. The reader reads the header record, then only the header of each top-level group, which
 // it skips by its size unless it holds the worldspaces; inside that group it reads each worldspace
-// record and skips the group of the worldspace's cells by its size. Of a 250 MB master it reads a few
-// kilobytes, and of a file that it must read item by item it reads a megabyte at a time. A compressed
-// record is inflated only as far as the subrecords read here go: up to its OFST, the table of cell
-// offsets that the game writes last and that makes up the bulk of a large worldspace record.
+// record and skips the group of the worldspace's cells by its size. It reads through a group of up to
+// 64 KiB rather than jump over it (which costs about as much), never through a larger one: of a 250 MB
+// master it reads its worldspace records and its small groups, and of a file that it must read item by
+// item, a megabyte at a time. A compressed record is inflated only as far as the subrecords read here
+// go: up to its OFST, the table of cell offsets that the game writes last and that makes up the bulk of
+// a large worldspace record.
 //
 // Every read is checked against the file and the group around it: damage to the file's structure (a
 // record or group that runs past the group around it) gives a PluginFileError that names the file and

@@ -11,6 +11,8 @@ namespace GameData::Detail
     namespace
     {
         constexpr std::size_t FirstInput = 512;
+        // A worldspace record's first subrecords (its editor ID, name and parent) in one step, mostly.
+        constexpr std::uint64_t FirstOutput = 128;
         constexpr std::size_t InputChunk = std::size_t{64} << 10;
         // Enough for the longest name kept and a subrecord header; passing over data inflates into it
         // a window at a time.
@@ -24,9 +26,32 @@ namespace GameData::Detail
         }
     } // namespace
 
+    Inflater::~Inflater()
+    {
+        if (m_started)
+            inflateEnd(&m_stream);
+    }
+
+    z_stream& Inflater::Start()
+    {
+        const int started = m_started ? inflateReset(&m_stream) : inflateInit(&m_stream);
+        if (started == Z_MEM_ERROR)
+            throw std::bad_alloc();
+        if (started != Z_OK)
+            throw std::runtime_error(fmt::format("zlib cannot inflate (error {})", started));
+        m_started = true;
+        // Nothing of the record before is handed on.
+        m_stream.next_in = nullptr;
+        m_stream.avail_in = 0;
+        if (Window.size() < WindowSize)
+            Window.resize(WindowSize);
+        return m_stream;
+    }
+
     RecordData::RecordData(ByteSource& source, std::uint64_t record, std::uint32_t size, bool compressed,
-                           std::string_view type, InflationBudget& budget)
-        : m_source(source), m_budget(budget), m_record(record), m_data(record + 24), m_size(size)
+                           std::string_view type, Inflater& inflater)
+        : m_source(source), m_inflater(inflater), m_record(record), m_data(record + 24), m_size(size),
+          m_window(inflater.Window)
     {
         if (!compressed)
             return;
@@ -39,22 +64,7 @@ namespace GameData::Detail
                              MaximumInflatedSize));
         m_input = m_data + 4;
         m_inputEnd = m_data + size;
-        // In place: zlib's state points back at its stream.
-        m_stream.emplace();
-        if (const int started = inflateInit(&*m_stream); started != Z_OK)
-        {
-            m_stream.reset();
-            if (started == Z_MEM_ERROR)
-                throw std::bad_alloc();
-            throw std::runtime_error(fmt::format("zlib cannot inflate (error {})", started));
-        }
-        m_window.resize(WindowSize);
-    }
-
-    RecordData::~RecordData()
-    {
-        if (m_stream)
-            inflateEnd(&*m_stream);
+        m_stream = &m_inflater.Start();
     }
 
     std::size_t RecordData::Inflate(std::byte* into, std::size_t room)
@@ -76,16 +86,16 @@ namespace GameData::Detail
         const int result = inflate(&stream, Z_NO_FLUSH);
         const std::size_t produced = room - stream.avail_out;
         m_produced += produced;
-        m_budget.Used += produced;
+        m_inflater.Used += produced;
         if (result == Z_MEM_ERROR)
             throw std::bad_alloc();
         if (result == Z_NEED_DICT || result == Z_DATA_ERROR)
             Fail(" holds no valid zlib stream");
-        if (m_budget.Used > m_budget.Limit)
+        if (m_inflater.Used > m_inflater.Limit)
             throw Damage(m_record,
                          fmt::format("its compressed records inflate to more than {} bytes, past the budget of {} "
                                      "bytes inflated per plugin",
-                                     m_budget.Limit, m_budget.Limit),
+                                     m_inflater.Limit, m_inflater.Limit),
                          true);
         m_ended = result == Z_STREAM_END;
         // No progress and nothing left to give: the stream is cut short.
@@ -109,7 +119,7 @@ namespace GameData::Detail
             // What is asked for, and as much again as was taken so far: a record read to its end is
             // inflated in growing steps, one read to its first subrecords costs those only. Never beyond
             // the declared size: Finish tells a stream that goes on.
-            const std::uint64_t wanted = std::max<std::uint64_t>(count - (m_end - m_begin), m_position);
+            const std::uint64_t wanted = std::max<std::uint64_t>({count - (m_end - m_begin), m_position, FirstOutput});
             const auto room = static_cast<std::size_t>(
                 std::min<std::uint64_t>(std::min<std::uint64_t>(m_window.size() - m_end, wanted), m_size - m_produced));
             if (m_ended || room == 0)
@@ -120,7 +130,7 @@ namespace GameData::Detail
 
     const std::byte* RecordData::Take(std::size_t count)
     {
-        if (!m_stream)
+        if (m_stream == nullptr)
         {
             const std::byte* bytes = m_source.At(m_data + m_position, count);
             m_position += count;
@@ -136,7 +146,7 @@ namespace GameData::Detail
     void RecordData::Skip(std::uint64_t count)
     {
         m_position += count;
-        if (!m_stream)
+        if (m_stream == nullptr)
             return;
         for (;;)
         {
@@ -152,7 +162,7 @@ namespace GameData::Detail
 
     void RecordData::Finish()
     {
-        if (!m_stream)
+        if (m_stream == nullptr)
             return;
         // One byte more tells a stream that goes on from one that has only its end left to read.
         std::byte spare{};

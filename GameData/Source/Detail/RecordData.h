@@ -33,11 +33,27 @@ namespace GameData::Detail
         bool m_wholeFile;
     };
 
-    // The bytes inflated so far from one file's records, and the most they may come to.
-    struct InflationBudget
+    // The zlib stream and the window that one file's compressed records are inflated with, one after
+    // the other (set up once: zlib's state and window cost more than a short record's inflation), and
+    // the bytes inflated so far, which may come to at most Limit.
+    class Inflater
     {
+    public:
+        explicit Inflater(std::uint64_t limit) noexcept : Limit(limit) {}
+        ~Inflater();
+        Inflater(const Inflater&) = delete;
+        Inflater& operator=(const Inflater&) = delete;
+
+        // The stream, made ready for a new record's. Throws std::bad_alloc.
+        z_stream& Start();
+
         std::uint64_t Used = 0;
-        std::uint64_t Limit = 0;
+        const std::uint64_t Limit;
+        std::vector<std::byte> Window; // what a record's inflated bytes pass through
+
+    private:
+        z_stream m_stream{};
+        bool m_started = false;
     };
 
     class RecordData
@@ -47,8 +63,7 @@ namespace GameData::Detail
         // A compressed record's data is its inflated size, then the zlib stream. Throws Damage when a
         // compressed record has no inflated size or declares more than MaximumInflatedSize.
         RecordData(ByteSource& source, std::uint64_t record, std::uint32_t size, bool compressed, std::string_view type,
-                   InflationBudget& budget);
-        ~RecordData();
+                   Inflater& inflater);
         RecordData(const RecordData&) = delete;
         RecordData& operator=(const RecordData&) = delete;
 
@@ -57,7 +72,10 @@ namespace GameData::Detail
         [[nodiscard]] std::uint64_t Position() const noexcept { return m_position; }
         // Where the bytes at Position() are reported: their offset in the file, or the record's own for
         // inflated data.
-        [[nodiscard]] std::uint64_t Where() const noexcept { return m_stream ? m_record : m_data + m_position; }
+        [[nodiscard]] std::uint64_t Where() const noexcept
+        {
+            return m_stream != nullptr ? m_record : m_data + m_position;
+        }
 
         // The next `count` bytes (at most Size() - Position()), valid until the next call. Throws Damage:
         // a stream that is no zlib stream, ends before the bytes it declares, or is cut short; a spent
@@ -77,19 +95,19 @@ namespace GameData::Detail
         [[noreturn]] void Fail(const std::string& what) const { throw Damage(m_record, m_what + what); }
 
         ByteSource& m_source;
-        InflationBudget& m_budget;
+        Inflater& m_inflater;
         std::uint64_t m_record;
         std::uint64_t m_data;     // where the data starts in the file
         std::uint64_t m_size = 0; // of the data, inflated
         std::uint64_t m_position = 0;
         std::string m_what; // "a compressed WRLD record", for messages
         // Compressed records only.
-        std::optional<z_stream> m_stream;
+        z_stream* m_stream = nullptr;
         std::uint64_t m_input = 0;    // the next byte of the stream to hand to zlib
         std::uint64_t m_inputEnd = 0; // the end of the stream in the file
         std::uint64_t m_produced = 0; // bytes inflated so far
         bool m_ended = false;         // zlib has found the stream's end
-        std::vector<std::byte> m_window;
+        std::vector<std::byte>& m_window;
         std::size_t m_begin = 0; // the window's bytes not yet taken
         std::size_t m_end = 0;
     };

@@ -41,7 +41,12 @@ namespace GameData::Detail
     const std::byte* ByteSource::Fetch(std::uint64_t offset, std::size_t count)
     {
         const std::uint64_t wanted = std::max<std::uint64_t>(count, std::min<std::uint64_t>(m_run, MaximumWindow));
-        const auto length = static_cast<std::size_t>(std::min(wanted, m_size - offset));
+        auto length = static_cast<std::size_t>(std::min(wanted, m_size - offset));
+        // A window that reads ahead ends at a page's end, so that the next starts at one: the system
+        // reads whole pages, and fills them once.
+        constexpr std::uint64_t Page = 4096;
+        if (const std::uint64_t end = (offset + length) / Page * Page; length > count && end >= offset + count)
+            length = static_cast<std::size_t>(end - offset);
         // What the window holds from `offset` on stays: it is not read again.
         const std::size_t kept = offset >= m_start && offset - m_start < m_length
                                      ? static_cast<std::size_t>(m_start + m_length - offset)

@@ -104,9 +104,7 @@ namespace NimbravaCheck
             if (game != nullptr)
             {
                 json["load_order"] = report.AgainstGame ? LoadOrderSource(*game) : "";
-                json["unlisted"] = Json::array();
-                for (const auto* worldspace : report.Unlisted)
-                    json["unlisted"].push_back(WorldspaceJson(*worldspace));
+                json["unlisted"] = nullptr; // written by WriteJson, one by one
                 json["information"] = information;
             }
             return json;
@@ -143,7 +141,11 @@ namespace NimbravaCheck
         {
             const Configuration config = ReadConfiguration(file);
             const ConfigReport report = CheckConfiguration(config, context);
-            if (output.Json)
+            // The worldspaces no section lists may be a hundred thousand: written one by one.
+            if (output.Json && context.Game != nullptr)
+                WriteJson(output.Out, ToJson(config, report, context.Game, request.CodePage), "unlisted",
+                          report.Unlisted.size(), [&](std::size_t i) { return WorldspaceJson(*report.Unlisted[i]); });
+            else if (output.Json)
                 WriteJson(output.Out, ToJson(config, report, context.Game, request.CodePage));
             else
                 WriteText(config, report, context.Game, request.CodePage, output.Out);

@@ -41,13 +41,15 @@ namespace NimbravaCheck
             throw InputError(GameData::Utf8Text(request.Target) +
                              " is no game folder: it has no Data folder, nor has the folder above it");
         const auto game = ReadInstalledGame(*gameFolder, request.PluginsTxt);
+        const auto& worldspaces = game.Worldspaces.Worldspaces;
         if (output.Json)
             WriteJson(output.Out,
                       {{"game", GameData::Utf8Text(*gameFolder)},
                        {"plugins_txt", game.PluginsTxt ? Json(GameData::Utf8Text(*game.PluginsTxt)) : Json()},
-                       {"worldspaces", WorldspaceJson(game.Worldspaces.Worldspaces)},
+                       {"worldspaces", nullptr},
                        {"problems", ListJson(Problems(game.Problems), "text")},
-                       {"information", ListJson(Information(game.Problems), "text")}});
+                       {"information", ListJson(Information(game.Problems), "text")}},
+                      "worldspaces", worldspaces.size(), [&](std::size_t i) { return WorldspaceJson(worldspaces[i]); });
         else
             WriteText(game, output.Out);
         return Problems(game.Problems).empty() ? ExitGood : ExitProblems;

@@ -14,15 +14,17 @@
 // The folders, about 2 GB (the 1 GB file sparse), are written into the temporary folder first (not
 // timed) and removed when the program ends:
 //
-//   item1-names  210,000 compressed records of 64 bytes, each a 1 KiB editor ID and a 1 KiB name (13 MB)
-//   item1-empty  1,000,000 empty worldspace records (24 MB)
-//   item2-N      N empty worldspace records (80,000: 1.9 MB) beside a _nimbrava.ini that lists Tamriel
-//   item3        200 records that each inflate to 16 MiB: an editor ID, an OFST behind its XXXX (3.3 MB)
-//   item9        eight localized plugins, each with a string table of 64 MiB
-//   item11       a TES4, then one WRLD group of 1 GB of zeros
+//   long-names       210,000 compressed records of 64 bytes, each a 1 KiB editor ID and name (13 MB)
+//   empty-records    1,000,000 empty worldspace records (24 MB)
+//   worldspaces-N    N empty worldspace records (80,000: 1.9 MB) beside a _nimbrava.ini that lists
+//                    Tamriel: the configuration check lists all the others
+//   inflating        200 records that each inflate to 16 MiB: an editor ID, an OFST behind its XXXX
+//                    (3.3 MB)
+//   string-tables    eight localized plugins, each with a string table of 64 MiB
+//   sparse           a TES4, then one WRLD group of 1 GB of zeros
 //
 //   build/native/bin/ReaderBench
-//   NIMBRAVA_BEFORE="a9c89de=/tmp/before-24/build/native/bin/nimbrava-check" build/native/bin/ReaderBench
+//   NIMBRAVA_BEFORE="before=../before/build/native/bin/nimbrava-check" build/native/bin/ReaderBench
 
 #include <chrono>
 #include <cstdint>
@@ -101,12 +103,12 @@ namespace
         Folders()
         {
             fs::remove_all(Root);
-            WriteGame("item1-names", Plugin("Long.esp", 210'000, {"EDID*=1024", "FULL*=1024", "compressed"}),
+            WriteGame("long-names", Plugin("Long.esp", 210'000, {"EDID*=1024", "FULL*=1024", "compressed"}),
                       {"Long.esp"});
-            WriteGame("item1-empty", Plugin("Empty.esp", 1'000'000, {}), {"Empty.esp"});
+            WriteGame("empty-records", Plugin("Empty.esp", 1'000'000, {}), {"Empty.esp"});
             for (const std::uint32_t count : {20'000u, 40'000u, 80'000u})
-                WriteGame(fmt::format("item2-{}", count), Plugin("Many.esp", count, {}), {"Many.esp"});
-            WriteGame("item3", Plugin("Stream.esp", 200, {"EDID=Stream", "OFST=16777180", "compressed"}),
+                WriteGame(fmt::format("worldspaces-{}", count), Plugin("Many.esp", count, {}), {"Many.esp"});
+            WriteGame("inflating", Plugin("Stream.esp", 200, {"EDID=Stream", "OFST=16777180", "compressed"}),
                       {"Stream.esp"});
             Rows localized;
             std::vector<std::string> active;
@@ -117,13 +119,13 @@ namespace
                     localized.push_back(std::move(row));
                 active.push_back(name);
             }
-            WriteGame("item9", localized, active);
+            WriteGame("string-tables", localized, active);
             for (int i = 1; i <= 8; ++i)
-                WriteStringTable(Root / "item9" / "Data" / "Strings" / fmt::format("Localized{}_English.STRINGS", i),
+                WriteStringTable(Root / "string-tables" / "Data" / "Strings" / fmt::format("Localized{}_English.STRINGS", i),
                                  600'000, 104);
             // A TES4, then one WRLD group whose rest is a hole of zeros: empty records of no type.
-            WriteGame("item11", {{"plugin", "Sparse.esp", "flags=0", "version=1.70"}}, {"Sparse.esp"});
-            const fs::path sparse = Root / "item11" / "Data" / "Sparse.esp";
+            WriteGame("sparse", {{"plugin", "Sparse.esp", "flags=0", "version=1.70"}}, {"Sparse.esp"});
+            const fs::path sparse = Root / "sparse" / "Data" / "Sparse.esp";
             std::string bytes = NimbravaTest::ReadFile(sparse);
             constexpr std::uint64_t Gigabyte = std::uint64_t{1} << 30;
             const std::uint64_t zeros = (Gigabyte - bytes.size() - 24) / 24 * 24;
@@ -131,7 +133,7 @@ namespace
             NimbravaTest::WriteFile(sparse, bytes);
             fs::resize_file(sparse, bytes.size() + zeros);
             Sparse = sparse;
-            Stream = Root / "item3" / "Data" / "Stream.esp";
+            Stream = Root / "inflating" / "Data" / "Stream.esp";
             // Every file read once, so that every run finds them in the cache as the later ones would.
             std::vector<char> buffer;
             for (const auto& entry : fs::recursive_directory_iterator(Root))
@@ -238,10 +240,10 @@ namespace
         {
             const auto folder = [](const std::string& name) { return (Root / name).string(); };
             const auto plugins = [](const std::string& name) { return (Root / name / "Plugins.txt").string(); };
-            for (const char* name : {"item1-names", "item1-empty", "item3", "item9", "item11"})
+            for (const char* name : {"long-names", "empty-records", "inflating", "string-tables", "sparse"})
                 RegisterRun(label, program, fmt::format("{}/worldspaces", name),
                             {"--worldspaces", folder(name), "--plugins-txt", plugins(name)});
-            for (const char* name : {"item2-20000", "item2-40000", "item2-80000"})
+            for (const char* name : {"worldspaces-20000", "worldspaces-40000", "worldspaces-80000"})
             {
                 RegisterRun(label, program, fmt::format("{}/worldspaces", name),
                             {"--worldspaces", folder(name), "--plugins-txt", plugins(name)});
@@ -260,7 +262,7 @@ namespace
         close(file);
     }
 
-    // The reader in process beside its peer, on item 3's and item 11's files: from the cache (argument
+    // The reader in process beside its peer, on the inflating and the sparse plugin: from the cache (argument
     // 0), and from the disk (1).
     void ReadPluginFile(Bench::State& state, const fs::path& path)
     {
@@ -293,29 +295,29 @@ namespace
         state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
     }
 
-    void BM_Item3_ReadPluginFile(Bench::State& state)
+    void BM_Inflating_ReadPluginFile(Bench::State& state)
     {
         ReadPluginFile(state, Files().Stream);
     }
-    NIMBRAVA_BENCHMARK(BM_Item3_ReadPluginFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+    NIMBRAVA_BENCHMARK(BM_Inflating_ReadPluginFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-    void BM_Item3_ReadEveryByte(Bench::State& state)
+    void BM_Inflating_ReadEveryByte(Bench::State& state)
     {
         ReadEveryByte(state, Files().Stream);
     }
-    NIMBRAVA_BENCHMARK(BM_Item3_ReadEveryByte)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+    NIMBRAVA_BENCHMARK(BM_Inflating_ReadEveryByte)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-    void BM_Item11_ReadPluginFile(Bench::State& state)
+    void BM_Sparse_ReadPluginFile(Bench::State& state)
     {
         ReadPluginFile(state, Files().Sparse);
     }
-    NIMBRAVA_BENCHMARK(BM_Item11_ReadPluginFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+    NIMBRAVA_BENCHMARK(BM_Sparse_ReadPluginFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-    void BM_Item11_ReadEveryByte(Bench::State& state)
+    void BM_Sparse_ReadEveryByte(Bench::State& state)
     {
         ReadEveryByte(state, Files().Sparse);
     }
-    NIMBRAVA_BENCHMARK(BM_Item11_ReadEveryByte)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+    NIMBRAVA_BENCHMARK(BM_Sparse_ReadEveryByte)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 } // namespace
 
 int main(int argc, char** argv)

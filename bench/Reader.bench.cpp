@@ -121,7 +121,8 @@ namespace
             }
             WriteGame("string-tables", localized, active);
             for (int i = 1; i <= 8; ++i)
-                WriteStringTable(Root / "string-tables" / "Data" / "Strings" / fmt::format("Localized{}_English.STRINGS", i),
+                WriteStringTable(Root / "string-tables" / "Data" / "Strings" /
+                                     fmt::format("Localized{}_English.STRINGS", i),
                                  600'000, 104);
             // A TES4, then one WRLD group whose rest is a hole of zeros: empty records of no type.
             WriteGame("sparse", {{"plugin", "Sparse.esp", "flags=0", "version=1.70"}}, {"Sparse.esp"});

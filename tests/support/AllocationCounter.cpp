@@ -53,13 +53,28 @@ namespace
     }
 } // namespace
 
-// The forms that the standard's others (arrays, nothrow) call, one a line: they differ only in what
-// they pass on.
+// Every form, each a line: they differ only in what they pass on. (The standard's own array and
+// nothrow forms would call the plain ones, but a sanitizer's runtime replaces them with its own, whose
+// blocks have no header.)
 // clang-format off
 void* operator new(std::size_t size) { return Allocate(size, alignof(std::max_align_t)); }
 void* operator new(std::size_t size, std::align_val_t a) { return Allocate(size, static_cast<std::size_t>(a)); }
+void* operator new[](std::size_t size) { return Allocate(size, alignof(std::max_align_t)); }
+void* operator new[](std::size_t size, std::align_val_t a) { return Allocate(size, static_cast<std::size_t>(a)); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { try { return Allocate(size, alignof(std::max_align_t)); } catch (...) { return nullptr; } }
+void* operator new(std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept { try { return Allocate(size, static_cast<std::size_t>(a)); } catch (...) { return nullptr; } }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { try { return Allocate(size, alignof(std::max_align_t)); } catch (...) { return nullptr; } }
+void* operator new[](std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept { try { return Allocate(size, static_cast<std::size_t>(a)); } catch (...) { return nullptr; } }
 void operator delete(void* p) noexcept { Free(p); }
 void operator delete(void* p, std::size_t) noexcept { Free(p); }
 void operator delete(void* p, std::align_val_t) noexcept { Free(p); }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept { Free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Free(p); }
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { Free(p); }
+void operator delete[](void* p) noexcept { Free(p); }
+void operator delete[](void* p, std::size_t) noexcept { Free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { Free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { Free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Free(p); }
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { Free(p); }
 // clang-format on

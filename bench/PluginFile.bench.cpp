@@ -21,6 +21,7 @@
 #include <system_error>
 #include <tuple>
 #include <vector>
+#include "Files.h"
 #include "GameData/PluginFile.h"
 #include "Harness.h"
 #include "GameDescription.h"
@@ -156,18 +157,12 @@ namespace
     void BM_LoadOrder_ReadEveryByte(Bench::State& state)
     {
         const auto& files = Files();
-        std::vector<char> buffer(1 << 20);
+        std::vector<char> buffer;
         for (auto _ : state)
         {
             std::uint64_t total = 0;
             for (const auto& path : files.Paths)
-            {
-                std::FILE* file = std::fopen(path.string().c_str(), "rb");
-                for (std::size_t got; file != nullptr && (got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0;)
-                    total += got;
-                if (file != nullptr)
-                    std::fclose(file);
-            }
+                total += Bench::ReadEveryByte(path, buffer);
             if (total != files.Bytes)
                 std::fprintf(stderr, "read %llu bytes of %llu\n", static_cast<unsigned long long>(total),
                              static_cast<unsigned long long>(files.Bytes));
@@ -196,14 +191,11 @@ namespace
     void BM_Master_ReadEveryByte(Bench::State& state)
     {
         const auto& files = Files();
-        std::vector<char> buffer(1 << 20);
+        std::vector<char> buffer;
         for (auto _ : state)
         {
-            std::FILE* file = std::fopen(files.Paths.front().string().c_str(), "rb");
-            while (file != nullptr && std::fread(buffer.data(), 1, buffer.size(), file) > 0)
-                Bench::DoNotOptimize(buffer);
-            if (file != nullptr)
-                std::fclose(file);
+            Bench::DoNotOptimize(Bench::ReadEveryByte(files.Paths.front(), buffer));
+            Bench::DoNotOptimize(buffer);
         }
         state.SetItemsProcessed(state.iterations());
         state.SetLabel(Megabytes(files.MasterBytes));

@@ -1,15 +1,21 @@
 // GameData's readers on arbitrary bytes: the same input as a plugin file (ReadPluginFile) and as a
-// string table (StringTable::Parse). For every input:
+// string table (StringTable::Parse), each with budgets small enough that inputs reach them. For every
+// input:
 //
 //  0. Each returns or throws its own error (PluginFileError, StringTableError), never anything else:
 //     no crash, no read outside the input (AddressSanitizer), no endless loop (libFuzzer's -timeout),
-//     no allocation beyond the reader's limits (libFuzzer's -malloc_limit_mb, its -rss_limit_mb by default: 2 GB, far
-//     above MaximumRecordSize and MaximumInflatedSize together).
-//  1. An error names the input ("fuzz.esp: ...") and an offset inside it.
+//     no allocation beyond the reader's limits (libFuzzer's -malloc_limit_mb, its -rss_limit_mb by
+//     default: 2 GB, far above what the budgets allow).
+//  1. An error names the input ("fuzz.esp: ...") and an offset inside it; so does each damaged record
+//     reported beside a plugin that reads, and each damaged string beside a table.
 //  2. A plugin that reads counts no more bytes read than it has, and each worldspace it returns is
 //     there in the input: a WRLD record header at its offset, with its form ID and flags, the
 //     offsets in increasing order.
-//  3. A string table that reads holds no more strings than its count of entries.
+//  3. A plugin that reads stays within its budgets: no more records than it keeps, no more bytes of
+//     names than it keeps (the names it returns, counted here, are no more than it counted), no more
+//     bytes inflated than it inflates.
+//  4. A string table that reads holds no more strings than its count of entries, and read no more
+//     than its budget.
 
 #include <cstddef>
 #include <cstdint>
@@ -39,12 +45,16 @@ namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    constexpr GameData::FileBudget Budget{50, 4096, 1 << 20};
     const auto bytes = std::as_bytes(std::span(data, size));
     try
     {
-        const auto plugin = GameData::ReadPluginFile(bytes, "fuzz.esp");
+        const auto plugin = GameData::ReadPluginFile(bytes, "fuzz.esp", Budget);
         FUZZ_REQUIRE(plugin.BytesRead <= size);
         std::uint64_t after = 0;
+        std::uint64_t names = 0;
+        for (const auto& master : plugin.Header.Masters)
+            names += master.size();
         for (const auto& world : plugin.Worldspaces)
         {
             FUZZ_REQUIRE(world.Offset >= after);
@@ -54,7 +64,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_REQUIRE(U32(header + 8) == world.Flags);
             FUZZ_REQUIRE(U32(header + 12) == world.FormId);
             after = world.Offset + 24;
+            names += world.EditorId.size() + (world.FullText ? world.FullText->size() : 0);
         }
+        FUZZ_REQUIRE(plugin.Worldspaces.size() <= Budget.Records);
+        FUZZ_REQUIRE(names <= plugin.NameBytes && plugin.NameBytes <= Budget.NameBytes);
+        FUZZ_REQUIRE(plugin.InflatedBytes <= Budget.InflatedBytes);
+        FUZZ_REQUIRE(plugin.DamagedRecords.size() <= GameData::MaximumDamageReports);
+        FUZZ_REQUIRE(plugin.DamagedRecords.size() <= plugin.DamagedRecordCount);
+        FUZZ_REQUIRE(plugin.DamagedRecordCount <= plugin.Worldspaces.size());
+        for (const auto& damaged : plugin.DamagedRecords)
+            CheckError(damaged, "fuzz.esp: the WRLD record ", size);
     }
     catch (const GameData::PluginFileError& error)
     {
@@ -63,8 +82,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     try
     {
-        const auto table = GameData::StringTable::Parse(bytes, "fuzz.STRINGS");
-        FUZZ_REQUIRE(size >= 8 && table.Size() <= U32(data));
+        constexpr GameData::TableBudget TableBudget{16384, 4096};
+        const auto table = GameData::StringTable::Parse(bytes, "fuzz.STRINGS", std::nullopt, TableBudget);
+        FUZZ_REQUIRE(size >= 8 && table.Size() + table.Damaged().size() <= U32(data));
+        FUZZ_REQUIRE(table.BytesRead() <= TableBudget.Bytes);
+        for (const auto& damaged : table.Damaged())
+            CheckError(damaged, "fuzz.STRINGS: the string of ID ", size);
     }
     catch (const GameData::StringTableError& error)
     {

@@ -1,7 +1,7 @@
 #include "GameData/FormId.h"
 
 #include <algorithm>
-#include "Orvel/Ascii.h"
+#include "GameData/NameCase.h"
 
 namespace GameData
 {
@@ -10,14 +10,30 @@ namespace GameData
         std::uint32_t full = 0;
         std::uint32_t light = 0;
         for (auto& plugin : plugins)
-            plugin.Index = plugin.Light ? light++ : full++;
+        {
+            std::uint32_t& next = plugin.Light ? light : full;
+            const std::uint32_t most = plugin.Light ? MaximumLightPlugins : MaximumFullPlugins;
+            plugin.Index = next < most ? std::optional(next++) : std::nullopt;
+        }
     }
 
-    std::uint32_t RunTimeFormId(const LoadedPlugin& plugin, std::uint32_t inFileId) noexcept
+    std::uint32_t LowestLightObjectId(float version) noexcept
     {
-        if (plugin.Light)
-            return LightTopByte << 24 | (plugin.Index & 0xFFFu) << 12 | (inFileId & LightObjectIds);
-        return (plugin.Index & 0xFFu) << 24 | (inFileId & FullObjectIds);
+        // Versions are floats as the editor wrote them: 1.71 is 1.70999...
+        return version >= 1.705f ? 0 : 0x800;
+    }
+
+    std::optional<std::uint32_t> RunTimeFormId(const LoadedPlugin& plugin, std::uint32_t inFileId) noexcept
+    {
+        if (!plugin.Index)
+            return std::nullopt;
+        if (!plugin.Light)
+            return *plugin.Index << 24 | (inFileId & FullObjectIds);
+        const std::uint32_t object = inFileId & FullObjectIds;
+        const float version = plugin.File ? plugin.File->Header.Version : 0;
+        if (object > LightObjectIds || object < LowestLightObjectId(version))
+            return std::nullopt;
+        return LightTopByte << 24 | *plugin.Index << 12 | object;
     }
 
     FormIdResolver::FormIdResolver(const LoadOrder& order, const LoadedPlugin& plugin) : m_plugin(plugin)
@@ -27,7 +43,7 @@ namespace GameData
         for (const auto& master : plugin.File->Header.Masters)
         {
             const auto found = std::ranges::find_if(
-                order.Plugins, [&](const LoadedPlugin& other) { return Orvel::EqualIgnoringCase(other.Name, master); });
+                order.Plugins, [&](const LoadedPlugin& other) { return SameName(other.Name, master); });
             m_masters.push_back(found == order.Plugins.end() ? nullptr : &*found);
         }
     }

@@ -2,57 +2,104 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <sstream>
+#include "GameData/NameCase.h"
 #include "GameData/Text.h"
 #include "GameData/WholeFile.h"
 #include "Orvel/Ascii.h"
+#ifdef _WIN32
+#include <windows.h>
+#include <shlobj.h>
+#endif
 
 namespace GameData
 {
     namespace
     {
-        // ASCII letters ignoring case, every other byte exactly: how the names of the game's files are
-        // compared here.
-        using Orvel::EqualIgnoringCase;
+        // The folders of the game's editions under the player's local application data and documents.
+        constexpr std::string_view Editions[] = {"Skyrim Special Edition", "Skyrim Special Edition GOG",
+                                                 "Skyrim Special Edition EPIC", "Skyrim Special Edition MS"};
 
-        std::string Utf8Name(const std::filesystem::path& path)
+        // Names of the file system's folders, which these searches compare with names of their own.
+        bool Named(const std::filesystem::path& path, std::string_view name)
         {
-            return Utf8Text(path.filename());
+            return NameKeyOfUtf8(Utf8Text(path.filename())) == NameKey(name);
         }
 
-        // sLanguage of [General] in Skyrim.ini; English when there is none.
-        std::string LanguageOf(const std::filesystem::path& folder)
+        // sLanguage of [General] in the Skyrim.ini at `ini`; nothing when it sets none. A file that is
+        // there but cannot be read is a problem.
+        std::optional<std::string> LanguageOf(const std::filesystem::path& ini, std::vector<Problem>& problems)
         {
-            const auto ini = GameFolder::Find(folder, "Skyrim.ini");
-            std::istringstream stream;
+            std::string text;
             try
             {
-                stream.str(ini ? ReadWholeFile(*ini) : "");
+                text = ReadWholeFile(ini);
             }
-            catch (const FileReadError&)
+            catch (const FileReadError& error)
             {
+                problems.emplace_back(UnreadGameFile{Utf8Text(ini), error.what(), UnreadGameFile::Role::Settings});
+                return std::nullopt;
             }
             std::string section;
-            for (std::string line; std::getline(stream, line);)
+            for (std::size_t at = 0; at < text.size();)
             {
-                const std::string text(Orvel::Trimmed(line));
-                if (text.starts_with('[') && text.find(']') != std::string::npos)
-                    section = text.substr(1, text.find(']') - 1);
-                else if (const auto equals = text.find('=');
-                         equals != std::string::npos && EqualIgnoringCase(section, "General") &&
-                         EqualIgnoringCase(Orvel::Trimmed(std::string_view(text).substr(0, equals)), "sLanguage"))
+                const std::size_t end = std::min(text.find('\n', at), text.size());
+                const std::string_view line = Orvel::Trimmed(std::string_view(text).substr(at, end - at));
+                at = end + 1;
+                const std::size_t equals = line.find('=');
+                if (line.starts_with('[') && line.find(']') != std::string_view::npos)
+                    section = line.substr(1, line.find(']') - 1);
+                else if (equals != std::string_view::npos && Orvel::EqualIgnoringCase(section, "General") &&
+                         Orvel::EqualIgnoringCase(Orvel::Trimmed(line.substr(0, equals)), "sLanguage"))
                 {
-                    const std::string language(Orvel::Trimmed(std::string_view(text).substr(equals + 1)));
+                    const std::string_view language = Orvel::Trimmed(line.substr(equals + 1));
                     if (!language.empty())
-                        return language;
+                        return std::string(language);
                 }
             }
-            return "English";
+            return std::nullopt;
+        }
+
+        // The player's documents folder, as Windows knows it (it may have moved, to OneDrive say).
+        std::optional<std::filesystem::path> WindowsDocuments()
+        {
+#ifdef _WIN32
+            PWSTR path = nullptr;
+            std::optional<std::filesystem::path> documents;
+            if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)))
+                documents.emplace(path);
+            CoTaskMemFree(path);
+            return documents;
+#else
+            return std::nullopt;
+#endif
         }
     } // namespace
 
-    GameFolder::GameFolder(std::filesystem::path folder) : m_folder(std::move(folder)), m_language(LanguageOf(m_folder))
+    GameFolder::GameFolder(std::filesystem::path folder) : m_folder(std::move(folder))
     {
+        std::vector<std::filesystem::path> documents;
+        if (auto windows = WindowsDocuments())
+            documents.push_back(std::move(*windows));
+        for (const auto& user : PrefixUsers())
+            for (const char* name : {"Documents", "My Documents"})
+                if (auto found = Find(user, name))
+                    documents.push_back(std::move(*found));
+        std::vector<std::filesystem::path> inis;
+        for (const auto& player : documents)
+            for (const auto edition : Editions)
+                if (auto ini = Find(player, "My Games/" + std::string(edition) + "/Skyrim.ini"))
+                    inis.push_back(std::move(*ini));
+        // The player's own first: the game reads the game folder's as defaults.
+        if (auto own = Find(m_folder, "Skyrim.ini"))
+            inis.push_back(std::move(*own));
+        for (const auto& ini : inis)
+            if (auto language = LanguageOf(ini, m_problems))
+            {
+                m_language = std::move(*language);
+                m_languageFrom = ini;
+                return;
+            }
+        m_language = "English";
     }
 
     std::optional<std::filesystem::path> GameFolder::Find(const std::filesystem::path& base, std::string_view relative)
@@ -62,19 +109,20 @@ namespace GameData
         for (std::size_t at = 0; at <= relative.size();)
         {
             const std::size_t end = std::min(relative.find_first_of("/\\", at), relative.size());
-            const std::string name = Cp1252ToUtf8(relative.substr(at, end - at));
+            const std::string_view name = relative.substr(at, end - at);
             at = end + 1;
             if (name.empty())
                 continue;
-            const auto exact = path / Utf8Path(name);
+            const auto exact = path / Utf8Path(Cp1252ToUtf8(name));
             if (std::filesystem::exists(exact, error))
             {
                 path = exact;
                 continue;
             }
+            const std::u16string key = NameKey(name);
             std::optional<std::filesystem::path> found;
             for (std::filesystem::directory_iterator it(path, error), last; !error && it != last; it.increment(error))
-                if (EqualIgnoringCase(Utf8Name(it->path()), name))
+                if (NameKeyOfUtf8(Utf8Text(it->path().filename())) == key)
                 {
                     found = it->path();
                     break;
@@ -86,10 +134,40 @@ namespace GameData
         return path;
     }
 
+    std::vector<std::filesystem::path> GameFolder::PrefixUsers() const
+    {
+        // The prefix the game lies in (Lutris, Heroic: <prefix>/drive_c/...), Steam's Proton prefix for
+        // the game (app 489830, in steamapps/compatdata beside steamapps/common), $WINEPREFIX, ~/.wine.
+        std::vector<std::filesystem::path> prefixes;
+        const auto absolute = std::filesystem::absolute(m_folder).lexically_normal();
+        for (auto at = absolute; at.has_parent_path() && at != at.parent_path(); at = at.parent_path())
+            if (Named(at, "drive_c"))
+            {
+                prefixes.push_back(at.parent_path());
+                break;
+            }
+        for (auto at = absolute; at.has_parent_path() && at != at.parent_path(); at = at.parent_path())
+            if (Named(at, "common") && Named(at.parent_path(), "steamapps"))
+            {
+                prefixes.push_back(at.parent_path() / "compatdata" / "489830" / "pfx");
+                break;
+            }
+        if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0')
+            prefixes.emplace_back(prefix);
+        else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+            prefixes.push_back(std::filesystem::path(home) / ".wine");
+        std::vector<std::filesystem::path> users;
+        std::error_code error;
+        for (const auto& prefix : prefixes)
+            if (const auto folder = Find(prefix, "drive_c/users"))
+                for (std::filesystem::directory_iterator it(*folder, error), last; !error && it != last;
+                     it.increment(error))
+                    users.push_back(it->path());
+        return users;
+    }
+
     std::vector<std::filesystem::path> GameFolder::PluginsTxtCandidates() const
     {
-        constexpr std::string_view editions[] = {"Skyrim Special Edition", "Skyrim Special Edition GOG",
-                                                 "Skyrim Special Edition EPIC", "Skyrim Special Edition MS"};
         std::vector<std::filesystem::path> localFolders;
 #ifdef _WIN32
         // The environment in UTF-16: a user's folder may hold characters of any code page.
@@ -99,39 +177,15 @@ namespace GameData
         if (const char* local = std::getenv("LOCALAPPDATA"); local != nullptr && *local != '\0')
             localFolders.emplace_back(local);
 #endif
-        // Wine prefixes, each user of each with its own local application data, most likely first: the
-        // prefix the game lies in (Lutris, Heroic: <prefix>/drive_c/...), Steam's Proton prefix for the
-        // game (app 489830, in steamapps/compatdata beside steamapps/common), $WINEPREFIX, ~/.wine.
-        std::vector<std::filesystem::path> prefixes;
-        const auto absolute = std::filesystem::absolute(m_folder).lexically_normal();
-        for (auto at = absolute; at.has_parent_path() && at != at.parent_path(); at = at.parent_path())
-            if (EqualIgnoringCase(Utf8Name(at), "drive_c"))
-            {
-                prefixes.push_back(at.parent_path());
-                break;
-            }
-        for (auto at = absolute; at.has_parent_path() && at != at.parent_path(); at = at.parent_path())
-            if (EqualIgnoringCase(Utf8Name(at), "common") && EqualIgnoringCase(Utf8Name(at.parent_path()), "steamapps"))
-            {
-                prefixes.push_back(at.parent_path() / "compatdata" / "489830" / "pfx");
-                break;
-            }
-        if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0')
-            prefixes.emplace_back(prefix);
-        else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
-            prefixes.push_back(std::filesystem::path(home) / ".wine");
-        std::error_code error;
-        for (const auto& prefix : prefixes)
-            if (const auto users = Find(prefix, "drive_c/users"))
-                for (std::filesystem::directory_iterator it(*users, error), last; !error && it != last;
-                     it.increment(error))
-                    for (const char* folder : {"AppData/Local", "Local Settings/Application Data"})
-                        if (const auto local = Find(it->path(), folder))
-                            localFolders.push_back(*local);
+        for (const auto& user : PrefixUsers())
+            for (const char* folder : {"AppData/Local", "Local Settings/Application Data"})
+                if (const auto local = Find(user, folder))
+                    localFolders.push_back(*local);
 
         std::vector<std::filesystem::path> candidates;
+        std::error_code error;
         for (const auto& local : localFolders)
-            for (const auto edition : editions)
+            for (const auto edition : Editions)
                 if (const auto file = Find(local, std::string(edition) + "/Plugins.txt"))
                     if (std::ranges::none_of(candidates, [&](const auto& other) {
                             return std::filesystem::equivalent(other, *file, error);

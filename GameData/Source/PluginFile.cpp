@@ -1,31 +1,26 @@
 #include "GameData/PluginFile.h"
 
-#include <array>
 #include <cstring>
 #include <fmt/format.h>
-#include <fstream>
-#include <zlib.h>
+#include "Detail/ByteSource.h"
+#include "Detail/RecordData.h"
+#include "GameData/WholeFile.h"
 
 namespace GameData
 {
     namespace
     {
-        constexpr std::uint64_t HeaderSize = 24; // of a record and of a group alike
-        constexpr std::uint64_t SubrecordHeaderSize = 6;
-        constexpr std::int32_t TopLevelGroup = 0;
+        using Detail::ByteSource;
+        using Detail::Damage;
+        using Detail::RecordData;
+        using Detail::Subrecords;
 
-        using Bytes = std::span<const std::byte>;
+        constexpr std::uint64_t HeaderSize = 24; // of a record and of a group alike
+        constexpr std::int32_t TopLevelGroup = 0;
 
         std::uint32_t U32(const std::byte* at)
         {
             std::uint32_t value;
-            std::memcpy(&value, at, sizeof value);
-            return value;
-        }
-
-        std::uint16_t U16(const std::byte* at)
-        {
-            std::uint16_t value;
             std::memcpy(&value, at, sizeof value);
             return value;
         }
@@ -35,83 +30,17 @@ namespace GameData
             return std::memcmp(at, type.data(), 4) == 0;
         }
 
-        // Where the bytes come from: a file read piece by piece, or bytes in memory. Callers check
-        // that what they ask for lies inside Size(); every byte handed out is counted.
-        class Source
-        {
-        public:
-            virtual ~Source() = default;
-            [[nodiscard]] std::uint64_t Size() const noexcept { return m_size; }
-            [[nodiscard]] std::uint64_t BytesRead() const noexcept { return m_bytesRead; }
-
-            void Read(std::uint64_t offset, std::byte* into, std::size_t count)
-            {
-                // A record without data has no buffer to read into.
-                if (count == 0)
-                    return;
-                Fetch(offset, into, count);
-                m_bytesRead += count;
-            }
-
-        protected:
-            virtual void Fetch(std::uint64_t offset, std::byte* into, std::size_t count) = 0;
-            std::uint64_t m_size = 0;
-
-        private:
-            std::uint64_t m_bytesRead = 0;
-        };
-
-        class MemorySource final : public Source
-        {
-        public:
-            explicit MemorySource(std::span<const std::byte> bytes) : m_bytes(bytes) { m_size = bytes.size(); }
-
-        private:
-            void Fetch(std::uint64_t offset, std::byte* into, std::size_t count) override
-            {
-                std::memcpy(into, m_bytes.data() + offset, count);
-            }
-            std::span<const std::byte> m_bytes;
-        };
-
-        class FileSource final : public Source
-        {
-        public:
-            FileSource(const std::filesystem::path& path, std::string_view name) : m_name(name)
-            {
-                // Unbuffered: a read is what the reader asks for, never a buffer's worth of a group
-                // that is skipped.
-                m_stream.rdbuf()->pubsetbuf(nullptr, 0);
-                m_stream.open(path, std::ios::binary);
-                std::error_code error;
-                const auto size = std::filesystem::file_size(path, error);
-                if (!m_stream || error)
-                    throw PluginFileError(m_name, 0, "cannot be opened");
-                m_size = size;
-            }
-
-        private:
-            void Fetch(std::uint64_t offset, std::byte* into, std::size_t count) override
-            {
-                m_stream.seekg(static_cast<std::streamoff>(offset));
-                m_stream.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count));
-                if (!m_stream)
-                    throw PluginFileError(m_name, offset, "cannot be read");
-            }
-            std::string_view m_name;
-            std::ifstream m_stream;
-        };
-
+        // A record's or a group's header, read in place: valid until the source reads again.
         struct ItemHeader
         {
-            std::array<std::byte, HeaderSize> Bytes;
+            const std::byte* Bytes;
 
-            [[nodiscard]] bool Is(std::string_view type) const { return IsType(Bytes.data(), type); }
-            [[nodiscard]] std::uint32_t Size() const { return U32(Bytes.data() + 4); } // data, or the whole group
-            [[nodiscard]] std::uint32_t Flags() const { return U32(Bytes.data() + 8); }
-            [[nodiscard]] std::uint32_t FormId() const { return U32(Bytes.data() + 12); }
-            [[nodiscard]] bool LabelIs(std::string_view type) const { return IsType(Bytes.data() + 8, type); }
-            [[nodiscard]] std::int32_t GroupType() const { return static_cast<std::int32_t>(U32(Bytes.data() + 12)); }
+            [[nodiscard]] bool Is(std::string_view type) const { return IsType(Bytes, type); }
+            [[nodiscard]] std::uint32_t Size() const { return U32(Bytes + 4); } // data, or the whole group
+            [[nodiscard]] std::uint32_t Flags() const { return U32(Bytes + 8); }
+            [[nodiscard]] std::uint32_t FormId() const { return U32(Bytes + 12); }
+            [[nodiscard]] bool LabelIs(std::string_view type) const { return IsType(Bytes + 8, type); }
+            [[nodiscard]] std::int32_t GroupType() const { return static_cast<std::int32_t>(U32(Bytes + 12)); }
             [[nodiscard]] std::string Type() const
             {
                 std::string type;
@@ -125,43 +54,30 @@ namespace GameData
             }
         };
 
-        // A record's data, inflated when it was compressed. `Offset` is where its bytes stand in the
-        // file, for messages; for inflated data the record's own offset.
-        struct RecordData
-        {
-            std::vector<std::byte> Bytes;
-            std::uint64_t Offset = 0;
-            bool Inflated = false;
-        };
-
         class Reader
         {
         public:
-            Reader(Source& source, std::string_view name) : m_source(source), m_name(name) {}
+            Reader(ByteSource& source, std::string_view name, const FileBudget& budget)
+                : m_source(source), m_name(name), m_budget(budget), m_inflater(budget.InflatedBytes)
+            {
+            }
 
             PluginFile Run()
             {
-                if (m_source.Size() < HeaderSize)
-                    Fail(0,
-                         fmt::format("not a plugin file: {} bytes are too few for its header record", m_source.Size()));
-                const ItemHeader header = ReadHeader(0, m_source.Size());
-                if (!header.Is("TES4"))
-                    Fail(0, "not a plugin file: it does not start with a TES4 record");
-                const std::uint64_t end = RecordEnd(0, header, m_source.Size(), "the file");
-                m_result.Header.Flags = header.Flags();
-                ReadHeaderRecord(ReadData(0, header));
-
-                for (std::uint64_t at = end; at < m_source.Size();)
+                try
                 {
-                    const ItemHeader group = ReadHeader(at, m_source.Size());
-                    if (!group.Is("GRUP"))
-                        Fail(at, fmt::format("a {} record outside any group", group.Type()));
-                    const std::uint64_t groupEnd = GroupEnd(at, group, m_source.Size(), "the file");
-                    if (group.GroupType() == TopLevelGroup && group.LabelIs("WRLD"))
-                        ReadWorldspaceGroup(at + HeaderSize, groupEnd);
-                    at = groupEnd;
+                    ReadFile();
+                }
+                catch (const FileReadError&)
+                {
+                    Fail(m_at, "cannot be read");
+                }
+                catch (const Damage& damage)
+                {
+                    Fail(damage.Offset(), damage.what());
                 }
                 m_result.BytesRead = m_source.BytesRead();
+                m_result.InflatedBytes = m_inflater.Used;
                 return std::move(m_result);
             }
 
@@ -171,18 +87,103 @@ namespace GameData
                 throw PluginFileError(m_name, offset, what);
             }
 
+            void ReadFile()
+            {
+                const std::uint64_t size = m_source.Size();
+                if (size < HeaderSize)
+                    Fail(0, fmt::format("not a plugin file: {} bytes are too few for its header record", size));
+                const ItemHeader header = ReadHeader(0, size);
+                if (!header.Is("TES4"))
+                    Fail(0, "not a plugin file: it does not start with a TES4 record");
+                const std::uint64_t end = RecordEnd(0, header, size, "the file");
+                // The game reads its header record as it stands.
+                if ((header.Flags() & CompressedFlag) != 0)
+                    Fail(0, "its TES4 record is compressed, which the game does not read");
+                m_result.Header.Flags = header.Flags();
+                ReadHeaderRecord(header.Size());
+
+                for (std::uint64_t at = end; at < size;)
+                {
+                    at = PassOver(at, size, true);
+                    if (at == size)
+                        break;
+                    const ItemHeader group = ReadHeader(at, size);
+                    if (!group.Is("GRUP"))
+                        Fail(at, fmt::format("a {} record outside any group", group.Type()));
+                    const std::uint64_t groupEnd = GroupEnd(at, group, size, "the file");
+                    if (group.GroupType() == TopLevelGroup && group.LabelIs("WRLD"))
+                        ReadWorldspaceGroup(at + HeaderSize, groupEnd);
+                    at = groupEnd;
+                }
+            }
+
+            // Passes over the items from `at` on that are not read (at the top level the groups other than
+            // the worldspaces', inside that group the records of other types and the worldspaces' cells)
+            // in place in the source's window: a group of millions of them costs about what reading it
+            // costs. Returns where the first item to read stands, or `end`; an item that is damaged is left
+            // to the careful reading after it, which tells what is wrong.
+            std::uint64_t PassOver(std::uint64_t at, std::uint64_t end, bool topLevel)
+            {
+                constexpr std::uint32_t Group = 0x50555247, Worldspace = 0x444C5257; // "GRUP", "WRLD"
+                while (end - at >= HeaderSize)
+                {
+                    const auto window = m_source.Window(at, HeaderSize);
+                    const std::uint64_t held = std::min<std::uint64_t>(window.size(), end - at);
+                    std::uint64_t done = 0, items = 0;
+                    bool stop = false;
+                    while (held - done >= HeaderSize)
+                    {
+                        // Records of other types without data, the most there can be of anything, two at a
+                        // time: branches the processor foresees, not a wait for each size before the next.
+                        const auto plain = [](const std::byte* header) {
+                            const std::uint32_t type = U32(header);
+                            return U32(header + 4) == 0 && type != Group && type != Worldspace;
+                        };
+                        while (!topLevel && held - done >= 2 * HeaderSize && plain(window.data() + done) &&
+                               plain(window.data() + done + HeaderSize))
+                        {
+                            done += 2 * HeaderSize;
+                            items += 2;
+                        }
+                        if (held - done < HeaderSize)
+                            break;
+                        const std::byte* item = window.data() + done;
+                        const std::uint32_t type = U32(item), size = U32(item + 4);
+                        const bool group = type == Group;
+                        const bool read =
+                            topLevel ? !group || (U32(item + 12) == TopLevelGroup && U32(item + 8) == Worldspace)
+                                     : type == Worldspace;
+                        const std::uint64_t next = done + (group ? size : HeaderSize + size);
+                        if (read || (group && size < HeaderSize) || next > end - at)
+                        {
+                            stop = true;
+                            break;
+                        }
+                        done = next;
+                        ++items;
+                        if (done > held)
+                            break; // it ends beyond the window: go on from its end, a jump
+                    }
+                    // The bytes gone through in the window; past its end, the reader jumps.
+                    m_source.Pass(at, at + std::min(done, held), items * HeaderSize);
+                    at += done;
+                    if (stop)
+                        break;
+                }
+                return at;
+            }
+
             ItemHeader ReadHeader(std::uint64_t at, std::uint64_t end)
             {
                 if (end - at < HeaderSize)
                     Fail(at, fmt::format("a header of {} bytes runs past the end of {} at 0x{:X}", HeaderSize,
                                          end == m_source.Size() ? "the file" : "its group", end));
-                ItemHeader header;
-                m_source.Read(at, header.Bytes.data(), HeaderSize);
-                return header;
+                m_at = at;
+                return {m_source.At(at, HeaderSize)};
             }
 
             std::uint64_t RecordEnd(std::uint64_t at, const ItemHeader& record, std::uint64_t end,
-                                    std::string_view around)
+                                    std::string_view around) const
             {
                 if (record.Size() > end - at - HeaderSize)
                     Fail(at, fmt::format("a {} record of {} bytes runs past the end of {} at 0x{:X}", record.Type(),
@@ -191,7 +192,7 @@ namespace GameData
             }
 
             std::uint64_t GroupEnd(std::uint64_t at, const ItemHeader& group, std::uint64_t end,
-                                   std::string_view around)
+                                   std::string_view around) const
             {
                 if (group.Size() < HeaderSize)
                     Fail(at, fmt::format("a group of {} bytes is smaller than its own header", group.Size()));
@@ -201,154 +202,64 @@ namespace GameData
                 return at + group.Size();
             }
 
-            RecordData ReadData(std::uint64_t at, const ItemHeader& record)
+            // The text before the first NUL of a name subrecord, counted against the budget of names.
+            std::string Name(Subrecords& subrecords, const Subrecords::Header& subrecord, std::string_view what)
             {
-                if (record.Size() > MaximumRecordSize)
-                    Fail(at, fmt::format("a {} record of {} bytes is larger than any this reader takes ({})",
-                                         record.Type(), record.Size(), MaximumRecordSize));
-                RecordData data{std::vector<std::byte>(record.Size()), at + HeaderSize, false};
-                m_source.Read(at + HeaderSize, data.Bytes.data(), data.Bytes.size());
-                if ((record.Flags() & CompressedFlag) != 0)
-                    return {Inflate(at, record, data.Bytes), at, true};
-                return data;
-            }
-
-            // The inflated bytes of a compressed record: exactly as many as it declares, never more.
-            std::vector<std::byte> Inflate(std::uint64_t at, const ItemHeader& record,
-                                           const std::vector<std::byte>& data)
-            {
-                if (data.size() < 4)
-                    Fail(at, fmt::format("a compressed {} record of {} bytes has no inflated size", record.Type(),
-                                         data.size()));
-                const std::uint32_t declared = U32(data.data());
-                if (declared > MaximumInflatedSize)
-                    Fail(at, fmt::format("a compressed {} record declares {} inflated bytes, more than any this "
-                                         "reader takes ({})",
-                                         record.Type(), declared, MaximumInflatedSize));
-                std::vector<std::byte> out(declared);
-                z_stream stream{};
-                if (const int started = inflateInit(&stream); started != Z_OK)
-                {
-                    if (started == Z_MEM_ERROR)
-                        throw std::bad_alloc();
-                    throw std::runtime_error(fmt::format("zlib cannot inflate (error {})", started));
-                }
-                // Once the declared bytes are out, one byte more tells a stream that goes on from one
-                // that has only its end left to read; with none declared, that byte is the first.
-                Bytef spare = 0;
-                bool beyond = declared == 0;
-                stream.next_in = reinterpret_cast<Bytef*>(const_cast<std::byte*>(data.data() + 4));
-                stream.avail_in = static_cast<uInt>(data.size() - 4);
-                stream.next_out = beyond ? &spare : reinterpret_cast<Bytef*>(out.data());
-                stream.avail_out = beyond ? 1 : declared;
-                int result = Z_OK;
-                for (;;)
-                {
-                    result = inflate(&stream, Z_NO_FLUSH);
-                    if (result == Z_STREAM_END || result == Z_NEED_DICT || result == Z_DATA_ERROR ||
-                        result == Z_MEM_ERROR)
-                        break;
-                    if (stream.avail_out == 0 && !beyond)
-                    {
-                        beyond = true;
-                        stream.next_out = &spare;
-                        stream.avail_out = 1;
-                        continue;
-                    }
-                    if (stream.avail_out == 0 || stream.avail_in == 0)
-                        break;
-                }
-                const bool more = beyond && stream.avail_out == 0;
-                const std::uint64_t produced = stream.total_out;
-                inflateEnd(&stream);
-                if (result == Z_MEM_ERROR)
-                    throw std::bad_alloc();
-                const std::string what = fmt::format("a compressed {} record", record.Type());
-                if (result == Z_NEED_DICT || result == Z_DATA_ERROR)
-                    Fail(at, what + " holds no valid zlib stream");
-                if (more)
-                    Fail(at, fmt::format("{} inflates to more than the {} bytes it declares", what, declared));
-                if (result != Z_STREAM_END)
-                    Fail(at, fmt::format("{} ends before its zlib stream does (cut short)", what));
-                if (produced != declared)
-                    Fail(at, fmt::format("{} inflates to {} bytes, not the {} it declares", what, produced, declared));
-                return out;
-            }
-
-            // Calls `use(type, bytes, offset)` for each subrecord of `data`. An XXXX subrecord gives the
-            // size of the one after it, whose own size field is then 0.
-            template <typename Use>
-            void ForEachSubrecord(const RecordData& data, std::string_view recordType, Use&& use)
-            {
-                const std::span<const std::byte> bytes = data.Bytes;
-                std::optional<std::uint32_t> nextSize;
-                std::uint64_t sizedAt = 0; // where the XXXX that gave nextSize stands
-                for (std::size_t at = 0; at < bytes.size();)
-                {
-                    const std::uint64_t where = data.Inflated ? data.Offset : data.Offset + at;
-                    if (bytes.size() - at < SubrecordHeaderSize)
-                        Fail(where, fmt::format("a subrecord header runs past the end of its {} record", recordType));
-                    const std::string type(reinterpret_cast<const char*>(bytes.data() + at), 4);
-                    const std::uint32_t size = nextSize.value_or(U16(bytes.data() + at + 4));
-                    nextSize.reset();
-                    at += SubrecordHeaderSize;
-                    if (size > bytes.size() - at)
-                        Fail(where, fmt::format("a subrecord of {} bytes runs past the end of its {} record", size,
-                                                recordType));
-                    const auto content = bytes.subspan(at, size);
-                    at += size;
-                    if (type == "XXXX")
-                    {
-                        if (size != 4)
-                            Fail(where, fmt::format("an XXXX subrecord of {} bytes, not 4", size));
-                        nextSize = U32(content.data());
-                        sizedAt = where;
-                        continue;
-                    }
-                    use(type, content, where);
-                }
-                if (nextSize)
-                    Fail(sizedAt, fmt::format("an XXXX subrecord ends its {} record", recordType));
-            }
-
-            // The text before the first NUL. Names are kept, so each is held to MaximumNameSize: a file of
-            // many records with long names would otherwise keep far more than it holds compressed.
-            std::string Text(std::span<const std::byte> bytes, std::uint64_t where, std::string_view what) const
-            {
-                const auto* begin = reinterpret_cast<const char*>(bytes.data());
-                const auto* nul = static_cast<const char*>(std::memchr(begin, 0, bytes.size()));
+                const std::size_t looked = std::min<std::size_t>(subrecord.Size, MaximumNameSize + 1);
+                const auto* begin = reinterpret_cast<const char*>(subrecords.Content(looked));
+                const auto* nul = static_cast<const char*>(std::memchr(begin, 0, looked));
+                if (nul == nullptr && subrecord.Size > looked)
+                    throw Damage(subrecord.Where, fmt::format("{} is longer than {} bytes, the longest name this "
+                                                              "reader keeps",
+                                                              what, MaximumNameSize));
                 if (nul == nullptr)
-                    Fail(where, fmt::format("{} has no NUL at its end", what));
-                if (static_cast<std::size_t>(nul - begin) > MaximumNameSize)
-                    Fail(where, fmt::format("{} of {} bytes is longer than any name this reader keeps ({})", what,
-                                            nul - begin, MaximumNameSize));
-                return std::string(begin, nul);
+                    throw Damage(subrecord.Where, fmt::format("{} has no NUL at its end", what));
+                const auto length = static_cast<std::size_t>(nul - begin);
+                m_result.NameBytes += length;
+                if (m_result.NameBytes > m_budget.NameBytes)
+                    throw Damage(subrecord.Where,
+                                 fmt::format("its names take more than {} bytes, past the budget of {} bytes of "
+                                             "names kept per plugin",
+                                             m_budget.NameBytes, m_budget.NameBytes),
+                                 true);
+                return std::string(begin, length);
             }
 
-            std::uint32_t Number(std::span<const std::byte> bytes, std::uint64_t where, std::string_view what) const
+            static std::uint32_t Number(Subrecords& subrecords, const Subrecords::Header& subrecord,
+                                        std::string_view what)
             {
-                if (bytes.size() < 4)
-                    Fail(where, fmt::format("{} has {} bytes, fewer than 4", what, bytes.size()));
-                return U32(bytes.data());
+                if (subrecord.Size < 4)
+                    throw Damage(subrecord.Where, fmt::format("{} has {} bytes, fewer than 4", what, subrecord.Size));
+                return U32(subrecords.Content(4));
             }
 
-            void ReadHeaderRecord(const RecordData& data)
+            void ReadHeaderRecord(std::uint32_t size)
             {
-                ForEachSubrecord(data, "TES4", [&](const std::string& type, Bytes bytes, std::uint64_t where) {
-                    if (type == "HEDR")
+                RecordData data(m_source, 0, size, false, "TES4", m_inflater);
+                Subrecords subrecords(data, "TES4");
+                bool version = false;
+                while (const auto subrecord = subrecords.Next())
+                {
+                    if (subrecord->Is("HEDR"))
                     {
-                        const std::uint32_t bits = Number(bytes, where, "HEDR");
+                        const std::uint32_t bits = Number(subrecords, *subrecord, "HEDR");
                         std::memcpy(&m_result.Header.Version, &bits, sizeof bits);
+                        version = true;
                     }
-                    else if (type == "MAST")
-                        m_result.Header.Masters.push_back(Text(bytes, where, "a MAST name"));
-                });
+                    else if (subrecord->Is("MAST"))
+                        m_result.Header.Masters.push_back(Name(subrecords, *subrecord, "a MAST name"));
+                }
+                if (!version)
+                    Fail(0, "its TES4 record has no HEDR, which gives the file's version");
             }
 
             void ReadWorldspaceGroup(std::uint64_t begin, std::uint64_t end)
             {
                 for (std::uint64_t at = begin; at < end;)
                 {
+                    at = PassOver(at, end, false);
+                    if (at == end)
+                        break;
                     const ItemHeader item = ReadHeader(at, end);
                     if (item.Is("GRUP"))
                     {
@@ -358,34 +269,67 @@ namespace GameData
                     }
                     const std::uint64_t recordEnd = RecordEnd(at, item, end, "its group");
                     if (item.Is("WRLD"))
-                        ReadWorldspace(at, item);
+                        ReadWorldspace(at, item.Size(), item.Flags(), item.FormId());
                     at = recordEnd;
                 }
             }
 
-            void ReadWorldspace(std::uint64_t at, const ItemHeader& header)
+            void ReadWorldspace(std::uint64_t at, std::uint32_t size, std::uint32_t flags, std::uint32_t formId)
             {
-                WorldspaceRecord record;
+                if (m_result.Worldspaces.size() >= m_budget.Records)
+                    Fail(at, fmt::format("more than {} worldspace records, past the budget of {} records kept per "
+                                         "plugin",
+                                         m_budget.Records, m_budget.Records));
+                WorldspaceRecord& record = m_result.Worldspaces.emplace_back();
                 record.Offset = at;
-                record.FormId = header.FormId();
-                record.Flags = header.Flags();
-                const bool localized = m_result.Header.IsLocalized();
-                const auto read = [&](const std::string& type, Bytes bytes, std::uint64_t where) {
-                    if (type == "EDID")
-                        record.EditorId = Text(bytes, where, "an EDID");
-                    else if (type == "FULL" && localized)
-                        record.FullStringId = Number(bytes, where, "a FULL string ID");
-                    else if (type == "FULL")
-                        record.FullText = Text(bytes, where, "a FULL name");
-                    else if (type == "WNAM")
-                        record.Parent = Number(bytes, where, "a WNAM");
-                };
-                ForEachSubrecord(ReadData(at, header), "WRLD", read);
-                m_result.Worldspaces.push_back(std::move(record));
+                record.FormId = formId;
+                record.Flags = flags;
+                try
+                {
+                    if (size > MaximumRecordSize)
+                        throw Damage(at, fmt::format("a WRLD record of {} bytes is larger than any this reader "
+                                                     "takes ({})",
+                                                     size, MaximumRecordSize));
+                    const bool compressed = (flags & CompressedFlag) != 0;
+                    RecordData data(m_source, at, size, compressed, "WRLD", m_inflater);
+                    ReadWorldspaceData(data, compressed, record);
+                }
+                catch (const Damage& damage)
+                {
+                    if (damage.WholeFile())
+                        throw;
+                    if (m_result.DamagedRecords.size() < MaximumDamageReports)
+                        m_result.DamagedRecords.emplace_back(
+                            m_name, damage.Offset(), fmt::format("the WRLD record {:08X}: {}", formId, damage.what()));
+                    ++m_result.DamagedRecordCount;
+                }
             }
 
-            Source& m_source;
+            void ReadWorldspaceData(RecordData& data, bool compressed, WorldspaceRecord& record)
+            {
+                const bool localized = m_result.Header.IsLocalized();
+                Subrecords subrecords(data, "WRLD");
+                while (const auto subrecord = subrecords.Next())
+                {
+                    if (subrecord->Is("EDID"))
+                        record.EditorId = Name(subrecords, *subrecord, "an EDID");
+                    else if (subrecord->Is("FULL") && localized)
+                        record.FullStringId = Number(subrecords, *subrecord, "a FULL string ID");
+                    else if (subrecord->Is("FULL"))
+                        record.FullText = Name(subrecords, *subrecord, "a FULL name");
+                    else if (subrecord->Is("WNAM"))
+                        record.Parent = Number(subrecords, *subrecord, "a WNAM");
+                    else if (subrecord->Is("OFST") && compressed)
+                        return; // every subrecord read here comes before it: the rest is not inflated
+                }
+                data.Finish();
+            }
+
+            ByteSource& m_source;
             std::string_view m_name;
+            const FileBudget& m_budget;
+            Detail::Inflater m_inflater;
+            std::uint64_t m_at = 0; // the item being read, for a read that fails
             PluginFile m_result;
         };
 
@@ -398,16 +342,23 @@ namespace GameData
         }
     } // namespace
 
-    PluginFile ReadPluginFile(const std::filesystem::path& path, std::string_view name)
+    PluginFile ReadPluginFile(const std::filesystem::path& path, std::string_view name, const FileBudget& budget)
     {
         const std::string shown = NameOf(path, name);
-        FileSource source(path, shown);
-        return Reader(source, shown).Run();
+        try
+        {
+            ByteSource source(path);
+            return Reader(source, shown, budget).Run();
+        }
+        catch (const FileReadError& error)
+        {
+            throw PluginFileError(shown, 0, error.what());
+        }
     }
 
-    PluginFile ReadPluginFile(std::span<const std::byte> bytes, std::string_view name)
+    PluginFile ReadPluginFile(std::span<const std::byte> bytes, std::string_view name, const FileBudget& budget)
     {
-        MemorySource source(bytes);
-        return Reader(source, name).Run();
+        ByteSource source(bytes);
+        return Reader(source, name, budget).Run();
     }
 } // namespace GameData

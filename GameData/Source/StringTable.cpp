@@ -1,7 +1,11 @@
 #include "GameData/StringTable.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fmt/format.h>
+#include "Detail/ByteSource.h"
+#include "GameData/Budgets.h"
+#include "GameData/PluginFile.h"
 #include "GameData/Text.h"
 #include "GameData/WholeFile.h"
 
@@ -10,71 +14,148 @@ namespace GameData
     namespace
     {
         constexpr std::uint64_t EntrySize = 8; // ID, offset
-        // A string table of the base game is a few megabytes; anything far larger is no table.
-        constexpr std::uint64_t MaximumTableSize = std::uint64_t{256} << 20;
 
-        std::uint32_t U32(std::span<const std::byte> bytes, std::uint64_t at)
+        std::uint32_t U32(const std::byte* at)
         {
             std::uint32_t value;
-            std::memcpy(&value, bytes.data() + at, sizeof value);
+            std::memcpy(&value, at, sizeof value);
             return value;
         }
     } // namespace
 
-    StringTable StringTable::Read(const std::filesystem::path& path, std::string_view name)
+    class StringTableReader
+    {
+    public:
+        StringTableReader(Detail::ByteSource& source, std::string_view name,
+                          std::optional<std::span<const std::uint32_t>> wanted, const TableBudget& budget)
+            : m_source(source), m_name(name), m_budget(budget)
+        {
+            if (wanted)
+            {
+                m_wanted.assign(wanted->begin(), wanted->end());
+                std::ranges::sort(m_wanted);
+            }
+            m_all = !wanted;
+        }
+
+        StringTable Run()
+        {
+            const std::uint64_t size = m_source.Size();
+            if (size < 8)
+                Fail(0, "too short for a string table's count and size");
+            const std::byte* head = m_source.At(0, 8);
+            const std::uint64_t count = U32(head);
+            const std::uint64_t dataSize = U32(head + 4);
+            const std::uint64_t dataStart = 8 + EntrySize * count;
+            if (dataStart > size || dataSize > size - dataStart)
+                Fail(0,
+                     fmt::format("{} entries and {} bytes of strings run past the end of the table", count, dataSize));
+            Spend(0, dataStart);
+
+            // The wanted entries, by ID; the last entry of an ID wins.
+            struct Chosen
+            {
+                std::uint32_t Id, Offset;
+                std::uint64_t Entry;
+            };
+            std::vector<Chosen> chosen;
+            for (std::uint64_t entry = 8; entry < dataStart; entry += EntrySize)
+            {
+                const std::byte* bytes = m_source.At(entry, EntrySize);
+                const std::uint32_t id = U32(bytes);
+                if (m_all || std::ranges::binary_search(m_wanted, id))
+                    chosen.push_back({id, U32(bytes + 4), entry});
+            }
+            std::ranges::stable_sort(chosen, {}, &Chosen::Id);
+            const auto last = std::ranges::unique(chosen.rbegin(), chosen.rend(), {}, &Chosen::Id);
+            chosen.erase(chosen.begin(), last.begin().base());
+            // Read in the order they stand in the data.
+            std::ranges::sort(chosen, {}, &Chosen::Offset);
+            for (const auto& [id, offset, entry] : chosen)
+                Keep(id, offset, entry, dataStart, dataSize);
+            std::ranges::sort(m_table.m_entries, {}, &StringTable::Entry::Id);
+            m_table.m_bytesRead = m_source.BytesRead();
+            return std::move(m_table);
+        }
+
+    private:
+        [[noreturn]] void Fail(std::uint64_t offset, std::string_view what) const
+        {
+            throw StringTableError(m_name, offset, what);
+        }
+
+        void Spend(std::uint64_t offset, std::uint64_t bytes)
+        {
+            m_spent += bytes;
+            if (m_spent > m_budget.Bytes)
+                Fail(offset, fmt::format("reading it passes the budget of {} bytes of string tables read per run",
+                                         StringTableBudget));
+        }
+
+        void Keep(std::uint32_t id, std::uint32_t offset, std::uint64_t entry, std::uint64_t dataStart,
+                  std::uint64_t dataSize)
+        {
+            const std::uint64_t left = offset < dataSize ? dataSize - offset : 0;
+            const auto looked = static_cast<std::size_t>(std::min<std::uint64_t>(left, MaximumNameSize + 1));
+            Spend(entry, looked);
+            const auto* begin =
+                looked == 0 ? nullptr : reinterpret_cast<const char*>(m_source.At(dataStart + offset, looked));
+            const auto* nul = looked == 0 ? nullptr : static_cast<const char*>(std::memchr(begin, 0, looked));
+            if (nul == nullptr)
+            {
+                m_table.m_damaged.emplace_back(
+                    m_name, entry,
+                    left > looked ? fmt::format("the string of ID {:X} at {} is longer than {} bytes, the longest "
+                                                "name this reader keeps",
+                                                id, offset, MaximumNameSize)
+                                  : fmt::format("the string of ID {:X} at {} has no NUL within the table", id, offset));
+                return;
+            }
+            const auto length = static_cast<std::uint32_t>(nul - begin);
+            if (m_table.m_text.size() + length > m_budget.NameBytes)
+                Fail(entry, fmt::format("its strings take more than {} bytes, past the budget of {} bytes of names "
+                                        "kept per plugin",
+                                        m_budget.NameBytes, m_budget.NameBytes));
+            m_table.m_entries.push_back({id, static_cast<std::uint32_t>(m_table.m_text.size()), length});
+            m_table.m_text.append(begin, length);
+        }
+
+        Detail::ByteSource& m_source;
+        std::string_view m_name;
+        const TableBudget& m_budget;
+        std::vector<std::uint32_t> m_wanted; // sorted
+        bool m_all = false;
+        std::uint64_t m_spent = 0;
+        StringTable m_table;
+    };
+
+    StringTable StringTable::Read(const std::filesystem::path& path, std::string_view name,
+                                  std::optional<std::span<const std::uint32_t>> wanted, const TableBudget& budget)
     {
         const std::string shown = name.empty() ? Utf8Text(path.filename()) : std::string(name);
-        std::string bytes;
         try
         {
-            bytes = ReadWholeFile(path, MaximumTableSize);
+            Detail::ByteSource source(path);
+            return StringTableReader(source, shown, wanted, budget).Run();
         }
         catch (const FileReadError& error)
         {
-            using enum FileReadError::Reason;
-            throw StringTableError(shown, 0,
-                                   error.Why() == TooLarge
-                                       ? fmt::format("{} bytes, more than any string table", error.Size())
-                                   : error.Why() == CannotRead ? "cannot be read"
-                                                               : "cannot be opened");
+            throw StringTableError(shown, 0, error.what());
         }
-        return Parse(std::as_bytes(std::span(bytes)), shown);
     }
 
-    StringTable StringTable::Parse(std::span<const std::byte> bytes, std::string_view name)
+    StringTable StringTable::Parse(std::span<const std::byte> bytes, std::string_view name,
+                                   std::optional<std::span<const std::uint32_t>> wanted, const TableBudget& budget)
     {
-        if (bytes.size() < 8)
-            throw StringTableError(name, 0, "too short for a string table's count and size");
-        const std::uint64_t count = U32(bytes, 0);
-        const std::uint64_t dataSize = U32(bytes, 4);
-        const std::uint64_t dataStart = 8 + EntrySize * count;
-        if (dataStart > bytes.size() || dataSize > bytes.size() - dataStart)
-            throw StringTableError(
-                name, 0,
-                fmt::format("{} entries and {} bytes of strings run past the end of the table", count, dataSize));
-        const auto data = bytes.subspan(dataStart, dataSize);
-        StringTable table;
-        table.m_data.assign(reinterpret_cast<const char*>(data.data()), data.size());
-        // A string has its NUL when any NUL follows its start: one search, not one per entry.
-        const std::size_t lastNul = table.m_data.rfind('\0');
-        for (std::uint64_t entry = 8; entry < dataStart; entry += EntrySize)
-        {
-            const std::uint32_t id = U32(bytes, entry);
-            const std::uint32_t offset = U32(bytes, entry + 4);
-            if (lastNul == std::string::npos || offset > lastNul)
-                throw StringTableError(
-                    name, entry, fmt::format("the string of ID {:X} at {} has no NUL within the table", id, offset));
-            table.m_offsets.insert_or_assign(id, offset);
-        }
-        return table;
+        Detail::ByteSource source(bytes);
+        return StringTableReader(source, name, wanted, budget).Run();
     }
 
     std::optional<std::string_view> StringTable::Find(std::uint32_t id) const
     {
-        const auto found = m_offsets.find(id);
-        if (found == m_offsets.end())
+        const auto found = std::ranges::lower_bound(m_entries, id, {}, &Entry::Id);
+        if (found == m_entries.end() || found->Id != id)
             return std::nullopt;
-        const std::string_view rest = std::string_view(m_data).substr(found->second);
-        return rest.substr(0, rest.find('\0'));
+        return std::string_view(m_text).substr(found->Begin, found->Length);
     }
 } // namespace GameData

@@ -38,15 +38,17 @@ namespace GameData
         }
     } // namespace
 
+    char16_t Cp1252Character(unsigned char byte) noexcept
+    {
+        return byte >= 0x80 && byte < 0xA0 ? High[byte - 0x80] : static_cast<char16_t>(byte);
+    }
+
     std::string Cp1252ToUtf8(std::string_view bytes)
     {
         std::string out;
         out.reserve(bytes.size());
         for (const char c : bytes)
-        {
-            const auto byte = static_cast<std::uint8_t>(c);
-            AppendUtf8(out, byte >= 0x80 && byte < 0xA0 ? High[byte - 0x80] : static_cast<char16_t>(byte));
-        }
+            AppendUtf8(out, Cp1252Character(static_cast<unsigned char>(c)));
         return out;
     }
 

@@ -16,6 +16,8 @@ namespace GameData
                 return "does not exist";
             case Directory:
                 return "is a directory";
+            case NotRegular:
+                return "is not a regular file";
             case CannotOpen:
                 return "cannot be opened";
             case TooLarge:
@@ -32,15 +34,27 @@ namespace GameData
     {
     }
 
-    std::string ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit)
+    void RequireRegularFile(const std::filesystem::path& path)
     {
         using enum FileReadError::Reason;
         std::error_code error;
-        if (std::filesystem::is_directory(path, error))
+        const auto status = std::filesystem::status(path, error);
+        if (status.type() == std::filesystem::file_type::not_found)
+            throw FileReadError(Missing, 0);
+        if (status.type() == std::filesystem::file_type::directory)
             throw FileReadError(Directory, 0);
+        // A status that cannot be told is left to the opening, which tells why.
+        if (!error && status.type() != std::filesystem::file_type::regular)
+            throw FileReadError(NotRegular, 0);
+    }
+
+    std::string ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit)
+    {
+        using enum FileReadError::Reason;
+        RequireRegularFile(path);
         std::ifstream stream(path, std::ios::binary);
         if (!stream)
-            throw FileReadError(std::filesystem::exists(path, error) ? CannotOpen : Missing, 0);
+            throw FileReadError(CannotOpen, 0);
         // One read of the whole file: a d3d11.dll runs to megabytes.
         stream.seekg(0, std::ios::end);
         const auto size = static_cast<std::streamoff>(stream.tellg());

@@ -129,21 +129,24 @@ namespace NimbravaTest
             {
                 EndTopGroup();
                 m_label = row.at(1);
-                std::size_t records = 0, size = 0;
+                std::size_t records = 0, size = 0, zeros = 0;
                 for (const auto& [key, value] : Fields(row))
                 {
                     if (key == "records")
                         records = Number(value);
                     else if (key == "size")
                         size = Number(value);
+                    else if (key == "zeros")
+                        zeros = Number(value);
                     else
                         throw std::invalid_argument("unknown field " + key);
                 }
                 m_places.try_emplace("GRUP." + m_label, m_out.size());
                 m_group = BeginGroup(m_label, 0);
                 // As many bytes as the records would take, headers included: no reader of worldspaces
-                // looks into another group.
+                // looks into another group. Zeros read as empty records of no type.
                 m_out += Filler(records * (HeaderSize + size), 0);
+                m_out.append(zeros, '\0');
             }
 
             // wrld FORMID FIELD...: a worldspace record of the open WRLD group, then its children.
@@ -156,6 +159,8 @@ namespace NimbravaTest
                 std::optional<std::uint32_t> inflated;
                 std::optional<std::uint64_t> children;
                 std::size_t cut = 0;
+                std::uint32_t repeat = 1;
+                std::optional<std::size_t> keep;
                 std::vector<std::pair<std::string, std::string>> subrecords; // in file order
                 for (const auto& [key, value] : Fields(row))
                 {
@@ -169,8 +174,14 @@ namespace NimbravaTest
                         cut = Number(value);
                     else if (key == "children")
                         children = Number(value);
+                    else if (key == "repeat")
+                        repeat = Number32(value);
+                    else if (key == "keep")
+                        keep = Number(value);
                     else if (key == "EDID" || key == "FULL")
                         subrecords.emplace_back(key, value + '\0');
+                    else if (key == "EDID*" || key == "FULL*")
+                        subrecords.emplace_back(key.substr(0, 4), std::string(Number(value), key[0]) + '\0');
                     else if (key == "FULLID")
                         subrecords.emplace_back("FULL", Le32(Number32(value)));
                     else if (key == "WNAM")
@@ -201,10 +212,16 @@ namespace NimbravaTest
                     stream.resize(stream.size() - std::min(cut, stream.size()));
                     data = Le32(inflated.value_or(static_cast<std::uint32_t>(data.size()))) + stream;
                 }
-                Record("WRLD", flags, formId, data);
-                m_places[name + ".end"] = m_out.size();
-                if (children)
-                    Children(formId, *children);
+                if (keep)
+                    data.resize(std::min(*keep, data.size()));
+                for (std::uint32_t i = 0; i < repeat; ++i)
+                {
+                    Record("WRLD", flags, formId + i, data);
+                    if (i == 0)
+                        m_places[name + ".end"] = m_out.size();
+                    if (children)
+                        Children(formId + i, *children, i == 0);
+                }
             }
 
             // The plugin's bytes into `files`, its places beside them.
@@ -258,9 +275,10 @@ namespace NimbravaTest
 
             // The world-children group: about `size` bytes of filler, which no reader of worldspaces reads
             // (the game's hold the worldspace's cells, nested in blocks).
-            void Children(std::uint32_t worldFormId, std::uint64_t size)
+            void Children(std::uint32_t worldFormId, std::uint64_t size, bool placed = true)
             {
-                m_places["CHILDREN." + FormIdName(worldFormId)] = m_out.size();
+                if (placed)
+                    m_places["CHILDREN." + FormIdName(worldFormId)] = m_out.size();
                 const std::size_t start = BeginGroup(Le32(worldFormId), 1);
                 m_out += Filler(size > HeaderSize ? static_cast<std::size_t>(size - HeaderSize) : 0, worldFormId);
                 EndGroup(start);
@@ -291,8 +309,25 @@ namespace NimbravaTest
         return name;
     }
 
-    GameFiles WriteGame(const std::vector<std::vector<std::string>>& rows)
+    GameFiles WriteGame(const std::vector<std::vector<std::string>>& described)
     {
+        // "each FROM TO ROW...": the row once for each number, "{}" in its fields replaced by it.
+        std::vector<std::vector<std::string>> rows;
+        for (const auto& row : described)
+        {
+            if (row.at(0) != "each")
+            {
+                rows.push_back(row);
+                continue;
+            }
+            for (std::uint64_t number = Number(row.at(1)); number <= Number(row.at(2)); ++number)
+            {
+                auto& copy = rows.emplace_back(row.begin() + 3, row.end());
+                for (auto& field : copy)
+                    for (std::size_t at; (at = field.find("{}")) != std::string::npos;)
+                        field.replace(at, 2, std::to_string(number));
+            }
+        }
         GameFiles files;
         std::optional<PluginWriter> plugin;
         std::map<std::string, std::vector<std::pair<std::uint32_t, std::string>>> tables;
@@ -342,7 +377,8 @@ namespace NimbravaTest
     {
         for (const auto& [name, bytes] : files.Files)
         {
-            const auto path = folder / std::filesystem::path(name);
+            // Names are UTF-8 on every system, as the descriptions write them.
+            const auto path = folder / std::filesystem::path(std::u8string(name.begin(), name.end()));
             std::filesystem::create_directories(path.parent_path());
             WriteFile(path, bytes);
         }

@@ -12,17 +12,25 @@
 //                                (the records' form version, 44 when not given), master=NAME (its
 //                                masters, in its own order)
 //   group   TYPE  FIELD...       the plugin's next top-level group: as many bytes of filler as records=N
-//                                records of size=N bytes each take; a WRLD group holds the wrld rows
-//                                after it
+//                                records of size=N bytes each take, then zeros=N zero bytes; a WRLD
+//                                group holds the wrld rows after it
 //   wrld    FORMID  FIELD...     a worldspace record (form ID as written, hexadecimal), then its
 //                                subrecords in file order: EDID=TEXT, FULL=TEXT (both written with a
-//                                NUL), FULLID=N (a FULL holding a string ID), WNAM=N, or TYPE=N for N
-//                                bytes of filler (above 65535 behind an XXXX); and anywhere:
-//                                flags=N, compressed (zlib), inflated=N (the inflated size written,
-//                                when not the true one), cut=N (bytes left off the zlib stream),
-//                                children=N (a world-children group of about N bytes)
+//                                NUL), EDID*=N, FULL*=N (N letters and a NUL), FULLID=N (a FULL holding
+//                                a string ID), WNAM=N, or TYPE=N for N bytes of filler (above 65535
+//                                behind an XXXX); and anywhere: flags=N, compressed (zlib), inflated=N
+//                                (the inflated size written, when not the true one), cut=N (bytes left
+//                                off the zlib stream), children=N (a world-children group of about N
+//                                bytes), keep=N (only the first N bytes of its data written, its size
+//                                so: the file stays whole around a record cut short), repeat=N (N such
+//                                records, of the form IDs from FORMID on, each with its children; the
+//                                places are the first one's)
 //   strings LANGUAGE  ID  TEXT   an entry of Data/Strings/<plugin without extension>_<LANGUAGE>.STRINGS
+//   each    FROM  TO  ROW...     the row ROW once for each number from FROM to TO, with "{}" in its
+//                                fields replaced by the number
 //
+// Paths and names are UTF-8 (the writer makes the files under those names on every system); the
+// texts inside the files are the bytes written.
 // Numbers are decimal or 0x-hexadecimal. Example:
 //
 //   text    Plugins.txt  *Isles.esp

@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <optional>
 #include <random>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include "../plugin/SelectionCases.h"
 #include "GameDescription.h"
@@ -35,8 +36,9 @@ namespace
     std::pair<int, std::string> RunChecker(const std::string& arguments, const std::string& environment = "")
     {
         const NimbravaTest::TempDirectory output;
-        const std::string command = environment + " " + Quote(NIMBRAVA_CHECK_PROGRAM) + " " + arguments + " >" +
-                                    Quote((output / "out").string()) + " 2>&1";
+        // A run that waits for ever (on a FIFO, say) ends after a minute, and fails.
+        const std::string command = environment + " timeout 60 " + Quote(NIMBRAVA_CHECK_PROGRAM) + " " + arguments +
+                                    " >" + Quote((output / "out").string()) + " 2>&1";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, NimbravaTest::ReadFile(output / "out")};
     }
@@ -69,6 +71,12 @@ TEST(NimbravaCheck, RunsOfTheTable)
         if (row[0] == "game") // a synthetic game folder, written from its description
         {
             NimbravaTest::WriteGameFolder(NimbravaTest::WriteGame(fs::path(expand(row.at(2)))), scratch / row[1]);
+            continue;
+        }
+        if (row[0] == "fifo") // in place of what is there
+        {
+            fs::remove(scratch / row.at(1));
+            ASSERT_EQ(mkfifo((scratch / row[1]).c_str(), 0600), 0) << row[1];
             continue;
         }
         if (row[0] == "file")

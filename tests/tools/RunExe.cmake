@@ -156,4 +156,12 @@ check_report(1 game/worldspaces.txt --worldspaces "Z:${WORK}/game" --plugins-txt
 check_report(1 game/configuration.txt "Z:${WORK}/game/enbseries" --plugins-txt "Z:${WORK}/game/Plugins.txt")
 check(0 "Worldspace FE002005 (the plugin compares 2005, TinyLightWorld (Tiny Light, Tiny Light.esl))"
       "Z:${WORK}/game/enbseries" --plugins-txt "Z:${WORK}/game/Plugins.txt" --worldspace tinylightworld)
-
+# A game of odd files (tests/data/gamedata/odd-game.tsv): names that would command a terminal are shown
+# escaped by the .exe as well.
+execute_process(COMMAND "${EMULATOR}" "${MAKE_GAME}" "Z:${SOURCE}/tests/data/gamedata/odd-game.tsv" "Z:${WORK}/odd"
+                RESULT_VARIABLE made OUTPUT_QUIET)
+if(NOT made EQUAL 0)
+  message(FATAL_ERROR "nimbrava-make-game.exe could not write the odd game into ${WORK}")
+endif()
+check(1 "Evil\\x1B[31mRED\\x1B[0m\\x0AFAKE 3C 0000003C Injected  \\x1B]0;title\\x07Named\\u008DHere  Hostile.esp"
+      --worldspaces "Z:${WORK}/odd" --plugins-txt "Z:${WORK}/odd/Plugins.txt")

@@ -22,11 +22,19 @@ namespace GameData
     inline constexpr std::uint32_t MaximumLightPlugins = 0x1000;
 
     // Numbers `plugins`, in load order: each full plugin by its place among the full ones, each light
-    // one among the light ones (LoadedPlugin::Index).
+    // one among the light ones (LoadedPlugin::Index); those past MaximumFullPlugins or
+    // MaximumLightPlugins get no number, and nothing before them changes.
     void NumberPlugins(std::vector<LoadedPlugin>& plugins) noexcept;
 
-    // The run-time form ID of the object `inFileId` that `plugin` adds.
-    [[nodiscard]] std::uint32_t RunTimeFormId(const LoadedPlugin& plugin, std::uint32_t inFileId) noexcept;
+    // The lowest object ID that a light plugin whose HEDR says `version` may use: 0x800 below 1.71 (the
+    // IDs below are the base game's), 0 from 1.71 on. Its highest is LightObjectIds.
+    [[nodiscard]] std::uint32_t LowestLightObjectId(float version) noexcept;
+
+    // The run-time form ID of the object `inFileId` that `plugin` adds; nothing when the plugin has no
+    // number, or when it is light and the object ID lies outside its range (the game gives such a
+    // record no ID of its own: masked to 12 bits it would take another's).
+    [[nodiscard]] std::optional<std::uint32_t> RunTimeFormId(const LoadedPlugin& plugin,
+                                                             std::uint32_t inFileId) noexcept;
 
     // The form IDs written in one plugin of a load order, resolved through its master list.
     class FormIdResolver
@@ -38,7 +46,7 @@ namespace GameData
         // The plugin that adds the form `inFileId` names: the master its top byte indexes, or this
         // plugin; null when that master is not loaded.
         [[nodiscard]] const LoadedPlugin* Owner(std::uint32_t inFileId) const noexcept;
-        // Its run-time form ID; nothing when its owner is not loaded.
+        // Its run-time form ID; nothing when its owner is not loaded or gives it none (RunTimeFormId).
         [[nodiscard]] std::optional<std::uint32_t> RunTime(std::uint32_t inFileId) const noexcept;
 
     private:

@@ -7,22 +7,33 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "GameData/Problems.h"
 
 namespace GameData
 {
     class GameFolder
     {
     public:
-        // `folder` holds Data/. Reads the language from Skyrim.ini there (sLanguage of [General];
-        // English when there is none).
+        // `folder` holds Data/. Reads the language as the game does: sLanguage of [General] in the
+        // player's own Skyrim.ini (Documents/My Games/<edition>, where the game writes it: on Windows,
+        // and in the users' folders of the Wine prefixes that PluginsTxtCandidates searches) where one
+        // sets it, else in the game folder's Skyrim.ini, else English.
         explicit GameFolder(std::filesystem::path folder);
 
         [[nodiscard]] const std::filesystem::path& Folder() const noexcept { return m_folder; }
         [[nodiscard]] std::filesystem::path Data() const { return m_folder / "Data"; }
         [[nodiscard]] const std::string& Language() const noexcept { return m_language; }
+        // The Skyrim.ini that set the language; nothing for English by default.
+        [[nodiscard]] const std::optional<std::filesystem::path>& LanguageFrom() const noexcept
+        {
+            return m_languageFrom;
+        }
+        // A Skyrim.ini that is there but cannot be read (UnreadGameFile).
+        [[nodiscard]] const std::vector<Problem>& Problems() const noexcept { return m_problems; }
 
         // The file or folder `relative` (names in code page 1252, '/' or '\' between them) below
-        // `base`, each name matched ignoring case as Windows matches it; nothing when there is none.
+        // `base`, each name matched ignoring case as Windows matches it (NameCase.h); nothing when there
+        // is none.
         [[nodiscard]] static std::optional<std::filesystem::path> Find(const std::filesystem::path& base,
                                                                        std::string_view relative);
         // A file of Data/, so matched.
@@ -39,7 +50,13 @@ namespace GameData
         [[nodiscard]] std::vector<std::filesystem::path> PluginsTxtCandidates() const;
 
     private:
+        // The users' folders (drive_c/users/<user>) of the Wine prefixes that may hold the game's
+        // files, most likely first.
+        [[nodiscard]] std::vector<std::filesystem::path> PrefixUsers() const;
+
         std::filesystem::path m_folder;
         std::string m_language;
+        std::optional<std::filesystem::path> m_languageFrom;
+        std::vector<Problem> m_problems;
     };
 } // namespace GameData

@@ -2,10 +2,19 @@
 // One of the game's plugin files (.esm, .esp, .esl): its header and its worldspaces, read without
 // the rest. The reader reads the header record, then only the header of each top-level group, which
 // it skips by its size unless it holds the worldspaces; inside that group it reads each worldspace
-// record and skips the group of the worldspace's cells by its size. Of a 250 MB master it reads a few
-// kilobytes. Every read is checked against the file and the group around it: a damaged file gives a
-// PluginFileError that names the file and the offset, never a read outside the file, an endless loop
-// or an allocation beyond the limits below.
+// record and skips the group of the worldspace's cells by its size. It reads through a group of up to
+// 64 KiB rather than jump over it (which costs about as much), never through a larger one: of a 250 MB
+// master it reads its worldspace records and its small groups, and of a file that it must read item by
+// item, a megabyte at a time. A compressed record is inflated only as far as the subrecords read here
+// go: up to its OFST, the table of cell offsets that the game writes last and that makes up the bulk of
+// a large worldspace record.
+//
+// Every read is checked against the file and the group around it: damage to the file's structure (a
+// record or group that runs past the group around it) gives a PluginFileError that names the file and
+// the offset; damage inside a record's data costs that record's names only, and is reported beside it.
+// What the reader keeps and inflates stays within a budget (Budgets.h), past which the file is a
+// PluginFileError naming the budget: never a read outside the file, an endless loop, or memory and
+// time that grow with the file.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +24,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "GameData/Budgets.h"
 #include "GameData/DamagedFile.h"
 
 namespace GameData
@@ -27,15 +37,19 @@ namespace GameData
     inline constexpr std::uint32_t DeletedFlag = 0x20;
     inline constexpr std::uint32_t CompressedFlag = 0x40000; // the data is a zlib stream
 
-    // The most data a record read here may have, and the most a compressed one may inflate to (16 MiB):
-    // a header record holds some kilobytes, a worldspace record some hundred bytes and its table of
-    // cell offsets, a few hundred kilobytes for the largest worlds. A record that claims more is taken
-    // for a damaged file.
+    // The most data a record read here may have, and the most a compressed one may declare to inflate
+    // to (16 MiB): a header record holds some kilobytes, a worldspace record some hundred bytes and its
+    // table of cell offsets, a few hundred kilobytes for the largest worlds. A record that claims more
+    // is damaged.
     inline constexpr std::uint32_t MaximumRecordSize = 16u << 20;
     inline constexpr std::uint32_t MaximumInflatedSize = 16u << 20;
-    // The longest name (EDID, FULL, MAST) kept, in bytes: the game's own are far shorter, and a file of
-    // thousands of records with long names must not make the reader keep gigabytes.
+    // The longest name (EDID, FULL, MAST) kept, in bytes: the game's own are far shorter. A longer one
+    // is damage to its record.
     inline constexpr std::size_t MaximumNameSize = 1024;
+    // The most the readers read from a file at once.
+    inline constexpr std::size_t MaximumReadAtOnce = std::size_t{1} << 20;
+    // The damaged records of one plugin reported each on its own; the others are counted.
+    inline constexpr std::size_t MaximumDamageReports = 16;
 
     // A plugin file that cannot be read, or that is damaged. what(): "FILE: WHAT (at offset 0xN)".
     class PluginFileError : public DamagedFileError
@@ -59,6 +73,8 @@ namespace GameData
         [[nodiscard]] bool IsLight() const noexcept { return (Flags & LightFlag) != 0; }
     };
 
+    // A worldspace record as the file holds it; one whose data is damaged holds what was read before the
+    // damage.
     struct WorldspaceRecord
     {
         std::uint64_t Offset = 0; // of the record's header in the file
@@ -75,18 +91,30 @@ namespace GameData
     struct PluginFile
     {
         PluginHeader Header;
-        std::vector<WorldspaceRecord> Worldspaces; // in file order
-        std::uint64_t BytesRead = 0;               // bytes of the file read, headers included
+        std::vector<WorldspaceRecord> Worldspaces; // in file order, damaged ones too
+        // The first MaximumDamageReports records whose data is damaged, in file order: "FILE: the WRLD
+        // record XXXXXXXX: WHAT (at offset 0xN)". Damage inside a record's data: above MaximumRecordSize
+        // or, compressed, declaring more than MaximumInflatedSize, a stream that is no zlib stream or
+        // that does not inflate to exactly the size it declares (as far as it is read), a subrecord that
+        // runs past its record, an XXXX that is not 4 bytes or ends its record, a name above
+        // MaximumNameSize or without its NUL, a WNAM or a FULL string ID of fewer than 4 bytes.
+        std::vector<PluginFileError> DamagedRecords;
+        std::size_t DamagedRecordCount = 0; // all of them
+        std::uint64_t BytesRead = 0;        // bytes of the file read, headers included
+        std::uint64_t NameBytes = 0;        // bytes of names kept (within FileBudget::NameBytes)
+        std::uint64_t InflatedBytes = 0;    // bytes inflated (within FileBudget::InflatedBytes)
     };
 
     // Reads the plugin at `path`; `name` names it in errors (its file name when empty). Throws
-    // PluginFileError when it cannot be opened or read or is damaged: no TES4 record first, a size that
-    // runs past the end of the file or of the group around it, a group smaller than its own header, a
-    // record above MaximumRecordSize, a name above MaximumNameSize, a compressed record whose declared size is above
-    // MaximumInflatedSize or whose stream does not inflate to exactly that size, a subrecord that runs
-    // past its record, a name without its NUL. std::bad_alloc when memory runs out.
-    [[nodiscard]] PluginFile ReadPluginFile(const std::filesystem::path& path, std::string_view name = {});
+    // PluginFileError when it cannot be opened or read, when it is no regular file, when its structure
+    // is damaged (no TES4 record first, a compressed TES4 or one without HEDR, a size that runs past the
+    // end of the file or of the group around it, a group smaller than its own header, damage in the
+    // TES4 record), or when it is past a `budget`: more records, bytes of names or bytes inflated.
+    // std::bad_alloc when memory runs out.
+    [[nodiscard]] PluginFile ReadPluginFile(const std::filesystem::path& path, std::string_view name = {},
+                                            const FileBudget& budget = PluginBudget);
 
     // The same over `bytes` in memory (BytesRead counts the bytes looked at).
-    [[nodiscard]] PluginFile ReadPluginFile(std::span<const std::byte> bytes, std::string_view name);
+    [[nodiscard]] PluginFile ReadPluginFile(std::span<const std::byte> bytes, std::string_view name,
+                                            const FileBudget& budget = PluginBudget);
 } // namespace GameData

@@ -8,6 +8,10 @@
 
 namespace GameData
 {
+    // The character of `byte` in code page 1252, as Windows converts it: the five bytes that 1252
+    // leaves undefined (81, 8D, 8F, 90, 9D) as the control characters of the same number.
+    [[nodiscard]] char16_t Cp1252Character(unsigned char byte) noexcept;
+
     // `bytes` in code page 1252 as UTF-8. The five bytes that 1252 leaves undefined (81, 8D, 8F, 90,
     // 9D) become the control characters of the same number, as Windows converts them.
     [[nodiscard]] std::string Cp1252ToUtf8(std::string_view bytes);

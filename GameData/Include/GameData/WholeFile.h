@@ -11,7 +11,8 @@
 namespace GameData
 {
     // Why a file was not read. what(): the reason as a phrase about the file ("does not exist", "is
-    // a directory", "cannot be opened", "is larger than N bytes", "cannot be read").
+    // a directory", "is not a regular file", "cannot be opened", "is larger than N bytes", "cannot be
+    // read").
     class FileReadError : public std::runtime_error
     {
     public:
@@ -19,6 +20,7 @@ namespace GameData
         {
             Missing,
             Directory,
+            NotRegular, // a pipe, a socket, a device: opening one may wait for ever
             CannotOpen,
             TooLarge, // Size() tells how large
             CannotRead,
@@ -34,9 +36,13 @@ namespace GameData
         std::uint64_t m_size;
     };
 
+    // Throws FileReadError when `path` is missing, a directory or anything else than a regular file:
+    // what must be checked before opening it, as opening a FIFO waits for a writer.
+    void RequireRegularFile(const std::filesystem::path& path);
+
     // The bytes of the file at `path`, as they are on disk. Throws FileReadError when it is missing,
-    // a directory, cannot be opened, holds more than `limit` bytes or cannot be read (a pipe, whose
-    // size cannot be told, cannot); std::bad_alloc.
+    // a directory or anything else than a regular file (never opened: opening a FIFO waits for a
+    // writer), cannot be opened, holds more than `limit` bytes or cannot be read; std::bad_alloc.
     [[nodiscard]] std::string ReadWholeFile(const std::filesystem::path& path,
                                             std::uint64_t limit = std::numeric_limits<std::uint64_t>::max());
 } // namespace GameData

@@ -24,12 +24,16 @@ namespace GameData
     struct WorldspaceList
     {
         std::vector<Worldspace> Worldspaces; // in load order of the plugins that add them, then file order
-        std::vector<Problem> Problems;       // string tables that do not read
+        // Records of light plugins outside their range of object IDs, string tables or strings that do
+        // not read, localized plugins without loose tables, string IDs a table lacks.
+        std::vector<Problem> Problems;
     };
 
     // The worldspaces of `order`: each record resolved through its plugin's masters to the plugin
     // that adds it, overrides folded into the record they override (the last one's editor ID and name
-    // win), deleted ones left out. Names of localized plugins come from Data/Strings/<plugin>_<language>
-    // .STRINGS of `game` when it is there. Throws std::bad_alloc only.
+    // win), deleted ones left out; none of a plugin without a number, nor records that get no form ID
+    // (RunTimeFormId). Names of localized plugins come from Data/Strings/<plugin>_<language>.STRINGS of
+    // `game` when it is there, only the strings its worldspaces name read, within StringTableBudget for
+    // the whole run. Throws std::bad_alloc only.
     [[nodiscard]] WorldspaceList ListWorldspaces(const GameFolder& game, const LoadOrder& order);
 } // namespace GameData

@@ -1,11 +1,12 @@
 // Each ID against the worldspaces of the load order: IDs that name none, that several share, that
 // move with the load order, and the worldspaces that no section lists.
 
-#include <map>
-#include <set>
+#include <algorithm>
+#include <unordered_set>
 #include "Choice/WeatherlistChoice.h"
 #include "checks/Passes.h"
 #include "checks/WorldspaceNames.h"
+#include "text/Printable.h"
 
 namespace NimbravaCheck
 {
@@ -15,24 +16,32 @@ namespace NimbravaCheck
         if (context.Game == nullptr)
             return;
         const InstalledGame& game = *context.Game;
+        const auto& worldspaces = game.Worldspaces.Worldspaces;
         report.AgainstGame = true;
         report.Findings.insert(report.Findings.end(), game.Problems.begin(), game.Problems.end());
 
-        std::map<std::uint32_t, std::vector<GameData::Worldspace>> byId;
-        for (const auto& worldspace : game.Worldspaces.Worldspaces)
-            byId[Nimbrava::MaskWorldspaceId(worldspace.FormId)].push_back(worldspace);
-        std::set<std::uint32_t> listed;
+        // The worldspaces by the ID a section lists them by, each ID's in load order.
+        std::vector<std::pair<std::uint32_t, std::size_t>> byId;
+        byId.reserve(worldspaces.size());
+        for (std::size_t i = 0; i < worldspaces.size(); ++i)
+            byId.emplace_back(Nimbrava::MaskWorldspaceId(worldspaces[i].FormId), i);
+        std::ranges::sort(byId);
+        const auto named = [&](std::uint32_t id) {
+            return std::ranges::equal_range(byId, id, {}, &std::pair<std::uint32_t, std::size_t>::first);
+        };
+
+        std::unordered_set<std::uint32_t> listed;
         for (auto& section : report.Sections)
         {
             const std::string name = section.Name();
             for (const auto id : section.Ids)
             {
-                const auto found = byId.find(id);
-                section.Matches.push_back(found == byId.end() ? std::vector<GameData::Worldspace>{} : found->second);
+                auto& matches = section.Matches.emplace_back();
+                for (const auto& [masked, index] : named(id))
+                    matches.push_back(worldspaces[index]);
                 // Above FFFFFF, or listed before: the ID lists pass tells of it.
                 if (id > Nimbrava::LargestWorldspaceId || !listed.insert(id).second)
                     continue;
-                const auto& matches = section.Matches.back();
                 const Subjects about{{name}, {id}};
                 // Without Plugins.txt the mods' worldspaces are unknown: no ID can be said to name none.
                 if (matches.empty() && game.PluginsTxt)
@@ -41,17 +50,28 @@ namespace NimbravaCheck
                     findings.Add<Code::SharedId>(*section.IdsLine, about, id, name, matches.size(), Describe(matches));
                 for (const auto& worldspace : matches)
                     if (worldspace.Light)
-                        findings.Add<Code::LoadOrderId>(*section.IdsLine, about, id, name, worldspace.EditorId,
-                                                        worldspace.Plugin);
+                        findings.Add<Code::LoadOrderId>(*section.IdsLine, about, id, name,
+                                                        PrintableText(worldspace.EditorId),
+                                                        PrintableText(worldspace.Plugin));
             }
         }
-        for (const auto& [id, worldspaces] : byId)
-            if (!listed.contains(id) && worldspaces.size() > 1)
-                findings.Add<Code::UnlistedSharedId>(std::nullopt, {{}, {id}}, id, worldspaces.size(),
-                                                     Describe(worldspaces));
+        for (auto group = byId.begin(); group != byId.end();)
+        {
+            const auto end =
+                std::ranges::find_if(group, byId.end(), [&](const auto& entry) { return entry.first != group->first; });
+            if (end - group > 1 && !listed.contains(group->first))
+            {
+                std::vector<GameData::Worldspace> sharing;
+                for (auto at = group; at != end; ++at)
+                    sharing.push_back(worldspaces[at->second]);
+                findings.Add<Code::UnlistedSharedId>(std::nullopt, {{}, {group->first}}, group->first, sharing.size(),
+                                                     Describe(sharing));
+            }
+            group = end;
+        }
         // In load order, as --worldspaces lists them.
-        for (const auto& worldspace : game.Worldspaces.Worldspaces)
+        for (const auto& worldspace : worldspaces)
             if (!listed.contains(Nimbrava::MaskWorldspaceId(worldspace.FormId)))
-                report.Unlisted.push_back(worldspace);
+                report.Unlisted.push_back(&worldspace);
     }
 } // namespace NimbravaCheck

@@ -59,10 +59,17 @@ namespace NimbravaCheck
         UnlistedSharedId,
         NoPluginsTxt,
         MissingPlugin,
+        NotAPlugin,
+        PluginsTxtMark,
+        UnreadGameFile,
         DamagedPlugin,
+        DamagedRecord,
         TooManyPlugins,
         MissingMaster,
+        LightIdOutOfRange,
         DamagedStrings,
+        NamesInArchives,
+        MissingStrings,
         Module32Bit,
         MissingEnbFunction,
         MissingImport,
@@ -215,21 +222,53 @@ namespace NimbravaCheck
             // plugin, PluginsTxtActive or BaseGameMaster
             {Code::MissingPlugin, "missing-plugin", Warning, LoadOrder,
              "{} is {} but not in Data: the game does not load it", "a plugin to load that is not there"},
+            // name, line of Plugins.txt
+            {Code::NotAPlugin, "not-a-plugin", Warning, LoadOrder,
+             "{} is active in Plugins.txt (line {}) but is no .esp, .esm or .esl file: the game does not load it, and "
+             "it takes no place in the load order",
+             "an active name in Plugins.txt that is no plugin"},
+            // plugin
+            {Code::PluginsTxtMark, "plugins-txt-mark", Warning, LoadOrder,
+             "Plugins.txt starts with a UTF-8 byte-order mark, which the game reads as part of its first line: it "
+             "does not load {}, and counts the plugins after it without it; save the file without the mark (as ANSI)",
+             "a byte-order mark that hides the first plugin of Plugins.txt"},
+            // file, why, UnreadCcc or UnreadSettings
+            {Code::UnreadGameFile, "unread-game-file", Warning, LoadOrder, "{} {}: {}",
+             "a Skyrim.ccc or Skyrim.ini that is there but cannot be read"},
             // the reader's error
-            {Code::DamagedPlugin, "damaged-plugin", Warning, LoadOrder, "{}: its worldspaces are not listed",
+            {Code::DamagedPlugin, "damaged-plugin", Warning, LoadOrder,
+             "{}: its worldspaces are not listed, and the IDs after it assume that the game loads it",
              "a plugin that does not read"},
-            // full plugins, light plugins, the most of each
+            // the reader's error of the first damaged record, MoreDamagedRecords or nothing
+            {Code::DamagedRecord, "damaged-record", Warning, LoadOrder,
+             "{}{}: listed by its ID, without the names after the damage", "a worldspace record that does not read"},
+            // full plugins, light plugins, the most of each, the plugins past them
             {Code::TooManyPlugins, "too-many-plugins", Error, LoadOrder,
-             "{} full and {} light plugins are active, more than the game loads ({} and {}): the form IDs of the last "
-             "ones are not what they seem here",
+             "{} full and {} light plugins are active, more than the game numbers ({} and {}): {} get no form ID, and "
+             "their worldspaces are not listed",
              "more plugins than the game numbers"},
             // plugin, master
             {Code::MissingMaster, "missing-master", Error, LoadOrder,
              "{} needs {}, which does not load before it: the game does not start so",
              "a master that does not load before its plugin"},
+            // plugin, its HEDR version, the record's form ID as written, MoreRecords or nothing, lowest object ID
+            {Code::LightIdOutOfRange, "light-id-out-of-range", Warning, LoadOrder,
+             "{} is a light plugin (HEDR {:.2f}) whose worldspace record {:08X}{} has an object ID outside {:X} to "
+             "FFF, the range of its light plugin's IDs: the game gives it no form ID of its own, and it is not listed",
+             "a light plugin's record whose ID lies outside the light range"},
             // the reader's error
-            {Code::DamagedStrings, "damaged-strings", Warning, LoadOrder, "{}: names from it are not shown",
-             "a string table that does not read"},
+            {Code::DamagedStrings, "damaged-strings", Warning, LoadOrder, "{}: the names it gives are not shown",
+             "a string table, or a string of it, that does not read"},
+            // language, the plugins
+            {Code::NamesInArchives, "names-in-archives", Information, LoadOrder,
+             "localized plugins without a loose string table (Data/Strings/<plugin>_{}.STRINGS), whose names are "
+             "not shown: {}; mods usually ship their string tables inside BSA archives, which this tool does not "
+             "read",
+             "localized plugins without loose string tables"},
+            // table, how many, the first ID
+            {Code::MissingStrings, "missing-strings", Information, LoadOrder,
+             "{} lacks string IDs that names use ({} of them, the first {:X}): those names are not shown",
+             "string IDs that a loose string table lacks"},
             {Code::Module32Bit, "32-bit-module", Error, Module,
              "a 32-bit module: Skyrim Special Edition and Nimbrava are 64-bit", "a 32-bit d3d11.dll"},
             // function
@@ -288,5 +327,12 @@ namespace NimbravaCheck
         // MissingPlugin
         inline constexpr char PluginsTxtActive[] = "active in Plugins.txt";
         inline constexpr char BaseGameMaster[] = "one of the base game's masters";
+        // UnreadGameFile
+        inline constexpr char UnreadCcc[] = "the Creation Club plugins it names are not listed";
+        inline constexpr char UnreadSettings[] = "the language it may set is not known here";
+        // DamagedRecord: how many more, the plugin
+        inline constexpr char MoreDamagedRecords[] = " (and {} more damaged records of {}, each so listed)";
+        // LightIdOutOfRange: how many more
+        inline constexpr char MoreRecords[] = " (and {} more such records)";
     } // namespace Phrases
 } // namespace NimbravaCheck

@@ -17,8 +17,9 @@ namespace NimbravaCheck
         // The load order's first, then by line: problems, and with the game's data information
         // (unlisted worldspaces that share an ID).
         std::vector<Finding> Findings;
-        // With the game's data: the worldspaces that no section lists, in load order.
-        std::vector<GameData::Worldspace> Unlisted;
+        // With the game's data: the worldspaces that no section lists, in load order (in the game's list,
+        // which outlives the report).
+        std::vector<const GameData::Worldspace*> Unlisted;
         // Whether the IDs were held against the game's data (not for a file the plugin reads nothing from).
         bool AgainstGame = false;
     };

@@ -4,13 +4,15 @@
 #include "Orvel/Ascii.h"
 #include "Orvel/Parsing.h"
 #include "checks/InputError.h"
+#include "text/Printable.h"
 
 namespace NimbravaCheck
 {
     std::string Describe(const GameData::Worldspace& worldspace)
     {
-        return fmt::format("{} ({}{})", worldspace.EditorId, worldspace.Name ? *worldspace.Name + ", " : "",
-                           worldspace.Plugin);
+        return fmt::format("{} ({}{})", PrintableText(worldspace.EditorId),
+                           worldspace.Name ? PrintableText(*worldspace.Name) + ", " : "",
+                           PrintableText(worldspace.Plugin));
     }
 
     std::string Describe(const std::vector<GameData::Worldspace>& worldspaces, std::string_view separator)
@@ -44,13 +46,14 @@ namespace NimbravaCheck
         if (named.empty())
             throw InputError(
                 fmt::format("not a worldspace ID (hexadecimal, at most FFFFFFFF){}: {}{}",
-                            worldspaces != nullptr ? " nor an editor ID of the load order" : "", text,
+                            worldspaces != nullptr ? " nor an editor ID of the load order" : "", PrintableText(text),
                             worldspaces != nullptr
                                 ? ""
                                 : " (editor IDs need the game's data: Data beside the enbseries folder, or --game)"));
-        std::string why = fmt::format("the editor ID {} is used by {} worldspaces:", text, named.size());
+        std::string why = fmt::format("the editor ID {} is used by {} worldspaces:", PrintableText(text), named.size());
         for (const auto* worldspace : named)
-            why += fmt::format(" {:08X} {} of {};", worldspace->FormId, worldspace->EditorId, worldspace->Plugin);
+            why += fmt::format(" {:08X} {} of {};", worldspace->FormId, PrintableText(worldspace->EditorId),
+                               PrintableText(worldspace->Plugin));
         throw InputError(why + " give the ID instead");
     }
 } // namespace NimbravaCheck

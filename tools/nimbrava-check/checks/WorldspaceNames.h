@@ -10,7 +10,8 @@
 
 namespace NimbravaCheck
 {
-    // A worldspace as a person reads it: "DLC2SolstheimWorld (Solstheim, Dragonborn.esm)".
+    // A worldspace as a person reads it: "DLC2SolstheimWorld (Solstheim, Dragonborn.esm)", each name
+    // shown as names are (text/Printable.h): a game file's names may hold anything.
     [[nodiscard]] std::string Describe(const GameData::Worldspace& worldspace);
     // Several, one after the other with `separator` between them.
     [[nodiscard]] std::string Describe(const std::vector<GameData::Worldspace>& worldspaces,

@@ -10,7 +10,8 @@ namespace NimbravaCheck::Cli
 {
     namespace
     {
-        // What holds for every command; {} is the largest record the game's reader takes, in MiB.
+        // What holds for every command; {} are the budgets of GameData/Budgets.h and the largest record
+        // the game's reader takes, in MiB.
         constexpr char Common[] = R"(
 Options may stand in any order.
 
@@ -20,9 +21,15 @@ Data lies beside it, or --game GAME_FOLDER. The load order is read from Plugins.
 --plugins-txt FILE names (a mod manager's profile, say), else where the game keeps it (%LOCALAPPDATA%,
 inside $WINEPREFIX, or Steam's Proton prefix beside the game's steamapps folder); without one, the
 base game's masters and Skyrim.ccc's plugins only. Names of localized plugins come from loose
-Data/Strings tables in the language of the game's Skyrim.ini; the base game's own names are inside its
-BSA archives, which are not read here, so its worldspaces show their editor IDs only. A record that
-claims more than {} MiB (or a compressed one that inflates to more) is taken for a damaged plugin.
+Data/Strings tables in the language of the player's Skyrim.ini (Documents/My Games/<edition>), else of
+the game folder's; the base game's own names are inside its BSA archives, which are not read here, so
+its worldspaces show their editor IDs only.
+
+Budgets: of one plugin the checker keeps at most {} records and {} bytes of names (and as many
+of its string table's), and inflates at most {} bytes of its compressed records; of all string
+tables it reads at most {} bytes in one run. A plugin past a budget is a problem that names the budget
+([damaged-plugin]), as is a string table ([damaged-strings]). A record that claims more than {} MiB,
+or a compressed one that declares to inflate to more, is damaged ([damaged-record]).
 
 FileNames are Windows paths in the game's ANSI code page. Outside Windows, a relative name starts at
 the enbseries directory, names match ignoring case (as under Wine and Proton), Z: maps to '/', and
@@ -72,7 +79,9 @@ checkable. Names outside ASCII need the game's code page: --code-page N (874, 93
                     at = end + 1;
                 }
             }
-            text += fmt::format(Common, GameData::MaximumRecordSize >> 20);
+            text += fmt::format(Common, GameData::PluginBudget.Records, GameData::PluginBudget.NameBytes,
+                                GameData::PluginBudget.InflatedBytes, GameData::StringTableBudget,
+                                GameData::MaximumRecordSize >> 20);
             text += "\nThe codes of the findings, in brackets in the reports and as \"code\" in JSON:\n";
             for (const auto& [topic, heading] :
                  {std::pair{Topic::Configuration, std::string("_nimbrava.ini")},

@@ -54,9 +54,9 @@ namespace NimbravaCheck
             {
                 out << fmt::format("Worldspaces that no section lists, which keep ENB's own _weatherlist.ini ({}):\n",
                                    report.Unlisted.size());
-                for (const auto& worldspace : report.Unlisted)
-                    out << fmt::format("      {:<7X} {}\n", Nimbrava::MaskWorldspaceId(worldspace.FormId),
-                                       Describe(worldspace));
+                for (const auto* worldspace : report.Unlisted)
+                    out << fmt::format("      {:<7X} {}\n", Nimbrava::MaskWorldspaceId(worldspace->FormId),
+                                       Describe(*worldspace));
             }
             WriteFindings(out, Information(report.Findings),
                           {.Heading = false, .Place = false, .Indent = "Note: ", .Code = false});
@@ -99,7 +99,7 @@ namespace NimbravaCheck
             if (game != nullptr)
             {
                 json["load_order"] = report.AgainstGame ? LoadOrderSource(*game) : "";
-                json["unlisted"] = WorldspaceJson(report.Unlisted);
+                json["unlisted"] = nullptr; // written by WriteJson, one by one
                 json["information"] = TextsJson(Information(report.Findings));
             }
             return json;
@@ -136,7 +136,11 @@ namespace NimbravaCheck
         {
             const Configuration config = ReadConfiguration(file);
             const ConfigReport report = CheckConfiguration(config, context);
-            if (output.Json)
+            // The worldspaces no section lists may be a hundred thousand: written one by one.
+            if (output.Json && context.Game != nullptr)
+                WriteJson(output.Out, ToJson(config, report, context.Game, request.CodePage), "unlisted",
+                          report.Unlisted.size(), [&](std::size_t i) { return WorldspaceJson(*report.Unlisted[i]); });
+            else if (output.Json)
                 WriteJson(output.Out, ToJson(config, report, context.Game, request.CodePage));
             else
                 WriteText(config, report, context.Game, request.CodePage, output.Out);

@@ -28,7 +28,7 @@ namespace NimbravaCheck
 )";
 
         // Text for a comment of this file: plain ASCII, which every editor saves as the plugin reads
-        // it; other characters as '?'.
+        // it; other characters, and the control characters, as '?'.
         std::string Ascii(std::string_view utf8)
         {
             std::string text;
@@ -36,7 +36,7 @@ namespace NimbravaCheck
             {
                 const auto byte = static_cast<unsigned char>(utf8[at]);
                 if (byte < 0x80)
-                    text.push_back(byte < 0x20 ? '?' : static_cast<char>(byte));
+                    text.push_back(byte < 0x20 || byte == 0x7F ? '?' : static_cast<char>(byte));
                 else if ((byte & 0xC0) != 0x80) // the first byte of a character
                     text.push_back('?');
             }

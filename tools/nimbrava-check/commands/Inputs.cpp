@@ -110,7 +110,9 @@ namespace NimbravaCheck
             problems.Add<Code::NoPluginsTxt>(std::nullopt, {}, Phrases::NoPluginsTxtFound);
         game.Order = GameData::ReadLoadOrder(game.Folder, lines ? &*lines : nullptr);
         game.Worldspaces = GameData::ListWorldspaces(game.Folder, game.Order);
-        for (const auto* found : {&game.Order.Problems, &game.Worldspaces.Problems})
+        using Problems = const std::vector<GameData::Problem>*;
+        for (const Problems found :
+             {Problems{&game.Folder.Problems()}, Problems{&game.Order.Problems}, Problems{&game.Worldspaces.Problems}})
             std::ranges::move(LoadOrderFindings(*found), std::back_inserter(game.Problems));
         return game;
     }

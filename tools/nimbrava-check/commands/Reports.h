@@ -22,7 +22,7 @@ namespace NimbravaCheck
 
     // The findings that are problems (errors and warnings), in their order.
     [[nodiscard]] std::vector<Finding> Problems(const std::vector<Finding>& findings);
-    // The others: information, in their order.
+    // The others: information, which leaves the exit code as it is.
     [[nodiscard]] std::vector<Finding> Information(const std::vector<Finding>& findings);
 
     // `findings`, a line each: "[code] text", after its place when the style asks for it.

@@ -6,6 +6,7 @@
 #include "checks/InputError.h"
 #include "commands/Inputs.h"
 #include "commands/Reports.h"
+#include "text/Printable.h"
 
 namespace NimbravaCheck
 {
@@ -17,15 +18,19 @@ namespace NimbravaCheck
                                game.PluginsTxt ? " (" + GameData::Utf8Text(*game.PluginsTxt) + ")" : "");
             out << fmt::format("  {:<7}  {:<8}  {:<28}  {:<24}  {}\n", "ID", "form ID", "editor ID", "name", "plugin");
             for (const auto& worldspace : game.Worldspaces.Worldspaces)
-                out << fmt::format("  {:<7X}  {:08X}  {:<28}  {:<24}  {}{}\n",
-                                   Nimbrava::MaskWorldspaceId(worldspace.FormId), worldspace.FormId,
-                                   worldspace.EditorId, worldspace.Name.value_or("-"), worldspace.Plugin,
-                                   worldspace.Light ? "  (light: the ID moves with the load order)" : "");
+                out << fmt::format(
+                    "  {:<7X}  {:08X}  {:<28}  {:<24}  {}{}\n", Nimbrava::MaskWorldspaceId(worldspace.FormId),
+                    worldspace.FormId, PrintableText(worldspace.EditorId),
+                    worldspace.Name ? PrintableText(*worldspace.Name) : "-", PrintableText(worldspace.Plugin),
+                    worldspace.Light ? "  (light: the ID moves with the load order)" : "");
             if (game.Worldspaces.Worldspaces.empty())
                 out << "  (none)\n";
             out << "The base game's names are inside its BSA archives, which this tool does not read: its "
                    "worldspaces show their editor IDs only.\n";
-            WriteFindings(out, game.Problems, {.Place = false});
+            for (const auto& finding : game.Problems)
+                if (!finding.IsProblem())
+                    out << "Note: " << finding.Text << "\n";
+            WriteFindings(out, Problems(game.Problems), {.Place = false});
         }
     } // namespace
 
@@ -36,14 +41,17 @@ namespace NimbravaCheck
             throw InputError(GameData::Utf8Text(request.Target) +
                              " is no game folder: it has no Data folder, nor has the folder above it");
         const auto game = ReadInstalledGame(*gameFolder, request.PluginsTxt);
+        const auto& worldspaces = game.Worldspaces.Worldspaces;
         if (output.Json)
             WriteJson(output.Out,
                       {{"game", GameData::Utf8Text(*gameFolder)},
                        {"plugins_txt", game.PluginsTxt ? Json(GameData::Utf8Text(*game.PluginsTxt)) : Json()},
-                       {"worldspaces", WorldspaceJson(game.Worldspaces.Worldspaces)},
-                       {"problems", ListJson(game.Problems, "text")}});
+                       {"worldspaces", nullptr},
+                       {"problems", ListJson(Problems(game.Problems), "text")},
+                       {"information", ListJson(Information(game.Problems), "text")}},
+                      "worldspaces", worldspaces.size(), [&](std::size_t i) { return WorldspaceJson(worldspaces[i]); });
         else
             WriteText(game, output.Out);
-        return game.Problems.empty() ? ExitGood : ExitProblems;
+        return Problems(game.Problems).empty() ? ExitGood : ExitProblems;
     }
 } // namespace NimbravaCheck

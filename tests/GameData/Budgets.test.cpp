@@ -1,0 +1,93 @@
+// What the readers keep, measured against their budgets at a small size: plugins of compressed records
+// of 40-odd bytes that inflate to a 1 KiB editor ID and a 1 KiB name (a 13 MB plugin of them took
+// 2.26 GB), and a string table of which two names are used (eight of 64 MiB took 2.9 GB).
+
+#include "GameData/PluginFile.h"
+#include "GameData/StringTable.h"
+
+#include <fmt/format.h>
+#include <functional>
+#include <gmock/gmock.h>
+#include "AllocationCounter.h"
+#include "DataFiles.h"
+#include "GameDescription.h"
+
+namespace
+{
+    // A plugin of `records` compressed worldspace records, each with a 1 KiB editor ID and name.
+    std::string LongNames(std::uint32_t records)
+    {
+        const auto files = NimbravaTest::WriteGame(std::vector<std::vector<std::string>>{
+            {"plugin", "Long.esp", "flags=0", "version=1.70"},
+            {"group", "WRLD"},
+            {"wrld", "01000800", "EDID*=1024", "FULL*=1024", "compressed", fmt::format("repeat={}", records)}});
+        return files.Files.at("Data/Long.esp");
+    }
+
+    std::string Message(const std::function<void()>& read)
+    {
+        return NimbravaTest::Caught<GameData::PluginFileError>(read).what();
+    }
+} // namespace
+
+TEST(Budgets, APluginKeepsNoMoreThanItsBudgetAllows)
+{
+    constexpr GameData::FileBudget Budget{64, 64 << 10, 1 << 20};
+    // Its records (twice over while their list grows), its names, each with its NUL, and its header.
+    constexpr std::size_t Allowed =
+        2 * Budget.Records * sizeof(GameData::WorldspaceRecord) + Budget.NameBytes + 2 * Budget.Records + 1024;
+    const std::string fits = LongNames(32);
+    NimbravaTest::AllocationCounter counter;
+    const auto plugin = GameData::ReadPluginFile(std::as_bytes(std::span(fits)), "Long.esp", Budget);
+    const auto kept = counter.Kept();
+    EXPECT_EQ(plugin.Worldspaces.size(), 32u);
+    EXPECT_EQ(plugin.NameBytes, Budget.NameBytes);
+    EXPECT_GE(kept, static_cast<std::ptrdiff_t>(Budget.NameBytes)) << "the names are kept";
+    EXPECT_LE(kept, static_cast<std::ptrdiff_t>(Allowed));
+    EXPECT_LT(fits.size() / 32, 80u) << "a few dozen bytes a record";
+
+    // One record more is past the budget of names, 65 empty ones past that of records: errors that
+    // name the budget, after no more work than the budget's.
+    const std::string past = LongNames(33);
+    EXPECT_THAT(Message([&] { (void)GameData::ReadPluginFile(std::as_bytes(std::span(past)), "Long.esp", Budget); }),
+                testing::HasSubstr("its names take more than 65536 bytes, past the budget of 65536 bytes of names "
+                                   "kept per plugin"));
+    const auto empty = NimbravaTest::WriteGame(std::vector<std::vector<std::string>>{
+        {"plugin", "Empty.esp", "flags=0", "version=1.70"}, {"group", "WRLD"}, {"wrld", "01000800", "repeat=65"}});
+    const std::string& many = empty.Files.at("Data/Empty.esp");
+    EXPECT_THAT(Message([&] { (void)GameData::ReadPluginFile(std::as_bytes(std::span(many)), "Empty.esp", Budget); }),
+                testing::HasSubstr("more than 64 worldspace records, past the budget of 64 records kept per plugin"));
+}
+
+TEST(Budgets, AStringTableKeepsOnlyTheStringsNamesUse)
+{
+    std::vector<std::vector<std::string>> rows = {{"plugin", "Big.esp", "flags=0x80", "version=1.70"}};
+    for (int id = 1; id <= 1000; ++id)
+        rows.push_back({"strings", "english", std::to_string(id), fmt::format("{:0>100}", id)});
+    const auto files = NimbravaTest::WriteGame(rows);
+    const std::string& table = files.Files.at("Data/Strings/Big_english.STRINGS");
+    const auto bytes = std::as_bytes(std::span(table));
+    constexpr std::uint32_t Wanted[] = {7, 700};
+    const GameData::TableBudget generous{1 << 20, 1 << 20};
+
+    NimbravaTest::AllocationCounter counter;
+    const auto read = GameData::StringTable::Parse(bytes, "Big_english.STRINGS", Wanted, generous);
+    EXPECT_LE(counter.Kept(), 1024) << "two strings of 100 bytes, of 100 KB";
+    EXPECT_EQ(read.Size(), 2u);
+    EXPECT_EQ(read.Find(700), fmt::format("{:0>100}", 700));
+    EXPECT_FALSE(read.Find(8));
+    // Its directory and the two strings' first bytes, at most.
+    EXPECT_LE(read.BytesRead(), 8 + 8 * 1000 + 2 * (GameData::MaximumNameSize + 1));
+
+    // What is left of the run's budget, or of the names a table may keep: errors that name them.
+    const auto message = [&](const GameData::TableBudget& budget) {
+        return std::string(NimbravaTest::Caught<GameData::StringTableError>([&] {
+                               (void)GameData::StringTable::Parse(bytes, "Big_english.STRINGS", Wanted, budget);
+                           }).what());
+    };
+    EXPECT_THAT(message({8000, 1 << 20}), testing::HasSubstr("reading it passes the budget of 67108864 bytes of string "
+                                                             "tables read per run"));
+    EXPECT_THAT(message({1 << 20, 150}),
+                testing::HasSubstr("its strings take more than 150 bytes, past the budget of 150 bytes of names kept "
+                                   "per plugin"));
+}

@@ -17,6 +17,24 @@ namespace GameData
 
         constexpr std::uint64_t HeaderSize = 24; // of a record and of a group alike
         constexpr std::int32_t TopLevelGroup = 0;
+        constexpr std::uint32_t EntrySize = 12; // of a WLST or RDWT entry
+
+        // A record type as the file holds it, four characters read as a little-endian number.
+        constexpr std::uint32_t TypeCode(const char (&type)[5])
+        {
+            return static_cast<std::uint32_t>(static_cast<unsigned char>(type[0])) |
+                   static_cast<std::uint32_t>(static_cast<unsigned char>(type[1])) << 8 |
+                   static_cast<std::uint32_t>(static_cast<unsigned char>(type[2])) << 16 |
+                   static_cast<std::uint32_t>(static_cast<unsigned char>(type[3])) << 24;
+        }
+        constexpr std::uint32_t Grup = TypeCode("GRUP"), Wrld = TypeCode("WRLD"), Wthr = TypeCode("WTHR"),
+                                Clmt = TypeCode("CLMT"), Regn = TypeCode("REGN");
+
+        // The top-level groups whose records are read; every other one is skipped by its size.
+        constexpr bool IsRead(std::uint32_t label)
+        {
+            return label == Wrld || label == Wthr || label == Clmt || label == Regn;
+        }
 
         std::uint32_t U32(const std::byte* at)
         {
@@ -39,7 +57,7 @@ namespace GameData
             [[nodiscard]] std::uint32_t Size() const { return U32(Bytes + 4); } // data, or the whole group
             [[nodiscard]] std::uint32_t Flags() const { return U32(Bytes + 8); }
             [[nodiscard]] std::uint32_t FormId() const { return U32(Bytes + 12); }
-            [[nodiscard]] bool LabelIs(std::string_view type) const { return IsType(Bytes + 8, type); }
+            [[nodiscard]] std::uint32_t Label() const { return U32(Bytes + 8); }
             [[nodiscard]] std::int32_t GroupType() const { return static_cast<std::int32_t>(U32(Bytes + 12)); }
             [[nodiscard]] std::string Type() const
             {
@@ -104,27 +122,27 @@ namespace GameData
 
                 for (std::uint64_t at = end; at < size;)
                 {
-                    at = PassOver(at, size, true);
+                    at = PassOver(at, size, 0);
                     if (at == size)
                         break;
                     const ItemHeader group = ReadHeader(at, size);
                     if (!group.Is("GRUP"))
                         Fail(at, fmt::format("a {} record outside any group", group.Type()));
                     const std::uint64_t groupEnd = GroupEnd(at, group, size, "the file");
-                    if (group.GroupType() == TopLevelGroup && group.LabelIs("WRLD"))
-                        ReadWorldspaceGroup(at + HeaderSize, groupEnd);
+                    if (group.GroupType() == TopLevelGroup && IsRead(group.Label()))
+                        ReadGroup(group.Label(), at + HeaderSize, groupEnd);
                     at = groupEnd;
                 }
             }
 
-            // Passes over the items from `at` on that are not read (at the top level the groups other than
-            // the worldspaces', inside that group the records of other types and the worldspaces' cells)
-            // in place in the source's window: a group of millions of them costs about what reading it
-            // costs. Returns where the first item to read stands, or `end`; an item that is damaged is left
-            // to the careful reading after it, which tells what is wrong.
-            std::uint64_t PassOver(std::uint64_t at, std::uint64_t end, bool topLevel)
+            // Passes over the items from `at` on that are not read (at the top level, `wanted` 0, the groups
+            // other than those read; inside a group read, the records of other types than `wanted` and the
+            // worldspaces' cells) in place in the source's window: a group of millions of them costs about
+            // what reading it costs. Returns where the first item to read stands, or `end`; an item that is
+            // damaged is left to the careful reading after it, which tells what is wrong.
+            std::uint64_t PassOver(std::uint64_t at, std::uint64_t end, std::uint32_t wanted)
             {
-                constexpr std::uint32_t Group = 0x50555247, Worldspace = 0x444C5257; // "GRUP", "WRLD"
+                const bool topLevel = wanted == 0;
                 while (end - at >= HeaderSize)
                 {
                     const auto window = m_source.Window(at, HeaderSize);
@@ -135,9 +153,9 @@ namespace GameData
                     {
                         // Records of other types without data, the most there can be of anything, two at a
                         // time: branches the processor foresees, not a wait for each size before the next.
-                        const auto plain = [](const std::byte* header) {
+                        const auto plain = [wanted](const std::byte* header) {
                             const std::uint32_t type = U32(header);
-                            return U32(header + 4) == 0 && type != Group && type != Worldspace;
+                            return U32(header + 4) == 0 && type != Grup && type != wanted;
                         };
                         while (!topLevel && held - done >= 2 * HeaderSize && plain(window.data() + done) &&
                                plain(window.data() + done + HeaderSize))
@@ -149,10 +167,10 @@ namespace GameData
                             break;
                         const std::byte* item = window.data() + done;
                         const std::uint32_t type = U32(item), size = U32(item + 4);
-                        const bool group = type == Group;
-                        const bool read =
-                            topLevel ? !group || (U32(item + 12) == TopLevelGroup && U32(item + 8) == Worldspace)
-                                     : type == Worldspace;
+                        const bool group = type == Grup;
+                        const bool read = topLevel
+                                              ? !group || (U32(item + 12) == TopLevelGroup && IsRead(U32(item + 8)))
+                                              : type == wanted;
                         const std::uint64_t next = done + (group ? size : HeaderSize + size);
                         if (read || (group && size < HeaderSize) || next > end - at)
                         {
@@ -253,46 +271,81 @@ namespace GameData
                     Fail(0, "its TES4 record has no HEDR, which gives the file's version");
             }
 
-            void ReadWorldspaceGroup(std::uint64_t begin, std::uint64_t end)
+            // The records of type `type` in the top-level group from `begin` to `end`; the groups inside it
+            // (a worldspace's cells and everything in them) are not read.
+            void ReadGroup(std::uint32_t type, std::uint64_t begin, std::uint64_t end)
             {
                 for (std::uint64_t at = begin; at < end;)
                 {
-                    at = PassOver(at, end, false);
+                    at = PassOver(at, end, type);
                     if (at == end)
                         break;
                     const ItemHeader item = ReadHeader(at, end);
                     if (item.Is("GRUP"))
                     {
-                        // A worldspace's cells and everything in them: not read.
                         at = GroupEnd(at, item, end, "its group");
                         continue;
                     }
                     const std::uint64_t recordEnd = RecordEnd(at, item, end, "its group");
-                    if (item.Is("WRLD"))
-                        ReadWorldspace(at, item.Size(), item.Flags(), item.FormId());
+                    if (item.Is(TypeName(type)))
+                        ReadRecord(type, at, item.Size(), item.Flags(), item.FormId());
                     at = recordEnd;
                 }
             }
 
-            void ReadWorldspace(std::uint64_t at, std::uint32_t size, std::uint32_t flags, std::uint32_t formId)
+            static constexpr std::string_view TypeName(std::uint32_t type)
             {
-                if (m_result.Worldspaces.size() >= m_budget.Records)
-                    Fail(at, fmt::format("more than {} worldspace records, past the budget of {} records kept per "
-                                         "plugin",
-                                         m_budget.Records, m_budget.Records));
-                WorldspaceRecord& record = m_result.Worldspaces.emplace_back();
+                return type == Wrld ? "WRLD" : type == Wthr ? "WTHR" : type == Clmt ? "CLMT" : "REGN";
+            }
+
+            // A kept record of `records`, its header's fields filled in.
+            template <typename Record>
+            static Record& Keep(std::vector<Record>& records, std::uint64_t at, std::uint32_t flags,
+                                std::uint32_t formId)
+            {
+                Record& record = records.emplace_back();
                 record.Offset = at;
                 record.FormId = formId;
                 record.Flags = flags;
+                return record;
+            }
+
+            void ReadRecord(std::uint32_t type, std::uint64_t at, std::uint32_t size, std::uint32_t flags,
+                            std::uint32_t formId)
+            {
+                const std::size_t kept = m_result.Worldspaces.size() + m_result.Weathers.size() +
+                                         m_result.Climates.size() + m_result.Regions.size();
+                if (kept >= m_budget.Records)
+                    Fail(at, fmt::format("more than {} worldspace, weather, climate and region records, past the "
+                                         "budget of {} records kept per plugin",
+                                         m_budget.Records, m_budget.Records));
+                const std::string_view name = TypeName(type);
+                // Kept before it is read: a record damaged inside is kept with what was read of it.
+                WorldspaceRecord* world = type == Wrld ? &Keep(m_result.Worldspaces, at, flags, formId) : nullptr;
+                WeatherRecord* weather = type == Wthr ? &Keep(m_result.Weathers, at, flags, formId) : nullptr;
+                ClimateRecord* climate = type == Clmt ? &Keep(m_result.Climates, at, flags, formId) : nullptr;
+                RegionRecord* region = type == Regn ? &Keep(m_result.Regions, at, flags, formId) : nullptr;
                 try
                 {
                     if (size > MaximumRecordSize)
-                        throw Damage(at, fmt::format("a WRLD record of {} bytes is larger than any this reader "
-                                                     "takes ({})",
-                                                     size, MaximumRecordSize));
+                        throw Damage(at,
+                                     fmt::format("a {} record of {} bytes is larger than any this reader takes ({})",
+                                                 name, size, MaximumRecordSize));
                     const bool compressed = (flags & CompressedFlag) != 0;
-                    RecordData data(m_source, at, size, compressed, "WRLD", m_inflater);
-                    ReadWorldspaceData(data, compressed, record);
+                    RecordData data(m_source, at, size, compressed, name, m_inflater);
+                    Subrecords subrecords(data, name);
+                    if (world != nullptr)
+                        ReadWorldspaceData(subrecords, compressed, *world);
+                    else if (weather != nullptr)
+                        ReadWeatherData(subrecords, *weather);
+                    else if (climate != nullptr)
+                        ReadClimateData(subrecords, *climate);
+                    else
+                        ReadRegionData(subrecords, *region);
+                    // A record read to its end; one read only to its last subrecord of interest returned
+                    // above without inflating the rest.
+                    if (!subrecords.Stopped())
+                        data.Finish();
                 }
                 catch (const Damage& damage)
                 {
@@ -300,15 +353,27 @@ namespace GameData
                         throw;
                     if (m_result.DamagedRecords.size() < MaximumDamageReports)
                         m_result.DamagedRecords.emplace_back(
-                            m_name, damage.Offset(), fmt::format("the WRLD record {:08X}: {}", formId, damage.what()));
+                            m_name, damage.Offset(),
+                            fmt::format("the {} record {:08X}: {}", name, formId, damage.what()));
                     ++m_result.DamagedRecordCount;
                 }
             }
 
-            void ReadWorldspaceData(RecordData& data, bool compressed, WorldspaceRecord& record)
+            // The first bytes of a subrecord that holds a small number: a PNAM's 16 bits, a DATA's 8.
+            template <typename Number>
+            static Number Small(Subrecords& subrecords, const Subrecords::Header& subrecord, std::string_view what)
+            {
+                if (subrecord.Size < sizeof(Number))
+                    throw Damage(subrecord.Where,
+                                 fmt::format("{} has {} bytes, fewer than {}", what, subrecord.Size, sizeof(Number)));
+                Number value;
+                std::memcpy(&value, subrecords.Content(sizeof value), sizeof value);
+                return value;
+            }
+
+            void ReadWorldspaceData(Subrecords& subrecords, bool compressed, WorldspaceRecord& record)
             {
                 const bool localized = m_result.Header.IsLocalized();
-                Subrecords subrecords(data, "WRLD");
                 while (const auto subrecord = subrecords.Next())
                 {
                     if (subrecord->Is("EDID"))
@@ -319,10 +384,102 @@ namespace GameData
                         record.FullText = Name(subrecords, *subrecord, "a FULL name");
                     else if (subrecord->Is("WNAM"))
                         record.Parent = Number(subrecords, *subrecord, "a WNAM");
+                    else if (subrecord->Is("CNAM"))
+                        record.Climate = Number(subrecords, *subrecord, "a CNAM");
+                    else if (subrecord->Is("PNAM"))
+                        record.ParentUse = Small<std::uint16_t>(subrecords, *subrecord, "a PNAM");
+                    else if (subrecord->Is("DATA"))
+                        record.WorldFlags = Small<std::uint8_t>(subrecords, *subrecord, "a DATA");
                     else if (subrecord->Is("OFST") && compressed)
-                        return; // every subrecord read here comes before it: the rest is not inflated
+                        return subrecords.Stop(); // every subrecord read here comes before it
                 }
-                data.Finish();
+            }
+
+            void ReadWeatherData(Subrecords& subrecords, WeatherRecord& record)
+            {
+                constexpr std::uint32_t ClassificationAt = 11;
+                while (const auto subrecord = subrecords.Next())
+                {
+                    if (subrecord->Is("EDID"))
+                        record.EditorId = Name(subrecords, *subrecord, "an EDID");
+                    else if (subrecord->Is("DATA"))
+                    {
+                        if (subrecord->Size <= ClassificationAt)
+                            throw Damage(subrecord->Where, fmt::format("a DATA has {} bytes, fewer than {}",
+                                                                       subrecord->Size, ClassificationAt + 1));
+                        record.Classification =
+                            static_cast<std::uint8_t>(subrecords.Content(ClassificationAt + 1)[ClassificationAt]);
+                        // The editor ID comes first: nothing after DATA is read.
+                        return subrecords.Stop();
+                    }
+                }
+            }
+
+            void ReadClimateData(Subrecords& subrecords, ClimateRecord& record)
+            {
+                while (const auto subrecord = subrecords.Next())
+                {
+                    if (subrecord->Is("EDID"))
+                        record.EditorId = Name(subrecords, *subrecord, "an EDID");
+                    else if (subrecord->Is("WLST"))
+                        ReadEntries(subrecords, *subrecord, "a WLST", record.Weathers);
+                }
+            }
+
+            void ReadRegionData(Subrecords& subrecords, RegionRecord& record)
+            {
+                // The weather entry that the last RDAT opened; none when it opened none.
+                constexpr std::size_t None = ~std::size_t{0};
+                std::size_t entry = None;
+                while (const auto subrecord = subrecords.Next())
+                {
+                    if (subrecord->Is("EDID"))
+                        record.EditorId = Name(subrecords, *subrecord, "an EDID");
+                    else if (subrecord->Is("WNAM"))
+                        record.Worldspace = Number(subrecords, *subrecord, "a WNAM");
+                    else if (subrecord->Is("RDAT"))
+                    {
+                        // Type (32 bits), flags, priority; two bytes that are always 0 are not needed.
+                        constexpr std::uint32_t Used = 6;
+                        if (subrecord->Size < Used)
+                            throw Damage(subrecord->Where,
+                                         fmt::format("an RDAT has {} bytes, fewer than {}", subrecord->Size, Used));
+                        const std::byte* bytes = subrecords.Content(Used);
+                        entry = None;
+                        if (U32(bytes) != RegionWeatherType)
+                            continue;
+                        entry = record.Entries.size();
+                        record.Entries.push_back(
+                            {static_cast<std::uint8_t>(bytes[4]), static_cast<std::uint8_t>(bytes[5]), {}});
+                    }
+                    else if (subrecord->Is("RDWT") && entry != None)
+                        ReadEntries(subrecords, *subrecord, "an RDWT", record.Entries[entry].Weathers);
+                }
+            }
+
+            // The 12-byte entries of a WLST or an RDWT (weather, chance, global), appended to `into`,
+            // counted against the budget of entries.
+            void ReadEntries(Subrecords& subrecords, const Subrecords::Header& subrecord, std::string_view what,
+                             std::vector<WeatherChance>& into)
+            {
+                if (subrecord.Size % EntrySize != 0)
+                    throw Damage(subrecord.Where, fmt::format("{} of {} bytes is no whole number of entries of {} "
+                                                              "bytes",
+                                                              what, subrecord.Size, EntrySize));
+                const std::uint32_t count = subrecord.Size / EntrySize;
+                m_result.Entries += count;
+                if (m_result.Entries > m_budget.Entries)
+                    throw Damage(subrecord.Where,
+                                 fmt::format("its climates and regions hold more than {} weather entries, past the "
+                                             "budget of {} entries kept per plugin",
+                                             m_budget.Entries, m_budget.Entries),
+                                 true);
+                into.reserve(into.size() + count);
+                for (std::uint32_t i = 0; i < count; ++i)
+                {
+                    const std::byte* bytes = subrecords.Content(EntrySize);
+                    into.push_back({U32(bytes), U32(bytes + 4)});
+                }
             }
 
             ByteSource& m_source;

@@ -55,8 +55,10 @@ TEST(Budgets, APluginKeepsNoMoreThanItsBudgetAllows)
     const auto empty = NimbravaTest::WriteGame(std::vector<std::vector<std::string>>{
         {"plugin", "Empty.esp", "flags=0", "version=1.70"}, {"group", "WRLD"}, {"wrld", "01000800", "repeat=65"}});
     const std::string& many = empty.Files.at("Data/Empty.esp");
-    EXPECT_THAT(Message([&] { (void)GameData::ReadPluginFile(std::as_bytes(std::span(many)), "Empty.esp", Budget); }),
-                testing::HasSubstr("more than 64 worldspace records, past the budget of 64 records kept per plugin"));
+    EXPECT_THAT(
+        Message([&] { (void)GameData::ReadPluginFile(std::as_bytes(std::span(many)), "Empty.esp", Budget); }),
+        testing::HasSubstr("more than 64 worldspace, weather, climate and region records, past the budget of 64 "
+                           "records kept per plugin"));
 }
 
 TEST(Budgets, AStringTableKeepsOnlyTheStringsNamesUse)

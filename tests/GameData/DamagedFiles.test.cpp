@@ -7,6 +7,7 @@
 #include "GameData/PluginFile.h"
 #include "GameData/StringTable.h"
 
+#include <algorithm>
 #include <fmt/format.h>
 #include <gmock/gmock.h>
 #include "AllocationCounter.h"
@@ -27,7 +28,7 @@ namespace
         std::optional<GameData::DamagedFileError> Thrown;
         std::vector<GameData::DamagedFileError> Reported;
         std::uint64_t Inflated = 0, Read = 0;
-        std::vector<std::uint64_t> Worldspaces; // their offsets
+        std::vector<std::uint64_t> Records; // their offsets, of every kind
     };
 
     Reading Read(const std::string& name, const std::filesystem::path& path, std::span<const std::byte> memory,
@@ -51,7 +52,13 @@ namespace
             reading.Inflated = plugin.InflatedBytes;
             reading.Read = plugin.BytesRead;
             for (const auto& world : plugin.Worldspaces)
-                reading.Worldspaces.push_back(world.Offset);
+                reading.Records.push_back(world.Offset);
+            for (const auto& weather : plugin.Weathers)
+                reading.Records.push_back(weather.Offset);
+            for (const auto& climate : plugin.Climates)
+                reading.Records.push_back(climate.Offset);
+            for (const auto& region : plugin.Regions)
+                reading.Records.push_back(region.Offset);
         }
         // A table's own error, a plugin's own: a caller catches the one it reads.
         catch (const GameData::PluginFileError& error)
@@ -80,10 +87,14 @@ namespace
 
 TEST(DamagedFiles, EveryRowOfTheTableGivesItsError)
 {
-    // The most the reader may hold at once, whatever the file: its records at the budget's size, twice
-    // over while their list grows, their names, and a window of the file and of an inflated record.
+    // The most the reader may hold at once, whatever the file: its records at the budget's size (of the
+    // largest kind), twice over while their list grows, their names and their weather entries, and a
+    // window of the file and of an inflated record.
     constexpr auto& Budget = GameData::PluginBudget;
-    constexpr std::size_t MostHeld = 2 * Budget.Records * sizeof(GameData::WorldspaceRecord) + 2 * Budget.NameBytes +
+    constexpr std::size_t LargestRecord = std::max({sizeof(GameData::WorldspaceRecord), sizeof(GameData::WeatherRecord),
+                                                    sizeof(GameData::ClimateRecord), sizeof(GameData::RegionRecord)});
+    constexpr std::size_t MostHeld = 2 * Budget.Records * LargestRecord + 2 * Budget.NameBytes +
+                                     2 * Budget.Entries * sizeof(GameData::WeatherChance) +
                                      GameData::MaximumReadAtOnce + (std::size_t{1} << 20);
     const auto files = NimbravaTest::WriteGame(std::filesystem::path(NIMBRAVA_GAMEDATA_DATA "/damaged.tsv"));
     const auto rows = NimbravaTest::ReadTable(NIMBRAVA_GAMEDATA_DATA "/damage.tsv");
@@ -101,7 +112,8 @@ TEST(DamagedFiles, EveryRowOfTheTableGivesItsError)
         // The file's name in errors is the file name of its path.
         const std::string name = std::filesystem::path(row[0]).filename().string();
         const auto path = folder.WriteFile(name, bytes);
-        const bool beside = row[3].starts_with("the WRLD record ") || row[3].starts_with("the string of ID ");
+        const bool beside = (row[3].size() > 16 && row[3].starts_with("the ") && row[3].substr(8, 8) == " record ") ||
+                            row[3].starts_with("the string of ID ");
         const auto bounds = Bounds(row.at(5));
         for (const bool file : {false, true})
         {
@@ -125,9 +137,9 @@ TEST(DamagedFiles, EveryRowOfTheTableGivesItsError)
             // A record whose data is damaged is read all the same, and so is every other record.
             for (const auto& [place, at] : places)
             {
-                if (beside && place.starts_with("WRLD.") && place.size() == 13)
+                if (beside && place.size() == 13 && place[4] == '.' && !place.starts_with("GRUP"))
                 {
-                    EXPECT_THAT(reading.Worldspaces, testing::Contains(at)) << place;
+                    EXPECT_THAT(reading.Records, testing::Contains(at)) << place;
                 }
             }
             const std::uint64_t offset = NimbravaTest::Evaluate(row[4], places);

@@ -1,14 +1,18 @@
 // GameData's reader on the synthetic game in tests/data/gamedata/game.tsv, written into a folder by
 // tests/support's writer: each plugin must read as game.expected beside it says, from the file and
-// from memory alike, looking at little more than its header, its group headers and its worldspace
-// records, and reading from the file no group it passes over that is larger than a jump is worth. Its string tables are
-// read where they are used: the checker's runs over this game show the names they hold (tests/data/checker/game).
+// from memory alike, looking at little more than its header, its group headers and the records it
+// reads (worldspaces, weathers, climates, regions), and reading from the file no group it passes over
+// that is larger than a jump is worth; and the load order's weathers, and the weathers each worldspace
+// can show, must be as game-weathers.expected says. Its string tables are read where they are used:
+// the checker's runs over this game show the names they hold (tests/data/checker/game).
 
 #include "GameData/PluginFile.h"
+#include "GameData/Weathers.h"
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 #include "DataFiles.h"
 #include "GameDescription.h"
@@ -21,33 +25,105 @@ namespace
     constexpr std::uint64_t Slack = 4096;
     constexpr std::uint64_t HeaderSize = 24;
 
-    // A plugin as game.expected shows it: its header, then a line per worldspace record, at the
-    // place where the writer put the record of its form ID (GameDescription.h), or at its offset.
+    std::string Hex(const std::optional<std::uint32_t>& value)
+    {
+        return value ? fmt::format("{:08X}", *value) : "-";
+    }
+
+    std::string Entries(const std::vector<GameData::WeatherChance>& entries)
+    {
+        std::vector<std::string> shown;
+        for (const auto& entry : entries)
+            shown.push_back(fmt::format("{:08X}:{}", entry.Weather, entry.Chance));
+        return fmt::format("{}", fmt::join(shown, ","));
+    }
+
+    // A plugin as game.expected shows it: its header, then a line per record in file order, at the
+    // place where the writer put the record of its type and form ID (GameDescription.h), or at its
+    // offset.
     std::vector<std::string> Shown(const std::string& name, const GameData::PluginFile& read,
                                    const NimbravaTest::PlaceMap& places)
     {
-        std::vector<std::string> lines = {
-            fmt::format("{} flags {:#x} version {:.2f} masters {}", name, read.Header.Flags, read.Header.Version,
-                        read.Header.Masters.empty() ? "-" : fmt::format("{}", fmt::join(read.Header.Masters, ", ")))};
+        std::vector<std::pair<std::uint64_t, std::string>> records;
+        const auto add = [&](std::string_view type, const GameData::KeptRecord& record, const std::string& rest) {
+            const std::string place = fmt::format("{}.{:08X}", type, record.FormId);
+            const bool atPlace = places.contains(place) && places.at(place) == record.Offset;
+            records.emplace_back(record.Offset, fmt::format("  at {}: {:08X} flags {:#x} EDID \"{}\" {}",
+                                                            atPlace ? place : std::to_string(record.Offset),
+                                                            record.FormId, record.Flags, record.EditorId, rest));
+        };
         for (const auto& world : read.Worldspaces)
         {
-            const std::string place = "WRLD." + NimbravaTest::FormIdName(world.FormId);
-            const bool atPlace = places.contains(place) && places.at(place) == world.Offset;
             const std::string full = world.FullText       ? "\"" + *world.FullText + "\""
                                      : world.FullStringId ? fmt::format("#{:#x}", *world.FullStringId)
                                                           : "-";
-            lines.push_back(fmt::format("  at {}: {:08X} flags {:#x} EDID \"{}\" FULL {} WNAM {}",
-                                        atPlace ? place : std::to_string(world.Offset), world.FormId, world.Flags,
-                                        world.EditorId, full,
-                                        world.Parent ? fmt::format("{:08X}", *world.Parent) : "-"));
+            add("WRLD", world,
+                fmt::format("FULL {} WNAM {} CNAM {} PNAM {} DATA {}", full, Hex(world.Parent), Hex(world.Climate),
+                            world.ParentUse ? fmt::format("{:#x}", *world.ParentUse) : "-",
+                            world.WorldFlags ? fmt::format("{:#x}", *world.WorldFlags) : "-"));
+        }
+        for (const auto& weather : read.Weathers)
+            add("WTHR", weather,
+                fmt::format("class {}", weather.Classification ? fmt::format("{:#x}", *weather.Classification) : "-"));
+        for (const auto& climate : read.Climates)
+            add("CLMT", climate, "WLST " + Entries(climate.Weathers));
+        for (const auto& region : read.Regions)
+        {
+            std::string rest = "WNAM " + Hex(region.Worldspace);
+            for (const auto& entry : region.Entries)
+                rest += fmt::format(" RDAT {:#x} {} RDWT {}", entry.Flags, entry.Priority, Entries(entry.Weathers));
+            add("REGN", region, rest);
+        }
+        std::ranges::sort(records);
+        std::vector<std::string> lines = {
+            fmt::format("{} flags {:#x} version {:.2f} masters {}", name, read.Header.Flags, read.Header.Version,
+                        read.Header.Masters.empty() ? "-" : fmt::format("{}", fmt::join(read.Header.Masters, ", ")))};
+        for (auto& [offset, line] : records)
+            lines.push_back(std::move(line));
+        return lines;
+    }
+
+    // The weathers of the load order and what each worldspace can show, as game-weathers.expected
+    // shows them.
+    std::vector<std::string> ShownWeathers(const GameData::GameWeathers& game)
+    {
+        std::map<std::uint32_t, std::string> names;
+        std::vector<std::string> lines;
+        for (const auto& weather : game.Weathers)
+        {
+            const auto classes = GameData::ClassificationNames(weather.Classification);
+            lines.push_back(fmt::format("weather {:08X} {} {} {}{}", weather.FormId, weather.EditorId,
+                                        classes.empty() ? "-" : fmt::format("{}", fmt::join(classes, "+")),
+                                        weather.Plugin, weather.Light ? " light" : ""));
+            names[weather.FormId] = weather.EditorId;
+        }
+        for (const auto& region : game.Regions)
+            names[region.FormId] = region.EditorId;
+        for (const auto& world : game.Worldspaces)
+        {
+            std::string line = fmt::format("worldspace {:08X} {} climate {}{}:", world.FormId, world.EditorId,
+                                           Hex(world.ClimateInForce), world.ShowsSky() ? "" : " (no sky)");
+            for (const auto& possible : world.Weathers)
+                line += fmt::format(" {}<{}", names.at(possible.Weather),
+                                    possible.Region ? names.at(*possible.Region) : "climate");
+            lines.push_back(line);
         }
         return lines;
     }
 
+    // Whether a place is of a record that the reader reads, or of its group: "WRLD.", "GRUP.WTHR", ...
+    bool IsRead(std::string_view place)
+    {
+        if (place.starts_with("GRUP."))
+            place.remove_prefix(5);
+        return place.starts_with("WRLD") || place.starts_with("WTHR") || place.starts_with("CLMT") ||
+               place.starts_with("REGN");
+    }
+
     // The bytes every reader must read: the header record's header (a subrecord it does not read it
-    // may pass over), each group header around or before the worldspaces, each worldspace record's
+    // may pass over), each group header around or before the records it reads, each such record's
     // header. And the most it needs: all of the header record, the group headers, and all of each
-    // worldspace record. (The top-level groups' labels differ in each plugin of game.tsv, so each has
+    // record it reads. (The top-level groups' labels differ in each plugin of game.tsv, so each has
     // a place.)
     std::pair<std::uint64_t, std::uint64_t> LeastAndMost(const NimbravaTest::PlaceMap& places)
     {
@@ -64,7 +140,7 @@ namespace
                 least += HeaderSize;
                 most += HeaderSize;
             }
-            else if (name.starts_with("WRLD.") && name.ends_with(End))
+            else if (IsRead(name) && name.ends_with(End))
             {
                 least += HeaderSize;
                 most += at - places.at(name.substr(0, name.size() - End.size()));
@@ -87,7 +163,7 @@ namespace
         {
             const auto next = starts.upper_bound(at);
             const std::uint64_t size = next == starts.end() ? 0 : *next - at;
-            if ((name.starts_with("CHILDREN.") || (name.starts_with("GRUP.") && name != "GRUP.WRLD")) && size <= Gap)
+            if ((name.starts_with("CHILDREN.") || (name.starts_with("GRUP.") && !IsRead(name))) && size <= Gap)
                 bridged += size;
         }
         return bridged;
@@ -121,8 +197,18 @@ TEST(SyntheticGame, EveryPluginAndStringTableReadsAsDescribed)
     std::vector<std::string> expected;
     for (const auto& row : NimbravaTest::ReadTable(Data / "game.expected"))
         expected.push_back(row.at(0));
-    ASSERT_GE(expected.size(), 45u);
+    ASSERT_GE(expected.size(), 75u);
     EXPECT_EQ(fromFiles, expected);
     EXPECT_EQ(fromMemory, expected);
-    EXPECT_GT(largestSaving, 20) << "the game holds a master much larger than its worldspace records";
+    EXPECT_GT(largestSaving, 20) << "the game holds a master much larger than the records read of it";
+
+    // The load order's weathers, and what each worldspace can show.
+    const GameData::GameFolder game(folder.Path());
+    const auto pluginsTxt = GameData::ParsePluginsTxt(NimbravaTest::ReadFile(folder / "Plugins.txt"));
+    const auto weathers = GameData::ListWeathers(GameData::ReadLoadOrder(game, &pluginsTxt));
+    std::vector<std::string> expectedWeathers;
+    for (const auto& row : NimbravaTest::ReadTable(Data / "game-weathers.expected"))
+        expectedWeathers.push_back(row.at(0));
+    ASSERT_GE(expectedWeathers.size(), 40u);
+    EXPECT_EQ(ShownWeathers(weathers), expectedWeathers);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string_view>
 #include <zlib.h>
@@ -76,6 +77,41 @@ namespace NimbravaTest
             return static_cast<std::uint32_t>(Number(text, base));
         }
 
+        // "WEATHER:CHANCE,...": entries of a WLST or RDWT, 12 bytes each (weather, chance, global 0).
+        std::string WeatherEntries(const std::string& text)
+        {
+            std::string entries;
+            std::istringstream list(text);
+            for (std::string entry; std::getline(list, entry, ',');)
+            {
+                const std::size_t colon = entry.find(':');
+                entries += Le32(Number32(entry.substr(0, colon))) +
+                           Le32(colon == std::string::npos ? 0 : Number32(entry.substr(colon + 1))) + Le32(0);
+            }
+            return entries;
+        }
+
+        // N entries of a WLST or RDWT: the weathers 0x800 on, each of chance 1.
+        std::string ManyWeatherEntries(std::uint32_t count)
+        {
+            std::string entries;
+            for (std::uint32_t i = 0; i < count; ++i)
+                entries += Le32(0x800 + i) + Le32(1) + Le32(0);
+            return entries;
+        }
+
+        // "TYPE:FLAGS:PRIORITY": a region's RDAT, 8 bytes (the last two 0).
+        std::string RegionData(const std::string& text)
+        {
+            std::uint32_t fields[3] = {};
+            std::istringstream list(text);
+            std::string field;
+            for (auto& number : fields)
+                if (std::getline(list, field, ':'))
+                    number = Number32(field);
+            return Le32(fields[0]) + static_cast<char>(fields[1]) + static_cast<char>(fields[2]) + Le16(0);
+        }
+
         // The fields of a row after its second, "key=value" or a bare key.
         std::vector<std::pair<std::string, std::string>> Fields(const std::vector<std::string>& row)
         {
@@ -118,7 +154,7 @@ namespace NimbravaTest
                 m_places = {{"TES4", 0}, {"TES4.HEDR", HeaderSize}};
                 if (!masters.empty())
                     m_places["TES4.MAST"] = HeaderSize + header.size();
-                Record("TES4", flags, 0, header + masters);
+                WriteRecord("TES4", flags, 0, header + masters);
                 m_items = 0;
             }
 
@@ -149,11 +185,15 @@ namespace NimbravaTest
                 m_out.append(zeros, '\0');
             }
 
-            // wrld FORMID FIELD...: a worldspace record of the open WRLD group, then its children.
-            void Worldspace(const std::vector<std::string>& row)
+            // wrld, wthr, clmt or regn FORMID FIELD...: a record of the open group of its type, then its
+            // children (if any).
+            void Record(const std::vector<std::string>& row)
             {
-                if (m_label != "WRLD")
-                    throw std::invalid_argument("a worldspace outside a WRLD group");
+                std::string type = row.at(0);
+                for (auto& c : type)
+                    c = static_cast<char>(c - 'a' + 'A');
+                if (m_label != type)
+                    throw std::invalid_argument("a " + row[0] + " row outside a " + type + " group");
                 const std::uint32_t formId = Number32(row.at(1), 16);
                 std::uint32_t flags = 0;
                 std::optional<std::uint32_t> inflated;
@@ -184,27 +224,40 @@ namespace NimbravaTest
                         subrecords.emplace_back(key.substr(0, 4), std::string(Number(value), key[0]) + '\0');
                     else if (key == "FULLID")
                         subrecords.emplace_back("FULL", Le32(Number32(value)));
-                    else if (key == "WNAM")
+                    else if (key == "WNAM" || key == "CNAM")
                         subrecords.emplace_back(key, Le32(Number32(value)));
+                    else if (key == "PNAM")
+                        subrecords.emplace_back(key, Le16(Number32(value)));
+                    else if (key == "DATA" && type == "WTHR")
+                        subrecords.emplace_back(key, std::string(11, '\0') + static_cast<char>(Number32(value)) +
+                                                         std::string(7, '\0'));
+                    else if (key == "DATA")
+                        subrecords.emplace_back(key, std::string(1, static_cast<char>(Number32(value))));
+                    else if (key == "RDAT")
+                        subrecords.emplace_back(key, RegionData(value));
+                    else if (key == "WLST" || key == "RDWT")
+                        subrecords.emplace_back(key, WeatherEntries(value));
+                    else if (key == "WLST*" || key == "RDWT*")
+                        subrecords.emplace_back(key.substr(0, 4), ManyWeatherEntries(Number32(value)));
                     else if (key.size() == 4)
                         subrecords.emplace_back(key, std::string(Number(value), '\x5A'));
                     else
                         throw std::invalid_argument("unknown field " + key);
                 }
-                const std::string name = "WRLD." + FormIdName(formId);
+                const std::string name = type + "." + FormIdName(formId);
                 const bool compressed = (flags & CompressedFlag) != 0;
                 m_places[name] = m_out.size();
                 m_places[name + ".data"] = m_out.size() + HeaderSize;
                 std::string data;
-                for (const auto& [type, bytes] : subrecords)
+                for (const auto& [sub, bytes] : subrecords)
                 {
                     const std::size_t at = m_out.size() + HeaderSize + data.size();
                     const bool large = bytes.size() > 0xFFFF;
                     if (large && !compressed)
                         m_places.try_emplace(name + ".XXXX", at);
                     if (!compressed)
-                        m_places.try_emplace(name + "." + type, at + (large ? XxxxSize : 0));
-                    data += Subrecord(type, bytes);
+                        m_places.try_emplace(name + "." + sub, at + (large ? XxxxSize : 0));
+                    data += Subrecord(sub, bytes);
                 }
                 if (compressed)
                 {
@@ -216,7 +269,7 @@ namespace NimbravaTest
                     data.resize(std::min(*keep, data.size()));
                 for (std::uint32_t i = 0; i < repeat; ++i)
                 {
-                    Record("WRLD", flags, formId + i, data);
+                    WriteRecord(type, flags, formId + i, data);
                     if (i == 0)
                         m_places[name + ".end"] = m_out.size();
                     if (children)
@@ -243,7 +296,8 @@ namespace NimbravaTest
             std::size_t m_group = 0;   // where it starts
             std::uint32_t m_items = 0; // records and groups after the header record, for HEDR
 
-            void Record(const std::string& type, std::uint32_t flags, std::uint32_t formId, const std::string& data)
+            void WriteRecord(const std::string& type, std::uint32_t flags, std::uint32_t formId,
+                             const std::string& data)
             {
                 // Type, data size, flags, form ID, version control, form version, an unknown 16 bits.
                 m_out += type + Le32(static_cast<std::uint32_t>(data.size())) + Le32(flags) + Le32(formId) + Le32(0) +
@@ -350,8 +404,8 @@ namespace NimbravaTest
                 throw std::invalid_argument("a plugin's row before any plugin");
             if (kind == "group")
                 plugin->Group(row);
-            else if (kind == "wrld")
-                plugin->Worldspace(row);
+            else if (kind == "wrld" || kind == "wthr" || kind == "clmt" || kind == "regn")
+                plugin->Record(row);
             else if (kind == "strings")
             {
                 const std::string stem = plugin->Name.substr(0, plugin->Name.rfind('.'));

@@ -12,19 +12,26 @@
 //                                (the records' form version, 44 when not given), master=NAME (its
 //                                masters, in its own order)
 //   group   TYPE  FIELD...       the plugin's next top-level group: as many bytes of filler as records=N
-//                                records of size=N bytes each take, then zeros=N zero bytes; a WRLD
-//                                group holds the wrld rows after it
+//                                records of size=N bytes each take, then zeros=N zero bytes; a WRLD,
+//                                WTHR, CLMT or REGN group holds the rows of its type after it
 //   wrld    FORMID  FIELD...     a worldspace record (form ID as written, hexadecimal), then its
 //                                subrecords in file order: EDID=TEXT, FULL=TEXT (both written with a
 //                                NUL), EDID*=N, FULL*=N (N letters and a NUL), FULLID=N (a FULL holding
-//                                a string ID), WNAM=N, or TYPE=N for N bytes of filler (above 65535
-//                                behind an XXXX); and anywhere: flags=N, compressed (zlib), inflated=N
+//                                a string ID), WNAM=N, CNAM=N (32 bits), PNAM=N (16 bits), DATA=N (8
+//                                bits), or TYPE=N for N bytes of filler (above 65535 behind an XXXX);
+//                                and anywhere: flags=N, compressed (zlib), inflated=N
 //                                (the inflated size written, when not the true one), cut=N (bytes left
 //                                off the zlib stream), children=N (a world-children group of about N
 //                                bytes), keep=N (only the first N bytes of its data written, its size
 //                                so: the file stays whole around a record cut short), repeat=N (N such
 //                                records, of the form IDs from FORMID on, each with its children; the
 //                                places are the first one's)
+//   wthr    FORMID  FIELD...     a weather, as wrld; DATA=N writes its 19 bytes, N the classification
+//                                at byte 11
+//   clmt    FORMID  FIELD...     a climate, as wrld; WLST=ID:CHANCE,... its weathers (12 bytes each,
+//                                the global 0), WLST*=N N of them (weathers 0x800 on, chance 1)
+//   regn    FORMID  FIELD...     a region, as wrld; WNAM=N its worldspace, RDAT=TYPE:FLAGS:PRIORITY a
+//                                region data entry (8 bytes), RDWT=ID:CHANCE,... and RDWT*=N as WLST
 //   strings LANGUAGE  ID  TEXT   an entry of Data/Strings/<plugin without extension>_<LANGUAGE>.STRINGS
 //   each    FROM  TO  ROW...     the row ROW once for each number from FROM to TO, with "{}" in its
 //                                fields replaced by the number
@@ -59,11 +66,12 @@ namespace NimbravaTest
     // The game's files by path under the game folder ('/'-separated, plugins as "Data/NAME"), and the
     // places in each plugin's bytes by the same path, for byte changes (DataFiles.h): "TES4",
     // "TES4.HEDR" and "TES4.MAST" (the first master); "GRUP.LABEL" for the first top-level group of
-    // each label; per worldspace with form ID XXXXXXXX (eight upper-case hexadecimal digits)
-    // "WRLD.XXXXXXXX" (its record header), "WRLD.XXXXXXXX.end" (the record's end), "WRLD.XXXXXXXX.data"
-    // (its data: for a compressed record the inflated size, followed by the stream),
-    // "WRLD.XXXXXXXX.TYPE" (its first subrecord of that type, uncompressed records only; an XXXX is
-    // "WRLD.XXXXXXXX.XXXX") and "CHILDREN.XXXXXXXX" (its world-children group); "end", the file's size.
+    // each label; per record of type TYPE (WRLD, WTHR, CLMT, REGN) with form ID XXXXXXXX (eight
+    // upper-case hexadecimal digits) "TYPE.XXXXXXXX" (its record header), "TYPE.XXXXXXXX.end" (the
+    // record's end), "TYPE.XXXXXXXX.data" (its data: for a compressed record the inflated size, followed
+    // by the stream), "TYPE.XXXXXXXX.SUB" (its first subrecord of type SUB, uncompressed records only;
+    // an XXXX is "TYPE.XXXXXXXX.XXXX") and "CHILDREN.XXXXXXXX" (a worldspace's world-children group);
+    // "end", the file's size.
     struct GameFiles
     {
         std::map<std::string, std::string> Files;

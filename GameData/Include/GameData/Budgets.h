@@ -12,9 +12,12 @@ namespace GameData
     // Of one plugin (its string table is read within the same names).
     struct FileBudget
     {
-        std::uint32_t Records;       // records kept: worldspaces (deleted ones and overrides too)
+        std::uint32_t Records;       // records kept: worldspaces, weathers, climates, regions (deleted ones
+                                     // and overrides too)
         std::uint64_t NameBytes;     // bytes of names kept: editor IDs, names, masters, strings of its table
         std::uint64_t InflatedBytes; // bytes inflated from its compressed records
+        // Weather entries kept, of climates (WLST) and regions (RDWT): Skyrim.esm holds some thousands.
+        std::uint32_t Entries = 100'000;
     };
 
     inline constexpr FileBudget PluginBudget{100'000, std::uint64_t{1} << 20, std::uint64_t{64} << 20};

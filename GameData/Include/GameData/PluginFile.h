@@ -1,13 +1,14 @@
 #pragma once
-// One of the game's plugin files (.esm, .esp, .esl): its header and its worldspaces, read without
-// the rest. The reader reads the header record, then only the header of each top-level group, which
-// it skips by its size unless it holds the worldspaces; inside that group it reads each worldspace
-// record and skips the group of the worldspace's cells by its size. It reads through a group of up to
-// 64 KiB rather than jump over it (which costs about as much), never through a larger one: of a 250 MB
-// master it reads its worldspace records and its small groups, and of a file that it must read item by
-// item, a megabyte at a time. A compressed record is inflated only as far as the subrecords read here
-// go: up to its OFST, the table of cell offsets that the game writes last and that makes up the bulk of
-// a large worldspace record.
+// One of the game's plugin files (.esm, .esp, .esl): its header, its worldspaces and its weathers,
+// climates and regions (WeatherRecords.h), read without the rest. The reader reads the header record,
+// then only the header of each top-level group, which it skips by its size unless it holds records
+// read here (WRLD, WTHR, CLMT, REGN); inside such a group it reads each record of the group's type and
+// skips the group of a worldspace's cells by its size. It reads through a group of up to 64 KiB rather
+// than jump over it (which costs about as much), never through a larger one: of a 250 MB master it
+// reads its worldspace records, its weathers, climates and regions and its small groups, and of a file
+// that it must read item by item, a megabyte at a time. A compressed record is inflated only as far as
+// the subrecords read here go: a worldspace record up to its OFST, the table of cell offsets that the
+// game writes last and that makes up the bulk of a large worldspace record; a weather up to its DATA.
 //
 // Every read is checked against the file and the group around it: damage to the file's structure (a
 // record or group that runs past the group around it) gives a PluginFileError that names the file and
@@ -26,6 +27,7 @@
 #include <vector>
 #include "GameData/Budgets.h"
 #include "GameData/DamagedFile.h"
+#include "GameData/WeatherRecords.h"
 
 namespace GameData
 {
@@ -75,41 +77,47 @@ namespace GameData
 
     // A worldspace record as the file holds it; one whose data is damaged holds what was read before the
     // damage.
-    struct WorldspaceRecord
+    struct WorldspaceRecord : KeptRecord
     {
-        std::uint64_t Offset = 0; // of the record's header in the file
-        std::uint32_t FormId = 0; // as written in the file: its top byte indexes Header.Masters
-        std::uint32_t Flags = 0;  // the record's flags (DeletedFlag, CompressedFlag, ...)
-        std::string EditorId;     // EDID without its NUL, bytes as written; empty when there is none
         // FULL: text without its NUL (bytes in code page 1252) when the plugin is not localized, a
         // string ID when it is; neither when the record has no FULL.
         std::optional<std::string> FullText;
         std::optional<std::uint32_t> FullStringId;
-        std::optional<std::uint32_t> Parent; // WNAM: the parent worldspace's form ID, as written
+        std::optional<std::uint32_t> Parent;    // WNAM: the parent worldspace's form ID, as written
+        std::optional<std::uint32_t> Climate;   // CNAM: its climate's form ID, as written
+        std::optional<std::uint16_t> ParentUse; // PNAM: what it takes from its parent (ParentClimateFlag)
+        std::optional<std::uint8_t> WorldFlags; // DATA (NoSkyFlag, FixedDimensionsFlag)
     };
 
     struct PluginFile
     {
         PluginHeader Header;
-        std::vector<WorldspaceRecord> Worldspaces; // in file order, damaged ones too
-        // The first MaximumDamageReports records whose data is damaged, in file order: "FILE: the WRLD
+        // Each in file order, damaged ones too.
+        std::vector<WorldspaceRecord> Worldspaces;
+        std::vector<WeatherRecord> Weathers;
+        std::vector<ClimateRecord> Climates;
+        std::vector<RegionRecord> Regions;
+        // The first MaximumDamageReports records whose data is damaged, in file order: "FILE: the TYPE
         // record XXXXXXXX: WHAT (at offset 0xN)". Damage inside a record's data: above MaximumRecordSize
         // or, compressed, declaring more than MaximumInflatedSize, a stream that is no zlib stream or
         // that does not inflate to exactly the size it declares (as far as it is read), a subrecord that
         // runs past its record, an XXXX that is not 4 bytes or ends its record, a name above
-        // MaximumNameSize or without its NUL, a WNAM or a FULL string ID of fewer than 4 bytes.
+        // MaximumNameSize or without its NUL, a WNAM, CNAM or FULL string ID of fewer than 4 bytes, a
+        // PNAM of fewer than 2, a weather's DATA of fewer than 12, a region's RDAT of fewer than 6, a
+        // WLST or RDWT whose size is no multiple of 12 (entries of 12 bytes).
         std::vector<PluginFileError> DamagedRecords;
         std::size_t DamagedRecordCount = 0; // all of them
         std::uint64_t BytesRead = 0;        // bytes of the file read, headers included
         std::uint64_t NameBytes = 0;        // bytes of names kept (within FileBudget::NameBytes)
         std::uint64_t InflatedBytes = 0;    // bytes inflated (within FileBudget::InflatedBytes)
+        std::uint64_t Entries = 0;          // WLST and RDWT entries kept (within FileBudget::Entries)
     };
 
     // Reads the plugin at `path`; `name` names it in errors (its file name when empty). Throws
     // PluginFileError when it cannot be opened or read, when it is no regular file, when its structure
     // is damaged (no TES4 record first, a compressed TES4 or one without HEDR, a size that runs past the
     // end of the file or of the group around it, a group smaller than its own header, damage in the
-    // TES4 record), or when it is past a `budget`: more records, bytes of names or bytes inflated.
+    // TES4 record), or when it is past a `budget`: more records, bytes of names, bytes inflated or entries.
     // std::bad_alloc when memory runs out.
     [[nodiscard]] PluginFile ReadPluginFile(const std::filesystem::path& path, std::string_view name = {},
                                             const FileBudget& budget = PluginBudget);

@@ -138,9 +138,15 @@ namespace GameData::Detail
         // The first `count` bytes of the current subrecord's content (at most its size).
         const std::byte* Content(std::size_t count);
 
+        // The reader has what it wants of the record and reads no further: the rest of its data is not
+        // looked at (a compressed record is not inflated further, so its stream's end is not checked).
+        void Stop() noexcept { m_stopped = true; }
+        [[nodiscard]] bool Stopped() const noexcept { return m_stopped; }
+
     private:
         RecordData& m_data;
         std::string_view m_recordType;
         std::uint64_t m_unread = 0; // of the current subrecord's content
+        bool m_stopped = false;
     };
 } // namespace GameData::Detail

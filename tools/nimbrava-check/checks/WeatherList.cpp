@@ -1,0 +1,116 @@
+#include "checks/WeatherList.h"
+
+#include <algorithm>
+#include <charconv>
+#include "Orvel/Ascii.h"
+
+namespace NimbravaCheck
+{
+    namespace
+    {
+        // nnn of WEATHERnnn (case ignored), 1 to 999; nothing for any other name.
+        std::optional<unsigned> SectionIndex(std::string_view name)
+        {
+            constexpr std::string_view Word = "WEATHER";
+            if (name.size() != Word.size() + 3 || !Orvel::EqualIgnoringCase(name.substr(0, Word.size()), Word))
+                return std::nullopt;
+            unsigned index = 0;
+            for (const char c : name.substr(Word.size()))
+            {
+                if (c < '0' || c > '9')
+                    return std::nullopt;
+                index = index * 10 + static_cast<unsigned>(c - '0');
+            }
+            return index == 0 ? std::nullopt : std::optional(index);
+        }
+
+        // A hexadecimal number of 1 to 8 digits and nothing else.
+        std::optional<std::uint32_t> HexId(std::string_view text)
+        {
+            std::uint32_t value = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+            if (text.empty() || text.size() > 8 || error != std::errc() || end != text.data() + text.size())
+                return std::nullopt;
+            return value;
+        }
+
+        bool IsSeparator(char c)
+        {
+            return c == ',' || Orvel::IsSpace(c);
+        }
+
+        void ReadIds(std::string_view value, WeatherSection& section)
+        {
+            for (std::size_t at = 0; at < value.size();)
+            {
+                if (IsSeparator(value[at]))
+                {
+                    ++at;
+                    continue;
+                }
+                const auto end =
+                    std::find_if(value.begin() + static_cast<std::ptrdiff_t>(at), value.end(), IsSeparator);
+                const std::string_view token = value.substr(at, static_cast<std::size_t>(end - value.begin()) - at);
+                if (const auto id = HexId(token))
+                    section.Ids.push_back({*id, std::string(token)});
+                else
+                    section.Unread.emplace_back(token);
+                at += token.size();
+            }
+        }
+    } // namespace
+
+    WeatherListFile ReadWeatherList(std::string_view text)
+    {
+        const ProfileFile profile(text);
+        WeatherListFile list;
+        for (const auto& header : profile.Headers())
+        {
+            const auto index = SectionIndex(header.Name);
+            if (header.Repeated || !index)
+            {
+                list.Unread.push_back(header);
+                continue;
+            }
+            WeatherSection& section = list.Sections.emplace_back();
+            section.Index = *index;
+            section.Name = header.Name;
+            section.Line = header.Number;
+            for (const auto& line : profile.Section(header.Name))
+            {
+                const auto value = line.Value();
+                if (value && Orvel::EqualIgnoringCase(line.Key(), "FileName") && !section.FileName)
+                {
+                    section.FileName = std::string(*value);
+                    section.FileNameLine = line.Number;
+                }
+                else if (value && Orvel::EqualIgnoringCase(line.Key(), "WeatherIDs") && section.IdsLine == 0)
+                {
+                    section.IdsLine = line.Number;
+                    ReadIds(*value, section);
+                }
+            }
+        }
+        return list;
+    }
+
+    std::vector<LocationWeather> ReadLocationWeathers(std::string_view text)
+    {
+        std::vector<LocationWeather> weathers;
+        std::size_t number = 0;
+        for (std::size_t at = 0; at <= text.size(); ++number)
+        {
+            const std::size_t end = std::min(text.find('\n', at), text.size());
+            const std::string_view line = Orvel::Trimmed(text.substr(at, end - at));
+            at = end + 1;
+            const std::size_t equals = line.find('=');
+            if (line.empty() || line.front() == ';' || line.front() == '[' || equals == std::string_view::npos)
+                continue;
+            const std::string_view value = Orvel::Trimmed(line.substr(equals + 1));
+            const auto idEnd = std::find_if(value.begin(), value.end(), IsSeparator);
+            if (const auto id = HexId(value.substr(0, static_cast<std::size_t>(idEnd - value.begin()))))
+                weathers.push_back({*id & WeatherIdMask, number + 1});
+        }
+        return weathers;
+    }
+} // namespace NimbravaCheck

@@ -1,6 +1,6 @@
-// GameData's readers on arbitrary bytes: the same input as a plugin file (ReadPluginFile) and as a
-// string table (StringTable::Parse), each with budgets small enough that inputs reach them. For every
-// input:
+// GameData's readers on arbitrary bytes: the same input as a plugin file (ReadPluginFile: its
+// worldspaces, weathers, climates and regions) and as a string table (StringTable::Parse), each with budgets small
+// enough that inputs reach them. For every input:
 //
 //  0. Each returns or throws its own error (PluginFileError, StringTableError), never anything else:
 //     no crash, no read outside the input (AddressSanitizer), no endless loop (libFuzzer's -timeout),
@@ -8,12 +8,13 @@
 //     default: 2 GB, far above what the budgets allow).
 //  1. An error names the input ("fuzz.esp: ...") and an offset inside it; so does each damaged record
 //     reported beside a plugin that reads, and each damaged string beside a table.
-//  2. A plugin that reads counts no more bytes read than it has, and each worldspace it returns is
-//     there in the input: a WRLD record header at its offset, with its form ID and flags, the
-//     offsets in increasing order.
+//  2. A plugin that reads counts no more bytes read than it has, and each record it returns (worldspace,
+//     weather, climate, region) is there in the input: a record header of its type at its offset,
+//     with its form ID and flags, the offsets of each kind in increasing order.
 //  3. A plugin that reads stays within its budgets: no more records than it keeps, no more bytes of
 //     names than it keeps (the names it returns, counted here, are no more than it counted), no more
-//     bytes inflated than it inflates.
+//     weather entries than it keeps (those it returns, counted here, are no more than it counted), no
+//     more bytes inflated than it inflates.
 //  4. A string table that reads holds no more strings than its count of entries, and read no more
 //     than its budget.
 
@@ -41,39 +42,62 @@ namespace
         FUZZ_REQUIRE(std::string_view(error.what()).starts_with(name));
         FUZZ_REQUIRE(error.Offset() <= size);
     }
+
+    // Each record of one kind: a header of `type` at its offset, with its form ID and flags, in file
+    // order. Returns the bytes of names they hold.
+    template <typename Record>
+    std::uint64_t CheckRecords(const std::vector<Record>& records, const char* type, const std::uint8_t* data,
+                               std::size_t size)
+    {
+        std::uint64_t after = 0, names = 0;
+        for (const GameData::KeptRecord& record : records)
+        {
+            FUZZ_REQUIRE(record.Offset >= after);
+            FUZZ_REQUIRE(record.Offset <= size && size - record.Offset >= 24);
+            const std::uint8_t* header = data + record.Offset;
+            FUZZ_REQUIRE(std::memcmp(header, type, 4) == 0);
+            FUZZ_REQUIRE(U32(header + 8) == record.Flags);
+            FUZZ_REQUIRE(U32(header + 12) == record.FormId);
+            after = record.Offset + 24;
+            names += record.EditorId.size();
+        }
+        return names;
+    }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    constexpr GameData::FileBudget Budget{50, 4096, 1 << 20};
+    constexpr GameData::FileBudget Budget{50, 4096, 1 << 20, 500};
     const auto bytes = std::as_bytes(std::span(data, size));
     try
     {
         const auto plugin = GameData::ReadPluginFile(bytes, "fuzz.esp", Budget);
         FUZZ_REQUIRE(plugin.BytesRead <= size);
-        std::uint64_t after = 0;
         std::uint64_t names = 0;
         for (const auto& master : plugin.Header.Masters)
             names += master.size();
         for (const auto& world : plugin.Worldspaces)
-        {
-            FUZZ_REQUIRE(world.Offset >= after);
-            FUZZ_REQUIRE(world.Offset <= size && size - world.Offset >= 24);
-            const std::uint8_t* header = data + world.Offset;
-            FUZZ_REQUIRE(std::memcmp(header, "WRLD", 4) == 0);
-            FUZZ_REQUIRE(U32(header + 8) == world.Flags);
-            FUZZ_REQUIRE(U32(header + 12) == world.FormId);
-            after = world.Offset + 24;
-            names += world.EditorId.size() + (world.FullText ? world.FullText->size() : 0);
-        }
-        FUZZ_REQUIRE(plugin.Worldspaces.size() <= Budget.Records);
+            names += world.FullText ? world.FullText->size() : 0;
+        names += CheckRecords(plugin.Worldspaces, "WRLD", data, size) +
+                 CheckRecords(plugin.Weathers, "WTHR", data, size) + CheckRecords(plugin.Climates, "CLMT", data, size) +
+                 CheckRecords(plugin.Regions, "REGN", data, size);
+        std::uint64_t entries = 0;
+        for (const auto& climate : plugin.Climates)
+            entries += climate.Weathers.size();
+        for (const auto& region : plugin.Regions)
+            for (const auto& entry : region.Entries)
+                entries += entry.Weathers.size();
+        const std::size_t records =
+            plugin.Worldspaces.size() + plugin.Weathers.size() + plugin.Climates.size() + plugin.Regions.size();
+        FUZZ_REQUIRE(records <= Budget.Records);
         FUZZ_REQUIRE(names <= plugin.NameBytes && plugin.NameBytes <= Budget.NameBytes);
+        FUZZ_REQUIRE(entries <= plugin.Entries && plugin.Entries <= Budget.Entries);
         FUZZ_REQUIRE(plugin.InflatedBytes <= Budget.InflatedBytes);
         FUZZ_REQUIRE(plugin.DamagedRecords.size() <= GameData::MaximumDamageReports);
         FUZZ_REQUIRE(plugin.DamagedRecords.size() <= plugin.DamagedRecordCount);
-        FUZZ_REQUIRE(plugin.DamagedRecordCount <= plugin.Worldspaces.size());
+        FUZZ_REQUIRE(plugin.DamagedRecordCount <= records);
         for (const auto& damaged : plugin.DamagedRecords)
-            CheckError(damaged, "fuzz.esp: the WRLD record ", size);
+            CheckError(damaged, "fuzz.esp: the ", size);
     }
     catch (const GameData::PluginFileError& error)
     {

@@ -96,21 +96,16 @@ namespace NimbravaCheck
 
     std::vector<LocationWeather> ReadLocationWeathers(std::string_view text)
     {
+        const ProfileFile profile(text);
         std::vector<LocationWeather> weathers;
-        std::size_t number = 0;
-        for (std::size_t at = 0; at <= text.size(); ++number)
-        {
-            const std::size_t end = std::min(text.find('\n', at), text.size());
-            const std::string_view line = Orvel::Trimmed(text.substr(at, end - at));
-            at = end + 1;
-            const std::size_t equals = line.find('=');
-            if (line.empty() || line.front() == ';' || line.front() == '[' || equals == std::string_view::npos)
-                continue;
-            const std::string_view value = Orvel::Trimmed(line.substr(equals + 1));
-            const auto idEnd = std::find_if(value.begin(), value.end(), IsSeparator);
-            if (const auto id = HexId(value.substr(0, static_cast<std::size_t>(idEnd - value.begin()))))
-                weathers.push_back({*id & WeatherIdMask, number + 1});
-        }
+        for (const auto& header : profile.Headers())
+            for (const auto& line : header.Repeated ? std::vector<ProfileFile::Line>{} : profile.Section(header.Name))
+            {
+                const std::string_view value = line.Value().value_or("");
+                const auto end = std::find_if(value.begin(), value.end(), IsSeparator);
+                if (const auto id = HexId(value.substr(0, static_cast<std::size_t>(end - value.begin()))))
+                    weathers.push_back({*id & WeatherIdMask, line.Number});
+            }
         return weathers;
     }
 } // namespace NimbravaCheck

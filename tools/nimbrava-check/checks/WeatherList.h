@@ -67,6 +67,7 @@ namespace NimbravaCheck
     };
 
     // The virtual weather IDs of "_locationweather.ini" (sections per worldspace, lines
-    // LocationID=WeatherID): the first hexadecimal ID after each '=', masked. Throws only std::bad_alloc.
+    // LocationID=WeatherID) as its sections are given (ProfileFile.h): the first hexadecimal ID after
+    // each '=', masked, in file order. Throws only std::bad_alloc.
     [[nodiscard]] std::vector<LocationWeather> ReadLocationWeathers(std::string_view text);
 } // namespace NimbravaCheck

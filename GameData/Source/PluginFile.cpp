@@ -1,5 +1,6 @@
 #include "GameData/PluginFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fmt/format.h>
 #include "Detail/ByteSource.h"
@@ -148,6 +149,8 @@ namespace GameData
                     const auto window = m_source.Window(at, HeaderSize);
                     const std::uint64_t held = std::min<std::uint64_t>(window.size(), end - at);
                     std::uint64_t done = 0, items = 0;
+                    // Where an item that ends beyond the window ends its header.
+                    std::uint64_t headerEnd = ~std::uint64_t{0};
                     bool stop = false;
                     while (held - done >= HeaderSize)
                     {
@@ -177,13 +180,19 @@ namespace GameData
                             stop = true;
                             break;
                         }
+                        const std::uint64_t start = done;
                         done = next;
                         ++items;
                         if (done > held)
-                            break; // it ends beyond the window: go on from its end, a jump
+                        {
+                            headerEnd = start + HeaderSize;
+                            break; // it ends beyond the window: go on from its end
+                        }
                     }
-                    // The bytes gone through in the window; past its end, the reader jumps.
-                    m_source.Pass(at, at + std::min(done, held), items * HeaderSize);
+                    // The bytes gone through in the window; of an item that ends beyond it only its
+                    // header, so that past a group larger than a jump is worth the reader jumps, and the
+                    // window after it starts small.
+                    m_source.Pass(at, at + std::min<std::uint64_t>({done, held, headerEnd}), items * HeaderSize);
                     at += done;
                     if (stop)
                         break;

@@ -45,6 +45,9 @@ namespace GameData::Detail
         // next call. It tells Pass how far it went.
         [[nodiscard]] std::span<const std::byte> Window(std::uint64_t offset, std::size_t count)
         {
+            // A window fetched after a jump starts small, as Pass will count it.
+            if (!Onward(offset))
+                m_run = 0;
             const std::byte* bytes = Held(offset, count) ? m_window + (offset - m_start) : Fetch(offset, count);
             return {bytes, static_cast<std::size_t>(m_start + m_length - offset)};
         }
@@ -54,8 +57,7 @@ namespace GameData::Detail
         // by what it went through; a longer jump starts it small again.
         void Pass(std::uint64_t from, std::uint64_t to, std::uint64_t looked) noexcept
         {
-            const bool onward = from >= m_next && from - m_next <= BridgedGap;
-            m_run = onward ? m_run + (to - m_next) : to - from;
+            m_run = Onward(from) ? m_run + (to - m_next) : to - from;
             m_next = to;
             m_asked += looked;
         }
@@ -63,6 +65,11 @@ namespace GameData::Detail
         static constexpr std::uint64_t BridgedGap = std::uint64_t{64} << 10;
 
     private:
+        // Whether going on at `offset` reads on rather than jumps.
+        [[nodiscard]] bool Onward(std::uint64_t offset) const noexcept
+        {
+            return offset >= m_next && offset - m_next <= BridgedGap;
+        }
         [[nodiscard]] bool Held(std::uint64_t offset, std::size_t count) const noexcept
         {
             return offset >= m_start && offset - m_start + count <= m_length;

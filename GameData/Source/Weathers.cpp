@@ -1,6 +1,5 @@
 #include "GameData/Weathers.h"
 
-#include <algorithm>
 #include <array>
 #include <string_view>
 #include <unordered_map>
@@ -78,9 +77,56 @@ namespace GameData
             return formId ? formIds.RunTime(*formId) : std::nullopt;
         }
 
+        // The climate in force of each worldspace: up its parents while each takes its parent's climate.
+        // Each worldspace's is found once, so that a long chain of parents costs its length: the walk
+        // stops at a worldspace already found, and a cycle of parents ends where it meets itself.
+        void FindClimatesInForce(std::vector<WorldspaceSky>& worlds)
+        {
+            std::unordered_map<std::uint32_t, std::size_t> byFormId;
+            for (std::size_t i = 0; i < worlds.size(); ++i)
+                byFormId.emplace(worlds[i].FormId, i);
+            enum class State : std::uint8_t
+            {
+                Unknown,
+                OnPath,
+                Found
+            };
+            std::vector<State> states(worlds.size(), State::Unknown);
+            std::vector<std::size_t> path;
+            for (std::size_t i = 0; i < worlds.size(); ++i)
+            {
+                path.clear();
+                std::size_t at = i;
+                while (states[at] == State::Unknown)
+                {
+                    states[at] = State::OnPath;
+                    path.push_back(at);
+                    const WorldspaceSky& world = worlds[at];
+                    const auto parent = (world.ParentUse & ParentClimateFlag) != 0 && world.Parent
+                                            ? byFormId.find(*world.Parent)
+                                            : byFormId.end();
+                    if (parent == byFormId.end())
+                        break;
+                    at = parent->second;
+                }
+                if (path.empty())
+                    continue;
+                // A worldspace found before gives its climate in force; else the walk ended at one that
+                // takes no climate from a parent, or that closes a cycle: its own.
+                const auto climate =
+                    states[at] == State::Found ? worlds[at].ClimateInForce : worlds[path.back()].Climate;
+                for (const std::size_t on : path)
+                {
+                    worlds[on].ClimateInForce = climate;
+                    states[on] = State::Found;
+                }
+            }
+        }
+
         // What the records tell of each worldspace's weathers, once every record is merged.
         void FindPossibleWeathers(GameWeathers& game)
         {
+            FindClimatesInForce(game.Worldspaces);
             std::unordered_set<std::uint32_t> weathers;
             for (const auto& weather : game.Weathers)
                 weathers.insert(weather.FormId);
@@ -91,31 +137,14 @@ namespace GameData
             for (auto& world : game.Worldspaces)
                 worlds.emplace(world.FormId, &world);
 
-            for (auto& world : game.Worldspaces)
-            {
-                // Up the parents while each takes its parent's climate; a cycle of parents ends where it
-                // meets a worldspace again.
-                const WorldspaceSky* from = &world;
-                std::unordered_set<std::uint32_t> seen = {world.FormId};
-                while ((from->ParentUse & ParentClimateFlag) != 0 && from->Parent)
-                {
-                    const auto parent = worlds.find(*from->Parent);
-                    if (parent == worlds.end() || !seen.insert(parent->first).second)
-                        break;
-                    from = parent->second;
-                }
-                world.ClimateInForce = from->Climate;
-            }
-
+            // The weathers of one source: a source is added to a worldspace once, so a pair of weather and
+            // source can repeat only within it.
             const auto add = [&weathers](WorldspaceSky& world, const std::vector<WeatherChance>& entries,
-                                         std::optional<std::uint32_t> region) {
+                                         std::optional<std::uint32_t> source) {
+                std::unordered_set<std::uint32_t> added;
                 for (const auto& entry : entries)
-                {
-                    const PossibleWeather possible{entry.Weather, region};
-                    if (weathers.contains(entry.Weather) &&
-                        std::ranges::find(world.Weathers, possible) == world.Weathers.end())
-                        world.Weathers.push_back(possible);
-                }
+                    if (weathers.contains(entry.Weather) && added.insert(entry.Weather).second)
+                        world.Weathers.push_back({entry.Weather, source});
             };
             for (auto& world : game.Worldspaces)
                 if (world.ClimateInForce)
@@ -124,8 +153,12 @@ namespace GameData
             for (const auto& region : game.Regions)
                 if (const auto world = region.Worldspace ? worlds.find(*region.Worldspace) : worlds.end();
                     world != worlds.end())
+                {
+                    std::vector<WeatherChance> entries;
                     for (const auto& entry : region.Entries)
-                        add(*world->second, entry.Weathers, region.FormId);
+                        entries.insert(entries.end(), entry.Weathers.begin(), entry.Weathers.end());
+                    add(*world->second, entries, region.FormId);
+                }
         }
     } // namespace
 

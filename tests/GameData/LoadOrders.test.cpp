@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <type_traits>
 #include "DataFiles.h"
+#include "GameData/Weathers.h"
 #include "GameData/Worldspaces.h"
 #include "GameDescription.h"
 
@@ -71,7 +72,7 @@ namespace
                 cases.back().NativeOnly = true;
             else if (cases.empty())
                 shared.push_back(row);
-            else if (row[0] == "order" || row[0] == "worldspaces" || row[0] == "problem")
+            else if (row[0] == "order" || row[0] == "worldspaces" || row[0] == "climates" || row[0] == "problem")
                 cases.back().Expected.push_back(row);
             else
                 cases.back().Game.push_back(row);
@@ -107,6 +108,15 @@ TEST(LoadOrders, EveryCaseOfTheTable)
                 std::vector<std::string> listed;
                 for (const auto& worldspace : worldspaces.Worldspaces)
                     listed.push_back(fmt::format("{:08X}={}", worldspace.FormId, worldspace.EditorId));
+                EXPECT_THAT(listed, testing::ElementsAreArray(row.begin() + 1, row.end()));
+            }
+            else if (row[0] == "climates")
+            {
+                std::vector<std::string> listed;
+                for (const auto& world : GameData::ListWeathers(order).Worldspaces)
+                    listed.push_back(
+                        fmt::format("{:08X}={}", world.FormId,
+                                    world.ClimateInForce ? fmt::format("{:08X}", *world.ClimateInForce) : "-"));
                 EXPECT_THAT(listed, testing::ElementsAreArray(row.begin() + 1, row.end()));
             }
             else

@@ -16,7 +16,6 @@ namespace GameData
     inline constexpr std::uint8_t CloudyWeather = 0x02;
     inline constexpr std::uint8_t RainyWeather = 0x04;
     inline constexpr std::uint8_t SnowWeather = 0x08;
-    inline constexpr std::uint8_t WeatherClassifications = 0x0F;
 
     // Of a worldspace's PNAM: it takes its climate from its parent (WNAM).
     inline constexpr std::uint16_t ParentClimateFlag = 0x10;
@@ -52,8 +51,6 @@ namespace GameData
     {
         std::uint32_t Weather = 0; // form ID as written
         std::uint32_t Chance = 0;
-
-        friend bool operator==(const WeatherChance&, const WeatherChance&) = default;
     };
 
     // A climate (CLMT).

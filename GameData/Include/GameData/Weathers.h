@@ -45,8 +45,6 @@ namespace GameData
     {
         std::uint32_t Weather = 0;           // run-time form ID of a weather of the load order
         std::optional<std::uint32_t> Region; // run-time form ID of the region that names it; nothing: its climate
-
-        friend bool operator==(const PossibleWeather&, const PossibleWeather&) = default;
     };
 
     struct WorldspaceSky : GameRecord

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fmt/format.h>
 #include "Detail/ByteSource.h"
+#include "Detail/LittleEndian.h"
 #include "Detail/RecordData.h"
 #include "GameData/WholeFile.h"
 
@@ -14,16 +15,10 @@ namespace GameData
         using Detail::Damage;
         using Detail::RecordData;
         using Detail::Subrecords;
+        using Detail::U32;
 
         constexpr std::uint64_t HeaderSize = 24; // of a record and of a group alike
         constexpr std::int32_t TopLevelGroup = 0;
-
-        std::uint32_t U32(const std::byte* at)
-        {
-            std::uint32_t value;
-            std::memcpy(&value, at, sizeof value);
-            return value;
-        }
 
         bool IsType(const std::byte* at, std::string_view type)
         {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fmt/format.h>
 #include "Detail/ByteSource.h"
+#include "Detail/LittleEndian.h"
 #include "GameData/Budgets.h"
 #include "GameData/PluginFile.h"
 #include "GameData/Text.h"
@@ -14,13 +15,7 @@ namespace GameData
     namespace
     {
         constexpr std::uint64_t EntrySize = 8; // ID, offset
-
-        std::uint32_t U32(const std::byte* at)
-        {
-            std::uint32_t value;
-            std::memcpy(&value, at, sizeof value);
-            return value;
-        }
+        using Detail::U32;
     } // namespace
 
     class StringTableReader

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fmt/format.h>
 #include <new>
+#include "Detail/LittleEndian.h"
 #include "GameData/PluginFile.h"
 
 namespace GameData::Detail
@@ -17,13 +18,6 @@ namespace GameData::Detail
         // Enough for the longest name kept and a subrecord header; passing over data inflates into it
         // a window at a time.
         constexpr std::size_t WindowSize = std::size_t{16} << 10;
-
-        std::uint32_t U32(const std::byte* at)
-        {
-            std::uint32_t value;
-            std::memcpy(&value, at, sizeof value);
-            return value;
-        }
     } // namespace
 
     Inflater::~Inflater()

@@ -90,6 +90,10 @@ namespace GameData
                 const ItemHeader header = ReadHeader(0, size);
                 if (!header.Is("TES4"))
                     Fail(0, "not a plugin file: it does not start with a TES4 record");
+                // Read subrecord by subrecord, a larger one would cost time without end.
+                if (header.Size() > MaximumRecordSize)
+                    Fail(0, fmt::format("a TES4 record of {} bytes is larger than any this reader takes ({})",
+                                        header.Size(), MaximumRecordSize));
                 const std::uint64_t end = RecordEnd(0, header, size, "the file");
                 // The game reads its header record as it stands.
                 if ((header.Flags() & CompressedFlag) != 0)
@@ -210,7 +214,8 @@ namespace GameData
                 if (nul == nullptr)
                     throw Damage(subrecord.Where, fmt::format("{} has no NUL at its end", what));
                 const auto length = static_cast<std::size_t>(nul - begin);
-                m_result.NameBytes += length;
+                // An empty name is kept all the same, and costs memory: millions of them must not pass.
+                m_result.NameBytes += std::max<std::size_t>(length, 1);
                 if (m_result.NameBytes > m_budget.NameBytes)
                     throw Damage(subrecord.Where,
                                  fmt::format("its names take more than {} bytes, past the budget of {} bytes of "
@@ -233,6 +238,8 @@ namespace GameData
                 RecordData data(m_source, 0, size, false, "TES4", m_inflater);
                 Subrecords subrecords(data, "TES4");
                 bool version = false;
+                std::size_t masters = 0;
+                std::uint64_t pastTheMost = 0; // the first MAST past MaximumMasters
                 while (const auto subrecord = subrecords.Next())
                 {
                     if (subrecord->Is("HEDR"))
@@ -241,9 +248,15 @@ namespace GameData
                         std::memcpy(&m_result.Header.Version, &bits, sizeof bits);
                         version = true;
                     }
-                    else if (subrecord->Is("MAST"))
+                    else if (subrecord->Is("MAST") && ++masters <= MaximumMasters)
                         m_result.Header.Masters.push_back(Name(subrecords, *subrecord, "a MAST name"));
+                    else if (subrecord->Is("MAST") && masters == MaximumMasters + 1)
+                        pastTheMost = subrecord->Where;
                 }
+                // Counted to the end, not kept: the record is within MaximumRecordSize.
+                if (masters > MaximumMasters)
+                    Fail(pastTheMost, fmt::format("its TES4 record names {} masters, more than the {} a plugin may have",
+                                                  masters, MaximumMasters));
                 if (!version)
                     Fail(0, "its TES4 record has no HEDR, which gives the file's version");
             }

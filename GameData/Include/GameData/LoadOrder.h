@@ -81,7 +81,8 @@ namespace GameData
     [[nodiscard]] LoadOrder OrderPlugins(const GameFolder& game, const std::vector<ListedPlugin>& listed);
 
     // The rules `order` breaks: more plugins than the game numbers (naming the ones past the limits),
-    // and masters that do not load before the plugins that name them. Throws std::bad_alloc only.
+    // and masters that do not load before the plugins that name them (each once per plugin, however
+    // often it names it). Throws std::bad_alloc only.
     [[nodiscard]] std::vector<Problem> CheckLoadOrder(const LoadOrder& order);
 
     // The load order of `game`, the problems of each step included: ListPlugins, OrderPlugins,

@@ -15,8 +15,9 @@
 //     records than it keeps, no more bytes of names than it keeps (the names it returns, counted here,
 //     each as one byte at least, are no more than it counted), no more bytes inflated than it
 //     inflates.
-//  4. A string table that reads holds no more strings than its count of entries, and read no more
-//     than its budget.
+//  4. A string table that reads holds no more strings, found and damaged, than its count of
+//     entries, reports no more damaged ones one by one than a reader does, and read no more than its
+//     budget.
 
 #include <algorithm>
 #include <cstddef>
@@ -91,7 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         constexpr GameData::TableBudget TableBudget{16384, 4096};
         const auto table = GameData::StringTable::Parse(bytes, "fuzz.STRINGS", std::nullopt, TableBudget);
-        FUZZ_REQUIRE(size >= 8 && table.Size() + table.Damaged().size() <= U32(data));
+        FUZZ_REQUIRE(size >= 8 && table.Size() + table.DamagedCount() <= U32(data));
+        FUZZ_REQUIRE(table.Damaged().size() == std::min(table.DamagedCount(), GameData::MaximumDamageReports));
         FUZZ_REQUIRE(table.BytesRead() <= TableBudget.Bytes);
         for (const auto& damaged : table.Damaged())
             CheckError(damaged, "fuzz.STRINGS: the string of ID ", size);

@@ -91,3 +91,23 @@ TEST(Budgets, AStringTableKeepsOnlyTheStringsNamesUse)
                 testing::HasSubstr("its strings take more than 150 bytes, past the budget of 150 bytes of names kept "
                                    "per plugin"));
 }
+
+TEST(Budgets, AStringTableKeepsOneSlotPerWantedIdHoweverLongItsDirectory)
+{
+    // 20,000 entries that give the two wanted IDs again and again, each time another text.
+    std::vector<std::vector<std::string>> rows = {{"plugin", "Again.esp", "flags=0x80", "version=1.70"}};
+    for (int time = 1; time <= 10000; ++time)
+        for (const char* id : {"7", "700"})
+            rows.push_back({"strings", "english", id, fmt::format("{}, time {}", id, time)});
+    const auto files = NimbravaTest::WriteGame(rows);
+    const std::string& table = files.Files.at("Data/Strings/Again_english.STRINGS");
+    constexpr std::uint32_t Wanted[] = {7, 700};
+
+    NimbravaTest::AllocationCounter counter;
+    const auto read = GameData::StringTable::Parse(std::as_bytes(std::span(table)), "Again_english.STRINGS", Wanted,
+                                                   {1 << 20, 1 << 20});
+    EXPECT_LE(counter.Peak(), 2048u) << "a directory of 160 KB";
+    // An ID given twice takes its last entry.
+    EXPECT_EQ(read.Find(7), "7, time 10000");
+    EXPECT_EQ(read.Find(700), "700, time 10000");
+}

@@ -358,8 +358,9 @@ namespace NimbravaTest
             else if (kind == "strings")
             {
                 const std::string stem = plugin->Name.substr(0, plugin->Name.rfind('.'));
-                tables["Data/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(Number32(row.at(2)),
-                                                                                           row.at(3));
+                const std::string& text = row.at(3);
+                tables["Data/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(
+                    Number32(row.at(2)), text.starts_with("*=") ? std::string(Number(text.substr(2)), 'S') : text);
             }
             else
                 throw std::invalid_argument("unknown row " + kind);

@@ -26,7 +26,8 @@
 //                                so: the file stays whole around a record cut short), repeat=N (N such
 //                                records, of the form IDs from FORMID on, each with its children; the
 //                                places are the first one's)
-//   strings LANGUAGE  ID  TEXT   an entry of Data/Strings/<plugin without extension>_<LANGUAGE>.STRINGS
+//   strings LANGUAGE  ID  TEXT   an entry of Data/Strings/<plugin without extension>_<LANGUAGE>.STRINGS;
+//                                TEXT *=N is N letters (entries of one text share its string)
 //   each    FROM  TO  ROW...     the row ROW once for each number from FROM to TO, with "{}" in its
 //                                fields replaced by the number
 //

@@ -256,8 +256,8 @@ namespace NimbravaCheck
              "{} is a light plugin (HEDR {:.2f}) whose worldspace record {:08X}{} has an object ID outside {:X} to "
              "FFF, the range of its light plugin's IDs: the game gives it no form ID of its own, and it is not listed",
              "a light plugin's record whose ID lies outside the light range"},
-            // the reader's error
-            {Code::DamagedStrings, "damaged-strings", Warning, LoadOrder, "{}: the names it gives are not shown",
+            // the reader's error, MoreDamagedStrings or nothing
+            {Code::DamagedStrings, "damaged-strings", Warning, LoadOrder, "{}{}: the names it gives are not shown",
              "a string table, or a string of it, that does not read"},
             // language, the plugins
             {Code::NamesInArchives, "names-in-archives", Information, LoadOrder,
@@ -334,5 +334,7 @@ namespace NimbravaCheck
         inline constexpr char MoreDamagedRecords[] = " (and {} more damaged records of {}, each so listed)";
         // LightIdOutOfRange: how many more
         inline constexpr char MoreRecords[] = " (and {} more such records)";
+        // DamagedStrings: how many more
+        inline constexpr char MoreDamagedStrings[] = " (and {} more damaged strings of the table)";
     } // namespace Phrases
 } // namespace NimbravaCheck

@@ -65,7 +65,9 @@ namespace NimbravaCheck
                             std::nullopt, {}, shown(what.Plugin), what.Version, what.FormId,
                             what.Count > 1 ? fmt::format(Phrases::MoreRecords, what.Count - 1) : "", what.Lowest);
                     else if constexpr (std::is_same_v<T, GameData::DamagedStrings>)
-                        add.Add<Code::DamagedStrings>(std::nullopt, {}, shown(what.Error));
+                        add.Add<Code::DamagedStrings>(
+                            std::nullopt, {}, shown(what.Error),
+                            what.More > 0 ? fmt::format(Phrases::MoreDamagedStrings, what.More) : "");
                     else if constexpr (std::is_same_v<T, GameData::TablesNotLoose>)
                         add.Add<Code::NamesInArchives>(std::nullopt, {}, shown(what.Language), NameList(what.Plugins));
                     else

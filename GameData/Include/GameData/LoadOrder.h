@@ -74,7 +74,8 @@ namespace GameData
     // The listed plugins as the game loads them: each read from Data, the first listing of a plugin
     // kept (names compared as Windows compares them, NameCase.h), Plugins.txt's masters before its
     // other plugins (each kind in the file's order), except that a non-master that a master needs as
-    // its master loads just before the earliest master that needs it; numbered (NumberPlugins,
+    // its master loads just before the earliest master that needs it (only those a master names: a
+    // non-master that only a moved one needs keeps its place); numbered (NumberPlugins,
     // FormId.h). A plugin that is missing takes no place (a problem, unless Skyrim.ccc names it); one
     // that cannot be read is a problem and keeps its place, taking master and light from its
     // extension. Throws std::bad_alloc only.

@@ -218,9 +218,9 @@ namespace GameData
                 m_result.NameBytes += std::max<std::size_t>(length, 1);
                 if (m_result.NameBytes > m_budget.NameBytes)
                     throw Damage(subrecord.Where,
-                                 fmt::format("its names take more than {} bytes, past the budget of {} bytes of "
-                                             "names kept per plugin",
-                                             m_budget.NameBytes, m_budget.NameBytes),
+                                 fmt::format("its names take more bytes than the budget of {} bytes of names kept per "
+                                             "plugin",
+                                             m_budget.NameBytes),
                                  true);
                 return std::string(begin, length);
             }
@@ -285,9 +285,8 @@ namespace GameData
             void ReadWorldspace(std::uint64_t at, std::uint32_t size, std::uint32_t flags, std::uint32_t formId)
             {
                 if (m_result.Worldspaces.size() >= m_budget.Records)
-                    Fail(at, fmt::format("more than {} worldspace records, past the budget of {} records kept per "
-                                         "plugin",
-                                         m_budget.Records, m_budget.Records));
+                    Fail(at, fmt::format("more worldspace records than the budget of {} records kept per plugin",
+                                         m_budget.Records));
                 WorldspaceRecord& record = m_result.Worldspaces.emplace_back();
                 record.Offset = at;
                 record.FormId = formId;

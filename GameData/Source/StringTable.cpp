@@ -115,9 +115,9 @@ namespace GameData
             }
             const auto length = static_cast<std::uint32_t>(nul - begin);
             if (m_table.m_text.size() + length > m_budget.NameBytes)
-                Fail(entry, fmt::format("its strings take more than {} bytes, past the budget of {} bytes of names "
-                                        "kept per plugin",
-                                        m_budget.NameBytes, m_budget.NameBytes));
+                Fail(entry, fmt::format("its strings take more bytes than the budget of {} bytes of names kept per "
+                                        "plugin",
+                                        m_budget.NameBytes));
             m_table.m_entries.push_back({id, static_cast<std::uint32_t>(m_table.m_text.size()), length});
             m_table.m_text.append(begin, length);
         }

@@ -87,9 +87,9 @@ namespace GameData::Detail
             Fail(" holds no valid zlib stream");
         if (m_inflater.Used > m_inflater.Limit)
             throw Damage(m_record,
-                         fmt::format("its compressed records inflate to more than {} bytes, past the budget of {} "
-                                     "bytes inflated per plugin",
-                                     m_inflater.Limit, m_inflater.Limit),
+                         fmt::format("its compressed records inflate to more bytes than the budget of {} bytes "
+                                     "inflated per plugin",
+                                     m_inflater.Limit),
                          true);
         m_ended = result == Z_STREAM_END;
         // No progress and nothing left to give: the stream is cut short.

@@ -242,10 +242,9 @@ namespace NimbravaCheck
             // the reader's error of the first damaged record, MoreDamagedRecords or nothing
             {Code::DamagedRecord, "damaged-record", Warning, LoadOrder,
              "{}{}: listed by its ID, without the names after the damage", "a worldspace record that does not read"},
-            // full plugins, light plugins, the most of each, the plugins past them
+            // full plugins, light plugins, the most of each, PastTheLimit or PastTheLimitOne
             {Code::TooManyPlugins, "too-many-plugins", Error, LoadOrder,
-             "{} full and {} light plugins are active, more than the game numbers ({} and {}): {} get no form ID, and "
-             "their worldspaces are not listed",
+             "{} full and {} light plugins are active, more than the game numbers ({} and {}): {}",
              "more plugins than the game numbers"},
             // plugin, master
             {Code::MissingMaster, "missing-master", Error, LoadOrder,
@@ -265,9 +264,8 @@ namespace NimbravaCheck
              "not shown: {}; mods usually ship their string tables inside BSA archives, which this tool does not "
              "read",
              "localized plugins without loose string tables"},
-            // table, how many, the first ID
-            {Code::MissingStrings, "missing-strings", Information, LoadOrder,
-             "{} lacks string IDs that names use ({} of them, the first {:X}): those names are not shown",
+            // table, MissingStringIds or MissingStringId
+            {Code::MissingStrings, "missing-strings", Information, LoadOrder, "{} lacks {}",
              "string IDs that a loose string table lacks"},
             {Code::Module32Bit, "32-bit-module", Error, Module,
              "a 32-bit module: Skyrim Special Edition and Nimbrava are 64-bit", "a 32-bit d3d11.dll"},
@@ -330,6 +328,13 @@ namespace NimbravaCheck
         // UnreadGameFile
         inline constexpr char UnreadCcc[] = "the Creation Club plugins it names are not listed";
         inline constexpr char UnreadSettings[] = "the language it may set is not known here";
+        // TooManyPlugins: the plugins past the limits (one, or more than one)
+        inline constexpr char PastTheLimitOne[] = "{} gets no form ID, and its worldspaces are not listed";
+        inline constexpr char PastTheLimit[] = "{} get no form ID, and their worldspaces are not listed";
+        // MissingStrings: the ID (one), or how many and the first
+        inline constexpr char MissingStringId[] = "the string ID {:X} that a name uses: that name is not shown";
+        inline constexpr char MissingStringIds[] =
+            "{} string IDs that names use, the first of them {:X}: those names are not shown";
         // DamagedRecord: how many more, the plugin
         inline constexpr char MoreDamagedRecords[] = " (and {} more damaged records of {}, each so listed)";
         // LightIdOutOfRange: how many more

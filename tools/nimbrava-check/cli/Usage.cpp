@@ -11,7 +11,7 @@ namespace NimbravaCheck::Cli
     namespace
     {
         // What holds for every command; {} are the budgets of GameData/Budgets.h and the largest record
-        // the game's reader takes, in MiB.
+        // the game's reader takes, in MiB. Their paragraph is wrapped to 80 columns with the numbers in.
         constexpr char Common[] = R"(
 Options may stand in any order.
 
@@ -25,11 +25,13 @@ Data/Strings tables in the language of the player's Skyrim.ini (Documents/My Gam
 the game folder's; the base game's own names are inside its BSA archives, which are not read here, so
 its worldspaces show their editor IDs only.
 
-Budgets: of one plugin the checker keeps at most {} records and {} bytes of names (and as many
-of its string table's), and inflates at most {} bytes of its compressed records; of all string
-tables it reads at most {} bytes in one run. A plugin past a budget is a problem that names the budget
-([damaged-plugin]), as is a string table ([damaged-strings]). A record that claims more than {} MiB,
-or a compressed one that declares to inflate to more, is damaged ([damaged-record]).
+Budgets: of one plugin the checker keeps at most {} worldspace records and
+{} bytes of names (and as many of its string table's), and inflates at
+most {} bytes of its compressed records; of all string tables it reads
+at most {} bytes in one run. A plugin past a budget is a problem that
+names the budget ([damaged-plugin]), as is a string table ([damaged-strings]).
+A record that claims more than {} MiB, or a compressed one that declares to
+inflate to more, is damaged ([damaged-record]).
 
 FileNames are Windows paths in the game's ANSI code page. Outside Windows, a relative name starts at
 the enbseries directory, names match ignoring case (as under Wine and Proton), Z: maps to '/', and

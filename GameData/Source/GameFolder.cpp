@@ -32,7 +32,7 @@ namespace GameData
             std::string text;
             try
             {
-                text = ReadWholeFile(ini);
+                text = ReadWholeFile(ini, MaximumGameTextSize);
             }
             catch (const FileReadError& error)
             {

@@ -29,7 +29,7 @@ namespace GameData
             std::string text;
             try
             {
-                text = ccc ? ReadWholeFile(*ccc) : "";
+                text = ccc ? ReadWholeFile(*ccc, MaximumGameTextSize) : "";
             }
             catch (const FileReadError& error)
             {

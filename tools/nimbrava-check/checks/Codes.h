@@ -216,7 +216,7 @@ namespace NimbravaCheck
              "ID {:X} is the ID of {} worldspaces that no section lists: {}; "
              "a section that lists it gives them all one list",
              "an ID that unlisted worldspaces share"},
-            // NoPluginsTxtFound, or the file and " cannot be read"
+            // NoPluginsTxtFound, or the file and why it cannot be read
             {Code::NoPluginsTxt, "no-plugins-txt", Warning, LoadOrder,
              "{}: only the base game's masters and Skyrim.ccc's plugins are listed", "no load order to read"},
             // plugin, PluginsTxtActive or BaseGameMaster

@@ -255,8 +255,9 @@ namespace GameData
                 }
                 // Counted to the end, not kept: the record is within MaximumRecordSize.
                 if (masters > MaximumMasters)
-                    Fail(pastTheMost, fmt::format("its TES4 record names {} masters, more than the {} a plugin may have",
-                                                  masters, MaximumMasters));
+                    Fail(pastTheMost,
+                         fmt::format("its TES4 record names {} masters, more than the {} a plugin may have", masters,
+                                     MaximumMasters));
                 if (!version)
                     Fail(0, "its TES4 record has no HEDR, which gives the file's version");
             }

@@ -147,7 +147,7 @@ TEST(DamagedFiles, EveryResultOfZlibIsProgressOrDamage)
 {
     using enum GameData::Detail::ZlibResult;
     const std::map<std::string, GameData::Detail::ZlibResult> meanings = {
-        {"going", Going},     {"ended", Ended},         {"out-of-memory", OutOfMemory},
+        {"going", Going},      {"ended", Ended},        {"out-of-memory", OutOfMemory},
         {"not-zlib", NotZlib}, {"cut-short", CutShort}, {"failed", Failed}};
     const auto rows = NimbravaTest::ReadTable(NIMBRAVA_GAMEDATA_DATA "/zlib-results.tsv");
     ASSERT_GE(rows.size(), 11u);

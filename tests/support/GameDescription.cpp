@@ -111,7 +111,8 @@ namespace NimbravaTest
                         masters += Subrecord("MAST", value + '\0') + Subrecord("DATA", std::string(8, '\0'));
                     else if (key == "empty-masters")
                         for (std::uint32_t i = Number32(value); i > 0; --i)
-                            masters += Subrecord("MAST", std::string(1, '\0')) + Subrecord("DATA", std::string(8, '\0'));
+                            masters +=
+                                Subrecord("MAST", std::string(1, '\0')) + Subrecord("DATA", std::string(8, '\0'));
                     else
                         throw std::invalid_argument("unknown field " + key);
                 }

@@ -12,7 +12,8 @@ namespace NimbravaCheck::Cli
     namespace
     {
         // What holds for every command; {} are the budgets of GameData/Budgets.h, the largest record
-        // the game's reader takes, in MiB, and the most read of the game's text files. Their paragraph is wrapped to 80 columns with the numbers in.
+        // the game's reader takes, in MiB, and the most read of the game's text files. Their paragraph
+        // is wrapped to 80 columns with the numbers in.
         constexpr char Common[] = R"(
 Options may stand in any order.
 

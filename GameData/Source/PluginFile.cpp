@@ -90,7 +90,7 @@ namespace GameData
                 const ItemHeader header = ReadHeader(0, size);
                 if (!header.Is("TES4"))
                     Fail(0, "not a plugin file: it does not start with a TES4 record");
-                // Read subrecord by subrecord, a larger one would cost time without end.
+                // It is read subrecord by subrecord: what a larger one claims is not worth that time.
                 if (header.Size() > MaximumRecordSize)
                     Fail(0, fmt::format("a TES4 record of {} bytes is larger than any this reader takes ({})",
                                         header.Size(), MaximumRecordSize));

@@ -46,8 +46,8 @@ namespace GameData
                      fmt::format("{} entries and {} bytes of strings run past the end of the table", count, dataSize));
             Spend(0, dataStart);
 
-            // One slot per wanted ID, whatever the directory's size; the last entry of an ID wins, as it
-            // does in the game's lookup, which each entry overwrites.
+            // One slot per wanted ID, whatever the directory's size; the last entry of an ID wins, as in a
+            // lookup that each entry, read in turn, overwrites.
             for (std::uint64_t entry = 8; entry < dataStart; entry += EntrySize)
             {
                 const std::byte* bytes = m_source.At(entry, EntrySize);

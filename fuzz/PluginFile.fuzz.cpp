@@ -11,16 +11,20 @@
 //  2. A plugin that reads counts no more bytes read than it has, and each worldspace it returns is
 //     there in the input: a WRLD record header at its offset, with its form ID and flags, the
 //     offsets in increasing order.
-//  3. A plugin that reads stays within its budgets: no more records than it keeps, no more bytes of
-//     names than it keeps (the names it returns, counted here, are no more than it counted), no more
-//     bytes inflated than it inflates.
-//  4. A string table that reads holds no more strings than its count of entries, and read no more
-//     than its budget.
+//  3. A plugin that reads stays within its budgets: no more masters than a plugin may have, no more
+//     records than it keeps, no more bytes of names than it keeps (the names it returns, counted here,
+//     each as one byte at least, are no more than it counted), no more bytes inflated than it
+//     inflates.
+//  4. A string table that reads holds no more strings, found and damaged, than its count of
+//     entries, reports no more damaged ones one by one than a reader does, and read no more than its
+//     budget.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string>
 #include <string_view>
 #include "FuzzCheck.h"
 #include "GameData/PluginFile.h"
@@ -53,8 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(plugin.BytesRead <= size);
         std::uint64_t after = 0;
         std::uint64_t names = 0;
+        // An empty name is kept too, and counts.
+        const auto counted = [](const std::string& name) { return std::max<std::uint64_t>(name.size(), 1); };
         for (const auto& master : plugin.Header.Masters)
-            names += master.size();
+            names += counted(master);
         for (const auto& world : plugin.Worldspaces)
         {
             FUZZ_REQUIRE(world.Offset >= after);
@@ -64,8 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_REQUIRE(U32(header + 8) == world.Flags);
             FUZZ_REQUIRE(U32(header + 12) == world.FormId);
             after = world.Offset + 24;
-            names += world.EditorId.size() + (world.FullText ? world.FullText->size() : 0);
+            // (An editor ID the record lacks is empty too: counted as it is.)
+            names += world.EditorId.size() + (world.FullText ? counted(*world.FullText) : 0);
         }
+        FUZZ_REQUIRE(plugin.Header.Masters.size() <= GameData::MaximumMasters);
         FUZZ_REQUIRE(plugin.Worldspaces.size() <= Budget.Records);
         FUZZ_REQUIRE(names <= plugin.NameBytes && plugin.NameBytes <= Budget.NameBytes);
         FUZZ_REQUIRE(plugin.InflatedBytes <= Budget.InflatedBytes);
@@ -84,7 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         constexpr GameData::TableBudget TableBudget{16384, 4096};
         const auto table = GameData::StringTable::Parse(bytes, "fuzz.STRINGS", std::nullopt, TableBudget);
-        FUZZ_REQUIRE(size >= 8 && table.Size() + table.Damaged().size() <= U32(data));
+        FUZZ_REQUIRE(size >= 8 && table.Size() + table.DamagedCount() <= U32(data));
+        FUZZ_REQUIRE(table.Damaged().size() == std::min(table.DamagedCount(), GameData::MaximumDamageReports));
         FUZZ_REQUIRE(table.BytesRead() <= TableBudget.Bytes);
         for (const auto& damaged : table.Damaged())
             CheckError(damaged, "fuzz.STRINGS: the string of ID ", size);

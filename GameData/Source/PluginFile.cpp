@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fmt/format.h>
 #include "Detail/ByteSource.h"
+#include "Detail/LittleEndian.h"
 #include "Detail/RecordData.h"
 #include "GameData/WholeFile.h"
 
@@ -14,16 +15,10 @@ namespace GameData
         using Detail::Damage;
         using Detail::RecordData;
         using Detail::Subrecords;
+        using Detail::U32;
 
         constexpr std::uint64_t HeaderSize = 24; // of a record and of a group alike
         constexpr std::int32_t TopLevelGroup = 0;
-
-        std::uint32_t U32(const std::byte* at)
-        {
-            std::uint32_t value;
-            std::memcpy(&value, at, sizeof value);
-            return value;
-        }
 
         bool IsType(const std::byte* at, std::string_view type)
         {
@@ -95,6 +90,10 @@ namespace GameData
                 const ItemHeader header = ReadHeader(0, size);
                 if (!header.Is("TES4"))
                     Fail(0, "not a plugin file: it does not start with a TES4 record");
+                // It is read subrecord by subrecord: what a larger one claims is not worth that time.
+                if (header.Size() > MaximumRecordSize)
+                    Fail(0, fmt::format("a TES4 record of {} bytes is larger than any this reader takes ({})",
+                                        header.Size(), MaximumRecordSize));
                 const std::uint64_t end = RecordEnd(0, header, size, "the file");
                 // The game reads its header record as it stands.
                 if ((header.Flags() & CompressedFlag) != 0)
@@ -215,12 +214,13 @@ namespace GameData
                 if (nul == nullptr)
                     throw Damage(subrecord.Where, fmt::format("{} has no NUL at its end", what));
                 const auto length = static_cast<std::size_t>(nul - begin);
-                m_result.NameBytes += length;
+                // An empty name is kept all the same, and costs memory: millions of them must not pass.
+                m_result.NameBytes += std::max<std::size_t>(length, 1);
                 if (m_result.NameBytes > m_budget.NameBytes)
                     throw Damage(subrecord.Where,
-                                 fmt::format("its names take more than {} bytes, past the budget of {} bytes of "
-                                             "names kept per plugin",
-                                             m_budget.NameBytes, m_budget.NameBytes),
+                                 fmt::format("its names take more bytes than the budget of {} bytes of names kept per "
+                                             "plugin",
+                                             m_budget.NameBytes),
                                  true);
                 return std::string(begin, length);
             }
@@ -238,6 +238,8 @@ namespace GameData
                 RecordData data(m_source, 0, size, false, "TES4", m_inflater);
                 Subrecords subrecords(data, "TES4");
                 bool version = false;
+                std::size_t masters = 0;
+                std::uint64_t pastTheMost = 0; // the first MAST past MaximumMasters
                 while (const auto subrecord = subrecords.Next())
                 {
                     if (subrecord->Is("HEDR"))
@@ -246,9 +248,16 @@ namespace GameData
                         std::memcpy(&m_result.Header.Version, &bits, sizeof bits);
                         version = true;
                     }
-                    else if (subrecord->Is("MAST"))
+                    else if (subrecord->Is("MAST") && ++masters <= MaximumMasters)
                         m_result.Header.Masters.push_back(Name(subrecords, *subrecord, "a MAST name"));
+                    else if (subrecord->Is("MAST") && masters == MaximumMasters + 1)
+                        pastTheMost = subrecord->Where;
                 }
+                // Counted to the end, not kept: the record is within MaximumRecordSize.
+                if (masters > MaximumMasters)
+                    Fail(pastTheMost,
+                         fmt::format("its TES4 record names {} masters, more than the {} a plugin may have", masters,
+                                     MaximumMasters));
                 if (!version)
                     Fail(0, "its TES4 record has no HEDR, which gives the file's version");
             }
@@ -277,9 +286,8 @@ namespace GameData
             void ReadWorldspace(std::uint64_t at, std::uint32_t size, std::uint32_t flags, std::uint32_t formId)
             {
                 if (m_result.Worldspaces.size() >= m_budget.Records)
-                    Fail(at, fmt::format("more than {} worldspace records, past the budget of {} records kept per "
-                                         "plugin",
-                                         m_budget.Records, m_budget.Records));
+                    Fail(at, fmt::format("more worldspace records than the budget of {} records kept per plugin",
+                                         m_budget.Records));
                 WorldspaceRecord& record = m_result.Worldspaces.emplace_back();
                 record.Offset = at;
                 record.FormId = formId;

@@ -11,17 +11,21 @@
 //  2. A plugin that reads counts no more bytes read than it has, and each record it returns (worldspace,
 //     weather, climate, region) is there in the input: a record header of its type at its offset,
 //     with its form ID and flags, the offsets of each kind in increasing order.
-//  3. A plugin that reads stays within its budgets: no more records than it keeps, no more bytes of
-//     names than it keeps (the names it returns, counted here, are no more than it counted), no more
-//     weather entries than it keeps (those it returns, counted here, are no more than it counted), no
-//     more bytes inflated than it inflates.
-//  4. A string table that reads holds no more strings than its count of entries, and read no more
-//     than its budget.
+//  3. A plugin that reads stays within its budgets: no more masters than a plugin may have, no more
+//     records than it keeps, no more bytes of names than it keeps (the names it returns, counted here,
+//     each as one byte at least, are no more than it counted), no more weather entries than it keeps
+//     (those it returns, counted here, are no more than it counted), no more bytes inflated than it
+//     inflates.
+//  4. A string table that reads holds no more strings, found and damaged, than its count of
+//     entries, reports no more damaged ones one by one than a reader does, and read no more than its
+//     budget.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string>
 #include <string_view>
 #include "FuzzCheck.h"
 #include "GameData/PluginFile.h"
@@ -74,10 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto plugin = GameData::ReadPluginFile(bytes, "fuzz.esp", Budget);
         FUZZ_REQUIRE(plugin.BytesRead <= size);
         std::uint64_t names = 0;
+        // An empty name is kept too, and counts.
+        const auto counted = [](const std::string& name) { return std::max<std::uint64_t>(name.size(), 1); };
         for (const auto& master : plugin.Header.Masters)
-            names += master.size();
+            names += counted(master);
         for (const auto& world : plugin.Worldspaces)
-            names += world.FullText ? world.FullText->size() : 0;
+            names += world.FullText ? counted(*world.FullText) : 0;
+        // (An editor ID the record lacks is empty too: counted as it is.)
         names += CheckRecords(plugin.Worldspaces, "WRLD", data, size) +
                  CheckRecords(plugin.Weathers, "WTHR", data, size) + CheckRecords(plugin.Climates, "CLMT", data, size) +
                  CheckRecords(plugin.Regions, "REGN", data, size);
@@ -89,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 entries += entry.Weathers.size();
         const std::size_t records =
             plugin.Worldspaces.size() + plugin.Weathers.size() + plugin.Climates.size() + plugin.Regions.size();
+        FUZZ_REQUIRE(plugin.Header.Masters.size() <= GameData::MaximumMasters);
         FUZZ_REQUIRE(records <= Budget.Records);
         FUZZ_REQUIRE(names <= plugin.NameBytes && plugin.NameBytes <= Budget.NameBytes);
         FUZZ_REQUIRE(entries <= plugin.Entries && plugin.Entries <= Budget.Entries);
@@ -108,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         constexpr GameData::TableBudget TableBudget{16384, 4096};
         const auto table = GameData::StringTable::Parse(bytes, "fuzz.STRINGS", std::nullopt, TableBudget);
-        FUZZ_REQUIRE(size >= 8 && table.Size() + table.Damaged().size() <= U32(data));
+        FUZZ_REQUIRE(size >= 8 && table.Size() + table.DamagedCount() <= U32(data));
+        FUZZ_REQUIRE(table.Damaged().size() == std::min(table.DamagedCount(), GameData::MaximumDamageReports));
         FUZZ_REQUIRE(table.BytesRead() <= TableBudget.Bytes);
         for (const auto& damaged : table.Damaged())
             CheckError(damaged, "fuzz.STRINGS: the string of ID ", size);

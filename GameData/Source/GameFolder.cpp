@@ -32,7 +32,7 @@ namespace GameData
             std::string text;
             try
             {
-                text = ReadWholeFile(ini);
+                text = ReadWholeFile(ini, MaximumGameTextSize);
             }
             catch (const FileReadError& error)
             {
@@ -96,7 +96,6 @@ namespace GameData
             if (auto language = LanguageOf(ini, m_problems))
             {
                 m_language = std::move(*language);
-                m_languageFrom = ini;
                 return;
             }
         m_language = "English";

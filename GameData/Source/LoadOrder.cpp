@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 #include "GameData/FormId.h"
 #include "GameData/NameCase.h"
 #include "GameData/Text.h"
@@ -28,7 +29,7 @@ namespace GameData
             std::string text;
             try
             {
-                text = ccc ? ReadWholeFile(*ccc) : "";
+                text = ccc ? ReadWholeFile(*ccc, MaximumGameTextSize) : "";
             }
             catch (const FileReadError& error)
             {
@@ -203,15 +204,17 @@ namespace GameData
             problems.emplace_back(std::move(tooMany));
         }
 
-        // Every master must load before the plugin that names it, or the game does not start.
-        std::unordered_map<std::u16string, bool> before;
+        // Every master must load before the plugin that names it, or the game does not start. A master
+        // named twice is missing once.
+        std::unordered_set<std::u16string> before;
         for (const auto& plugin : order.Plugins)
         {
+            std::unordered_set<std::u16string> missing;
             if (plugin.File)
                 for (const auto& master : plugin.File->Header.Masters)
-                    if (!before.contains(NameKey(master)))
+                    if (auto key = NameKey(master); !before.contains(key) && missing.insert(std::move(key)).second)
                         problems.emplace_back(MissingMaster{Cp1252ToUtf8(plugin.Name), Cp1252ToUtf8(master)});
-            before.try_emplace(NameKey(plugin.Name), true);
+            before.insert(NameKey(plugin.Name));
         }
         return problems;
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fmt/format.h>
 #include "Detail/ByteSource.h"
+#include "Detail/LittleEndian.h"
 #include "Detail/RecordData.h"
 #include "GameData/WholeFile.h"
 
@@ -15,6 +16,7 @@ namespace GameData
         using Detail::Damage;
         using Detail::RecordData;
         using Detail::Subrecords;
+        using Detail::U32;
 
         constexpr std::uint64_t HeaderSize = 24; // of a record and of a group alike
         constexpr std::int32_t TopLevelGroup = 0;
@@ -35,13 +37,6 @@ namespace GameData
         constexpr bool IsRead(std::uint32_t label)
         {
             return label == Wrld || label == Wthr || label == Clmt || label == Regn;
-        }
-
-        std::uint32_t U32(const std::byte* at)
-        {
-            std::uint32_t value;
-            std::memcpy(&value, at, sizeof value);
-            return value;
         }
 
         bool IsType(const std::byte* at, std::string_view type)
@@ -114,6 +109,10 @@ namespace GameData
                 const ItemHeader header = ReadHeader(0, size);
                 if (!header.Is("TES4"))
                     Fail(0, "not a plugin file: it does not start with a TES4 record");
+                // It is read subrecord by subrecord: what a larger one claims is not worth that time.
+                if (header.Size() > MaximumRecordSize)
+                    Fail(0, fmt::format("a TES4 record of {} bytes is larger than any this reader takes ({})",
+                                        header.Size(), MaximumRecordSize));
                 const std::uint64_t end = RecordEnd(0, header, size, "the file");
                 // The game reads its header record as it stands.
                 if ((header.Flags() & CompressedFlag) != 0)
@@ -242,12 +241,13 @@ namespace GameData
                 if (nul == nullptr)
                     throw Damage(subrecord.Where, fmt::format("{} has no NUL at its end", what));
                 const auto length = static_cast<std::size_t>(nul - begin);
-                m_result.NameBytes += length;
+                // An empty name is kept all the same, and costs memory: millions of them must not pass.
+                m_result.NameBytes += std::max<std::size_t>(length, 1);
                 if (m_result.NameBytes > m_budget.NameBytes)
                     throw Damage(subrecord.Where,
-                                 fmt::format("its names take more than {} bytes, past the budget of {} bytes of "
-                                             "names kept per plugin",
-                                             m_budget.NameBytes, m_budget.NameBytes),
+                                 fmt::format("its names take more bytes than the budget of {} bytes of names kept per "
+                                             "plugin",
+                                             m_budget.NameBytes),
                                  true);
                 return std::string(begin, length);
             }
@@ -265,6 +265,8 @@ namespace GameData
                 RecordData data(m_source, 0, size, false, "TES4", m_inflater);
                 Subrecords subrecords(data, "TES4");
                 bool version = false;
+                std::size_t masters = 0;
+                std::uint64_t pastTheMost = 0; // the first MAST past MaximumMasters
                 while (const auto subrecord = subrecords.Next())
                 {
                     if (subrecord->Is("HEDR"))
@@ -273,9 +275,16 @@ namespace GameData
                         std::memcpy(&m_result.Header.Version, &bits, sizeof bits);
                         version = true;
                     }
-                    else if (subrecord->Is("MAST"))
+                    else if (subrecord->Is("MAST") && ++masters <= MaximumMasters)
                         m_result.Header.Masters.push_back(Name(subrecords, *subrecord, "a MAST name"));
+                    else if (subrecord->Is("MAST") && masters == MaximumMasters + 1)
+                        pastTheMost = subrecord->Where;
                 }
+                // Counted to the end, not kept: the record is within MaximumRecordSize.
+                if (masters > MaximumMasters)
+                    Fail(pastTheMost,
+                         fmt::format("its TES4 record names {} masters, more than the {} a plugin may have", masters,
+                                     MaximumMasters));
                 if (!version)
                     Fail(0, "its TES4 record has no HEDR, which gives the file's version");
             }
@@ -325,9 +334,9 @@ namespace GameData
                 const std::size_t kept = m_result.Worldspaces.size() + m_result.Weathers.size() +
                                          m_result.Climates.size() + m_result.Regions.size();
                 if (kept >= m_budget.Records)
-                    Fail(at, fmt::format("more than {} worldspace, weather, climate and region records, past the "
-                                         "budget of {} records kept per plugin",
-                                         m_budget.Records, m_budget.Records));
+                    Fail(at, fmt::format("more worldspace, weather, climate and region records than the budget of {} "
+                                         "records kept per plugin",
+                                         m_budget.Records));
                 const std::string_view name = TypeName(type);
                 // Kept before it is read: a record damaged inside is kept with what was read of it.
                 WorldspaceRecord* world = type == Wrld ? &Keep(m_result.Worldspaces, at, flags, formId) : nullptr;
@@ -479,9 +488,9 @@ namespace GameData
                 m_result.Entries += count;
                 if (m_result.Entries > m_budget.Entries)
                     throw Damage(subrecord.Where,
-                                 fmt::format("its climates and regions hold more than {} weather entries, past the "
-                                             "budget of {} entries kept per plugin",
-                                             m_budget.Entries, m_budget.Entries),
+                                 fmt::format("its climates and regions hold more weather entries than the budget of {} "
+                                             "entries kept per plugin",
+                                             m_budget.Entries),
                                  true);
                 into.reserve(into.size() + count);
                 for (std::uint32_t i = 0; i < count; ++i)

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <fmt/format.h>
+#include <unordered_map>
+#include <utility>
 #include "Detail/ByteSource.h"
+#include "Detail/LittleEndian.h"
 #include "GameData/Budgets.h"
 #include "GameData/PluginFile.h"
 #include "GameData/Text.h"
@@ -14,13 +17,7 @@ namespace GameData
     namespace
     {
         constexpr std::uint64_t EntrySize = 8; // ID, offset
-
-        std::uint32_t U32(const std::byte* at)
-        {
-            std::uint32_t value;
-            std::memcpy(&value, at, sizeof value);
-            return value;
-        }
+        using Detail::U32;
     } // namespace
 
     class StringTableReader
@@ -28,14 +25,11 @@ namespace GameData
     public:
         StringTableReader(Detail::ByteSource& source, std::string_view name,
                           std::optional<std::span<const std::uint32_t>> wanted, const TableBudget& budget)
-            : m_source(source), m_name(name), m_budget(budget)
+            : m_source(source), m_name(name), m_budget(budget), m_all(!wanted)
         {
             if (wanted)
-            {
-                m_wanted.assign(wanted->begin(), wanted->end());
-                std::ranges::sort(m_wanted);
-            }
-            m_all = !wanted;
+                for (const std::uint32_t id : *wanted)
+                    m_slots.try_emplace(id);
         }
 
         StringTable Run()
@@ -52,28 +46,33 @@ namespace GameData
                      fmt::format("{} entries and {} bytes of strings run past the end of the table", count, dataSize));
             Spend(0, dataStart);
 
-            // The wanted entries, by ID; the last entry of an ID wins.
+            // One slot per wanted ID, whatever the directory's size; the last entry of an ID wins, as in a
+            // lookup that each entry, read in turn, overwrites.
+            for (std::uint64_t entry = 8; entry < dataStart; entry += EntrySize)
+            {
+                const std::byte* bytes = m_source.At(entry, EntrySize);
+                const std::uint32_t id = U32(bytes);
+                const auto slot = m_all ? m_slots.try_emplace(id).first : m_slots.find(id);
+                if (slot != m_slots.end())
+                    slot->second = {U32(bytes + 4), entry};
+            }
             struct Chosen
             {
                 std::uint32_t Id, Offset;
                 std::uint64_t Entry;
             };
             std::vector<Chosen> chosen;
-            for (std::uint64_t entry = 8; entry < dataStart; entry += EntrySize)
-            {
-                const std::byte* bytes = m_source.At(entry, EntrySize);
-                const std::uint32_t id = U32(bytes);
-                if (m_all || std::ranges::binary_search(m_wanted, id))
-                    chosen.push_back({id, U32(bytes + 4), entry});
-            }
-            std::ranges::stable_sort(chosen, {}, &Chosen::Id);
-            const auto last = std::ranges::unique(chosen.rbegin(), chosen.rend(), {}, &Chosen::Id);
-            chosen.erase(chosen.begin(), last.begin().base());
-            // Read in the order they stand in the data.
-            std::ranges::sort(chosen, {}, &Chosen::Offset);
+            chosen.reserve(m_slots.size());
+            for (const auto& [id, slot] : m_slots)
+                if (slot.Entry != 0)
+                    chosen.push_back({id, slot.Offset, slot.Entry});
+            // Read in the order they stand in the data; entries that share a string in their own order,
+            // so that damage is reported alike in every run.
+            std::ranges::sort(chosen, {}, [](const Chosen& one) { return std::pair(one.Offset, one.Entry); });
             for (const auto& [id, offset, entry] : chosen)
                 Keep(id, offset, entry, dataStart, dataSize);
             std::ranges::sort(m_table.m_entries, {}, &StringTable::Entry::Id);
+            std::ranges::sort(m_table.m_damagedIds);
             m_table.m_bytesRead = m_source.BytesRead();
             return std::move(m_table);
         }
@@ -103,19 +102,22 @@ namespace GameData
             const auto* nul = looked == 0 ? nullptr : static_cast<const char*>(std::memchr(begin, 0, looked));
             if (nul == nullptr)
             {
-                m_table.m_damaged.emplace_back(
-                    m_name, entry,
-                    left > looked ? fmt::format("the string of ID {:X} at {} is longer than {} bytes, the longest "
-                                                "name this reader keeps",
-                                                id, offset, MaximumNameSize)
-                                  : fmt::format("the string of ID {:X} at {} has no NUL within the table", id, offset));
+                m_table.m_damagedIds.push_back(id);
+                if (m_table.m_damaged.size() < MaximumDamageReports)
+                    m_table.m_damaged.emplace_back(
+                        m_name, entry,
+                        left > looked
+                            ? fmt::format("the string of ID {:X} at {} is longer than {} bytes, the longest name this "
+                                          "reader keeps",
+                                          id, offset, MaximumNameSize)
+                            : fmt::format("the string of ID {:X} at {} has no NUL within the table", id, offset));
                 return;
             }
             const auto length = static_cast<std::uint32_t>(nul - begin);
             if (m_table.m_text.size() + length > m_budget.NameBytes)
-                Fail(entry, fmt::format("its strings take more than {} bytes, past the budget of {} bytes of names "
-                                        "kept per plugin",
-                                        m_budget.NameBytes, m_budget.NameBytes));
+                Fail(entry, fmt::format("its strings take more bytes than the budget of {} bytes of names kept per "
+                                        "plugin",
+                                        m_budget.NameBytes));
             m_table.m_entries.push_back({id, static_cast<std::uint32_t>(m_table.m_text.size()), length});
             m_table.m_text.append(begin, length);
         }
@@ -123,8 +125,14 @@ namespace GameData
         Detail::ByteSource& m_source;
         std::string_view m_name;
         const TableBudget& m_budget;
-        std::vector<std::uint32_t> m_wanted; // sorted
-        bool m_all = false;
+        bool m_all;
+        // Where the string of each wanted ID stands (every ID's when m_all): the last entry of the ID.
+        struct Slot
+        {
+            std::uint32_t Offset = 0;
+            std::uint64_t Entry = 0; // of the directory; 0 while the ID has none
+        };
+        std::unordered_map<std::uint32_t, Slot> m_slots;
         std::uint64_t m_spent = 0;
         StringTable m_table;
     };
@@ -149,6 +157,11 @@ namespace GameData
     {
         Detail::ByteSource source(bytes);
         return StringTableReader(source, name, wanted, budget).Run();
+    }
+
+    bool StringTable::IsDamaged(std::uint32_t id) const
+    {
+        return std::ranges::binary_search(m_damagedIds, id);
     }
 
     std::optional<std::string_view> StringTable::Find(std::uint32_t id) const

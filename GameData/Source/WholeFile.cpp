@@ -7,7 +7,7 @@ namespace GameData
 {
     namespace
     {
-        std::string Phrase(FileReadError::Reason reason, std::uint64_t size)
+        std::string Phrase(FileReadError::Reason reason, std::uint64_t limit)
         {
             using enum FileReadError::Reason;
             switch (reason)
@@ -21,7 +21,7 @@ namespace GameData
             case CannotOpen:
                 return "cannot be opened";
             case TooLarge:
-                return fmt::format("is larger than {} bytes", size);
+                return fmt::format("is larger than {} bytes, the most read of such a file", limit);
             case CannotRead:
                 break;
             }
@@ -29,8 +29,8 @@ namespace GameData
         }
     } // namespace
 
-    FileReadError::FileReadError(Reason reason, std::uint64_t size)
-        : std::runtime_error(Phrase(reason, size)), m_reason(reason), m_size(size)
+    FileReadError::FileReadError(Reason reason, std::uint64_t limit)
+        : std::runtime_error(Phrase(reason, limit)), m_reason(reason), m_limit(limit)
     {
     }
 
@@ -40,12 +40,12 @@ namespace GameData
         std::error_code error;
         const auto status = std::filesystem::status(path, error);
         if (status.type() == std::filesystem::file_type::not_found)
-            throw FileReadError(Missing, 0);
+            throw FileReadError(Missing);
         if (status.type() == std::filesystem::file_type::directory)
-            throw FileReadError(Directory, 0);
+            throw FileReadError(Directory);
         // A status that cannot be told is left to the opening, which tells why.
         if (!error && status.type() != std::filesystem::file_type::regular)
-            throw FileReadError(NotRegular, 0);
+            throw FileReadError(NotRegular);
     }
 
     std::string ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit)
@@ -54,18 +54,18 @@ namespace GameData
         RequireRegularFile(path);
         std::ifstream stream(path, std::ios::binary);
         if (!stream)
-            throw FileReadError(CannotOpen, 0);
+            throw FileReadError(CannotOpen);
         // One read of the whole file: a d3d11.dll runs to megabytes.
         stream.seekg(0, std::ios::end);
         const auto size = static_cast<std::streamoff>(stream.tellg());
         stream.seekg(0);
         if (size < 0 || !stream)
-            throw FileReadError(CannotRead, 0);
+            throw FileReadError(CannotRead);
         if (static_cast<std::uint64_t>(size) > limit)
-            throw FileReadError(TooLarge, static_cast<std::uint64_t>(size));
+            throw FileReadError(TooLarge, limit);
         std::string bytes(static_cast<std::size_t>(size), '\0');
         if (!bytes.empty() && !stream.read(bytes.data(), size))
-            throw FileReadError(CannotRead, 0);
+            throw FileReadError(CannotRead);
         return bytes;
     }
 } // namespace GameData

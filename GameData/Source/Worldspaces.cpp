@@ -28,7 +28,8 @@ namespace GameData
                 if (!table->second.Table)
                     return std::nullopt;
                 const auto text = table->second.Table->Find(id);
-                if (!text && table->second.Missing++ == 0)
+                // A damaged string is reported as such, not as missing too.
+                if (!text && !table->second.Table->IsDamaged(id) && table->second.Missing++ == 0)
                     table->second.FirstMissing = id;
                 return text ? std::optional(Cp1252ToUtf8(*text)) : std::nullopt;
             }
@@ -77,8 +78,9 @@ namespace GameData
                 {
                     auto table = StringTable::Read(*path, loaded.File, wanted, {m_left, PluginBudget.NameBytes});
                     m_left -= std::min(m_left, table.BytesRead());
-                    for (const auto& damaged : table.Damaged())
-                        m_problems.emplace_back(DamagedStrings{loaded.File, damaged.what()});
+                    if (!table.Damaged().empty())
+                        m_problems.emplace_back(
+                            DamagedStrings{loaded.File, table.Damaged().front().what(), table.DamagedCount() - 1});
                     return table;
                 }
                 catch (const StringTableError& error)

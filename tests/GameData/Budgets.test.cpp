@@ -36,6 +36,8 @@ TEST(Budgets, APluginKeepsNoMoreThanItsBudgetAllows)
     // Its records (twice over while their list grows), its names, each with its NUL, and its header.
     constexpr std::size_t Allowed =
         2 * Budget.Records * sizeof(GameData::WorldspaceRecord) + Budget.NameBytes + 2 * Budget.Records + 1024;
+    // While it reads, also the window that records inflate through (16 KiB) and an error's text.
+    constexpr std::size_t AllowedWhileReading = Allowed + (std::size_t{20} << 10);
     const std::string fits = LongNames(32);
     NimbravaTest::AllocationCounter counter;
     const auto plugin = GameData::ReadPluginFile(std::as_bytes(std::span(fits)), "Long.esp", Budget);
@@ -46,19 +48,22 @@ TEST(Budgets, APluginKeepsNoMoreThanItsBudgetAllows)
     EXPECT_LE(kept, static_cast<std::ptrdiff_t>(Allowed));
     EXPECT_LT(fits.size() / 32, 80u) << "a few dozen bytes a record";
 
-    // One record more is past the budget of names, 65 empty ones past that of records: errors that
-    // name the budget, after no more work than the budget's.
-    const std::string past = LongNames(33);
+    // Thirty times the names the budget keeps, and a hundred times its records (empty ones): errors
+    // that name the budget, having held no more than the budget allows, whatever the file's size.
+    const std::string past = LongNames(1000);
+    NimbravaTest::AllocationCounter pastNames;
     EXPECT_THAT(Message([&] { (void)GameData::ReadPluginFile(std::as_bytes(std::span(past)), "Long.esp", Budget); }),
-                testing::HasSubstr("its names take more than 65536 bytes, past the budget of 65536 bytes of names "
-                                   "kept per plugin"));
+                testing::HasSubstr("its names take more bytes than the budget of 65536 bytes of names kept per "
+                                   "plugin"));
+    EXPECT_LE(pastNames.Peak(), AllowedWhileReading) << "of names of 2 MB";
     const auto empty = NimbravaTest::WriteGame(std::vector<std::vector<std::string>>{
-        {"plugin", "Empty.esp", "flags=0", "version=1.70"}, {"group", "WRLD"}, {"wrld", "01000800", "repeat=65"}});
+        {"plugin", "Empty.esp", "flags=0", "version=1.70"}, {"group", "WRLD"}, {"wrld", "01000800", "repeat=6400"}});
     const std::string& many = empty.Files.at("Data/Empty.esp");
-    EXPECT_THAT(
-        Message([&] { (void)GameData::ReadPluginFile(std::as_bytes(std::span(many)), "Empty.esp", Budget); }),
-        testing::HasSubstr("more than 64 worldspace, weather, climate and region records, past the budget of 64 "
-                           "records kept per plugin"));
+    NimbravaTest::AllocationCounter pastRecords;
+    EXPECT_THAT(Message([&] { (void)GameData::ReadPluginFile(std::as_bytes(std::span(many)), "Empty.esp", Budget); }),
+                testing::HasSubstr("more worldspace, weather, climate and region records than the budget of 64 "
+                                   "records kept per plugin"));
+    EXPECT_LE(pastRecords.Peak(), AllowedWhileReading) << "of 6400 records";
 }
 
 TEST(Budgets, AStringTableKeepsOnlyTheStringsNamesUse)
@@ -90,6 +95,26 @@ TEST(Budgets, AStringTableKeepsOnlyTheStringsNamesUse)
     EXPECT_THAT(message({8000, 1 << 20}), testing::HasSubstr("reading it passes the budget of 67108864 bytes of string "
                                                              "tables read per run"));
     EXPECT_THAT(message({1 << 20, 150}),
-                testing::HasSubstr("its strings take more than 150 bytes, past the budget of 150 bytes of names kept "
-                                   "per plugin"));
+                testing::HasSubstr("its strings take more bytes than the budget of 150 bytes of names kept per "
+                                   "plugin"));
+}
+
+TEST(Budgets, AStringTableKeepsOneSlotPerWantedIdHoweverLongItsDirectory)
+{
+    // 20,000 entries that give the two wanted IDs again and again, each time another text.
+    std::vector<std::vector<std::string>> rows = {{"plugin", "Again.esp", "flags=0x80", "version=1.70"}};
+    for (int time = 1; time <= 10000; ++time)
+        for (const char* id : {"7", "700"})
+            rows.push_back({"strings", "english", id, fmt::format("{}, time {}", id, time)});
+    const auto files = NimbravaTest::WriteGame(rows);
+    const std::string& table = files.Files.at("Data/Strings/Again_english.STRINGS");
+    constexpr std::uint32_t Wanted[] = {7, 700};
+
+    NimbravaTest::AllocationCounter counter;
+    const auto read = GameData::StringTable::Parse(std::as_bytes(std::span(table)), "Again_english.STRINGS", Wanted,
+                                                   {1 << 20, 1 << 20});
+    EXPECT_LE(counter.Peak(), 2048u) << "a directory of 160 KB";
+    // An ID given twice takes its last entry.
+    EXPECT_EQ(read.Find(7), "7, time 10000");
+    EXPECT_EQ(read.Find(700), "700, time 10000");
 }

@@ -2,7 +2,8 @@
 // its reader's error (PluginFileError, StringTableError), naming the file and the offset, thrown for
 // damage to the file's structure or a budget spent, reported beside what reads for damage inside one
 // record or one string; from memory and from a file alike, never holding more than the budgets allow
-// (the test program's timeout catches a reader that loops).
+// (the test program's timeout catches a reader that loops). And what each result of zlib means, from
+// tests/data/gamedata/zlib-results.tsv: the results that no file can provoke among them.
 
 #include "GameData/PluginFile.h"
 #include "GameData/StringTable.h"
@@ -12,6 +13,7 @@
 #include <gmock/gmock.h>
 #include "AllocationCounter.h"
 #include "DataFiles.h"
+#include "Detail/ZlibResult.h"
 #include "GameDescription.h"
 
 namespace
@@ -150,5 +152,20 @@ TEST(DamagedFiles, EveryRowOfTheTableGivesItsError)
                                             EndsWith(fmt::format(" (at offset 0x{:X})", offset))));
             EXPECT_EQ(error.Offset(), offset);
         }
+    }
+}
+
+TEST(DamagedFiles, EveryResultOfZlibIsProgressOrDamage)
+{
+    using enum GameData::Detail::ZlibResult;
+    const std::map<std::string, GameData::Detail::ZlibResult> meanings = {
+        {"going", Going},      {"ended", Ended},        {"out-of-memory", OutOfMemory},
+        {"not-zlib", NotZlib}, {"cut-short", CutShort}, {"failed", Failed}};
+    const auto rows = NimbravaTest::ReadTable(NIMBRAVA_GAMEDATA_DATA "/zlib-results.tsv");
+    ASSERT_GE(rows.size(), 11u);
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.at(1));
+        EXPECT_EQ(GameData::Detail::JudgeZlib(std::stoi(row[0])), meanings.at(row.at(2)));
     }
 }

@@ -48,6 +48,10 @@ namespace
                 else if constexpr (std::is_same_v<T, GameData::LightIdOutOfRange>)
                     return fmt::format("light-id-out-of-range {} {:08X} {} {:X}", what.Plugin, what.FormId, what.Count,
                                        what.Lowest);
+                else if constexpr (std::is_same_v<T, GameData::DamagedStrings>)
+                    return fmt::format("damaged-strings {} {} more", what.Error, what.More);
+                else if constexpr (std::is_same_v<T, GameData::MissingStrings>)
+                    return fmt::format("missing-strings {} {} {:X}", what.Table, what.Count, what.FirstId);
                 else
                     return fmt::format("other problem ({})", typeid(T).name());
             },

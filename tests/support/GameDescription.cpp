@@ -145,6 +145,10 @@ namespace NimbravaTest
                         m_formVersion = static_cast<std::uint16_t>(Number32(value));
                     else if (key == "master")
                         masters += Subrecord("MAST", value + '\0') + Subrecord("DATA", std::string(8, '\0'));
+                    else if (key == "empty-masters")
+                        for (std::uint32_t i = Number32(value); i > 0; --i)
+                            masters +=
+                                Subrecord("MAST", std::string(1, '\0')) + Subrecord("DATA", std::string(8, '\0'));
                     else
                         throw std::invalid_argument("unknown field " + key);
                 }
@@ -409,8 +413,9 @@ namespace NimbravaTest
             else if (kind == "strings")
             {
                 const std::string stem = plugin->Name.substr(0, plugin->Name.rfind('.'));
-                tables["Data/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(Number32(row.at(2)),
-                                                                                           row.at(3));
+                const std::string& text = row.at(3);
+                tables["Data/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(
+                    Number32(row.at(2)), text.starts_with("*=") ? std::string(Number(text.substr(2)), 'S') : text);
             }
             else
                 throw std::invalid_argument("unknown row " + kind);

@@ -10,7 +10,8 @@
 //   file    PATH  BYTES          BYTES appended to the file PATH as they are
 //   plugin  NAME  FIELD...       a plugin, Data/NAME: flags=N (TES4 flags), version=F (HEDR), form=N
 //                                (the records' form version, 44 when not given), master=NAME (its
-//                                masters, in its own order)
+//                                masters, in its own order), empty-masters=N (N masters more, each
+//                                with an empty name)
 //   group   TYPE  FIELD...       the plugin's next top-level group: as many bytes of filler as records=N
 //                                records of size=N bytes each take, then zeros=N zero bytes; a WRLD,
 //                                WTHR, CLMT or REGN group holds the rows of its type after it
@@ -32,7 +33,8 @@
 //                                the global 0), WLST*=N N of them (weathers 0x800 on, chance 1)
 //   regn    FORMID  FIELD...     a region, as wrld; WNAM=N its worldspace, RDAT=TYPE:FLAGS:PRIORITY a
 //                                region data entry (8 bytes), RDWT=ID:CHANCE,... and RDWT*=N as WLST
-//   strings LANGUAGE  ID  TEXT   an entry of Data/Strings/<plugin without extension>_<LANGUAGE>.STRINGS
+//   strings LANGUAGE  ID  TEXT   an entry of Data/Strings/<plugin without extension>_<LANGUAGE>.STRINGS;
+//                                TEXT *=N is N letters (entries of one text share its string)
 //   each    FROM  TO  ROW...     the row ROW once for each number from FROM to TO, with "{}" in its
 //                                fields replaced by the number
 //

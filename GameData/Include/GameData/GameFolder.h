@@ -23,11 +23,6 @@ namespace GameData
         [[nodiscard]] const std::filesystem::path& Folder() const noexcept { return m_folder; }
         [[nodiscard]] std::filesystem::path Data() const { return m_folder / "Data"; }
         [[nodiscard]] const std::string& Language() const noexcept { return m_language; }
-        // The Skyrim.ini that set the language; nothing for English by default.
-        [[nodiscard]] const std::optional<std::filesystem::path>& LanguageFrom() const noexcept
-        {
-            return m_languageFrom;
-        }
         // A Skyrim.ini that is there but cannot be read (UnreadGameFile).
         [[nodiscard]] const std::vector<Problem>& Problems() const noexcept { return m_problems; }
 
@@ -56,7 +51,6 @@ namespace GameData
 
         std::filesystem::path m_folder;
         std::string m_language;
-        std::optional<std::filesystem::path> m_languageFrom;
         std::vector<Problem> m_problems;
     };
 } // namespace GameData

@@ -74,14 +74,16 @@ namespace GameData
     // The listed plugins as the game loads them: each read from Data, the first listing of a plugin
     // kept (names compared as Windows compares them, NameCase.h), Plugins.txt's masters before its
     // other plugins (each kind in the file's order), except that a non-master that a master needs as
-    // its master loads just before the earliest master that needs it; numbered (NumberPlugins,
+    // its master loads just before the earliest master that needs it (only those a master names: a
+    // non-master that only a moved one needs keeps its place); numbered (NumberPlugins,
     // FormId.h). A plugin that is missing takes no place (a problem, unless Skyrim.ccc names it); one
     // that cannot be read is a problem and keeps its place, taking master and light from its
     // extension. Throws std::bad_alloc only.
     [[nodiscard]] LoadOrder OrderPlugins(const GameFolder& game, const std::vector<ListedPlugin>& listed);
 
     // The rules `order` breaks: more plugins than the game numbers (naming the ones past the limits),
-    // and masters that do not load before the plugins that name them. Throws std::bad_alloc only.
+    // and masters that do not load before the plugins that name them (each once per plugin, however
+    // often it names it). Throws std::bad_alloc only.
     [[nodiscard]] std::vector<Problem> CheckLoadOrder(const LoadOrder& order);
 
     // The load order of `game`, the problems of each step included: ListPlugins, OrderPlugins,

@@ -39,15 +39,18 @@ namespace GameData
     inline constexpr std::uint32_t DeletedFlag = 0x20;
     inline constexpr std::uint32_t CompressedFlag = 0x40000; // the data is a zlib stream
 
-    // The most data a record read here may have, and the most a compressed one may declare to inflate
-    // to (16 MiB): a header record holds some kilobytes, a worldspace record some hundred bytes and its
-    // table of cell offsets, a few hundred kilobytes for the largest worlds. A record that claims more
-    // is damaged.
+    // The most data a record read here may have (the header record and the worldspaces), and the most
+    // a compressed one may declare to inflate to (16 MiB): a header record holds some kilobytes, a
+    // worldspace record some hundred bytes and its table of cell offsets, a few hundred kilobytes for
+    // the largest worlds. A record that claims more is damaged.
     inline constexpr std::uint32_t MaximumRecordSize = 16u << 20;
     inline constexpr std::uint32_t MaximumInflatedSize = 16u << 20;
     // The longest name (EDID, FULL, MAST) kept, in bytes: the game's own are far shorter. A longer one
     // is damage to its record.
     inline constexpr std::size_t MaximumNameSize = 1024;
+    // The most masters a plugin may name, as the game takes them: a form ID's top byte indexes them,
+    // and the index after the last means the plugin itself.
+    inline constexpr std::size_t MaximumMasters = 255;
     // The most the readers read from a file at once.
     inline constexpr std::size_t MaximumReadAtOnce = std::size_t{1} << 20;
     // The damaged records of one plugin reported each on its own; the others are counted.
@@ -66,8 +69,8 @@ namespace GameData
         // HEDR's version: 0.94 for the original edition, 1.70 for Special Edition, 1.71 for files saved
         // by game version 1.6.1130 and later.
         float Version = 0;
-        // The MAST subrecords in the file's order: the file names as written (code page 1252). The top
-        // byte of a form ID in this file indexes them.
+        // The MAST subrecords in the file's order: the file names as written (code page 1252), at most
+        // MaximumMasters. The top byte of a form ID in this file indexes them.
         std::vector<std::string> Masters;
 
         [[nodiscard]] bool IsMaster() const noexcept { return (Flags & MasterFlag) != 0; }
@@ -115,9 +118,11 @@ namespace GameData
 
     // Reads the plugin at `path`; `name` names it in errors (its file name when empty). Throws
     // PluginFileError when it cannot be opened or read, when it is no regular file, when its structure
-    // is damaged (no TES4 record first, a compressed TES4 or one without HEDR, a size that runs past the
-    // end of the file or of the group around it, a group smaller than its own header, damage in the
-    // TES4 record), or when it is past a `budget`: more records, bytes of names, bytes inflated or entries.
+    // is damaged (no TES4 record first, a TES4 above MaximumRecordSize, compressed, without HEDR or
+    // naming more than MaximumMasters masters, a size that runs past the end of the file or of the
+    // group around it, a group smaller than its own header, damage in the TES4 record), or when it is
+    // past a `budget`: more records, bytes of names (each name counted as one byte at least: an empty
+    // one is kept too), bytes inflated or weather entries.
     // std::bad_alloc when memory runs out.
     [[nodiscard]] PluginFile ReadPluginFile(const std::filesystem::path& path, std::string_view name = {},
                                             const FileBudget& budget = PluginBudget);

@@ -85,12 +85,13 @@ namespace GameData
         float Version;        // its HEDR's
     };
 
-    // A string table that cannot be read, or a string of it that names use: the names from it are not
+    // A string table that cannot be read, or strings of it that names use: the names from it are not
     // known.
     struct DamagedStrings
     {
-        std::string Table; // UTF-8, as Strings/<plugin>_<language>.STRINGS
-        std::string Error; // the reader's: "FILE: WHAT (at offset 0xN)"
+        std::string Table;    // UTF-8, as Strings/<plugin>_<language>.STRINGS
+        std::string Error;    // the reader's: "FILE: WHAT (at offset 0xN)", of the table or its first such string
+        std::size_t More = 0; // such strings of the table after the first
     };
 
     // Localized plugins without a loose string table in Data/Strings: the names of their worldspaces

@@ -34,10 +34,11 @@ namespace GameData
     public:
         // Reads a .STRINGS table: a 32-bit count and data size, `count` entries of ID and offset into
         // the data, then the data, each string NUL-terminated; of it, the entries and the strings of the
-        // IDs in `wanted` (every ID when nothing is given). An ID given twice takes its last entry.
-        // Throws StringTableError when the file cannot be read or is no regular file, when the count or
-        // size runs past it, or when it is past `budget`; a wanted string that has no NUL within the
-        // table or within MaximumNameSize bytes is reported in Damaged() instead, and not found.
+        // IDs in `wanted` (every ID when nothing is given). An ID given twice takes its last entry; what
+        // it keeps grows with the IDs wanted, not with the entries. Throws StringTableError when the file
+        // cannot be read or is no regular file, when the count or size runs past it, or when it is past
+        // `budget`; a wanted string that has no NUL within the table or within MaximumNameSize bytes is
+        // damaged (Damaged(), IsDamaged()) instead, and not found.
         [[nodiscard]] static StringTable Read(const std::filesystem::path& path, std::string_view name,
                                               std::optional<std::span<const std::uint32_t>> wanted,
                                               const TableBudget& budget);
@@ -49,8 +50,14 @@ namespace GameData
         [[nodiscard]] std::optional<std::string_view> Find(std::uint32_t id) const;
         // How many strings it holds.
         [[nodiscard]] std::size_t Size() const noexcept { return m_entries.size(); }
-        // The wanted strings that are damaged, in the order of their entries' offsets in the data.
+        // The first MaximumDamageReports (PluginFile.h) wanted strings that are damaged, in the order of
+        // their offsets in the data, entries that share an offset in the directory's order.
         [[nodiscard]] const std::vector<StringTableError>& Damaged() const noexcept { return m_damaged; }
+        // How many wanted strings are damaged, all of them.
+        [[nodiscard]] std::size_t DamagedCount() const noexcept { return m_damagedIds.size(); }
+        // Whether the entry of `id` is there and its string damaged: an ID that Find does not find is
+        // either damaged or not in the table.
+        [[nodiscard]] bool IsDamaged(std::uint32_t id) const;
         // The bytes of the file read: its count, size and entries, and the strings looked at.
         [[nodiscard]] std::uint64_t BytesRead() const noexcept { return m_bytesRead; }
 
@@ -64,6 +71,7 @@ namespace GameData
         std::string m_text;           // the strings kept, one after the other
         std::vector<Entry> m_entries; // by ID
         std::vector<StringTableError> m_damaged;
+        std::vector<std::uint32_t> m_damagedIds; // sorted
         std::uint64_t m_bytesRead = 0;
 
         friend class StringTableReader;

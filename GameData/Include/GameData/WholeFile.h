@@ -11,8 +11,8 @@
 namespace GameData
 {
     // Why a file was not read. what(): the reason as a phrase about the file ("does not exist", "is
-    // a directory", "is not a regular file", "cannot be opened", "is larger than N bytes", "cannot be
-    // read").
+    // a directory", "is not a regular file", "cannot be opened", "is larger than N bytes, the most read
+    // of such a file", "cannot be read").
     class FileReadError : public std::runtime_error
     {
     public:
@@ -22,19 +22,25 @@ namespace GameData
             Directory,
             NotRegular, // a pipe, a socket, a device: opening one may wait for ever
             CannotOpen,
-            TooLarge, // Size() tells how large
+            TooLarge, // Limit() tells the most read of it
             CannotRead,
         };
 
-        FileReadError(Reason reason, std::uint64_t size);
+        // `limit`: of TooLarge, the most read of the file.
+        explicit FileReadError(Reason reason, std::uint64_t limit = 0);
 
         [[nodiscard]] Reason Why() const noexcept { return m_reason; }
-        [[nodiscard]] std::uint64_t Size() const noexcept { return m_size; }
+        [[nodiscard]] std::uint64_t Limit() const noexcept { return m_limit; }
 
     private:
         Reason m_reason;
-        std::uint64_t m_size;
+        std::uint64_t m_limit;
     };
+
+    // The most read of the game's own text files (Skyrim.ini, Skyrim.ccc, Plugins.txt): they hold some
+    // kilobytes, a Plugins.txt of thousands of plugins some hundred. A larger one is no file the game
+    // wrote, and is not read.
+    inline constexpr std::uint64_t MaximumGameTextSize = std::uint64_t{4} << 20;
 
     // Throws FileReadError when `path` is missing, a directory or anything else than a regular file:
     // what must be checked before opening it, as opening a FIFO waits for a writer.

@@ -28,7 +28,7 @@ namespace GameData::Detail
         std::error_code error;
         const auto size = std::filesystem::file_size(path, error);
         if (!m_stream || error)
-            throw FileReadError(FileReadError::Reason::CannotOpen, 0);
+            throw FileReadError(FileReadError::Reason::CannotOpen);
         m_size = size;
     }
 
@@ -69,7 +69,7 @@ namespace GameData::Detail
             m_stream.clear();
             m_position = ~std::uint64_t{0};
             m_length = 0;
-            throw FileReadError(FileReadError::Reason::CannotRead, 0);
+            throw FileReadError(FileReadError::Reason::CannotRead);
         }
         m_position = offset + length;
         m_fetched += length - kept;

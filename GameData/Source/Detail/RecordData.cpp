@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fmt/format.h>
 #include <new>
+#include "Detail/LittleEndian.h"
 #include "GameData/PluginFile.h"
 
 namespace GameData::Detail
@@ -18,13 +19,28 @@ namespace GameData::Detail
         // a window at a time.
         constexpr std::size_t WindowSize = std::size_t{16} << 10;
 
-        std::uint32_t U32(const std::byte* at)
-        {
-            std::uint32_t value;
-            std::memcpy(&value, at, sizeof value);
-            return value;
-        }
+        constexpr char CutShort[] = " ends before its zlib stream does (cut short)";
     } // namespace
+
+    ZlibResult JudgeZlib(int result) noexcept
+    {
+        switch (result)
+        {
+        case Z_OK:
+            return ZlibResult::Going;
+        case Z_STREAM_END:
+            return ZlibResult::Ended;
+        case Z_MEM_ERROR:
+            return ZlibResult::OutOfMemory;
+        case Z_NEED_DICT:
+        case Z_DATA_ERROR:
+            return ZlibResult::NotZlib;
+        case Z_BUF_ERROR:
+            return ZlibResult::CutShort;
+        default:
+            return ZlibResult::Failed;
+        }
+    }
 
     Inflater::~Inflater()
     {
@@ -32,20 +48,18 @@ namespace GameData::Detail
             inflateEnd(&m_stream);
     }
 
-    z_stream& Inflater::Start()
+    int Inflater::Start()
     {
         const int started = m_started ? inflateReset(&m_stream) : inflateInit(&m_stream);
-        if (started == Z_MEM_ERROR)
-            throw std::bad_alloc();
         if (started != Z_OK)
-            throw std::runtime_error(fmt::format("zlib cannot inflate (error {})", started));
+            return started;
         m_started = true;
         // Nothing of the record before is handed on.
         m_stream.next_in = nullptr;
         m_stream.avail_in = 0;
         if (Window.size() < WindowSize)
             Window.resize(WindowSize);
-        return m_stream;
+        return Z_OK;
     }
 
     RecordData::RecordData(ByteSource& source, std::uint64_t record, std::uint32_t size, bool compressed,
@@ -64,7 +78,26 @@ namespace GameData::Detail
                              MaximumInflatedSize));
         m_input = m_data + 4;
         m_inputEnd = m_data + size;
-        m_stream = &m_inflater.Start();
+        Check(m_inflater.Start());
+        m_stream = &m_inflater.Stream();
+    }
+
+    void RecordData::Check(int result) const
+    {
+        switch (JudgeZlib(result))
+        {
+        case ZlibResult::Going:
+        case ZlibResult::Ended:
+            return;
+        case ZlibResult::OutOfMemory:
+            throw std::bad_alloc();
+        case ZlibResult::NotZlib:
+            Fail(" holds no valid zlib stream");
+        case ZlibResult::CutShort:
+            Fail(CutShort);
+        case ZlibResult::Failed:
+            Fail(fmt::format(" cannot be inflated: zlib fails with error {}", result));
+        }
     }
 
     std::size_t RecordData::Inflate(std::byte* into, std::size_t room)
@@ -87,20 +120,17 @@ namespace GameData::Detail
         const std::size_t produced = room - stream.avail_out;
         m_produced += produced;
         m_inflater.Used += produced;
-        if (result == Z_MEM_ERROR)
-            throw std::bad_alloc();
-        if (result == Z_NEED_DICT || result == Z_DATA_ERROR)
-            Fail(" holds no valid zlib stream");
+        Check(result);
         if (m_inflater.Used > m_inflater.Limit)
             throw Damage(m_record,
-                         fmt::format("its compressed records inflate to more than {} bytes, past the budget of {} "
-                                     "bytes inflated per plugin",
-                                     m_inflater.Limit, m_inflater.Limit),
+                         fmt::format("its compressed records inflate to more bytes than the budget of {} bytes "
+                                     "inflated per plugin",
+                                     m_inflater.Limit),
                          true);
         m_ended = result == Z_STREAM_END;
         // No progress and nothing left to give: the stream is cut short.
         if (produced == 0 && !m_ended && stream.avail_in == 0 && m_input == m_inputEnd)
-            Fail(" ends before its zlib stream does (cut short)");
+            Fail(CutShort);
         return produced;
     }
 

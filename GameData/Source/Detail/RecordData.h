@@ -13,6 +13,7 @@
 #include <vector>
 #include <zlib.h>
 #include "Detail/ByteSource.h"
+#include "Detail/ZlibResult.h"
 
 namespace GameData::Detail
 {
@@ -44,8 +45,9 @@ namespace GameData::Detail
         Inflater(const Inflater&) = delete;
         Inflater& operator=(const Inflater&) = delete;
 
-        // The stream, made ready for a new record's. Throws std::bad_alloc.
-        z_stream& Start();
+        // Makes the stream ready for a new record's: zlib's result (Z_OK, or why not: ZlibResult.h).
+        [[nodiscard]] int Start();
+        [[nodiscard]] z_stream& Stream() noexcept { return m_stream; }
 
         std::uint64_t Used = 0;
         const std::uint64_t Limit;
@@ -61,7 +63,8 @@ namespace GameData::Detail
     public:
         // The data of the record whose header is at `record`, `size` bytes after it, of type `type`.
         // A compressed record's data is its inflated size, then the zlib stream. Throws Damage when a
-        // compressed record has no inflated size or declares more than MaximumInflatedSize.
+        // compressed record has no inflated size or declares more than MaximumInflatedSize, or when
+        // zlib cannot start on it; std::bad_alloc.
         RecordData(ByteSource& source, std::uint64_t record, std::uint32_t size, bool compressed, std::string_view type,
                    Inflater& inflater);
         RecordData(const RecordData&) = delete;
@@ -78,8 +81,8 @@ namespace GameData::Detail
         }
 
         // The next `count` bytes (at most Size() - Position()), valid until the next call. Throws Damage:
-        // a stream that is no zlib stream, ends before the bytes it declares, or is cut short; a spent
-        // budget.
+        // a stream that is no zlib stream, ends before the bytes it declares, is cut short, or on which
+        // zlib fails; a spent budget. std::bad_alloc.
         const std::byte* Take(std::size_t count);
         // Passes over the next `count` bytes (at most Size() - Position()); throws as Take does.
         void Skip(std::uint64_t count);
@@ -92,6 +95,8 @@ namespace GameData::Detail
         void Fill(std::size_t count);
         // One step of inflation into `into`; returns the bytes produced.
         std::size_t Inflate(std::byte* into, std::size_t room);
+        // Throws for a zlib result that is no progress (JudgeZlib): std::bad_alloc, or Damage.
+        void Check(int result) const;
         [[noreturn]] void Fail(const std::string& what) const { throw Damage(m_record, m_what + what); }
 
         ByteSource& m_source;

@@ -216,7 +216,7 @@ namespace NimbravaCheck
              "ID {:X} is the ID of {} worldspaces that no section lists: {}; "
              "a section that lists it gives them all one list",
              "an ID that unlisted worldspaces share"},
-            // NoPluginsTxtFound, or the file and " cannot be read"
+            // NoPluginsTxtFound, or the file and why it cannot be read
             {Code::NoPluginsTxt, "no-plugins-txt", Warning, LoadOrder,
              "{}: only the base game's masters and Skyrim.ccc's plugins are listed", "no load order to read"},
             // plugin, PluginsTxtActive or BaseGameMaster
@@ -242,10 +242,9 @@ namespace NimbravaCheck
             // the reader's error of the first damaged record, MoreDamagedRecords or nothing
             {Code::DamagedRecord, "damaged-record", Warning, LoadOrder,
              "{}{}: listed by its ID, without the names after the damage", "a worldspace record that does not read"},
-            // full plugins, light plugins, the most of each, the plugins past them
+            // full plugins, light plugins, the most of each, PastTheLimit or PastTheLimitOne
             {Code::TooManyPlugins, "too-many-plugins", Error, LoadOrder,
-             "{} full and {} light plugins are active, more than the game numbers ({} and {}): {} get no form ID, and "
-             "their worldspaces are not listed",
+             "{} full and {} light plugins are active, more than the game numbers ({} and {}): {}",
              "more plugins than the game numbers"},
             // plugin, master
             {Code::MissingMaster, "missing-master", Error, LoadOrder,
@@ -256,8 +255,8 @@ namespace NimbravaCheck
              "{} is a light plugin (HEDR {:.2f}) whose worldspace record {:08X}{} has an object ID outside {:X} to "
              "FFF, the range of its light plugin's IDs: the game gives it no form ID of its own, and it is not listed",
              "a light plugin's record whose ID lies outside the light range"},
-            // the reader's error
-            {Code::DamagedStrings, "damaged-strings", Warning, LoadOrder, "{}: the names it gives are not shown",
+            // the reader's error, MoreDamagedStrings or nothing
+            {Code::DamagedStrings, "damaged-strings", Warning, LoadOrder, "{}{}: the names it gives are not shown",
              "a string table, or a string of it, that does not read"},
             // language, the plugins
             {Code::NamesInArchives, "names-in-archives", Information, LoadOrder,
@@ -265,9 +264,8 @@ namespace NimbravaCheck
              "not shown: {}; mods usually ship their string tables inside BSA archives, which this tool does not "
              "read",
              "localized plugins without loose string tables"},
-            // table, how many, the first ID
-            {Code::MissingStrings, "missing-strings", Information, LoadOrder,
-             "{} lacks string IDs that names use ({} of them, the first {:X}): those names are not shown",
+            // table, MissingStringIds or MissingStringId
+            {Code::MissingStrings, "missing-strings", Information, LoadOrder, "{} lacks {}",
              "string IDs that a loose string table lacks"},
             {Code::Module32Bit, "32-bit-module", Error, Module,
              "a 32-bit module: Skyrim Special Edition and Nimbrava are 64-bit", "a 32-bit d3d11.dll"},
@@ -330,9 +328,18 @@ namespace NimbravaCheck
         // UnreadGameFile
         inline constexpr char UnreadCcc[] = "the Creation Club plugins it names are not listed";
         inline constexpr char UnreadSettings[] = "the language it may set is not known here";
+        // TooManyPlugins: the plugins past the limits (one, or more than one)
+        inline constexpr char PastTheLimitOne[] = "{} gets no form ID, and its worldspaces are not listed";
+        inline constexpr char PastTheLimit[] = "{} get no form ID, and their worldspaces are not listed";
+        // MissingStrings: the ID (one), or how many and the first
+        inline constexpr char MissingStringId[] = "the string ID {:X} that a name uses: that name is not shown";
+        inline constexpr char MissingStringIds[] =
+            "{} string IDs that names use, the first of them {:X}: those names are not shown";
         // DamagedRecord: how many more, the plugin
         inline constexpr char MoreDamagedRecords[] = " (and {} more damaged records of {}, each so listed)";
         // LightIdOutOfRange: how many more
         inline constexpr char MoreRecords[] = " (and {} more such records)";
+        // DamagedStrings: how many more
+        inline constexpr char MoreDamagedStrings[] = " (and {} more damaged strings of the table)";
     } // namespace Phrases
 } // namespace NimbravaCheck

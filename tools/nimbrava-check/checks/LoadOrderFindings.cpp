@@ -55,9 +55,12 @@ namespace NimbravaCheck
                                                                                   what.Count - 1, shown(what.Plugin))
                                                                     : "");
                     else if constexpr (std::is_same_v<T, GameData::TooManyPlugins>)
-                        add.Add<Code::TooManyPlugins>(std::nullopt, {}, what.Full, what.Light,
-                                                      GameData::MaximumFullPlugins, GameData::MaximumLightPlugins,
-                                                      NameList(what.Unnumbered));
+                        add.Add<Code::TooManyPlugins>(
+                            std::nullopt, {}, what.Full, what.Light, GameData::MaximumFullPlugins,
+                            GameData::MaximumLightPlugins,
+                            fmt::format(fmt::runtime(what.Unnumbered.size() == 1 ? Phrases::PastTheLimitOne
+                                                                                 : Phrases::PastTheLimit),
+                                        NameList(what.Unnumbered)));
                     else if constexpr (std::is_same_v<T, GameData::MissingMaster>)
                         add.Add<Code::MissingMaster>(std::nullopt, {}, shown(what.Plugin), shown(what.Master));
                     else if constexpr (std::is_same_v<T, GameData::LightIdOutOfRange>)
@@ -65,13 +68,18 @@ namespace NimbravaCheck
                             std::nullopt, {}, shown(what.Plugin), what.Version, what.FormId,
                             what.Count > 1 ? fmt::format(Phrases::MoreRecords, what.Count - 1) : "", what.Lowest);
                     else if constexpr (std::is_same_v<T, GameData::DamagedStrings>)
-                        add.Add<Code::DamagedStrings>(std::nullopt, {}, shown(what.Error));
+                        add.Add<Code::DamagedStrings>(
+                            std::nullopt, {}, shown(what.Error),
+                            what.More > 0 ? fmt::format(Phrases::MoreDamagedStrings, what.More) : "");
                     else if constexpr (std::is_same_v<T, GameData::TablesNotLoose>)
                         add.Add<Code::NamesInArchives>(std::nullopt, {}, shown(what.Language), NameList(what.Plugins));
                     else
                     {
                         static_assert(std::is_same_v<T, GameData::MissingStrings>, "every problem is worded");
-                        add.Add<Code::MissingStrings>(std::nullopt, {}, shown(what.Table), what.Count, what.FirstId);
+                        add.Add<Code::MissingStrings>(
+                            std::nullopt, {}, shown(what.Table),
+                            what.Count == 1 ? fmt::format(Phrases::MissingStringId, what.FirstId)
+                                            : fmt::format(Phrases::MissingStringIds, what.Count, what.FirstId));
                     }
                 },
                 problem);

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 #include "GameData/PluginFile.h"
+#include "GameData/WholeFile.h"
 #include "Host/Version.h"
 #include "checks/Codes.h"
 #include "cli/Options.h"
@@ -10,8 +11,9 @@ namespace NimbravaCheck::Cli
 {
     namespace
     {
-        // What holds for every command; {} are the budgets of GameData/Budgets.h and the largest record
-        // the game's reader takes, in MiB.
+        // What holds for every command; {} are the budgets of GameData/Budgets.h, the largest record
+        // the game's reader takes, in MiB, and the most read of the game's text files. Their paragraph
+        // is wrapped to 80 columns with the numbers in.
         constexpr char Common[] = R"(
 Options may stand in any order.
 
@@ -25,11 +27,15 @@ Data/Strings tables in the language of the player's Skyrim.ini (Documents/My Gam
 the game folder's; the base game's own names are inside its BSA archives, which are not read here, so
 its worldspaces show their editor IDs only.
 
-Budgets: of one plugin the checker keeps at most {} records and {} bytes of names (and as many
-of its string table's), and inflates at most {} bytes of its compressed records; of all string
-tables it reads at most {} bytes in one run. A plugin past a budget is a problem that names the budget
-([damaged-plugin]), as is a string table ([damaged-strings]). A record that claims more than {} MiB,
-or a compressed one that declares to inflate to more, is damaged ([damaged-record]).
+Budgets: of one plugin the checker keeps at most {} records (worldspaces,
+weathers, climates and regions), {} of their weather entries and
+{} bytes of names (and as many of its string table's), and inflates at
+most {} bytes of its compressed records; of all string tables it reads
+at most {} bytes in one run. A plugin past a budget is a problem that
+names the budget ([damaged-plugin]), as is a string table ([damaged-strings]).
+A record that claims more than {} MiB, or a compressed one that declares to
+inflate to more, is damaged ([damaged-record]). Skyrim.ini, Skyrim.ccc and
+Plugins.txt are read up to {} bytes each.
 
 FileNames are Windows paths in the game's ANSI code page. Outside Windows, a relative name starts at
 the enbseries directory, names match ignoring case (as under Wine and Proton), Z: maps to '/', and
@@ -79,9 +85,10 @@ checkable. Names outside ASCII need the game's code page: --code-page N (874, 93
                     at = end + 1;
                 }
             }
-            text += fmt::format(Common, GameData::PluginBudget.Records, GameData::PluginBudget.NameBytes,
-                                GameData::PluginBudget.InflatedBytes, GameData::StringTableBudget,
-                                GameData::MaximumRecordSize >> 20);
+            text += fmt::format(Common, GameData::PluginBudget.Records, GameData::PluginBudget.Entries,
+                                GameData::PluginBudget.NameBytes, GameData::PluginBudget.InflatedBytes,
+                                GameData::StringTableBudget, GameData::MaximumRecordSize >> 20,
+                                GameData::MaximumGameTextSize);
             text += "\nThe codes of the findings, in brackets in the reports and as \"code\" in JSON:\n";
             for (const auto& [topic, heading] :
                  {std::pair{Topic::Configuration, std::string("_nimbrava.ini")},

@@ -20,15 +20,18 @@ namespace NimbravaCheck
             return data && std::filesystem::is_directory(*data, error);
         }
 
-        // Plugins.txt's lines; nothing when it cannot be read.
-        std::optional<std::vector<GameData::PluginsTxtLine>> ReadPluginsTxt(const std::filesystem::path& file)
+        // Plugins.txt's lines; nothing when it cannot be read, and why in `why`: "cannot be read", or
+        // the limit it is past.
+        std::optional<std::vector<GameData::PluginsTxtLine>> ReadPluginsTxt(const std::filesystem::path& file,
+                                                                            std::string& why)
         {
             try
             {
-                return GameData::ParsePluginsTxt(GameData::ReadWholeFile(file));
+                return GameData::ParsePluginsTxt(GameData::ReadWholeFile(file, GameData::MaximumGameTextSize));
             }
-            catch (const GameData::FileReadError&)
+            catch (const GameData::FileReadError& error)
             {
+                why = error.Why() == GameData::FileReadError::Reason::TooLarge ? error.what() : "cannot be read";
                 return std::nullopt;
             }
         }
@@ -96,8 +99,9 @@ namespace NimbravaCheck
         std::optional<std::vector<GameData::PluginsTxtLine>> lines;
         if (game.PluginsTxt)
         {
-            lines = ReadPluginsTxt(*game.PluginsTxt);
-            const std::string unreadable = GameData::Utf8Text(*game.PluginsTxt) + " cannot be read";
+            std::string why;
+            lines = ReadPluginsTxt(*game.PluginsTxt, why);
+            const std::string unreadable = GameData::Utf8Text(*game.PluginsTxt) + " " + why;
             if (!lines && (strict || pluginsTxt))
                 throw InputError(unreadable);
             if (!lines)

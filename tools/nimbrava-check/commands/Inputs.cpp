@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fmt/format.h>
 #include <sstream>
+#include "GameData/BaseGame.h"
 #include "GameData/Text.h"
 #include "GameData/WholeFile.h"
 #include "checks/InputError.h"
@@ -110,6 +111,11 @@ namespace NimbravaCheck
             problems.Add<Code::NoPluginsTxt>(std::nullopt, {}, Phrases::NoPluginsTxtFound);
         game.Order = GameData::ReadLoadOrder(game.Folder, lines ? &*lines : nullptr);
         game.Worldspaces = GameData::ListWorldspaces(game.Folder, game.Order);
+        // The base game's names are in its archives: where no loose table gave one, the English edition's.
+        for (auto& worldspace : game.Worldspaces.Worldspaces)
+            if (const auto* base = GameData::FindBaseWorldspace(worldspace.Plugin, worldspace.FormId);
+                base != nullptr && !worldspace.Name)
+                worldspace.Name = std::string(base->Place);
         using Problems = const std::vector<GameData::Problem>*;
         for (const Problems found :
              {Problems{&game.Folder.Problems()}, Problems{&game.Order.Problems}, Problems{&game.Worldspaces.Problems}})

@@ -131,10 +131,9 @@ namespace NimbravaCheck
              "WorldspaceIDs of [{}] does not read: {} is no hexadecimal ID of at most FFFFFFFF, and one bad element "
              "empties the whole list, so this section never matches",
              "an element of WorldspaceIDs that is no ID"},
-            // section, the rest of the value, SpaceForComma or nothing, the IDs read
+            // section, the rest of the value, SpaceForComma or nothing, the IDs read, UseCommas or NoHexDigit
             {Code::ListEndsEarly, "list-ends-early", Warning, Configuration,
-             "WorldspaceIDs of [{}] ends at '{}'{}: the plugin reads only {} and ignores the rest; separate IDs with "
-             "commas",
+             "WorldspaceIDs of [{}] ends at '{}'{}: the plugin reads only {} and ignores the rest; {}",
              "WorldspaceIDs read only in part"},
             // ID, section, its low 24 bits
             {Code::IdTooLarge, "id-too-large", Error, Configuration,
@@ -305,6 +304,12 @@ namespace NimbravaCheck
         inline constexpr char MeantSection[] = " (meant [{}]?)";
         // ListEndsEarly
         inline constexpr char SpaceForComma[] = " (a space instead of a comma)";
+        // ListEndsEarly, after a space or a sign between IDs
+        inline constexpr char UseCommas[] = "separate IDs with commas";
+        // ListEndsEarly, at a letter: the character, TakenForDigit or nothing
+        inline constexpr char NoHexDigit[] = "'{}' is no hexadecimal digit{}";
+        // NoHexDigit: the digit it looks like
+        inline constexpr char TakenForDigit[] = " (the digit {} was meant?)";
         // ShadowedId: what the winner's file is
         inline constexpr char WinnerFallsBack[] =
             ", and keeps ENB's own _weatherlist.ini there because that section's file is {}";

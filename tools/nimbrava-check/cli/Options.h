@@ -16,6 +16,7 @@ namespace NimbravaCheck::Cli
     {
         Configuration, // the enbseries folder or configuration, given without an option: the default command
         Worldspace,
+        Walk,
         WorldspaceList,
         Init,
         Module,

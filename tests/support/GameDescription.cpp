@@ -109,6 +109,8 @@ namespace NimbravaTest
                         m_formVersion = static_cast<std::uint16_t>(Number32(value));
                     else if (key == "master")
                         masters += Subrecord("MAST", value + '\0') + Subrecord("DATA", std::string(8, '\0'));
+                    else if (key == "in")
+                        Folder = value;
                     else
                         throw std::invalid_argument("unknown field " + key);
                 }
@@ -123,6 +125,7 @@ namespace NimbravaTest
             }
 
             const std::string Name;
+            std::string Folder = "Data"; // where it lies, under the game folder
 
             // group TYPE FIELD...: the next top-level group, with the filler of its records.
             void Group(const std::vector<std::string>& row)
@@ -231,8 +234,8 @@ namespace NimbravaTest
                 // HEDR's record count, after its subrecord header and version.
                 m_out.replace(HeaderSize + 6 + 4, 4, Le32(m_items));
                 m_places["end"] = m_out.size();
-                files.Files["Data/" + Name] = std::move(m_out);
-                files.Places["Data/" + Name] = std::move(m_places);
+                files.Files[Folder + "/" + Name] = std::move(m_out);
+                files.Places[Folder + "/" + Name] = std::move(m_places);
             }
 
         private:
@@ -355,8 +358,8 @@ namespace NimbravaTest
             else if (kind == "strings")
             {
                 const std::string stem = plugin->Name.substr(0, plugin->Name.rfind('.'));
-                tables["Data/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(Number32(row.at(2)),
-                                                                                           row.at(3));
+                tables[plugin->Folder + "/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(
+                    Number32(row.at(2)), row.at(3));
             }
             else
                 throw std::invalid_argument("unknown row " + kind);

@@ -59,6 +59,8 @@ namespace NimbravaCheck
         UnlistedSharedId,
         NoPluginsTxt,
         MissingPlugin,
+        ModManagerPlugin,
+        MissingMod,
         NotAPlugin,
         PluginsTxtMark,
         UnreadGameFile,
@@ -221,6 +223,16 @@ namespace NimbravaCheck
             // plugin, PluginsTxtActive or BaseGameMaster
             {Code::MissingPlugin, "missing-plugin", Warning, LoadOrder,
              "{} is {} but not in Data: the game does not load it", "a plugin to load that is not there"},
+            // plugin, the Plugins.txt, its folder
+            {Code::ModManagerPlugin, "mod-manager-plugin", Warning, LoadOrder,
+             "{} is active in {} but not in Data: Mod Organizer 2 keeps it in a mod's folder, which the game sees "
+             "only through MO2; start nimbrava-check from MO2 (as an executable), or give --mo2 {} instead of "
+             "--plugins-txt",
+             "a plugin of a Mod Organizer 2 profile's load order outside Data"},
+            // modlist.txt, the mod, the mods' folder
+            {Code::MissingMod, "missing-mod", Warning, LoadOrder,
+             "{} enables the mod {}, which has no folder in {}: its files are not seen",
+             "an enabled Mod Organizer 2 mod without its folder"},
             // name, line of Plugins.txt
             {Code::NotAPlugin, "not-a-plugin", Warning, LoadOrder,
              "{} is active in Plugins.txt (line {}) but is no .esp, .esm or .esl file: the game does not load it, and "

@@ -172,7 +172,8 @@ namespace NimbravaCheck::Cli
         line.Json = Of(given, OptionId::Json).has_value();
         line.Verbose = Of(given, OptionId::Verbose).has_value();
         for (const auto& [id, path] :
-             {std::pair{OptionId::Game, &line.Asked.Game}, std::pair{OptionId::PluginsTxt, &line.Asked.PluginsTxt}})
+             {std::pair{OptionId::Game, &line.Asked.Game}, std::pair{OptionId::PluginsTxt, &line.Asked.PluginsTxt},
+              std::pair{OptionId::Mo2, &line.Asked.Mo2}})
             if (const auto& value = Of(given, id))
                 *path = GameData::Utf8Path(*value);
         const auto& target =

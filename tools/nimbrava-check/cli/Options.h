@@ -24,6 +24,7 @@ namespace NimbravaCheck::Cli
         Version,
         Game,
         PluginsTxt,
+        Mo2,
         Json,
         Verbose,
         CodePage,

@@ -36,6 +36,9 @@ namespace NimbravaCheck
         // holds Data/) and Plugins.txt (else where the game keeps it).
         std::optional<std::filesystem::path> Game;
         std::optional<std::filesystem::path> PluginsTxt;
+        // A Mod Organizer 2 profile's folder: the load order, the mods' files and the INI files as the
+        // game sees them through MO2 (its game folder when none is given or beside).
+        std::optional<std::filesystem::path> Mo2;
         GameCodePage CodePage;
     };
 

@@ -40,7 +40,7 @@ namespace NimbravaCheck
         if (!gameFolder)
             throw InputError(GameData::Utf8Text(request.Target) +
                              " is no game folder: it has no Data folder, nor has the folder above it");
-        const auto game = ReadInstalledGame(*gameFolder, request.PluginsTxt);
+        const auto game = *ReadGame(*gameFolder, request, true);
         const auto& worldspaces = game.Worldspaces.Worldspaces;
         if (output.Json)
             WriteJson(output.Out,

@@ -73,6 +73,13 @@ TEST(NimbravaCheck, RunsOfTheTable)
             NimbravaTest::WriteGameFolder(NimbravaTest::WriteGame(fs::path(expand(row.at(2)))), scratch / row[1]);
             continue;
         }
+        if (row[0] == "holds") // a file a run wrote
+        {
+            const std::string written = NimbravaTest::ReadFile(scratch / row.at(1));
+            for (std::size_t i = 2; i < row.size(); ++i)
+                EXPECT_THAT(written, HasSubstr(expand(row[i]))) << row[1];
+            continue;
+        }
         if (row[0] == "fifo") // in place of what is there
         {
             fs::remove(scratch / row.at(1));

@@ -165,9 +165,19 @@ namespace GameData
                 prefixes.push_back(at.parent_path() / "compatdata" / "489830" / "pfx");
                 break;
             }
-        if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0')
+#ifdef _WIN32
+        // Under Wine, %LOCALAPPDATA% already leads into the prefix that $WINEPREFIX names: looked at
+        // again by its Unix path, each file would be found twice.
+        const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+        const bool ownPrefix = local != nullptr && *local != L'\0';
+#else
+        const bool ownPrefix = false;
+#endif
+        const char* prefix = ownPrefix ? nullptr : std::getenv("WINEPREFIX");
+        const char* home = ownPrefix ? nullptr : std::getenv("HOME");
+        if (prefix != nullptr && *prefix != '\0')
             prefixes.emplace_back(prefix);
-        else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        else if (home != nullptr && *home != '\0')
             prefixes.push_back(std::filesystem::path(home) / ".wine");
         std::vector<std::filesystem::path> users;
         std::error_code error;

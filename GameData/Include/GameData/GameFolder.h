@@ -54,7 +54,8 @@ namespace GameData
 
         // Where the game may keep Plugins.txt, most likely first: %LOCALAPPDATA% (Windows), then the
         // users of the Wine prefix the game folder lies in, of Steam's Proton prefix beside the
-        // steamapps folder that holds this game, and of $WINEPREFIX (else ~/.wine); for each, the
+        // steamapps folder that holds this game, and of $WINEPREFIX (else ~/.wine; in the .exe only
+        // without %LOCALAPPDATA%, which under Wine leads there already); for each, the
         // folders of the Steam, GOG, Epic and Microsoft Store editions. Only files that exist are
         // given, each once.
         [[nodiscard]] std::vector<std::filesystem::path> PluginsTxtCandidates() const;

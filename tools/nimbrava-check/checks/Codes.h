@@ -92,9 +92,10 @@ namespace NimbravaCheck
         using enum Severity;
         using enum Topic;
 
-        // name, section, what it is, " (why)" or nothing, " (path)" or nothing, the log line's opening
+        // name, section, what it is, " (why)" or nothing, " (path)" or nothing, the log line's opening,
+        // OwnListMissing, CloseName or nothing
         inline constexpr std::string_view FileNotThere = "FileName '{}' of [{}] is {}{}{}: where it matches, the "
-                                                         "plugin logs \"{}\" and keeps ENB's own _weatherlist.ini";
+                                                         "plugin logs \"{}\" and keeps ENB's own _weatherlist.ini{}";
 
         inline constexpr CodeRow Codes[] = {
             // name, MeantSection or nothing
@@ -314,6 +315,11 @@ namespace NimbravaCheck
     {
         // SectionName: the section's real name
         inline constexpr char MeantSection[] = " (meant [{}]?)";
+        // FileMissing and the like, for ENB's own _weatherlist.ini itself
+        inline constexpr char OwnListMissing[] =
+            ", which is this very file: ENB's own weather list is missing too, and these worldspaces get none";
+        // FileMissing: the name with the file of the same folder whose name is close
+        inline constexpr char CloseName[] = " (did you mean '{}'?)";
         // ListEndsEarly
         inline constexpr char SpaceForComma[] = " (a space instead of a comma)";
         // ListEndsEarly, after a space or a sign between IDs

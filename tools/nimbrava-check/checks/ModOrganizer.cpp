@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <sstream>
 #include "GameData/Text.h"
 #include "GameData/WholeFile.h"
 #include "Orvel/Ascii.h"
@@ -42,12 +41,13 @@ namespace NimbravaCheck
                 throw InputError(GameData::Utf8Text(file) + " " + error.what());
             }
             std::vector<std::string> lines;
-            std::istringstream in(text);
-            for (std::string line; std::getline(in, line);)
+            for (std::size_t at = 0; at < text.size();)
             {
+                const std::size_t end = std::min(text.find('\n', at), text.size());
+                std::string& line = lines.emplace_back(text, at, end - at);
                 if (line.ends_with('\r'))
                     line.pop_back();
-                lines.push_back(std::move(line));
+                at = end + 1;
             }
             return lines;
         }

@@ -75,16 +75,21 @@ namespace GameData
         }
     } // namespace
 
-    GameFolder::GameFolder(std::filesystem::path folder) : m_folder(std::move(folder))
+    GameFolder::GameFolder(std::filesystem::path folder, Overlay overlay)
+        : m_folder(std::move(folder)), m_overlay(std::move(overlay))
     {
-        std::vector<std::filesystem::path> documents;
-        if (auto windows = WindowsDocuments())
+        std::vector<std::filesystem::path> documents, inis;
+        if (m_overlay.IniFolder) // the mod manager's own copies stand in for the player's
+        {
+            if (auto ini = Find(*m_overlay.IniFolder, "Skyrim.ini"))
+                inis.push_back(std::move(*ini));
+        }
+        else if (auto windows = WindowsDocuments())
             documents.push_back(std::move(*windows));
-        for (const auto& user : PrefixUsers())
+        for (const auto& user : m_overlay.IniFolder ? std::vector<std::filesystem::path>{} : PrefixUsers())
             for (const char* name : {"Documents", "My Documents"})
                 if (auto found = Find(user, name))
                     documents.push_back(std::move(*found));
-        std::vector<std::filesystem::path> inis;
         for (const auto& player : documents)
             for (const auto edition : Editions)
                 if (auto ini = Find(player, "My Games/" + std::string(edition) + "/Skyrim.ini"))
@@ -99,6 +104,14 @@ namespace GameData
                 return;
             }
         m_language = "English";
+    }
+
+    std::optional<std::filesystem::path> GameFolder::FindData(std::string_view relative) const
+    {
+        for (const auto& layer : m_overlay.DataLayers)
+            if (auto found = Find(layer, relative))
+                return found;
+        return Find(Data(), relative);
     }
 
     std::optional<std::filesystem::path> GameFolder::Find(const std::filesystem::path& base, std::string_view relative)
@@ -151,9 +164,19 @@ namespace GameData
                 prefixes.push_back(at.parent_path() / "compatdata" / "489830" / "pfx");
                 break;
             }
-        if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0')
-            prefixes.emplace_back(prefix);
-        else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+#ifdef _WIN32
+        // Under Wine, %LOCALAPPDATA% already leads into the prefix that $WINEPREFIX names: looked at
+        // again by its Unix path, each file would be found twice.
+        const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+        const bool ownPrefix = local != nullptr && *local != L'\0';
+#else
+        const bool ownPrefix = false;
+#endif
+        const char* winePrefix = ownPrefix ? nullptr : std::getenv("WINEPREFIX");
+        const char* home = ownPrefix ? nullptr : std::getenv("HOME");
+        if (winePrefix != nullptr && *winePrefix != '\0')
+            prefixes.emplace_back(winePrefix);
+        else if (home != nullptr && *home != '\0')
             prefixes.push_back(std::filesystem::path(home) / ".wine");
         std::vector<std::filesystem::path> users;
         std::error_code error;

@@ -79,6 +79,15 @@ namespace Nimbrava
     // its lines to `outcome`. Throws what the site throws.
     void RequestReload(IWeatherlistSite& site, WorldspaceOutcome& outcome);
 
+    // Whether ENB's callback acts when ENB reports `reported` while `stored` is the worldspace of the
+    // last change (0 before any): not for 0, which ENB reports in no worldspace, nor for the stored
+    // one, all 32 bits compared (the choice looks at the low 24 only, so 0A00003C after 3C is a
+    // change to the same list). When it acts, `reported` is stored and ChangeWorldspace runs.
+    [[nodiscard]] constexpr bool IsWorldspaceChange(std::uint32_t reported, std::uint32_t stored) noexcept
+    {
+        return reported != 0 && reported != stored;
+    }
+
     // A change to the worldspace `id` (not 0) as ENB's callback makes it: the update, then the reload
     // request.
     [[nodiscard]] WorldspaceOutcome ChangeWorldspace(std::uint32_t id, IWeatherlistSite& site);

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <mutex>
+#include "Choice/WorldspaceChange.h"
 #include "Enb/EnbInterface.h"
 #include "Orvel/Log.h"
 #include "Switching/WeatherlistSelection.h"
@@ -47,7 +48,7 @@ namespace Nimbrava
                     // at once, both could otherwise switch and reload, and the older worldspace's list
                     // could be left in force while the stored ID names the newer one.
                     const std::lock_guard switching(SwitchMutex);
-                    if (id == StoredWorldspaceId.load(std::memory_order_relaxed))
+                    if (!IsWorldspaceChange(id, StoredWorldspaceId.load(std::memory_order_relaxed)))
                         return;
                     StoredWorldspaceId.store(id, std::memory_order_release);
                     outcome = UpdateWeatherlist(id, site);
@@ -80,7 +81,7 @@ namespace Nimbrava
         const std::uint32_t id = ENBGetState(Enb::WorldspaceState);
         // All 32 bits count here, although the choice looks at the low 24 only. Nearly every callback
         // reports the worldspace already stored and ends here, without the lock.
-        if (id == 0 || id == StoredWorldspaceId.load(std::memory_order_acquire))
+        if (!IsWorldspaceChange(id, StoredWorldspaceId.load(std::memory_order_acquire)))
             return;
         SwitchWorldspace(id);
     }

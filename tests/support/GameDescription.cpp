@@ -149,6 +149,8 @@ namespace NimbravaTest
                         for (std::uint32_t i = Number32(value); i > 0; --i)
                             masters +=
                                 Subrecord("MAST", std::string(1, '\0')) + Subrecord("DATA", std::string(8, '\0'));
+                    else if (key == "in")
+                        Folder = value;
                     else
                         throw std::invalid_argument("unknown field " + key);
                 }
@@ -163,6 +165,7 @@ namespace NimbravaTest
             }
 
             const std::string Name;
+            std::string Folder = "Data"; // where it lies, under the game folder
 
             // group TYPE FIELD...: the next top-level group, with the filler of its records.
             void Group(const std::vector<std::string>& row)
@@ -288,8 +291,8 @@ namespace NimbravaTest
                 // HEDR's record count, after its subrecord header and version.
                 m_out.replace(HeaderSize + 6 + 4, 4, Le32(m_items));
                 m_places["end"] = m_out.size();
-                files.Files["Data/" + Name] = std::move(m_out);
-                files.Places["Data/" + Name] = std::move(m_places);
+                files.Files[Folder + "/" + Name] = std::move(m_out);
+                files.Places[Folder + "/" + Name] = std::move(m_places);
             }
 
         private:
@@ -414,7 +417,7 @@ namespace NimbravaTest
             {
                 const std::string stem = plugin->Name.substr(0, plugin->Name.rfind('.'));
                 const std::string& text = row.at(3);
-                tables["Data/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(
+                tables[plugin->Folder + "/Strings/" + stem + "_" + row.at(1) + ".STRINGS"].emplace_back(
                     Number32(row.at(2)), text.starts_with("*=") ? std::string(Number(text.substr(2)), 'S') : text);
             }
             else

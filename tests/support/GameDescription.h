@@ -11,7 +11,8 @@
 //   plugin  NAME  FIELD...       a plugin, Data/NAME: flags=N (TES4 flags), version=F (HEDR), form=N
 //                                (the records' form version, 44 when not given), master=NAME (its
 //                                masters, in its own order), empty-masters=N (N masters more, each
-//                                with an empty name)
+//                                with an empty name), in=FOLDER (FOLDER/NAME instead, with its
+//                                string tables: a mod manager's folder)
 //   group   TYPE  FIELD...       the plugin's next top-level group: as many bytes of filler as records=N
 //                                records of size=N bytes each take, then zeros=N zero bytes; a WRLD,
 //                                WTHR, CLMT or REGN group holds the rows of its type after it

@@ -36,7 +36,7 @@ namespace
     {
         const NimbravaTest::TempDirectory folder;
         NimbravaTest::MakeGameTree(Data / "tree.txt", folder.Path());
-        InstalledGame game{GameData::GameFolder(folder.Path()), {}, {}, {}, {}, {}};
+        InstalledGame game{GameData::GameFolder(folder.Path()), {}, {}, {}, {}, {}, {}};
         int checked = 0;
         for (const auto& row : NimbravaTest::ReadTable(Data / (table + ".tsv")))
         {

@@ -42,6 +42,14 @@ function(check_report expected_exit report)
   endforeach()
 endfunction()
 
+# The game of a description (GameDescription.h) written into FOLDER by the Windows build of its writer.
+function(make_game description folder)
+  execute_process(COMMAND "${EMULATOR}" "${MAKE_GAME}" "${description}" "${folder}" RESULT_VARIABLE made OUTPUT_QUIET)
+  if(NOT made EQUAL 0)
+    message(FATAL_ERROR "nimbrava-make-game.exe could not write ${description} into ${folder}")
+  endif()
+endfunction()
+
 # Files as players save them (players.tsv), in the ANSI code page that LC_ALL gave Wine: the rows of
 # that code page, as the native tests run them with --code-page.
 if(PLAYERS_CODEPAGE)
@@ -147,21 +155,49 @@ check(0 "[MESSAGE] Switching to weatherlist 'weather\\tamriel.ini'\n  [MESSAGE] 
 # The synthetic game of tests/data/gamedata/game.tsv, written by the Windows build of its writer: its
 # worldspaces and the configuration beside it read the Windows way, as the native tests read them.
 file(REMOVE_RECURSE "${WORK}")
-execute_process(COMMAND "${EMULATOR}" "${MAKE_GAME}" "Z:${SOURCE}/tests/data/gamedata/game.tsv" "Z:${WORK}/game"
-                RESULT_VARIABLE made OUTPUT_QUIET)
-if(NOT made EQUAL 0)
-  message(FATAL_ERROR "nimbrava-make-game.exe could not write the game into ${WORK}")
-endif()
+make_game("Z:${SOURCE}/tests/data/gamedata/game.tsv" "Z:${WORK}/game")
 check_report(1 game/worldspaces.txt --worldspaces "Z:${WORK}/game" --plugins-txt "Z:${WORK}/game/Plugins.txt")
 check_report(1 game/configuration.txt "Z:${WORK}/game/enbseries" --plugins-txt "Z:${WORK}/game/Plugins.txt")
 check(0 "Worldspace FE002005 (the plugin compares 2005, TinyLightWorld (Tiny Light, Tiny Light.esl))"
       "Z:${WORK}/game/enbseries" --plugins-txt "Z:${WORK}/game/Plugins.txt" --worldspace tinylightworld)
 # A game of odd files (tests/data/gamedata/odd-game.tsv): names that would command a terminal are shown
 # escaped by the .exe as well.
-execute_process(COMMAND "${EMULATOR}" "${MAKE_GAME}" "Z:${SOURCE}/tests/data/gamedata/odd-game.tsv" "Z:${WORK}/odd"
-                RESULT_VARIABLE made OUTPUT_QUIET)
-if(NOT made EQUAL 0)
-  message(FATAL_ERROR "nimbrava-make-game.exe could not write the odd game into ${WORK}")
-endif()
+make_game("Z:${SOURCE}/tests/data/gamedata/odd-game.tsv" "Z:${WORK}/odd")
 check(1 "Evil\\x1B[31mRED\\x1B[0m\\x0AFAKE 3C 0000003C Injected  \\x1B]0;title\\x07Named\\u008DHere  Hostile.esp"
       --worldspaces "Z:${WORK}/odd" --plugins-txt "Z:${WORK}/odd/Plugins.txt")
+
+# A player's trial (trial/game.tsv): the base game's English names without its string tables, and
+# "why not?" for a letter O typed for a zero on a line whose comment names the place.
+make_game("Z:${DATA}/trial/game.tsv" "Z:${WORK}/trial")
+check(1 "[list-ends-early] WorldspaceIDs of [WEATHERLIST02] ends at 'O0': the plugin reads only 8 and ignores the rest; 'O' is no hexadecimal digit (the digit 0 was meant?)"
+      "Z:${WORK}/trial/enbseries" --plugins-txt "Z:${WORK}/trial/Plugins.txt" --worldspace Solstheim)
+
+# A Mod Organizer 2 instance (mo2/game.tsv): the game as MO2 shows it finds the ID an overriding
+# mod's plugin shares; the profile's plugins.txt alone points at --mo2.
+make_game("Z:${DATA}/mo2/game.tsv" "Z:${WORK}/mo2")
+check(1 "[shared-id] ID 800 in [WEATHERLIST01] is the ID of 2 worldspaces: DLC2SolstheimWorld (Solstheim, Dragonborn.esm), BaseWorldCaves (Base Caves, BaseWorld.esp)"
+      "Z:${WORK}/mo2/game/enbseries" --mo2 "Z:${WORK}/mo2/MO2/profiles/Default")
+check(1 "E00      06000E00  IslesWorld                    Les Îles"
+      --worldspaces "Z:${WORK}/mo2/game" --mo2 "Z:${WORK}/mo2/MO2/profiles/Default")
+check(1 "[mod-manager-plugin] BaseWorld.esp is active in"
+      --worldspaces "Z:${WORK}/mo2/game" --plugins-txt "Z:${WORK}/mo2/MO2/profiles/Default/plugins.txt")
+
+# Plugins.txt where the game keeps it, in the prefix's %LOCALAPPDATA%: found once, by its Windows path
+# (not again through $WINEPREFIX by a path that mixes '/' and '\').
+if(DEFINED ENV{WINEPREFIX})
+  set(prefix "$ENV{WINEPREFIX}")
+else()
+  get_filename_component(prefix "${bin}" DIRECTORY)
+  set(prefix "${prefix}/wineprefix")
+endif()
+file(GLOB locals "${prefix}/drive_c/users/*/AppData/Local")
+list(FILTER locals EXCLUDE REGEX "/users/Public/")
+list(GET locals 0 local)
+set(edition "${local}/Skyrim Special Edition MS")
+file(COPY "${WORK}/game/Plugins.txt" DESTINATION "${edition}")
+execute_process(COMMAND "${EMULATOR}" "${CHECKER}" "Z:${WORK}/game/enbseries" OUTPUT_VARIABLE out ERROR_VARIABLE err)
+file(REMOVE_RECURSE "${edition}")
+string(REGEX MATCH "its load order from [^\n]*" source "${out}")
+if(NOT source MATCHES "^its load order from C:\\\\users\\\\[^/]*\\\\Skyrim Special Edition MS\\\\Plugins.txt$")
+  message(SEND_ERROR "Plugins.txt in the prefix's %LOCALAPPDATA%: expected it once, by its Windows path:\n${out}${err}")
+endif()

@@ -5,6 +5,7 @@
 //   nimbrava-host [--logs DIR] [--no-enb-loading-point] [--walk ID,ID,...]
 //   nimbrava-host --play FILE
 //   nimbrava-host --scenario FILE
+//   nimbrava-host --walks CHECKER FILE...
 //
 // --logs: the folder the host gives the plugin for its log (default: <build>/logs). --walk: for each
 // identifier (hexadecimal, "0x" optional) ENB reports that worldspace and calls the plugin's callback
@@ -12,7 +13,9 @@
 // --play plays a script of tests/data/playthrough as a test, in a game folder of its own in a
 // temporary folder, and prints every mismatch; the exit code is then 1. --scenario plays it so in
 // the game folder that is the working directory, skipping its "spawn" lines: the script's "spawn"
-// starts this program so, in a game folder with another d3d11.dll.
+// starts this program so, in a game folder with another d3d11.dll. --walks plays the walks of each
+// script FILE again from the game's start and holds them against CHECKER's --walk (CompareWalks); the
+// exit code is 1 when one differs, or when none was compared.
 
 #include <fstream>
 #include <iostream>
@@ -24,6 +27,8 @@ int wmain(int argc, wchar_t** argv)
 {
     std::filesystem::path logs = NimbravaTest::ProgramDirectory() + L"..\\logs", script;
     bool spawned = false;
+    std::filesystem::path checker;
+    std::vector<std::filesystem::path> walked; // --walks: the scripts
     std::string runtime, steps, id;
     for (int i = 1; i < argc; ++i)
     {
@@ -37,6 +42,12 @@ int wmain(int argc, wchar_t** argv)
             script = argv[++i];
             spawned = option == L"--scenario";
         }
+        else if (option == L"--walks" && i + 2 < argc)
+        {
+            checker = std::filesystem::path(NimbravaTest::ProgramDirectory()) / argv[++i];
+            while (i + 1 < argc)
+                walked.emplace_back(argv[++i]);
+        }
         else if (option == L"--walk" && i + 1 < argc)
             for (std::stringstream ids(std::filesystem::path(argv[++i]).string()); std::getline(ids, id, ',');)
                 steps += "walk " + id + "\n";
@@ -47,10 +58,23 @@ int wmain(int argc, wchar_t** argv)
         }
     }
 
+    if (!walked.empty())
+    {
+        const NimbravaTest::TempDirectory root;
+        std::size_t compared = 0;
+        std::vector<std::string> failures;
+        for (const auto& file : walked)
+            for (auto& failure : NimbravaTest::CompareWalks(file, checker, root.Path(), compared))
+                failures.push_back(std::move(failure));
+        for (const auto& failure : failures)
+            std::cout << failure << "\n";
+        std::cout << compared << " walks compared, " << failures.size() << " differ\n";
+        return failures.empty() && compared > 0 ? 0 : 1;
+    }
     if (script.empty()) // the demo: its log is shown, not checked
     {
         std::istringstream walk("load\ninitialize" + runtime + "\nmain" + runtime + "\n" + steps);
-        NimbravaTest::PlayScript(walk, "walk", std::filesystem::current_path(), logs, false, true);
+        NimbravaTest::PlayScript(walk, "walk", std::filesystem::current_path(), logs, false, &std::cout);
         std::cout << "\nNimbrava.log:\n" << std::ifstream(logs / "Nimbrava.log").rdbuf();
         return 0;
     }

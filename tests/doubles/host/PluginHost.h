@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 #include <windows.h>
 #include "Host/HostRecords.h"
@@ -82,13 +84,46 @@ namespace NimbravaTest
         std::unique_ptr<HINSTANCE__, decltype(&FreeLibrary)> m_module;
     };
 
+    // A line of a script, or a command as it is played: its text, the lines of a "write" up to its
+    // ".", and where it was written, such as "storm.play:31 (round 2)" or "standard-game.inc:4
+    // (included at storm.play:2)".
+    struct ScriptCommand
+    {
+        std::string Line;
+        std::vector<std::string> Body;
+        std::string Where;
+    };
+
+    // The commands of `script`, with its includes, blocks and repeats spelled out; its places are named
+    // after `name`, and "include FILE" reads FILE of `folder`. Throws std::invalid_argument, naming the
+    // place, for a line that does not read.
+    std::vector<ScriptCommand> ReadScript(std::istream& script, const std::string& name,
+                                          const std::filesystem::path& folder);
+
+    // "COMMAND -> OUTCOME", or "COMMAND ->" for an empty outcome: the command, and the outcome the
+    // script expects if it states one.
+    std::pair<std::string, std::optional<std::string>> SplitAtArrow(const std::string& line);
+
+    // The words of a line; a word in double quotes may hold spaces.
+    std::vector<std::string> Words(const std::string& text);
+
     // Plays the play-through script `script` (see tests/data/playthrough/README.txt), read from
     // `scriptPath`, in the game folder `folder`, with `logs` as the plugin's log folder (empty: logs/ of
     // the game folder). `spawned`: run by a "spawn" of another script, whose "spawn" lines are then
-    // skipped. `echo`: the demo, which prints YarrinMain's outcome and a table of the walk's steps.
+    // skipped. `echo`: the demo's output, where YarrinMain's outcome and a table of the walk's steps go
+    // (the file ENB read at each, and the lines the plugin logged).
     // Returns every mismatch, each with its line; empty when the play-through went as the script says.
     // A script that does not read throws std::invalid_argument naming the place.
     std::vector<std::string> PlayScript(std::istream& script, const std::filesystem::path& scriptPath,
                                         const std::filesystem::path& folder, const std::filesystem::path& logs = {},
-                                        bool spawned = false, bool echo = false);
+                                        bool spawned = false, std::ostream* echo = nullptr);
+
+    // Every walk of the play-through script at `scriptPath` whose game ENB accepts and whose reloads
+    // succeed (a run of "walk" commands that only commands that look break), played again from the
+    // game's start in a game folder of its own under `root`, with the files the script wrote by then,
+    // and held against the prediction of `checker` (nimbrava-check.exe --walk in that folder): the table
+    // of the demo's walk, step by step, the file ENB read and the lines logged. Returns each walk that
+    // differs, or did not play, with both tables; adds the walks compared to `compared`.
+    std::vector<std::string> CompareWalks(const std::filesystem::path& scriptPath, const std::filesystem::path& checker,
+                                          const std::filesystem::path& root, std::size_t& compared);
 } // namespace NimbravaTest

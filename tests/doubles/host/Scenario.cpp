@@ -38,19 +38,20 @@ namespace NimbravaTest
             const auto text = path.generic_u8string();
             return {text.begin(), text.end()};
         }
+    } // namespace
 
-        // "COMMAND -> OUTCOME", or "COMMAND ->" for an empty outcome: the command, and the outcome the
-        // script expects if it states one.
-        std::pair<std::string, std::optional<std::string>> SplitAtArrow(const std::string& line)
-        {
-            constexpr std::string_view Arrow = " -> ", FinalArrow = " ->";
-            if (const std::size_t at = line.find(Arrow); at != std::string::npos)
-                return {line.substr(0, at), line.substr(at + Arrow.size())};
-            if (line.ends_with(FinalArrow))
-                return {line.substr(0, line.size() - FinalArrow.size()), ""};
-            return {line, std::nullopt};
-        }
+    std::pair<std::string, std::optional<std::string>> SplitAtArrow(const std::string& line)
+    {
+        constexpr std::string_view Arrow = " -> ", FinalArrow = " ->";
+        if (const std::size_t at = line.find(Arrow); at != std::string::npos)
+            return {line.substr(0, at), line.substr(at + Arrow.size())};
+        if (line.ends_with(FinalArrow))
+            return {line.substr(0, line.size() - FinalArrow.size()), ""};
+        return {line, std::nullopt};
+    }
 
+    namespace
+    {
         // A text that ends in '*' matches any longer text that starts with the rest.
         bool Matches(const std::string& actual, const std::string& expected)
         {
@@ -105,31 +106,24 @@ namespace NimbravaTest
         // Reading a script: its lines become the commands that are played, with the files it includes,
         // the blocks it calls and the lines it repeats spelled out.
 
-        // A line of a script, or a command as it is played: its text, the lines of a "write" up to its
-        // ".", and where it was written, such as "storm.play:31 (round 2)" or "standard-game.inc:4
-        // (included at storm.play:2)".
-        struct ScriptCommand
-        {
-            std::string Line;
-            std::vector<std::string> Body;
-            std::string Where;
-        };
-
         [[noreturn]] void Fail(const ScriptCommand& line, const std::string& what)
         {
             throw std::invalid_argument(fmt::format("{}: {}\n    {}", line.Where, what, line.Line));
         }
 
-        // The words of a line; a word in double quotes may hold spaces.
-        std::vector<std::string> Words(const std::string& text)
-        {
-            std::istringstream in(text);
-            std::vector<std::string> words;
-            for (std::string word; in >> std::quoted(word);)
-                words.push_back(word);
-            return words;
-        }
+    } // namespace
 
+    std::vector<std::string> Words(const std::string& text)
+    {
+        std::istringstream in(text);
+        std::vector<std::string> words;
+        for (std::string word; in >> std::quoted(word);)
+            words.push_back(word);
+        return words;
+    }
+
+    namespace
+    {
         std::vector<ScriptCommand> ReadLines(std::istream& in, const std::string& name, const std::string& context)
         {
             std::vector<ScriptCommand> lines;
@@ -254,15 +248,17 @@ namespace NimbravaTest
             std::map<std::string, Block> m_blocks;
         };
 
-        // The commands of `script`, whose places are named after `name`; "include FILE" reads FILE of
-        // `folder`. Throws std::invalid_argument, naming the place, for a line that does not read.
-        std::vector<ScriptCommand> ReadScript(std::istream& script, const std::string& name, const fs::path& folder)
-        {
-            std::vector<ScriptCommand> commands;
-            Reader(folder).Read(ReadLines(script, name, ""), commands);
-            return commands;
-        }
+    } // namespace
 
+    std::vector<ScriptCommand> ReadScript(std::istream& script, const std::string& name, const fs::path& folder)
+    {
+        std::vector<ScriptCommand> commands;
+        Reader(folder).Read(ReadLines(script, name, ""), commands);
+        return commands;
+    }
+
+    namespace
+    {
         // The lines that open the log, shown as "(banner)".
         const std::array<std::string, 3> Banner = {"Logging stream for \"Nimbrava\" successfully initialized",
                                                    "Date and time format: YYYY/MM/DD - HH:MM:SS",
@@ -369,7 +365,9 @@ namespace NimbravaTest
         struct Scenario
         {
             fs::path m_folder, m_logs, m_script;
-            bool m_spawned, m_echo, m_delegated = false;
+            bool m_spawned;
+            std::ostream* m_echo; // the demo's output, or none
+            bool m_delegated = false;
             int m_steps = 0;
             std::unique_ptr<PluginHost> m_host{};
             std::vector<std::string> m_expectedLog{}, m_failures{};
@@ -390,6 +388,8 @@ namespace NimbravaTest
                     // After a spawn this process only checks the log that the spawned one left.
                     if (words[0] == "log" || m_delegated || (m_spawned && words[0] == "spawn"))
                         continue;
+                    // The demo shows the lines each step of a walk logs: those after the log's size before it.
+                    const std::uintmax_t logged = m_echo != nullptr && words[0] == "walk" ? LogSize() : 0;
                     std::string outcome;
                     try
                     {
@@ -402,13 +402,19 @@ namespace NimbravaTest
                                               dynamic_cast<const std::system_error*>(&e) ? "system_error " : "",
                                               orvel != nullptr ? orvel->ToString() : e.what());
                     }
-                    // The demo shows YarrinMain's result, then a table of the steps: worldspace and file ENB read.
-                    if (m_echo && words[0] == "main")
-                        fmt::print("YarrinMain: {}\n step  worldspace  weather list ENB read, under enbseries "
-                                   "(-: no reload)\n",
-                                   outcome);
-                    else if (m_echo && words[0] == "walk")
-                        fmt::print("{:5}  {:>10}  {}\n", ++m_steps, words.at(1), outcome);
+                    // The demo shows YarrinMain's result, then a table of the steps: worldspace, the file ENB
+                    // read and the lines logged, as nimbrava-check --walk predicts them.
+                    if (m_echo != nullptr && words[0] == "main")
+                        *m_echo << fmt::format("YarrinMain: {}\n step  worldspace  weather list ENB read, under "
+                                               "enbseries (-: no reload)\n",
+                                               outcome);
+                    else if (m_echo != nullptr && words[0] == "walk")
+                    {
+                        *m_echo << fmt::format("{:5}  {:>10X}  {}\n", ++m_steps, std::stoul(words.at(1), nullptr, 16),
+                                               outcome);
+                        for (const std::string& text : LogLines(LogFile(), static_cast<std::streamoff>(logged)))
+                            *m_echo << "        " << text << "\n";
+                    }
                     const bool failed = expected ? !Matches(outcome, *expected) : outcome.starts_with("throws ");
                     if (failed)
                         m_failures.push_back(fmt::format("{}: {}\n    but got: {}", line.Where, line.Line, outcome));
@@ -523,6 +529,12 @@ namespace NimbravaTest
             }
 
             fs::path LogFile() const { return m_folder / m_logs / "Nimbrava.log"; }
+            std::uintmax_t LogSize() const
+            {
+                std::error_code none;
+                const std::uintmax_t size = fs::file_size(LogFile(), none);
+                return none ? 0 : size;
+            }
 
             // race THREADS ROUNDS GROUP...: ENB calls back on several threads at once (RaceRound), and each
             // round's log lines are checked here.
@@ -643,7 +655,7 @@ namespace NimbravaTest
                 const std::size_t entry = content.find(LineEnd) + LineEnd.size();
                 std::string out =
                     read.OpenError ? fmt::format("open error {}", read.OpenError) : Relative(read.OpenedPath);
-                if (m_echo) // the demo shows what ENB read; its folder need not hold what the checks expect
+                if (m_echo != nullptr) // the demo shows what ENB read; its folder need not hold what the checks expect
                     return out;
                 if (read.LocalOpenError != 0)
                     out += " enblocal.ini error " + std::to_string(read.LocalOpenError);
@@ -725,7 +737,7 @@ namespace NimbravaTest
     } // namespace
 
     std::vector<std::string> PlayScript(std::istream& script, const fs::path& scriptPath, const fs::path& folder,
-                                        const fs::path& logs, bool spawned, bool echo)
+                                        const fs::path& logs, bool spawned, std::ostream* echo)
     {
         const auto commands = ReadScript(script, Utf8(scriptPath.filename()), scriptPath.parent_path());
         return Scenario{folder, logs.empty() ? "logs" : logs, scriptPath, spawned, echo}.Run(commands);

@@ -59,6 +59,8 @@ namespace NimbravaCheck
         UnlistedSharedId,
         NoPluginsTxt,
         MissingPlugin,
+        ModManagerPlugin,
+        MissingMod,
         NotAPlugin,
         PluginsTxtMark,
         UnreadGameFile,
@@ -90,9 +92,10 @@ namespace NimbravaCheck
         using enum Severity;
         using enum Topic;
 
-        // name, section, what it is, " (why)" or nothing, " (path)" or nothing, the log line's opening
+        // name, section, what it is, " (why)" or nothing, " (path)" or nothing, the log line's opening,
+        // OwnListMissing, CloseName or nothing
         inline constexpr std::string_view FileNotThere = "FileName '{}' of [{}] is {}{}{}: where it matches, the "
-                                                         "plugin logs \"{}\" and keeps ENB's own _weatherlist.ini";
+                                                         "plugin logs \"{}\" and keeps ENB's own _weatherlist.ini{}";
 
         inline constexpr CodeRow Codes[] = {
             // name, MeantSection or nothing
@@ -131,10 +134,9 @@ namespace NimbravaCheck
              "WorldspaceIDs of [{}] does not read: {} is no hexadecimal ID of at most FFFFFFFF, and one bad element "
              "empties the whole list, so this section never matches",
              "an element of WorldspaceIDs that is no ID"},
-            // section, the rest of the value, SpaceForComma or nothing, the IDs read
+            // section, the rest of the value, SpaceForComma or nothing, the IDs read, UseCommas or NoHexDigit
             {Code::ListEndsEarly, "list-ends-early", Warning, Configuration,
-             "WorldspaceIDs of [{}] ends at '{}'{}: the plugin reads only {} and ignores the rest; separate IDs with "
-             "commas",
+             "WorldspaceIDs of [{}] ends at '{}'{}: the plugin reads only {} and ignores the rest; {}",
              "WorldspaceIDs read only in part"},
             // ID, section, its low 24 bits
             {Code::IdTooLarge, "id-too-large", Error, Configuration,
@@ -222,6 +224,16 @@ namespace NimbravaCheck
             // plugin, PluginsTxtActive or BaseGameMaster
             {Code::MissingPlugin, "missing-plugin", Warning, LoadOrder,
              "{} is {} but not in Data: the game does not load it", "a plugin to load that is not there"},
+            // plugin, the Plugins.txt, its folder
+            {Code::ModManagerPlugin, "mod-manager-plugin", Warning, LoadOrder,
+             "{} is active in {} but not in Data: Mod Organizer 2 keeps it in a mod's folder, which the game sees "
+             "only through MO2; start nimbrava-check from MO2 (as an executable), or give --mo2 {} instead of "
+             "--plugins-txt",
+             "a plugin of a Mod Organizer 2 profile's load order outside Data"},
+            // modlist.txt, the mod, the mods' folder
+            {Code::MissingMod, "missing-mod", Warning, LoadOrder,
+             "{} enables the mod {}, which has no folder in {}: its files are not seen",
+             "an enabled Mod Organizer 2 mod without its folder"},
             // name, line of Plugins.txt
             {Code::NotAPlugin, "not-a-plugin", Warning, LoadOrder,
              "{} is active in Plugins.txt (line {}) but is no .esp, .esm or .esl file: the game does not load it, and "
@@ -301,8 +313,19 @@ namespace NimbravaCheck
     {
         // SectionName: the section's real name
         inline constexpr char MeantSection[] = " (meant [{}]?)";
+        // FileMissing and the like, for ENB's own _weatherlist.ini itself
+        inline constexpr char OwnListMissing[] =
+            ", which is this very file: ENB's own weather list is missing too, and these worldspaces get none";
+        // FileMissing: the name with the file of the same folder whose name is close
+        inline constexpr char CloseName[] = " (did you mean '{}'?)";
         // ListEndsEarly
         inline constexpr char SpaceForComma[] = " (a space instead of a comma)";
+        // ListEndsEarly, after a space or a sign between IDs
+        inline constexpr char UseCommas[] = "separate IDs with commas";
+        // ListEndsEarly, at a letter: the character, TakenForDigit or nothing
+        inline constexpr char NoHexDigit[] = "'{}' is no hexadecimal digit{}";
+        // NoHexDigit: the digit it looks like
+        inline constexpr char TakenForDigit[] = " (the digit {} was meant?)";
         // ShadowedId: what the winner's file is
         inline constexpr char WinnerFallsBack[] =
             ", and keeps ENB's own _weatherlist.ini there because that section's file is {}";

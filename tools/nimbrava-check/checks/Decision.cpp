@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include "Choice/WeatherlistChoice.h"
+#include "GameData/BaseGame.h"
 
 namespace NimbravaCheck
 {
@@ -49,6 +50,37 @@ namespace NimbravaCheck
             const DecisionInputs& m_inputs;
             std::optional<ResolvedFile> m_file;
         };
+
+        // The names a player may give the worldspace in a comment: the editor IDs and names of those of
+        // its ID, or without the game's data the base game's of that ID.
+        std::vector<std::string> NamesOf(const Decision& decision, const DecisionInputs& inputs)
+        {
+            std::vector<std::string> names;
+            for (const auto& worldspace : decision.Named)
+            {
+                names.push_back(worldspace.EditorId);
+                if (worldspace.Name)
+                    names.push_back(*worldspace.Name);
+            }
+            if (inputs.Context.Game == nullptr)
+                for (const auto& base : GameData::BaseWorldspaces())
+                    if (Nimbrava::MaskWorldspaceId(base.FormId) == Nimbrava::MaskWorldspaceId(decision.Id))
+                    {
+                        names.emplace_back(base.EditorId);
+                        names.emplace_back(base.Place);
+                    }
+            return names;
+        }
+
+        // Whether a line of `why` shows the finding already.
+        bool Told(const std::vector<ExplainingLine>& why, const Finding& finding)
+        {
+            return std::ranges::any_of(why, [&](const ExplainingLine& line) {
+                return std::ranges::any_of(line.Findings, [&](const Finding& told) {
+                    return told.Id == finding.Id && told.Line == finding.Line;
+                });
+            });
+        }
     } // namespace
 
     Decision Decide(const DecisionInputs& inputs, std::uint32_t id)
@@ -89,10 +121,22 @@ namespace NimbravaCheck
 
         const auto& choice = decision.Outcome.Choice;
         const auto& codePage = inputs.Context.CodePage;
+        const std::uint32_t masked = Nimbrava::MaskWorldspaceId(id);
         if (inputs.Report != nullptr && id != 0 && !choice.Chosen())
-            decision.Why = NearMisses(*inputs.Config, *inputs.Report, codePage, Nimbrava::MaskWorldspaceId(id));
+        {
+            decision.Why = NearMisses(*inputs.Config, *inputs.Report, codePage, masked, NamesOf(decision, inputs));
+            // A line meant for it that does not read as the player meant: its section never matches.
+            decision.Problem = decision.Problem || std::ranges::any_of(decision.Why, [](const ExplainingLine& line) {
+                                   return std::ranges::any_of(line.Findings, &Finding::IsProblem);
+                               });
+        }
         else if (inputs.Report != nullptr && id != 0 && decision.Problem)
             decision.Why = FallbackReasons(*inputs.Config, *inputs.Report, codePage, choice.Section);
+        if (inputs.Report != nullptr && id != 0)
+            for (const auto& finding : inputs.Report->Findings)
+                if (std::ranges::find(finding.About.Worldspaces, masked) != finding.About.Worldspaces.end() &&
+                    !Told(decision.Why, finding))
+                    decision.Related.push_back(finding);
         return decision;
     }
 } // namespace NimbravaCheck

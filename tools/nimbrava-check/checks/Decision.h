@@ -22,10 +22,15 @@ namespace NimbravaCheck
         Nimbrava::WorldspaceOutcome Outcome;
         std::optional<ResolvedFile> File; // what the plugin's file test found, when it ran
         std::string Note;                 // what could not be told here
-        bool Problem = false;             // a Warning or Error line, or a file that could not be checked
+        // A Warning or Error line, a file that could not be checked, or a section meant for it that never
+        // matches (a line of `Why` with a problem while no section takes it).
+        bool Problem = false;
         // Why: for an ID no section takes, the lines that look as if they meant it; for one whose
         // section falls back, that section's FileName and its problems.
         std::vector<ExplainingLine> Why;
+        // What else the full check finds about this ID (an earlier section that takes it from a later
+        // one, worldspaces that share it, a light plugin's), beside what `Why` tells.
+        std::vector<Finding> Related;
         // The weather list in force after the change; nothing when it cannot be told.
         std::optional<std::filesystem::path> InForce;
     };

@@ -1,6 +1,7 @@
 #include "checks/ExplainingLines.h"
 
 #include <algorithm>
+#include <fmt/format.h>
 #include "Choice/WeatherlistChoice.h"
 #include "Orvel/Ascii.h"
 #include "Orvel/Parsing.h"
@@ -90,6 +91,31 @@ namespace NimbravaCheck
             return false;
         }
 
+        std::string Lowered(std::string_view text)
+        {
+            std::string lowered(text);
+            for (char& c : lowered)
+                c = Orvel::ToLower(c);
+            return lowered;
+        }
+
+        // Whether the text (lowered) holds one of the names (lowered).
+        bool Names(const std::string& text, const std::vector<std::string>& names)
+        {
+            return std::ranges::any_of(names,
+                                       [&](const std::string& name) { return text.find(name) != std::string::npos; });
+        }
+
+        // An ID of no worldspace at this line one digit away from the asked one.
+        bool NearUnknownId(const ConfigReport& report, std::size_t line, std::uint32_t maskedId)
+        {
+            return std::ranges::any_of(report.Findings, [&](const Finding& finding) {
+                return finding.Id == Code::UnknownWorldspace && finding.Line == line &&
+                       std::ranges::any_of(finding.About.Worldspaces,
+                                           [&](std::uint32_t id) { return OneDigitApart(id, maskedId); });
+            });
+        }
+
         void AddProblemsAt(const ConfigReport& report, std::size_t line, ExplainingLine& explaining)
         {
             for (const auto& finding : report.Findings)
@@ -98,9 +124,28 @@ namespace NimbravaCheck
         }
     } // namespace
 
-    std::vector<ExplainingLine> NearMisses(const Configuration& config, const ConfigReport& report,
-                                           const GameCodePage& codePage, std::uint32_t maskedId)
+    bool OneDigitApart(std::uint32_t id, std::uint32_t other)
     {
+        const std::string a = fmt::format("{:X}", id), b = fmt::format("{:X}", other);
+        const std::string& longer = a.size() >= b.size() ? a : b;
+        const std::string& shorter = a.size() >= b.size() ? b : a;
+        if (a == b || longer.size() > shorter.size() + 1)
+            return false;
+        const auto at = static_cast<std::size_t>(std::ranges::mismatch(shorter, longer).in1 - shorter.begin());
+        // Past the first difference the rest agrees: after the digit changed, or after the one added.
+        const std::size_t changed = longer.size() == shorter.size() ? 1 : 0;
+        return std::string_view(longer).substr(at + 1) == std::string_view(shorter).substr(at + changed);
+    }
+
+    std::vector<ExplainingLine> NearMisses(const Configuration& config, const ConfigReport& report,
+                                           const GameCodePage& codePage, std::uint32_t maskedId,
+                                           const std::vector<std::string>& names)
+    {
+        std::vector<std::string> lowered;
+        for (const auto& name : names)
+            if (!name.empty())
+                lowered.push_back(Lowered(name));
+        std::string sectionComments; // the comment lines of the section so far, lowered
         std::vector<ExplainingLine> reasons;
         // A file saved as UTF-16 says nothing the plugin reads: that is the whole reason.
         const auto utf16 = std::ranges::find(report.Findings, Code::Utf16File, &Finding::Id);
@@ -113,11 +158,23 @@ namespace NimbravaCheck
             const std::size_t number = index + 1;
             const std::string_view line = Trimmed(lines[index]);
             if (line.starts_with('[') && line.find(']') != std::string_view::npos)
+            {
                 header = number;
+                sectionComments.clear();
+            }
             if (line.starts_with(';'))
+            {
+                sectionComments += Lowered(codePage.Show(line)) + "\n";
                 continue;
+            }
             const auto value = IdsValue(line);
-            if (!value || !MentionsId(*value, maskedId))
+            if (!value)
+                continue;
+            const std::size_t comment = line.find(';', line.find_first_of("=:"));
+            const bool named =
+                Names(sectionComments, lowered) ||
+                (comment != std::string_view::npos && Names(Lowered(codePage.Show(line.substr(comment))), lowered));
+            if (!MentionsId(*value, maskedId) && !named && !NearUnknownId(report, number, maskedId))
                 continue;
             ExplainingLine reason{number, codePage.Show(lines[index]), {}};
             AddProblemsAt(report, number, reason);

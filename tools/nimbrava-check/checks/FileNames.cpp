@@ -2,6 +2,10 @@
 // regular file, or saved as UTF-8.
 
 #include <algorithm>
+#include <fmt/format.h>
+#include <optional>
+#include <vector>
+#include "Orvel/Ascii.h"
 #include "Choice/WeatherlistChoice.h"
 #include "Choice/WeatherlistMessages.h"
 #include "GameData/Text.h"
@@ -66,6 +70,57 @@ namespace NimbravaCheck
             return section.File.State == FileState::BadText || named;
         }
 
+        // How far apart two names are, case ignored: the fewest characters to change, add or leave out.
+        std::size_t Distance(std::string_view a, std::string_view b)
+        {
+            std::vector<std::size_t> row(b.size() + 1);
+            for (std::size_t j = 0; j <= b.size(); ++j)
+                row[j] = j;
+            for (std::size_t i = 1; i <= a.size(); ++i)
+            {
+                std::size_t diagonal = row[0];
+                row[0] = i;
+                for (std::size_t j = 1; j <= b.size(); ++j)
+                {
+                    const std::size_t above = row[j];
+                    const bool same = Orvel::ToLower(a[i - 1]) == Orvel::ToLower(b[j - 1]);
+                    row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+                    diagonal = above;
+                }
+            }
+            return row[b.size()];
+        }
+
+        // What follows the finding of a FileName that leads to no file: that it names ENB's own list,
+        // missing as well; or the regular file of the same folder whose name is close to it (two
+        // characters apart at most, and fewer than half of the name), as the name would be written.
+        std::string Afterwards(const Configuration& config, const WeatherlistSection& section,
+                               const ResolvedFile& resolved, const std::string& shown)
+        {
+            std::error_code error;
+            if (!resolved.Path.empty() &&
+                resolved.Path.lexically_normal() == (config.Enbseries() / "_weatherlist.ini").lexically_normal())
+                return Phrases::OwnListMissing;
+            if (section.File.State != FileState::Missing || resolved.Path.empty())
+                return "";
+            const std::string wanted = GameData::Utf8Text(resolved.Path.filename());
+            std::optional<std::pair<std::size_t, std::string>> best;
+            for (std::filesystem::directory_iterator it(resolved.Path.parent_path(), error), end; !error && it != end;
+                 it.increment(error))
+            {
+                const std::string name = GameData::Utf8Text(it->path().filename());
+                const std::size_t distance = Distance(name, wanted);
+                if (distance <= 2 && distance * 2 < wanted.size() && it->is_regular_file(error) &&
+                    (!best || distance < best->first))
+                    best.emplace(distance, name);
+            }
+            if (!best)
+                return "";
+            const std::size_t folder = shown.find_last_of("\\/");
+            return fmt::format(Phrases::CloseName, (folder == std::string::npos ? "" : shown.substr(0, folder + 1)) +
+                                                       PrintableText(best->second));
+        }
+
         void CheckFileName(const Configuration& config, const WeatherlistSection& section, const CheckContext& context,
                            FindingWriter& findings)
         {
@@ -96,9 +151,11 @@ namespace NimbravaCheck
                     resolved.Path.empty() ? "" : " (" + PrintableText(GameData::Utf8Text(resolved.Path)) + ")";
                 // Every other state has a finding of its own, which the table of states gives.
                 findings.AddAs<Code::FileMissing>(*NotThereCode(resolved.State), at, {{name}}, shown, name,
-                                                  Describe(resolved.State), why, path, NotFoundOpening);
+                                                  Describe(resolved.State), why, path, NotFoundOpening,
+                                                  Afterwards(config, section, resolved, shown));
             }
         }
+
     } // namespace
 
     void CheckFileNames(ConfigReport& report, const Configuration& config, const CheckContext& context,

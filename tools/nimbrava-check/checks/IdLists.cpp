@@ -1,6 +1,7 @@
 // WorldspaceIDs as the plugin reads them: lists that never match, lists read only in part, IDs the
 // plugin never compares, IDs that an earlier section takes.
 
+#include <algorithm>
 #include <map>
 #include "Choice/WeatherlistChoice.h"
 #include "Orvel/Ascii.h"
@@ -15,6 +16,29 @@ namespace NimbravaCheck
         std::string_view ElementAt(std::string_view value, std::size_t start)
         {
             return Orvel::Trimmed(value.substr(start, value.find(',', start) - start));
+        }
+
+        // What to write instead where a list ends early at `rest`: a letter (or any character outside
+        // ASCII) typed among the digits is named, as a typo; after a space, or at a sign, the IDs want
+        // commas between them.
+        std::string Advice(std::string_view rest, bool spaced, const GameCodePage& codePage)
+        {
+            const auto first = static_cast<unsigned char>(rest.front());
+            const bool letter =
+                first >= 0x80 || (Orvel::ToLower(rest.front()) >= 'a' && Orvel::ToLower(rest.front()) <= 'z');
+            if (spaced || !letter)
+                return Phrases::UseCommas;
+            // The whole character where the code page reads several bytes as one.
+            std::string shown = codePage.Show(rest.substr(0, 1));
+            for (std::size_t length = 2; length <= std::min<std::size_t>(rest.size(), 4) && shown.starts_with("\\x");
+                 ++length)
+                if (codePage.Decode(rest.substr(0, length)))
+                    shown = codePage.Show(rest.substr(0, length));
+            const char digit = rest.front() == 'O' || rest.front() == 'o'   ? '0'
+                               : rest.front() == 'l' || rest.front() == 'I' ? '1'
+                                                                            : '\0';
+            return fmt::format(Phrases::NoHexDigit, shown,
+                               digit == '\0' ? std::string() : fmt::format(Phrases::TakenForDigit, digit));
         }
 
         void CheckIds(const Configuration& config, const WeatherlistSection& section, const CheckContext& context,
@@ -46,7 +70,8 @@ namespace NimbravaCheck
                     const bool spaced = end > 0 && Orvel::IsSpace(value[end - 1]);
                     findings.Add<Code::ListEndsEarly>(at, {{name}, section.Ids}, name,
                                                       context.CodePage.Show(value.substr(end)),
-                                                      spaced ? Phrases::SpaceForComma : "", HexList(section.Ids));
+                                                      spaced ? Phrases::SpaceForComma : "", HexList(section.Ids),
+                                                      Advice(value.substr(end), spaced, context.CodePage));
                 }
                 for (const auto id : section.Ids)
                     if (id > Nimbrava::LargestWorldspaceId)

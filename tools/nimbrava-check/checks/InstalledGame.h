@@ -17,6 +17,7 @@ namespace NimbravaCheck
         GameData::GameFolder Folder;
         std::optional<std::filesystem::path> PluginsTxt;    // the file read, when one was found
         std::vector<std::filesystem::path> OtherPluginsTxt; // further candidates, not read
+        std::optional<std::filesystem::path> Mo2;           // the Mod Organizer 2 profile it is seen through
         GameData::LoadOrder Order;
         GameData::WorldspaceList Worldspaces;
         // Everything worth telling about the load order: no Plugins.txt, missing and damaged plugins

@@ -2,6 +2,7 @@
 
 #include <type_traits>
 #include "GameData/FormId.h"
+#include "GameData/Text.h"
 #include "text/Printable.h"
 
 namespace NimbravaCheck
@@ -21,7 +22,8 @@ namespace NimbravaCheck
         }
     } // namespace
 
-    std::vector<Finding> LoadOrderFindings(const std::vector<GameData::Problem>& problems)
+    std::vector<Finding> LoadOrderFindings(const std::vector<GameData::Problem>& problems,
+                                           const std::filesystem::path* modOrganizer)
     {
         std::vector<Finding> findings;
         FindingWriter add(findings);
@@ -33,10 +35,17 @@ namespace NimbravaCheck
                 [&](const auto& what) {
                     using T = std::decay_t<decltype(what)>;
                     if constexpr (std::is_same_v<T, GameData::MissingPlugin>)
-                        add.Add<Code::MissingPlugin>(std::nullopt, {}, shown(what.Plugin),
-                                                     what.Source == GameData::PluginSource::PluginsTxt
-                                                         ? Phrases::PluginsTxtActive
-                                                         : Phrases::BaseGameMaster);
+                    {
+                        if (modOrganizer != nullptr && what.Source == GameData::PluginSource::PluginsTxt)
+                            add.Add<Code::ModManagerPlugin>(
+                                std::nullopt, {}, shown(what.Plugin), PrintableText(GameData::Utf8Text(*modOrganizer)),
+                                PrintableText(GameData::Utf8Text(modOrganizer->parent_path())));
+                        else
+                            add.Add<Code::MissingPlugin>(std::nullopt, {}, shown(what.Plugin),
+                                                         what.Source == GameData::PluginSource::PluginsTxt
+                                                             ? Phrases::PluginsTxtActive
+                                                             : Phrases::BaseGameMaster);
+                    }
                     else if constexpr (std::is_same_v<T, GameData::NotAPlugin>)
                         add.Add<Code::NotAPlugin>(std::nullopt, {}, shown(what.Plugin), what.Line);
                     else if constexpr (std::is_same_v<T, GameData::PluginsTxtMark>)

@@ -1,6 +1,10 @@
 #include "checks/WorldspaceNames.h"
 
 #include <fmt/format.h>
+#include <algorithm>
+#include <iterator>
+#include "GameData/BaseGame.h"
+#include "GameData/NameCase.h"
 #include "Orvel/Ascii.h"
 #include "Orvel/Parsing.h"
 #include "checks/InputError.h"
@@ -36,24 +40,39 @@ namespace NimbravaCheck
     {
         if (const auto id = ReadWorldspaceId(text))
             return *id;
-        std::vector<const GameData::Worldspace*> named;
+        // Names compared as the game's names are: each character upper-cased, outside ASCII too.
+        const std::u16string key = GameData::NameKeyOfUtf8(text);
+        const auto names = [&key](std::string_view editorId, const std::optional<std::string>& name) {
+            return GameData::NameKeyOfUtf8(editorId) == key || (name && GameData::NameKeyOfUtf8(*name) == key);
+        };
+        std::vector<GameData::Worldspace> named;
         if (worldspaces != nullptr)
-            for (const auto& worldspace : *worldspaces)
-                if (Orvel::EqualIgnoringCase(worldspace.EditorId, text))
-                    named.push_back(&worldspace);
+            std::ranges::copy_if(*worldspaces, std::back_inserter(named), [&](const GameData::Worldspace& worldspace) {
+                return names(worldspace.EditorId, worldspace.Name);
+            });
+        else
+            for (const auto& base : GameData::BaseWorldspaces())
+                if (names(base.EditorId, std::string(base.Place)))
+                    named.push_back({base.FormId,
+                                     std::string(base.EditorId),
+                                     std::string(base.Place),
+                                     std::string(base.Plugin),
+                                     std::string(base.Plugin),
+                                     false,
+                                     {}});
         if (named.size() == 1)
-            return named.front()->FormId;
+            return named.front().FormId;
         if (named.empty())
-            throw InputError(
-                fmt::format("not a worldspace ID (hexadecimal, at most FFFFFFFF){}: {}{}",
-                            worldspaces != nullptr ? " nor an editor ID of the load order" : "", PrintableText(text),
-                            worldspaces != nullptr
-                                ? ""
-                                : " (editor IDs need the game's data: Data beside the enbseries folder, or --game)"));
-        std::string why = fmt::format("the editor ID {} is used by {} worldspaces:", PrintableText(text), named.size());
-        for (const auto* worldspace : named)
-            why += fmt::format(" {:08X} {} of {};", worldspace->FormId, PrintableText(worldspace->EditorId),
-                               PrintableText(worldspace->Plugin));
+            throw InputError(fmt::format(
+                "not a worldspace ID (hexadecimal, at most FFFFFFFF), nor an editor ID or name of {}: {}{}",
+                worldspaces != nullptr ? "the load order" : "the base game", PrintableText(text),
+                worldspaces != nullptr
+                    ? ""
+                    : " (the names of mods' worldspaces need the game's data: Data beside the enbseries folder, or "
+                      "--game)"));
+        std::string why = fmt::format("{} names {} worldspaces:", PrintableText(text), named.size());
+        for (const auto& worldspace : named)
+            why += fmt::format(" {:08X} {};", worldspace.FormId, Describe(worldspace));
         throw InputError(why + " give the ID instead");
     }
 } // namespace NimbravaCheck

@@ -20,9 +20,10 @@ namespace NimbravaCheck
     // A worldspace ID as ENB reports it: one hexadecimal number of at most 32 bits, nothing after it.
     [[nodiscard]] std::optional<std::uint32_t> ReadWorldspaceId(std::string_view text);
 
-    // A worldspace given by its ID or, failing that, by the editor ID (ignoring case) of one of
-    // `worldspaces` (null: no game's data), as the run-time form ID ENB reports. Throws InputError
-    // when it is neither, or an editor ID that several worldspaces have.
+    // A worldspace given by its ID or, failing that, by the editor ID or the name (case ignored) of one
+    // of `worldspaces` (null: no game's data; then of the base game's, by the English edition's
+    // names), as the run-time form ID ENB reports. Throws InputError when it is none of them, or a
+    // name that several worldspaces have (naming them).
     [[nodiscard]] std::uint32_t ResolveWorldspace(std::string_view text,
                                                   const std::vector<GameData::Worldspace>* worldspaces);
 } // namespace NimbravaCheck

@@ -61,10 +61,11 @@ namespace NimbravaCheck::Cli
             return text;
         }
 
-        // The IDs after --worldspace, comma-separated or not, up to the next option; and up to the
-        // configuration's folder or file when it comes after them. Each argument may list several.
-        void ReadIds(const std::vector<std::string>& arguments, std::size_t& at, Given& given, CommandLine& line,
-                     std::optional<std::string>& idAndPath)
+        // The IDs after `option` (--worldspace, --walk), comma-separated or not, up to the next option;
+        // and up to the configuration's folder or file when it comes after them. Each argument may list
+        // several.
+        void ReadIds(const Option& option, const std::vector<std::string>& arguments, std::size_t& at, Given& given,
+                     CommandLine& line, std::optional<std::string>& idAndPath)
         {
             auto& configuration = Of(given, OptionId::Configuration);
             std::size_t count = 0;
@@ -84,8 +85,7 @@ namespace NimbravaCheck::Cli
                 }
             }
             if (count == 0)
-                throw UsageError(std::string(OptionOf(OptionId::Worldspace).Spelling) + " takes " +
-                                 std::string(OptionOf(OptionId::Worldspace).Wanted));
+                throw UsageError(std::string(option.Spelling) + " takes " + std::string(option.Wanted));
         }
 
         // Every option given must go with the command chosen.
@@ -118,6 +118,7 @@ namespace NimbravaCheck::Cli
         CommandLine line;
         Given given;
         std::optional<std::string> idAndPath;
+        const Option* idsOption = nullptr; // the option whose IDs were read
         for (std::size_t at = 0; at < arguments.size(); ++at)
         {
             const std::string& argument = arguments[at];
@@ -147,7 +148,8 @@ namespace NimbravaCheck::Cli
                 if (value)
                     throw UsageError(std::string(option->Spelling) + " is given twice");
                 value = "";
-                ReadIds(arguments, at, given, line, idAndPath);
+                idsOption = option;
+                ReadIds(*option, arguments, at, given, line, idAndPath);
                 break;
             case Takes::Positional:
                 if (value)
@@ -170,7 +172,8 @@ namespace NimbravaCheck::Cli
         line.Json = Of(given, OptionId::Json).has_value();
         line.Verbose = Of(given, OptionId::Verbose).has_value();
         for (const auto& [id, path] :
-             {std::pair{OptionId::Game, &line.Asked.Game}, std::pair{OptionId::PluginsTxt, &line.Asked.PluginsTxt}})
+             {std::pair{OptionId::Game, &line.Asked.Game}, std::pair{OptionId::PluginsTxt, &line.Asked.PluginsTxt},
+              std::pair{OptionId::Mo2, &line.Asked.Mo2}})
             if (const auto& value = Of(given, id))
                 *path = GameData::Utf8Path(*value);
         const auto& target =
@@ -186,7 +189,7 @@ namespace NimbravaCheck::Cli
             throw UsageError(fmt::format("'{0}' after {1} is taken for a worldspace ID, but it names a folder or file "
                                          "here too: for that configuration write ./{0}, or give the configuration "
                                          "after the IDs",
-                                         *idAndPath, OptionOf(OptionId::Worldspace).Spelling));
+                                         *idAndPath, idsOption->Spelling));
         // Started in the game folder without a word: its enbseries folder.
         std::error_code error;
         if (!target && !std::filesystem::is_directory("enbseries", error))

@@ -10,7 +10,7 @@ namespace NimbravaCheck::Cli
         using enum OptionId;
         using enum Takes;
 
-        constexpr Commands ConfigurationCommands = CommandOf(Configuration) | CommandOf(Worldspace);
+        constexpr Commands ConfigurationCommands = CommandOf(Configuration) | CommandOf(Worldspace) | CommandOf(Walk);
         constexpr Commands GameCommands = ConfigurationCommands | CommandOf(Init);
 
         constexpr Option Table[] = {
@@ -38,6 +38,18 @@ namespace NimbravaCheck::Cli
                      "the log lines it writes for it, and why: for an ID no section takes, the lines that look as if\n"
                      "they meant it; for one whose section falls back, the reason. Exits 1 when one of them ends in\n"
                      "a Warning or Error line."},
+            {.Id = Walk,
+             .Spelling = "--walk",
+             .Argument = Ids,
+             .ValueName = "ID[,ID...] [ID...]",
+             .Wanted = "one or more IDs",
+             .With = CommandOf(Walk),
+             .Run = RunWalk,
+             .Help = "A walk through these worldspaces from the game's start, as ENB reports them one after the other\n"
+                     "(0: in no worldspace): at each step the lines the plugin logs and the weather list ENB reads\n"
+                     "(none when the plugin does nothing: for 0, and for the worldspace already in force). ENB is\n"
+                     "taken to accept the plugin and to reload whenever asked. Exits 1 when a step logs a Warning or\n"
+                     "Error line."},
             {.Id = WorldspaceList,
              .Spelling = "--worldspaces",
              .Argument = Value,
@@ -88,6 +100,12 @@ namespace NimbravaCheck::Cli
              .Argument = Value,
              .ValueName = "FILE",
              .Wanted = "one file",
+             .With = GameCommands | CommandOf(WorldspaceList)},
+            {.Id = Mo2,
+             .Spelling = "--mo2",
+             .Argument = Value,
+             .ValueName = "PROFILE_FOLDER",
+             .Wanted = "one Mod Organizer 2 profile folder",
              .With = GameCommands | CommandOf(WorldspaceList)},
             {.Id = Json,
              .Spelling = "--json",

@@ -16,6 +16,7 @@ namespace NimbravaCheck::Cli
     {
         Configuration, // the enbseries folder or configuration, given without an option: the default command
         Worldspace,
+        Walk,
         WorldspaceList,
         Init,
         Module,
@@ -23,6 +24,7 @@ namespace NimbravaCheck::Cli
         Version,
         Game,
         PluginsTxt,
+        Mo2,
         Json,
         Verbose,
         CodePage,

@@ -25,7 +25,7 @@ inside $WINEPREFIX, or Steam's Proton prefix beside the game's steamapps folder)
 base game's masters and Skyrim.ccc's plugins only. Names of localized plugins come from loose
 Data/Strings tables in the language of the player's Skyrim.ini (Documents/My Games/<edition>), else of
 the game folder's; the base game's own names are inside its BSA archives, which are not read here, so
-its worldspaces show their editor IDs only.
+its worldspaces show the English edition's names.
 
 Budgets: of one plugin the checker keeps at most {} records (worldspaces,
 weathers, climates and regions), {} of their weather entries and

@@ -31,11 +31,14 @@ namespace NimbravaCheck
         // What the command works on: the configuration (an enbseries folder, or the file itself), the
         // game folder, the enbseries folder to write into, or the module.
         std::filesystem::path Target;
-        std::vector<std::string> Worldspaces; // --worldspace: IDs, or editor IDs, one each
+        std::vector<std::string> Worldspaces; // --worldspace, --walk: IDs, editor IDs or names, one each
         // Where the game's data is: the game folder (else the folder above the enbseries folder, when it
         // holds Data/) and Plugins.txt (else where the game keeps it).
         std::optional<std::filesystem::path> Game;
         std::optional<std::filesystem::path> PluginsTxt;
+        // A Mod Organizer 2 profile's folder: the load order, the mods' files and the INI files as the
+        // game sees them through MO2 (its game folder when none is given or beside).
+        std::optional<std::filesystem::path> Mo2;
         GameCodePage CodePage;
     };
 
@@ -46,6 +49,10 @@ namespace NimbravaCheck
     // The plugin's decision and log lines for each worldspace, given by its ID (hexadecimal, as ENB
     // reports it) or, with the game's data, by its editor ID.
     int RunWorldspaces(const Request& request, const Output& output);
+
+    // A walk through the worldspaces of the request from the game's start: what the plugin logs at each
+    // step, and the weather list ENB reads after it.
+    int RunWalk(const Request& request, const Output& output);
 
     // Every worldspace of the load order of the game in the target folder (an enbseries folder: its
     // parent).

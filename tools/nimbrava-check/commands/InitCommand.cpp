@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fmt/format.h>
 #include <fstream>
+#include <map>
 #include "Choice/WeatherlistChoice.h"
 #include "GameData/Text.h"
 #include "checks/InputError.h"
@@ -48,11 +49,24 @@ namespace NimbravaCheck
             const auto& worldspaces = game.Worldspaces.Worldspaces;
             std::string text(Explanation);
             text += "; The worldspaces of your load order: ID, editor ID, name, and the plugin that adds it.\n";
-            text += "; An ID marked (light) changes when light plugins before its plugin come or go.\n";
+            text +=
+                "; An ID marked (light) changes when light plugins before its plugin come or go; one marked\n"
+                "; (also ...) is the ID of other worldspaces too, which a section that lists it gives the same list.\n";
+            std::map<std::uint32_t, std::vector<const GameData::Worldspace*>> byId;
             for (const auto& worldspace : worldspaces)
-                text += fmt::format("; {:X}  {}  {}  ({}){}\n", Nimbrava::MaskWorldspaceId(worldspace.FormId),
-                                    Ascii(worldspace.EditorId), Ascii(worldspace.Name.value_or("-")),
-                                    Ascii(worldspace.Plugin), worldspace.Light ? " (light)" : "");
+                byId[Nimbrava::MaskWorldspaceId(worldspace.FormId)].push_back(&worldspace);
+            for (const auto& worldspace : worldspaces)
+            {
+                const std::uint32_t id = Nimbrava::MaskWorldspaceId(worldspace.FormId);
+                std::string also;
+                for (const auto* other : byId[id])
+                    if (other != &worldspace)
+                        also += fmt::format("{}{}, {}", also.empty() ? " (also " : "; ", Ascii(other->EditorId),
+                                            Ascii(other->Plugin));
+                text += fmt::format("; {:X}  {}  {}  ({}){}{}\n", id, Ascii(worldspace.EditorId),
+                                    Ascii(worldspace.Name.value_or("-")), Ascii(worldspace.Plugin),
+                                    worldspace.Light ? " (light)" : "", also.empty() ? "" : also + ")");
+            }
             if (worldspaces.empty())
                 text += "; (none found)\n";
 
@@ -99,7 +113,8 @@ namespace NimbravaCheck
                                   "nimbrava-check {}\n",
                                   GameData::Utf8Text(file), game->Worldspaces.Worldspaces.size(),
                                   GameData::Utf8Text(enbseries));
+        // The file is written: what the load order has wrong is for the player to know, not a failure.
         WriteFindings(output.Out, game->Problems, {.Heading = false, .Place = false});
-        return game->Problems.empty() ? ExitGood : ExitProblems;
+        return ExitGood;
     }
 } // namespace NimbravaCheck

@@ -3,10 +3,13 @@
 #include <cstdlib>
 #include <fmt/format.h>
 #include <sstream>
+#include "GameData/BaseGame.h"
 #include "GameData/Text.h"
 #include "GameData/WholeFile.h"
 #include "checks/InputError.h"
 #include "checks/LoadOrderFindings.h"
+#include "checks/ModOrganizer.h"
+#include "text/Printable.h"
 #include "text/TextMode.h"
 
 namespace NimbravaCheck
@@ -82,43 +85,92 @@ namespace NimbravaCheck
         return std::nullopt;
     }
 
+    namespace
+    {
+        InstalledGame ReadGameThrough(const std::filesystem::path& folder,
+                                      const std::optional<std::filesystem::path>& pluginsTxt, bool strict,
+                                      const ModOrganizerProfile* profile)
+        {
+            InstalledGame game{
+                GameData::GameFolder(folder, profile != nullptr ? profile->Overlay : GameData::GameFolder::Overlay{}),
+                pluginsTxt,
+                {},
+                profile != nullptr ? std::optional(profile->Profile) : std::nullopt,
+                {},
+                {},
+                {}};
+            if (!game.PluginsTxt)
+            {
+                auto candidates = game.Folder.PluginsTxtCandidates();
+                if (!candidates.empty())
+                {
+                    game.PluginsTxt = candidates.front();
+                    game.OtherPluginsTxt.assign(candidates.begin() + 1, candidates.end());
+                }
+            }
+            FindingWriter problems(game.Problems);
+            std::optional<std::vector<GameData::PluginsTxtLine>> lines;
+            if (game.PluginsTxt)
+            {
+                std::string why;
+                lines = ReadPluginsTxt(*game.PluginsTxt, why);
+                const std::string unreadable = GameData::Utf8Text(*game.PluginsTxt) + " " + why;
+                if (!lines && (strict || pluginsTxt))
+                    throw InputError(unreadable);
+                if (!lines)
+                {
+                    problems.Add<Code::NoPluginsTxt>(std::nullopt, {}, unreadable);
+                    game.PluginsTxt.reset();
+                }
+            }
+            else
+                problems.Add<Code::NoPluginsTxt>(std::nullopt, {}, Phrases::NoPluginsTxtFound);
+            game.Order = GameData::ReadLoadOrder(game.Folder, lines ? &*lines : nullptr);
+            game.Worldspaces = GameData::ListWorldspaces(game.Folder, game.Order);
+            // The base game's names are in its archives: where no loose table gave one, the English edition's.
+            for (auto& worldspace : game.Worldspaces.Worldspaces)
+                if (const auto* base = GameData::FindBaseWorldspace(worldspace.Plugin, worldspace.FormId);
+                    base != nullptr && !worldspace.Name)
+                    worldspace.Name = std::string(base->Place);
+            // A profile's plugins.txt read without MO2: its mods' plugins are not in Data.
+            const bool modOrganizer = profile == nullptr && pluginsTxt && IsModOrganizerPluginsTxt(*pluginsTxt);
+            using Problems = const std::vector<GameData::Problem>*;
+            for (const Problems found : {Problems{&game.Folder.Problems()}, Problems{&game.Order.Problems},
+                                         Problems{&game.Worldspaces.Problems}})
+                std::ranges::move(LoadOrderFindings(*found, modOrganizer ? &*pluginsTxt : nullptr),
+                                  std::back_inserter(game.Problems));
+            if (profile != nullptr)
+                for (const auto& mod : profile->MissingMods)
+                    problems.Add<Code::MissingMod>(std::nullopt, {},
+                                                   GameData::Utf8Text(profile->Profile / "modlist.txt"),
+                                                   PrintableText(mod), GameData::Utf8Text(profile->Mods));
+            return game;
+        }
+    } // namespace
+
     InstalledGame ReadInstalledGame(const std::filesystem::path& folder,
                                     const std::optional<std::filesystem::path>& pluginsTxt, bool strict)
     {
-        InstalledGame game{GameData::GameFolder(folder), pluginsTxt, {}, {}, {}, {}};
-        if (!game.PluginsTxt)
+        return ReadGameThrough(folder, pluginsTxt, strict, nullptr);
+    }
+
+    std::optional<InstalledGame> ReadGame(const std::optional<std::filesystem::path>& folder, const Request& request,
+                                          bool strict)
+    {
+        if (!request.Mo2)
         {
-            auto candidates = game.Folder.PluginsTxtCandidates();
-            if (!candidates.empty())
-            {
-                game.PluginsTxt = candidates.front();
-                game.OtherPluginsTxt.assign(candidates.begin() + 1, candidates.end());
-            }
+            if (!folder)
+                return std::nullopt;
+            return ReadInstalledGame(*folder, request.PluginsTxt, strict);
         }
-        FindingWriter problems(game.Problems);
-        std::optional<std::vector<GameData::PluginsTxtLine>> lines;
-        if (game.PluginsTxt)
-        {
-            std::string why;
-            lines = ReadPluginsTxt(*game.PluginsTxt, why);
-            const std::string unreadable = GameData::Utf8Text(*game.PluginsTxt) + " " + why;
-            if (!lines && (strict || pluginsTxt))
-                throw InputError(unreadable);
-            if (!lines)
-            {
-                problems.Add<Code::NoPluginsTxt>(std::nullopt, {}, unreadable);
-                game.PluginsTxt.reset();
-            }
-        }
-        else
-            problems.Add<Code::NoPluginsTxt>(std::nullopt, {}, Phrases::NoPluginsTxtFound);
-        game.Order = GameData::ReadLoadOrder(game.Folder, lines ? &*lines : nullptr);
-        game.Worldspaces = GameData::ListWorldspaces(game.Folder, game.Order);
-        using Problems = const std::vector<GameData::Problem>*;
-        for (const Problems found :
-             {Problems{&game.Folder.Problems()}, Problems{&game.Order.Problems}, Problems{&game.Worldspaces.Problems}})
-            std::ranges::move(LoadOrderFindings(*found), std::back_inserter(game.Problems));
-        return game;
+        if (request.PluginsTxt)
+            throw InputError("--mo2 reads the profile's plugins.txt: give --mo2 or --plugins-txt, not both");
+        const auto profile = ReadModOrganizerProfile(*request.Mo2, ContextFor(request, nullptr));
+        const auto game = folder ? folder : profile.Game;
+        if (!game)
+            throw InputError("the game folder that " + GameData::Utf8Text(profile.Instance) +
+                             "/ModOrganizer.ini names (gamePath) is not here: give the game folder");
+        return ReadGameThrough(*game, profile.PluginsTxt, true, &profile);
     }
 
     std::optional<InstalledGame> GameFor(const std::filesystem::path& enbseries, const Request& request)
@@ -126,9 +178,7 @@ namespace NimbravaCheck
         const auto folder = GameFolderOf(request.Game ? *request.Game : enbseries);
         if (!folder && request.Game)
             throw InputError(GameData::Utf8Text(*request.Game) + " is no game folder: it has no Data folder");
-        if (!folder)
-            return std::nullopt;
-        return ReadInstalledGame(*folder, request.PluginsTxt, false);
+        return ReadGame(folder, request, false);
     }
 
     CheckContext ContextFor(const Request& request, const InstalledGame* game)
@@ -146,6 +196,8 @@ namespace NimbravaCheck
             return fmt::format("the game in {}, without Plugins.txt", folder);
         std::string text =
             fmt::format("the game in {}, its load order from {}", folder, GameData::Utf8Text(*game.PluginsTxt));
+        if (game.Mo2)
+            text += fmt::format(", seen through Mod Organizer 2's profile {}", GameData::Utf8Text(*game.Mo2));
         for (const auto& other : game.OtherPluginsTxt)
             text += fmt::format(" (also found: {}; --plugins-txt chooses)", GameData::Utf8Text(other));
         return text;

@@ -33,6 +33,14 @@ namespace NimbravaCheck
                                                   const std::optional<std::filesystem::path>& pluginsTxt,
                                                   bool strict = true);
 
+    // The game of a command, through the Mod Organizer 2 profile `request.Mo2` when given (its
+    // plugins.txt, its mods' files and INI files; `folder`, else the instance's game folder), else in
+    // `folder` as ReadInstalledGame reads it; nothing without a folder. Throws InputError as
+    // ReadInstalledGame does, for a profile that cannot be read (ReadModOrganizerProfile), and when
+    // --mo2 and --plugins-txt are both given.
+    [[nodiscard]] std::optional<InstalledGame> ReadGame(const std::optional<std::filesystem::path>& folder,
+                                                        const Request& request, bool strict);
+
     // The game a command on `enbseries` means: the one `request.Game` names, else the one whose Data/
     // lies beside `enbseries`; nothing when none is named or beside. Throws InputError when the named
     // folder is no game folder or Plugins.txt cannot be read.

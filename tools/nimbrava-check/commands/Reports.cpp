@@ -1,6 +1,8 @@
 #include "commands/Reports.h"
 
+#include <algorithm>
 #include <fmt/format.h>
+#include "Orvel/LogLevel.h"
 #include "Choice/WeatherlistChoice.h"
 #include "GameData/Text.h"
 
@@ -63,6 +65,24 @@ namespace NimbravaCheck
         Json json = Json::array();
         for (const auto& finding : findings)
             json.push_back(finding.Text);
+        return json;
+    }
+
+    std::string LogLineText(const Nimbrava::LogLine& line, const GameCodePage& codePage)
+    {
+        // The tag as the log writes it after the time, without the space before it.
+        return std::string(Orvel::LevelTag(line.Level).substr(1)) + codePage.Show(line.Text);
+    }
+
+    Json LogJson(const std::vector<Nimbrava::LogLine>& lines, const GameCodePage& codePage)
+    {
+        Json json = Json::array();
+        for (const auto& line : lines)
+        {
+            std::string_view tag = Orvel::LevelTag(line.Level);
+            tag.remove_prefix(std::min(tag.find_first_not_of(" ["), tag.size()));
+            json.push_back({{"level", tag.substr(0, tag.find(']'))}, {"text", codePage.Show(line.Text)}});
+        }
         return json;
     }
 

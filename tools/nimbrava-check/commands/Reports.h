@@ -5,9 +5,11 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "Choice/WorldspaceChange.h"
 #include "GameData/Worldspaces.h"
 #include "checks/Finding.h"
 #include "commands/Json.h"
+#include "text/GameCodePage.h"
 
 namespace NimbravaCheck
 {
@@ -36,6 +38,12 @@ namespace NimbravaCheck
     [[nodiscard]] Json ListJson(const std::vector<Finding>& findings, std::string_view textKey);
     // Findings in JSON as their texts alone.
     [[nodiscard]] Json TextsJson(const std::vector<Finding>& findings);
+
+    // A line the plugin logs, as its log shows it after the time: "[MESSAGE] TEXT", the level's tag
+    // padded to nine characters; the text shown in the game's code page.
+    [[nodiscard]] std::string LogLineText(const Nimbrava::LogLine& line, const GameCodePage& codePage);
+    // Lines the plugin logs in JSON: objects of level ("MESSAGE", "WARNING", ...) and text.
+    [[nodiscard]] Json LogJson(const std::vector<Nimbrava::LogLine>& lines, const GameCodePage& codePage);
 
     // A worldspace in JSON: id (the masked ID as a section writes it), form_id (8 hexadecimal digits),
     // editor_id, name (or null), plugin, light.

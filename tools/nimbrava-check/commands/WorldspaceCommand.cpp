@@ -5,9 +5,9 @@
 #include "Choice/WeatherlistChoice.h"
 #include "GameData/Text.h"
 #include "checks/Decision.h"
-#include "checks/InputError.h"
 #include "checks/WorldspaceNames.h"
 #include "commands/Inputs.h"
+#include "commands/PlayerFolder.h"
 #include "commands/Reports.h"
 #include "text/Printable.h"
 
@@ -15,14 +15,6 @@ namespace NimbravaCheck
 {
     namespace
     {
-        // "MESSAGE", "WARNING", ... as the log's tag names the level.
-        std::string_view LevelName(Orvel::LogLevel level)
-        {
-            std::string_view tag = Orvel::LevelTag(level);
-            tag.remove_prefix(std::min(tag.find_first_not_of(" ["), tag.size()));
-            return tag.substr(0, tag.find(']'));
-        }
-
         void WriteText(const Decision& decision, const GameCodePage& codePage, std::ostream& out)
         {
             const auto& choice = decision.Outcome.Choice;
@@ -37,8 +29,7 @@ namespace NimbravaCheck
                 out << fmt::format("[{}] names '{}', {}\n", Nimbrava::WeatherlistSectionName(choice.Section).View(),
                                    codePage.Show(choice.ShownName), Describe(decision.File->State));
             for (const auto& line : decision.Outcome.Lines)
-                out << fmt::format("  {:<9} {}\n", fmt::format("[{}]", LevelName(line.Level)),
-                                   codePage.Show(line.Text));
+                out << "  " << LogLineText(line, codePage) << "\n";
             if (!decision.Note.empty())
                 out << "  (" << decision.Note << ")\n";
             if (decision.InForce)
@@ -59,14 +50,16 @@ namespace NimbravaCheck
                     out << fmt::format("    line {}: {}\n", reason.Line, reason.Text);
                 WriteFindings(out, reason.Findings, {.Heading = false, .Place = false, .Indent = "      "});
             }
+            if (!decision.Related.empty())
+            {
+                out << "  The full check finds about this ID:\n";
+                WriteFindings(out, decision.Related, {.Heading = false, .Indent = "    "});
+            }
         }
 
         Json ToJson(const Decision& decision, const GameCodePage& codePage)
         {
             const auto& choice = decision.Outcome.Choice;
-            Json log = Json::array();
-            for (const auto& line : decision.Outcome.Lines)
-                log.push_back({{"level", LevelName(line.Level)}, {"text", codePage.Show(line.Text)}});
             Json json = {
                 {"id", decision.Id},
                 {"masked", Nimbrava::MaskWorldspaceId(decision.Id)},
@@ -74,7 +67,7 @@ namespace NimbravaCheck
                 {"shown_name", choice.Chosen() ? Json(codePage.Show(choice.ShownName)) : Json()},
                 {"file", decision.File ? Json(JsonName(decision.File->State)) : Json()},
                 {"in_force", decision.InForce ? Json(GameData::Utf8Text(*decision.InForce)) : Json()},
-                {"log", log}};
+                {"log", LogJson(decision.Outcome.Lines, codePage)}};
             if (!decision.Note.empty())
                 json["note"] = decision.Note;
             Json& why = json["why"] = Json::array();
@@ -83,49 +76,23 @@ namespace NimbravaCheck
                     {{"line", reason.Line}, {"text", reason.Text}, {"problems", ListJson(reason.Findings, "message")}});
             if (!decision.Named.empty())
                 json["worldspaces"] = WorldspaceJson(decision.Named);
+            json["related"] = Json::array();
+            for (const auto& finding : decision.Related)
+                json["related"].push_back(ReportJson(finding));
             return json;
         }
     } // namespace
 
     int RunWorldspaces(const Request& request, const Output& output)
     {
-        const auto file = ConfigurationFile(request.Target);
-        const auto game = GameFor(file.parent_path(), request);
-        const CheckContext context = ContextFor(request, game ? &*game : nullptr);
-        std::vector<std::uint32_t> ids;
-        for (const auto& text : request.Worldspaces)
-            ids.push_back(ResolveWorldspace(text, game ? &game->Worldspaces.Worldspaces : nullptr));
-
-        // The plugin reads the configuration only for a known worldspace, never for ID 0.
-        const bool needed = std::ranges::any_of(ids, [](std::uint32_t id) { return id != 0; });
-        std::optional<Configuration> config;
-        DecisionInputs inputs{file.parent_path(), nullptr, nullptr, nullptr, context};
-        try
-        {
-            if (needed)
-                config = ReadConfiguration(file);
-        }
-        catch (const InputError& failure)
-        {
-            inputs.LoadFailure = std::current_exception();
-            WriteError(output.Err, failure.what());
-        }
-
-        if (game && !output.Json)
-            output.Out << "Worldspaces of " << LoadOrderSource(*game) << "\n";
-        // What the configuration check says, for the reasons behind each decision.
-        std::optional<ConfigReport> report;
-        if (config)
-        {
-            report = CheckConfiguration(*config, context);
-            inputs.Config = &*config;
-            inputs.Report = &*report;
-        }
+        const PlayerFolder folder(request, output);
+        if (folder.Game() != nullptr && !output.Json)
+            output.Out << "Worldspaces of " << LoadOrderSource(*folder.Game()) << "\n";
         bool problem = false;
         Json decisions = Json::array();
-        for (const std::uint32_t id : ids)
+        for (const std::uint32_t id : folder.Ids())
         {
-            const Decision decision = Decide(inputs, id);
+            const Decision decision = Decide(folder.Inputs(), id);
             problem = problem || decision.Problem;
             if (output.Json)
                 decisions.push_back(ToJson(decision, request.CodePage));
@@ -134,7 +101,7 @@ namespace NimbravaCheck
         }
         if (output.Json)
             WriteJson(output.Out, {{"decisions", decisions}});
-        if (needed && !config)
+        if (folder.Unreadable())
             return ExitUnreadable;
         return problem ? ExitProblems : ExitGood;
     }

@@ -25,8 +25,8 @@ namespace NimbravaCheck
                     worldspace.Light ? "  (light: the ID moves with the load order)" : "");
             if (game.Worldspaces.Worldspaces.empty())
                 out << "  (none)\n";
-            out << "The base game's names are inside its BSA archives, which this tool does not read: its "
-                   "worldspaces show their editor IDs only.\n";
+            out << "The base game's names are inside its BSA archives, which this tool does not read: where no loose "
+                   "string table names its worldspaces, they show the English edition's names.\n";
             for (const auto& finding : game.Problems)
                 if (!finding.IsProblem())
                     out << "Note: " << finding.Text << "\n";
@@ -40,7 +40,7 @@ namespace NimbravaCheck
         if (!gameFolder)
             throw InputError(GameData::Utf8Text(request.Target) +
                              " is no game folder: it has no Data folder, nor has the folder above it");
-        const auto game = ReadInstalledGame(*gameFolder, request.PluginsTxt);
+        const auto game = *ReadGame(*gameFolder, request, true);
         const auto& worldspaces = game.Worldspaces.Worldspaces;
         if (output.Json)
             WriteJson(output.Out,

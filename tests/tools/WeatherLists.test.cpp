@@ -113,8 +113,8 @@ TEST(WeatherLists, EveryRowOfTheTable)
         else if (row[0] == "unread")
         {
             std::vector<std::string> lines;
-            for (const auto& header : list.List.Unread)
-                lines.push_back(std::to_string(header.Number));
+            for (const auto& unread : list.List.Unread)
+                lines.push_back(std::to_string(unread.Header.Number));
             EXPECT_EQ(lines, rest);
         }
         else if (row[0] == "location")

@@ -58,8 +58,12 @@ namespace NimbravaCheck
     {
         const auto header = std::ranges::find_if(
             m_headers, [&](const Header& each) { return Orvel::EqualIgnoringCase(each.Name, name); });
+        return LinesOf(name.empty() ? Global : static_cast<std::size_t>(header - m_headers.begin()));
+    }
+
+    std::vector<ProfileFile::Line> ProfileFile::LinesOf(std::size_t index) const
+    {
         std::vector<Line> lines;
-        const std::size_t index = name.empty() ? Global : static_cast<std::size_t>(header - m_headers.begin());
         for (const auto& stored : m_lines)
             if (stored.Header == index)
                 lines.push_back(stored.Given);

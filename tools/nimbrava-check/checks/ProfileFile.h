@@ -53,6 +53,9 @@ namespace NimbravaCheck
 
         // Every section header, in file order.
         [[nodiscard]] const std::vector<Header>& Headers() const noexcept { return m_headers; }
+        // The lines of the section that header `index` of Headers() opens, as the function would give
+        // them were it that name's first: for a repeated one, the lines it never gives.
+        [[nodiscard]] std::vector<Line> LinesOf(std::size_t index) const;
 
     private:
         static constexpr std::size_t Global = ~std::size_t{0}; // the section before the first header

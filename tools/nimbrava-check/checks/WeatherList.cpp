@@ -6,24 +6,23 @@
 
 namespace NimbravaCheck
 {
+    std::optional<unsigned> WeatherSectionIndex(std::string_view name)
+    {
+        constexpr std::string_view Word = "WEATHER";
+        if (name.size() != Word.size() + 3 || !Orvel::EqualIgnoringCase(name.substr(0, Word.size()), Word))
+            return std::nullopt;
+        unsigned index = 0;
+        for (const char c : name.substr(Word.size()))
+        {
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            index = index * 10 + static_cast<unsigned>(c - '0');
+        }
+        return index == 0 ? std::nullopt : std::optional(index);
+    }
+
     namespace
     {
-        // nnn of WEATHERnnn (case ignored), 1 to 999; nothing for any other name.
-        std::optional<unsigned> SectionIndex(std::string_view name)
-        {
-            constexpr std::string_view Word = "WEATHER";
-            if (name.size() != Word.size() + 3 || !Orvel::EqualIgnoringCase(name.substr(0, Word.size()), Word))
-                return std::nullopt;
-            unsigned index = 0;
-            for (const char c : name.substr(Word.size()))
-            {
-                if (c < '0' || c > '9')
-                    return std::nullopt;
-                index = index * 10 + static_cast<unsigned>(c - '0');
-            }
-            return index == 0 ? std::nullopt : std::optional(index);
-        }
-
         // A hexadecimal number of 1 to 8 digits and nothing else.
         std::optional<std::uint32_t> HexId(std::string_view text)
         {
@@ -64,12 +63,13 @@ namespace NimbravaCheck
     {
         const ProfileFile profile(text);
         WeatherListFile list;
-        for (const auto& header : profile.Headers())
+        for (std::size_t i = 0; i < profile.Headers().size(); ++i)
         {
-            const auto index = SectionIndex(header.Name);
+            const auto& header = profile.Headers()[i];
+            const auto index = WeatherSectionIndex(header.Name);
             if (header.Repeated || !index)
             {
-                list.Unread.push_back(header);
+                list.Unread.push_back({header, profile.LinesOf(i)});
                 continue;
             }
             WeatherSection& section = list.Sections.emplace_back();

@@ -24,6 +24,9 @@ namespace NimbravaCheck
     // The low 24 bits, which presets write and ENB, as far as presets show, compares.
     inline constexpr std::uint32_t WeatherIdMask = 0xFFFFFF;
 
+    // nnn of a section's name WEATHERnnn (case ignored), 1 to 999; nothing for any other name.
+    [[nodiscard]] std::optional<unsigned> WeatherSectionIndex(std::string_view name);
+
     // An ID of WeatherIDs as written.
     struct WeatherId
     {
@@ -52,8 +55,13 @@ namespace NimbravaCheck
         // Each section ENB reads, once, in the order of their first headers.
         std::vector<WeatherSection> Sections;
         // Headers that ENB gets no lines of: a second header of a section already given, and names
-        // that ENB never asks for (no WEATHER and three digits, or WEATHER000).
-        std::vector<ProfileFile::Header> Unread;
+        // that ENB never asks for (no WEATHER and three digits, or WEATHER000); with their lines.
+        struct UnreadSection
+        {
+            ProfileFile::Header Header;
+            std::vector<ProfileFile::Line> Lines;
+        };
+        std::vector<UnreadSection> Unread;
     };
 
     // The weather list whose bytes are `text`. Throws only std::bad_alloc.

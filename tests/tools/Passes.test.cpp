@@ -1,6 +1,7 @@
 // Each pass of the configuration check by its own table (tests/data/checker/passes/PASS.tsv): a small
 // "_nimbrava.ini" in, the pass run alone on it, its findings out, each as "LINE code [SECTIONS] IDS"
-// ("-" for no line), " | " between them.
+// ("-" for no line; "FILE:LINE" for a finding about another file than "_nimbrava.ini"), " | " between
+// them.
 
 #include <fmt/format.h>
 #include <gmock/gmock.h>
@@ -19,7 +20,10 @@ namespace
         std::string text;
         for (const auto& finding : findings)
         {
-            text += fmt::format("{}{} {}", text.empty() ? "" : " | ",
+            const std::string file = finding.File.empty() || finding.File.filename() == "_nimbrava.ini"
+                                         ? ""
+                                         : finding.File.filename().string() + ":";
+            text += fmt::format("{}{}{} {}", text.empty() ? "" : " | ", file,
                                 finding.Line ? std::to_string(*finding.Line) : "-", finding.Row().Name);
             if (!finding.About.Sections.empty())
                 text += fmt::format(" [{}]", fmt::join(finding.About.Sections, ","));
@@ -31,7 +35,10 @@ namespace
 
     // Runs `pass` on each row of its table: the code page ("-" for none), the configuration, the
     // findings; with `game`, its rows "world FORMID EDITORID PLUGIN [light]" are the load order's
-    // worldspaces, and the code page column says whether Plugins.txt was read.
+    // worldspaces, and the code page column says whether Plugins.txt was read. For the weather lists:
+    // "weather FORMID EDITORID CLASSIFICATION PLUGIN [light]" a weather of the load order, "region
+    // FORMID EDITORID" a region, "sky FORMID [nosky] WEATHER[<REGION]..." the weathers a worldspace can
+    // show (from its climate, or from the region), "file NAME TEXT" a file of the enbseries folder.
     void CheckTable(const std::string& table, Pass pass)
     {
         const NimbravaTest::TempDirectory folder;
@@ -40,11 +47,46 @@ namespace
         int checked = 0;
         for (const auto& row : NimbravaTest::ReadTable(Data / (table + ".tsv")))
         {
+            const auto hex = [&row](std::size_t field) {
+                return static_cast<std::uint32_t>(std::stoul(row.at(field), nullptr, 16));
+            };
+            auto& weathers = game.Weathers;
             if (row[0] == "world")
             {
-                const auto formId = static_cast<std::uint32_t>(std::stoul(row.at(1), nullptr, 16));
                 game.Worldspaces.Worldspaces.push_back(
-                    {formId, row.at(2), std::nullopt, row.at(3), row[3], row.size() > 4, std::nullopt});
+                    {hex(1), row.at(2), std::nullopt, row.at(3), row[3], row.size() > 4, std::nullopt});
+                continue;
+            }
+            if (row[0] == "weather")
+            {
+                weathers.Weathers.push_back({{hex(1), row.at(2), row.at(4), row.size() > 5}, 0});
+                weathers.Weathers.back().Classification = static_cast<std::uint8_t>(hex(3));
+                continue;
+            }
+            if (row[0] == "region")
+            {
+                weathers.Regions.push_back({{hex(1), row.at(2), "", false}, std::nullopt, {}});
+                continue;
+            }
+            if (row[0] == "sky")
+            {
+                auto& sky = weathers.Worldspaces.emplace_back();
+                sky.FormId = hex(1);
+                for (std::size_t i = 2; i < row.size(); ++i)
+                    if (const std::size_t from = row[i].find('<'); row[i] == "nosky")
+                        sky.WorldFlags = GameData::NoSkyFlag;
+                    else
+                        sky.Weathers.push_back({static_cast<std::uint32_t>(std::stoul(row[i], nullptr, 16)),
+                                                from == std::string::npos
+                                                    ? std::nullopt
+                                                    : std::optional(static_cast<std::uint32_t>(
+                                                          std::stoul(row[i].substr(from + 1), nullptr, 16)))});
+                continue;
+            }
+            if (row[0] == "file")
+            {
+                fs::create_directories((folder / "enbseries" / row.at(1)).parent_path());
+                NimbravaTest::WriteFile(folder / "enbseries" / row[1], row.at(2));
                 continue;
             }
             SCOPED_TRACE(NimbravaTest::Escape(row.at(1)));
@@ -79,6 +121,7 @@ namespace
         {"file-names", CheckFileNames},
         {"lines", CheckLines},
         {"game", CheckAgainstGame},
+        {"weather-lists", CheckWeatherLists},
     };
 
     void PrintTo(const PassTable& table, std::ostream* out)

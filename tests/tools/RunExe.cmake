@@ -17,9 +17,10 @@ function(check expected_exit expected_text)
   endif()
 endfunction()
 
-# One run whose output must hold every indented line of a report that the native tests compare
-# whole, and its count of problems: the sections as the plugin tries them, and each problem from
-# "_nimbrava.ini" on, up to any further path (paths are written the Windows way here).
+# One run whose output must hold every indented line and note of a report that the native tests
+# compare whole, and its count of problems: the sections as the plugin tries them, each note, and each
+# problem from its file's ".ini:" on (that of "_nimbrava.ini" or of a weather list), up to any further
+# path (paths are written the Windows way here).
 function(check_report expected_exit report)
   execute_process(COMMAND "${EMULATOR}" "${CHECKER}" ${ARGN} RESULT_VARIABLE exit OUTPUT_VARIABLE out
                   ERROR_VARIABLE err)
@@ -27,9 +28,9 @@ function(check_report expected_exit report)
   if(NOT exit STREQUAL "${expected_exit}")
     message(SEND_ERROR "nimbrava-check ${ARGN}: exit ${exit} (expected ${expected_exit}):\n${out}")
   endif()
-  file(STRINGS "${DATA}/${report}" lines REGEX "^  |problems?:$")
+  file(STRINGS "${DATA}/${report}" lines REGEX "^  |^Note: |problems?:$")
   foreach(line IN LISTS lines)
-    string(FIND "${line}" "_nimbrava.ini" start)
+    string(FIND "${line}" ".ini:" start)
     if(start GREATER -1)
       string(SUBSTRING "${line}" ${start} -1 line)
     endif()
@@ -160,6 +161,10 @@ check_report(1 game/worldspaces.txt --worldspaces "Z:${WORK}/game" --plugins-txt
 check_report(1 game/configuration.txt "Z:${WORK}/game/enbseries" --plugins-txt "Z:${WORK}/game/Plugins.txt")
 check(0 "Worldspace FE002005 (the plugin compares 2005, TinyLightWorld (Tiny Light, Tiny Light.esl))"
       "Z:${WORK}/game/enbseries" --plugins-txt "Z:${WORK}/game/Plugins.txt" --worldspace tinylightworld)
+# Its weathers, and the sections of the list in force that give a worldspace's, found the Windows way.
+check_report(1 game/weathers.txt --weathers "Z:${WORK}/game" --plugins-txt "Z:${WORK}/game/Plugins.txt")
+check(0 "    C821E    SkyrimFog                     cloudy          its climate; [WEATHER002] 'fog.ini'"
+      "Z:${WORK}/game/enbseries" --plugins-txt "Z:${WORK}/game/Plugins.txt" --worldspace 3C)
 # A game of odd files (tests/data/gamedata/odd-game.tsv): names that would command a terminal are shown
 # escaped by the .exe as well.
 make_game("Z:${SOURCE}/tests/data/gamedata/odd-game.tsv" "Z:${WORK}/odd")

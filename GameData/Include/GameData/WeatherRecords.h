@@ -16,6 +16,7 @@ namespace GameData
     inline constexpr std::uint8_t CloudyWeather = 0x02;
     inline constexpr std::uint8_t RainyWeather = 0x04;
     inline constexpr std::uint8_t SnowWeather = 0x08;
+    inline constexpr std::uint8_t WeatherClassifications = 0x0F; // the four above
 
     // Of a worldspace's PNAM: it takes its climate from its parent (WNAM).
     inline constexpr std::uint16_t ParentClimateFlag = 0x10;

@@ -21,6 +21,7 @@ namespace NimbravaCheck
     {
         Configuration, // a line of "_nimbrava.ini", or the whole file
         LoadOrder,     // the game's plugins
+        WeatherList,   // a line of one of ENB's weather lists, or what a list leaves out
         Module,        // a d3d11.dll (--module)
     };
 
@@ -72,6 +73,15 @@ namespace NimbravaCheck
         DamagedStrings,
         NamesInArchives,
         MissingStrings,
+        UnknownWeather,
+        SharedWeatherId,
+        LoadOrderWeather,
+        WeatherInTwoSections,
+        RepeatedWeatherSection,
+        MissingWeatherFile,
+        UncoveredWeather,
+        NoSky,
+        ForcedWeathers,
         Module32Bit,
         MissingEnbFunction,
         MissingImport,
@@ -279,6 +289,51 @@ namespace NimbravaCheck
             // table, MissingStringIds or MissingStringId
             {Code::MissingStrings, "missing-strings", Information, LoadOrder, "{} lacks {}",
              "string IDs that a loose string table lacks"},
+            // ID, section
+            {Code::UnknownWeather, "unknown-weather", Warning, WeatherList,
+             "ID {:X} in [{}] matches no weather of the active load order, nor a location weather of "
+             "_locationweather.ini (a typo, or a weather of a plugin that is not active?): nimbrava-check "
+             "--weathers lists them",
+             "a weather ID of no weather of the load order"},
+            // ID, section, how many weathers, the weathers
+            {Code::SharedWeatherId, "shared-weather-id", Warning, WeatherList,
+             "ID {:X} in [{}] is the ID of {} weathers (the low six digits of their form IDs, as presets write "
+             "them): {}; they all get this section's file",
+             "a weather ID that several weathers have"},
+            // ID, section, the weather, its plugin
+            {Code::LoadOrderWeather, "load-order-weather", Warning, WeatherList,
+             "ID {:X} in [{}] belongs to {}, which {}, a light plugin, adds: its ID changes when light plugins before "
+             "it come or go",
+             "a weather ID that moves with the load order"},
+            // ID, the weathers in brackets or nothing, the first section, its line, this section
+            {Code::WeatherInTwoSections, "weather-in-two-sections", Warning, WeatherList,
+             "ID {:X}{} is listed in [{}] (line {}) and again in [{}]: only one of the two files can apply to it, "
+             "and which one ENB takes is not documented",
+             "a weather listed in two sections of one list"},
+            // section, its first header line
+            {Code::RepeatedWeatherSection, "repeated-weather-section", Warning, WeatherList,
+             "[{}] is written again (first at line {}): ENB gets only the first one's lines, and this one's FileName "
+             "and WeatherIDs do nothing",
+             "a weather section written twice, the second with lines"},
+            // name, section, what it is ("missing (PATH)", "empty", ...)
+            {Code::MissingWeatherFile, "missing-weather-file", Error, WeatherList,
+             "FileName '{}' of [{}] is {}: ENB finds no settings there for the weathers this section lists",
+             "a weather's settings file that is not there"},
+            // its ID, the worldspace, how many weathers ("2 weathers"), the list, the weathers
+            {Code::UncoveredWeather, "uncovered-weather", Information, WeatherList,
+             "{:X} {} can show {} that {} lists in no section, which ENB shows, as far as can be inferred, with "
+             "enbseries.ini's values: {}",
+             "weathers a worldspace can show that its weather list leaves out"},
+            // its ID, the worldspace
+            {Code::NoSky, "no-sky", Information, WeatherList,
+             "{:X} {} has no sky of its own (its records give it none, or fixed dimensions, which renderers treat "
+             "as an interior): the weathers its climate and regions name show no sky there, and its weather list's "
+             "coverage is not told",
+             "a worldspace whose weathers show no sky"},
+            {Code::ForcedWeathers, "forced-weathers", Information, WeatherList,
+             "quests and scripts force further weathers (the Helgen attack, Sovngarde's arrival and others) that no "
+             "reading of the game's records finds: a weather list may need them too",
+             "weathers that no reading of the records finds"},
             {Code::Module32Bit, "32-bit-module", Error, Module,
              "a 32-bit module: Skyrim Special Edition and Nimbrava are 64-bit", "a 32-bit d3d11.dll"},
             // function

@@ -14,9 +14,12 @@ namespace NimbravaCheck
         report.Sections = ReadSections(config, context);
         for (const Pass pass : Passes)
             pass(report, config, context, findings);
-        // The load order's problems first, then the file's by line, each line's in the passes' order.
+        // The load order's problems first, then the file's by line, each line's in the passes' order,
+        // then the weather lists' in the order their pass gives them.
         std::ranges::stable_sort(report.Findings, {}, [](const Finding& finding) {
-            return std::pair(finding.Row().About != Topic::LoadOrder, finding.Line.value_or(0));
+            const Topic topic = finding.Row().About;
+            const int rank = topic == Topic::LoadOrder ? 0 : topic == Topic::Configuration ? 1 : 2;
+            return std::pair(rank, topic == Topic::Configuration ? finding.Line.value_or(0) : 0);
         });
         return report;
     }

@@ -132,6 +132,14 @@ namespace NimbravaCheck
         }
         else if (inputs.Report != nullptr && id != 0 && decision.Problem)
             decision.Why = FallbackReasons(*inputs.Config, *inputs.Report, codePage, choice.Section);
+        if (const auto* game = inputs.Context.Game; game != nullptr && inputs.Report != nullptr && decision.InForce)
+            if (const auto* list = FindWeatherList(inputs.Report->WeatherLists, *decision.InForce); list != nullptr)
+            {
+                const WeatherNames names(game->Weathers);
+                for (const auto& sky : game->Weathers.Worldspaces)
+                    if (Nimbrava::MaskWorldspaceId(sky.FormId) == masked && !sky.Weathers.empty())
+                        decision.Coverage.push_back({&sky, list, Coverage(sky, list->List, names)});
+            }
         if (inputs.Report != nullptr && id != 0)
             for (const auto& finding : inputs.Report->Findings)
                 if (std::ranges::find(finding.About.Worldspaces, masked) != finding.About.Worldspaces.end() &&

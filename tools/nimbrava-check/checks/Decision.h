@@ -33,6 +33,15 @@ namespace NimbravaCheck
         std::vector<Finding> Related;
         // The weather list in force after the change; nothing when it cannot be told.
         std::optional<std::filesystem::path> InForce;
+        // With the game's data and that list read (the report's): for each worldspace of this ID whose
+        // records give it weathers, those weathers and the sections of the list that give them.
+        struct WorldspaceCoverage
+        {
+            const GameData::WorldspaceSky* Sky = nullptr; // of the context's game
+            const CheckedWeatherList* List = nullptr;     // of the report
+            std::vector<CoveredWeather> Weathers;
+        };
+        std::vector<WorldspaceCoverage> Coverage;
     };
 
     // What a decision is made from: the enbseries folder, the configuration as read (null when it
@@ -48,6 +57,7 @@ namespace NimbravaCheck
     };
 
     // The plugin's steps for the worldspace `id`: ENB's callback for an ID, the start-up run for 0.
-    // ENB is taken to reload. Throws only std::bad_alloc.
+    // ENB is taken to reload. With a report, also why, what else it finds about the ID and the
+    // coverage of the list in force. Throws only std::bad_alloc.
     [[nodiscard]] Decision Decide(const DecisionInputs& inputs, std::uint32_t id);
 } // namespace NimbravaCheck

@@ -1,12 +1,13 @@
 #pragma once
 // The player's game as the checks see it: the game folder, where its load order came from, the load
-// order, the worldspaces it holds, and what is wrong with them. commands/Inputs.h reads it.
+// order, the worldspaces and weathers it holds, and what is wrong with them. commands/Inputs.h reads it.
 
 #include <filesystem>
 #include <optional>
 #include <vector>
 #include "GameData/GameFolder.h"
 #include "GameData/LoadOrder.h"
+#include "GameData/Weathers.h"
 #include "GameData/Worldspaces.h"
 #include "checks/Finding.h"
 
@@ -23,5 +24,7 @@ namespace NimbravaCheck
         // Everything worth telling about the load order: no Plugins.txt, missing and damaged plugins
         // and masters, string tables that do not read (LoadOrderFindings.h).
         std::vector<Finding> Problems;
+        // Its weathers, climates and regions, and the weathers each worldspace can show.
+        GameData::GameWeathers Weathers{};
     };
 } // namespace NimbravaCheck

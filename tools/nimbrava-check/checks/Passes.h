@@ -34,7 +34,16 @@ namespace NimbravaCheck
     void CheckAgainstGame(ConfigReport& report, const Configuration& config, const CheckContext& context,
                           FindingWriter& findings);
 
+    // ENB's own weather list and each that a section names, read into the report's WeatherLists, each
+    // as ENB reads it: IDs of no weather of the load order (nor of a location), of several, of a light
+    // plugin's, listed in two sections, settings files that are not there, sections written twice;
+    // with the game, for each worldspace the weathers its records let it show that the list in force
+    // there leaves out. Its findings are about the lists (Topic::WeatherList).
+    void CheckWeatherLists(ConfigReport& report, const Configuration& config, const CheckContext& context,
+                           FindingWriter& findings);
+
     using Pass = void (*)(ConfigReport& report, const Configuration& config, const CheckContext& context,
                           FindingWriter& findings);
-    inline constexpr Pass Passes[] = {CheckSectionNames, CheckIdLists, CheckFileNames, CheckLines, CheckAgainstGame};
+    inline constexpr Pass Passes[] = {CheckSectionNames, CheckIdLists,     CheckFileNames,
+                                      CheckLines,        CheckAgainstGame, CheckWeatherLists};
 } // namespace NimbravaCheck

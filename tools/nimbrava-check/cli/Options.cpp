@@ -61,6 +61,17 @@ namespace NimbravaCheck::Cli
                  "Every worldspace of the game's active load order: the ID \"_nimbrava.ini\" lists it by, its form\n"
                  "ID, editor ID and name, the plugin that adds it, and whether its ID moves with the load order\n"
                  "(a light plugin's)."},
+            {.Id = Weathers,
+             .Spelling = "--weathers",
+             .Argument = Value,
+             .ValueName = "GAME_FOLDER",
+             .Wanted = "one game folder",
+             .With = CommandOf(Weathers),
+             .Run = RunWeathers,
+             .Help = "Every weather of the game's active load order: the ID a weather list lists it by (the low six\n"
+                     "digits of its form ID, as presets write them), its form ID, editor ID, classification and the\n"
+                     "plugin that adds it; then for each worldspace its climate and the weathers its climate and its\n"
+                     "weather regions can pick, and where each comes from."},
             {.Id = Init,
              .Spelling = "--init",
              .Argument = Value,
@@ -100,16 +111,16 @@ namespace NimbravaCheck::Cli
              .Argument = Value,
              .ValueName = "FILE",
              .Wanted = "one file",
-             .With = GameCommands | CommandOf(WorldspaceList)},
+             .With = GameCommands | CommandOf(WorldspaceList) | CommandOf(Weathers)},
             {.Id = Mo2,
              .Spelling = "--mo2",
              .Argument = Value,
              .ValueName = "PROFILE_FOLDER",
              .Wanted = "one Mod Organizer 2 profile folder",
-             .With = GameCommands | CommandOf(WorldspaceList)},
+             .With = GameCommands | CommandOf(WorldspaceList) | CommandOf(Weathers)},
             {.Id = Json,
              .Spelling = "--json",
-             .With = ConfigurationCommands | CommandOf(WorldspaceList) | CommandOf(Module)},
+             .With = ConfigurationCommands | CommandOf(WorldspaceList) | CommandOf(Weathers) | CommandOf(Module)},
             {.Id = Verbose, .Spelling = "--verbose", .With = CommandOf(Module)},
             {.Id = CodePage,
              .Spelling = "--code-page",

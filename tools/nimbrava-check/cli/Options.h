@@ -18,6 +18,7 @@ namespace NimbravaCheck::Cli
         Worldspace,
         Walk,
         WorldspaceList,
+        Weathers,
         Init,
         Module,
         Help,

@@ -93,6 +93,8 @@ checkable. Names outside ASCII need the game's code page: --code-page N (874, 93
             for (const auto& [topic, heading] :
                  {std::pair{Topic::Configuration, std::string("_nimbrava.ini")},
                   std::pair{Topic::LoadOrder, std::string("the load order")},
+                  std::pair{Topic::WeatherList,
+                            std::string("ENB's weather lists (its own, and those the sections name)")},
                   std::pair{Topic::Module, fmt::format("a d3d11.dll ({}; its report gives the texts only)",
                                                        OptionOf(OptionId::Module).Spelling)}})
             {

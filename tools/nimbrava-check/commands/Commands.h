@@ -58,6 +58,10 @@ namespace NimbravaCheck
     // parent).
     int RunWorldspaceList(const Request& request, const Output& output);
 
+    // Every weather of the load order of the game in the target folder (an enbseries folder: its
+    // parent), and for each worldspace its climate and the weathers its climate and regions can pick.
+    int RunWeathers(const Request& request, const Output& output);
+
     // Writes a commented starter _nimbrava.ini into the target folder from the game's load order;
     // refuses (2) and changes nothing when the file exists.
     int RunInit(const Request& request, const Output& output);

@@ -100,7 +100,9 @@ namespace NimbravaCheck
             {
                 json["load_order"] = report.AgainstGame ? LoadOrderSource(*game) : "";
                 json["unlisted"] = nullptr; // written by WriteJson, one by one
-                json["information"] = TextsJson(Information(report.Findings));
+                json["information"] = Json::array();
+                for (const auto& finding : Information(report.Findings))
+                    json["information"].push_back(ReportJson(finding));
             }
             return json;
         }

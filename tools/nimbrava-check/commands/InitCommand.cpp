@@ -4,9 +4,11 @@
 #include <fmt/format.h>
 #include <fstream>
 #include <map>
+#include <unordered_map>
 #include "Choice/WeatherlistChoice.h"
 #include "GameData/Text.h"
 #include "checks/InputError.h"
+#include "checks/WeatherCoverage.h"
 #include "commands/Inputs.h"
 #include "commands/Reports.h"
 
@@ -44,6 +46,39 @@ namespace NimbravaCheck
             return text;
         }
 
+        // Comment lines of the weathers `sky` can show, grouped by classification (unclassified last),
+        // each "ID EDITORID", wrapped before 100 columns.
+        std::string WeatherLines(const GameData::WorldspaceSky& sky, const WeatherNames& names)
+        {
+            if (!sky.ShowsSky())
+                return ";     (no sky of its own: the weathers its records name show none here)\n";
+            std::map<unsigned, std::vector<const GameData::Weather*>> groups; // unclassified (0) as 256: last
+            for (const auto& weather : Coverage(sky, {}, names))
+            {
+                const unsigned flags = weather.Weather->Classification & GameData::WeatherClassifications;
+                groups[flags == 0 ? 256u : flags].push_back(weather.Weather);
+            }
+            std::string text;
+            for (const auto& [classification, weathers] : groups)
+            {
+                std::string line = ";     " + ClassificationText(weathers.front()->Classification) + ":";
+                for (std::size_t i = 0; i < weathers.size(); ++i)
+                {
+                    const std::string item =
+                        fmt::format(" {:X} {}{}", weathers[i]->FormId & WeatherIdMask, Ascii(weathers[i]->EditorId),
+                                    i + 1 < weathers.size() ? "," : "");
+                    if (line.size() + item.size() > 100)
+                    {
+                        text += line + "\n";
+                        line = ";      ";
+                    }
+                    line += item;
+                }
+                text += line + "\n";
+            }
+            return text;
+        }
+
         std::string Starter(const InstalledGame& game)
         {
             const auto& worldspaces = game.Worldspaces.Worldspaces;
@@ -51,7 +86,14 @@ namespace NimbravaCheck
             text += "; The worldspaces of your load order: ID, editor ID, name, and the plugin that adds it.\n";
             text +=
                 "; An ID marked (light) changes when light plugins before its plugin come or go; one marked\n"
-                "; (also ...) is the ID of other worldspaces too, which a section that lists it gives the same list.\n";
+                "; (also ...) is the ID of other worldspaces too, which a section that lists it gives the same list.\n"
+                "; Under a worldspace, the weathers its climate and weather regions can pick, by classification,\n"
+                "; each by the ID a weather list writes it with: the list you give it should cover them. Quests\n"
+                "; and scripts force further weathers that no reading of the game's files finds.\n";
+            const WeatherNames names(game.Weathers);
+            std::unordered_map<std::uint32_t, const GameData::WorldspaceSky*> skies;
+            for (const auto& sky : game.Weathers.Worldspaces)
+                skies.emplace(sky.FormId, &sky);
             std::map<std::uint32_t, std::vector<const GameData::Worldspace*>> byId;
             for (const auto& worldspace : worldspaces)
                 byId[Nimbrava::MaskWorldspaceId(worldspace.FormId)].push_back(&worldspace);
@@ -66,6 +108,9 @@ namespace NimbravaCheck
                 text += fmt::format("; {:X}  {}  {}  ({}){}{}\n", id, Ascii(worldspace.EditorId),
                                     Ascii(worldspace.Name.value_or("-")), Ascii(worldspace.Plugin),
                                     worldspace.Light ? " (light)" : "", also.empty() ? "" : also + ")");
+                if (const auto sky = skies.find(worldspace.FormId);
+                    sky != skies.end() && !sky->second->Weathers.empty())
+                    text += WeatherLines(*sky->second, names);
             }
             if (worldspaces.empty())
                 text += "; (none found)\n";

@@ -127,6 +127,7 @@ namespace NimbravaCheck
                 problems.Add<Code::NoPluginsTxt>(std::nullopt, {}, Phrases::NoPluginsTxtFound);
             game.Order = GameData::ReadLoadOrder(game.Folder, lines ? &*lines : nullptr);
             game.Worldspaces = GameData::ListWorldspaces(game.Folder, game.Order);
+            game.Weathers = GameData::ListWeathers(game.Order);
             // The base game's names are in its archives: where no loose table gave one, the English edition's.
             for (auto& worldspace : game.Worldspaces.Worldspaces)
                 if (const auto* base = GameData::FindBaseWorldspace(worldspace.Plugin, worldspace.FormId);
@@ -171,6 +172,15 @@ namespace NimbravaCheck
             throw InputError("the game folder that " + GameData::Utf8Text(profile.Instance) +
                              "/ModOrganizer.ini names (gamePath) is not here: give the game folder");
         return ReadGameThrough(*game, profile.PluginsTxt, true, &profile);
+    }
+
+    InstalledGame ReadGameFolder(const Request& request)
+    {
+        const auto folder = GameFolderOf(request.Target);
+        if (!folder)
+            throw InputError(GameData::Utf8Text(request.Target) +
+                             " is no game folder: it has no Data folder, nor has the folder above it");
+        return *ReadGame(*folder, request, true);
     }
 
     std::optional<InstalledGame> GameFor(const std::filesystem::path& enbseries, const Request& request)

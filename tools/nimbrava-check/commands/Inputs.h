@@ -41,6 +41,11 @@ namespace NimbravaCheck
     [[nodiscard]] std::optional<InstalledGame> ReadGame(const std::optional<std::filesystem::path>& folder,
                                                         const Request& request, bool strict);
 
+    // The game of a command on the game folder `request.Target` (or the enbseries folder beside its
+    // Data/), read as ReadGame reads it, strictly. Throws InputError when it is no game folder, and as
+    // ReadGame does.
+    [[nodiscard]] InstalledGame ReadGameFolder(const Request& request);
+
     // The game a command on `enbseries` means: the one `request.Game` names, else the one whose Data/
     // lies beside `enbseries`; nothing when none is named or beside. Throws InputError when the named
     // folder is no game folder or Plugins.txt cannot be read.

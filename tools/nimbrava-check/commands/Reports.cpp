@@ -46,7 +46,10 @@ namespace NimbravaCheck
 
     Json ReportJson(const Finding& finding)
     {
-        Json json{{"line", finding.Line.value_or(0)}, {"code", finding.Row().Name}, {"message", finding.Text}};
+        Json json{{"file", finding.File.empty() ? Json() : Json(GameData::Utf8Text(finding.File))},
+                  {"line", finding.Line.value_or(0)},
+                  {"code", finding.Row().Name},
+                  {"message", finding.Text}};
         if (finding.Row().About == Topic::LoadOrder)
             json["load_order"] = true;
         return json;

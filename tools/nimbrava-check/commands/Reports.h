@@ -30,7 +30,8 @@ namespace NimbravaCheck
     // `findings`, a line each: "[code] text", after its place when the style asks for it.
     void WriteFindings(std::ostream& out, const std::vector<Finding>& findings, const ListStyle& style = {});
 
-    // A finding in JSON as the configuration check writes it: line (0 for none), code, message, and
+    // A finding in JSON as the configuration check writes it: file (the configuration or a weather list;
+    // null for one of the load order, or about no file), line (0 for none), code, message, and
     // "load_order": true for one of the load order.
     [[nodiscard]] Json ReportJson(const Finding& finding);
     // Findings in JSON as the other reports write them: objects of code and `textKey` ("text" in

@@ -15,7 +15,72 @@ namespace NimbravaCheck
 {
     namespace
     {
-        void WriteText(const Decision& decision, const GameCodePage& codePage, std::ostream& out)
+        // The section of the list in force that gives a weather: "[WEATHER003] 'Weather/storm.ini'", or
+        // "in no section".
+        std::string SectionText(const WeatherSection* section, const GameCodePage& codePage)
+        {
+            if (section == nullptr)
+                return "in no section";
+            return fmt::format("[{}] '{}'", PrintableText(section->Name),
+                               codePage.Show(section->FileName.value_or("")));
+        }
+
+        // What each worldspace of the ID can show, and the sections of the list in force that give it.
+        void WriteCoverage(const Decision& decision, const WeatherNames& names, const GameCodePage& codePage,
+                           std::ostream& out)
+        {
+            for (const auto& coverage : decision.Coverage)
+            {
+                const auto& sky = *coverage.Sky;
+                out << fmt::format("  Weathers {} can show, and the sections of {} that give them (one in no section "
+                                   "gets enbseries.ini's values, as far as can be inferred):\n",
+                                   PrintableText(sky.EditorId),
+                                   PrintableText(GameData::Utf8Text(coverage.List->File.filename())));
+                if (!sky.ShowsSky())
+                    out << "    (none shows a sky here: the worldspace has no sky of its own)\n";
+                for (const auto& weather : coverage.Weathers)
+                    out << fmt::format("    {:<7}  {:<28}  {:<14}  {}; {}\n",
+                                       fmt::format("{:X}", weather.Weather->FormId & WeatherIdMask),
+                                       PrintableText(weather.Weather->EditorId),
+                                       ClassificationText(weather.Weather->Classification),
+                                       names.Sources(weather.Sources), SectionText(weather.Section, codePage));
+            }
+            if (!decision.Coverage.empty())
+                out << "  Note: " << Word<Code::ForcedWeathers>() << "\n";
+        }
+
+        Json CoverageJson(const Decision& decision, const WeatherNames& names, const GameCodePage& codePage)
+        {
+            Json json = Json::array();
+            for (const auto& coverage : decision.Coverage)
+            {
+                Json weathers = Json::array();
+                for (const auto& weather : coverage.Weathers)
+                {
+                    Json sources = Json::array();
+                    for (const auto& source : weather.Sources)
+                        sources.push_back(source ? names.RegionName(*source) : "climate");
+                    weathers.push_back(
+                        {{"id", fmt::format("{:X}", weather.Weather->FormId & WeatherIdMask)},
+                         {"editor_id", weather.Weather->EditorId},
+                         {"classification", GameData::ClassificationNames(weather.Weather->Classification)},
+                         {"sources", sources},
+                         {"section", weather.Section != nullptr ? Json(weather.Section->Name) : Json()},
+                         {"file_name", weather.Section != nullptr
+                                           ? Json(codePage.Show(weather.Section->FileName.value_or("")))
+                                           : Json()}});
+                }
+                json.push_back({{"form_id", fmt::format("{:08X}", coverage.Sky->FormId)},
+                                {"editor_id", coverage.Sky->EditorId},
+                                {"list", GameData::Utf8Text(coverage.List->File)},
+                                {"sky", coverage.Sky->ShowsSky()},
+                                {"weathers", weathers}});
+            }
+            return json;
+        }
+
+        void WriteText(const Decision& decision, const WeatherNames& names, const GameCodePage& codePage,
+                       std::ostream& out)
         {
             const auto& choice = decision.Outcome.Choice;
             const std::string named = decision.Named.empty() ? "" : ", " + Describe(decision.Named, "; ");
@@ -55,9 +120,10 @@ namespace NimbravaCheck
                 out << "  The full check finds about this ID:\n";
                 WriteFindings(out, decision.Related, {.Heading = false, .Indent = "    "});
             }
+            WriteCoverage(decision, names, codePage, out);
         }
 
-        Json ToJson(const Decision& decision, const GameCodePage& codePage)
+        Json ToJson(const Decision& decision, const WeatherNames& names, const GameCodePage& codePage)
         {
             const auto& choice = decision.Outcome.Choice;
             Json json = {
@@ -79,6 +145,8 @@ namespace NimbravaCheck
             json["related"] = Json::array();
             for (const auto& finding : decision.Related)
                 json["related"].push_back(ReportJson(finding));
+            if (!decision.Coverage.empty())
+                json["coverage"] = CoverageJson(decision, names, codePage);
             return json;
         }
     } // namespace
@@ -90,14 +158,16 @@ namespace NimbravaCheck
             output.Out << "Worldspaces of " << LoadOrderSource(*folder.Game()) << "\n";
         bool problem = false;
         Json decisions = Json::array();
+        const GameData::GameWeathers none;
+        const WeatherNames names(folder.Game() != nullptr ? folder.Game()->Weathers : none);
         for (const std::uint32_t id : folder.Ids())
         {
             const Decision decision = Decide(folder.Inputs(), id);
             problem = problem || decision.Problem;
             if (output.Json)
-                decisions.push_back(ToJson(decision, request.CodePage));
+                decisions.push_back(ToJson(decision, names, request.CodePage));
             else
-                WriteText(decision, request.CodePage, output.Out);
+                WriteText(decision, names, request.CodePage, output.Out);
         }
         if (output.Json)
             WriteJson(output.Out, {{"decisions", decisions}});

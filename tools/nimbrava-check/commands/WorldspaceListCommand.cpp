@@ -36,15 +36,11 @@ namespace NimbravaCheck
 
     int RunWorldspaceList(const Request& request, const Output& output)
     {
-        const auto gameFolder = GameFolderOf(request.Target);
-        if (!gameFolder)
-            throw InputError(GameData::Utf8Text(request.Target) +
-                             " is no game folder: it has no Data folder, nor has the folder above it");
-        const auto game = *ReadGame(*gameFolder, request, true);
+        const auto game = ReadGameFolder(request);
         const auto& worldspaces = game.Worldspaces.Worldspaces;
         if (output.Json)
             WriteJson(output.Out,
-                      {{"game", GameData::Utf8Text(*gameFolder)},
+                      {{"game", GameData::Utf8Text(game.Folder.Folder())},
                        {"plugins_txt", game.PluginsTxt ? Json(GameData::Utf8Text(*game.PluginsTxt)) : Json()},
                        {"worldspaces", nullptr},
                        {"problems", ListJson(Problems(game.Problems), "text")},

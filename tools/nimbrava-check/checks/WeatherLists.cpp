@@ -1,0 +1,228 @@
+// ENB's weather lists against the load order: its own _weatherlist.ini and each list a section names,
+// read as ENB reads them; in each, IDs of no weather, of several, of a light plugin's, listed twice,
+// settings files that are not there and sections written twice; and for each worldspace, the weathers
+// its records let it show that the list in force there leaves out.
+
+#include <algorithm>
+#include <fmt/format.h>
+#include <unordered_map>
+#include <unordered_set>
+#include "GameData/Text.h"
+#include "GameData/WholeFile.h"
+#include "Orvel/Ascii.h"
+#include "checks/Decision.h"
+#include "checks/Passes.h"
+#include "checks/WeatherCoverage.h"
+#include "checks/WorldspaceNames.h"
+#include "text/Printable.h"
+
+namespace NimbravaCheck
+{
+    namespace
+    {
+        // The file `name` of the enbseries folder as ENB opens it (case ignored); nothing when there is no
+        // regular file of that name.
+        std::optional<std::filesystem::path> EnbFile(const Configuration& config, std::string_view name,
+                                                     const CheckContext& context)
+        {
+            const auto file = ResolveFileName(config.Enbseries(), name, context);
+            return file.State == FileState::RegularFile ? std::optional(file.Path) : std::nullopt;
+        }
+
+        // The virtual weather IDs that _locationweather.ini gives locations.
+        std::unordered_set<std::uint32_t> LocationWeathers(const Configuration& config, const CheckContext& context)
+        {
+            std::unordered_set<std::uint32_t> ids;
+            if (const auto file = EnbFile(config, "_locationweather.ini", context))
+                try
+                {
+                    for (const auto& weather :
+                         ReadLocationWeathers(GameData::ReadWholeFile(*file, GameData::MaximumGameTextSize)))
+                        ids.insert(weather.Masked);
+                }
+                catch (const GameData::FileReadError&)
+                {
+                }
+            return ids;
+        }
+
+        // "missing (PATH)", "empty", ...: what a section's FileName leads to, or nothing when it is a
+        // regular file or cannot be told here.
+        std::optional<std::string> NotThere(const WeatherSection& section, const Configuration& config,
+                                            const CheckContext& context)
+        {
+            if (!section.FileName || section.FileName->empty())
+                return "empty";
+            const auto file = ResolveFileName(config.Enbseries(), *section.FileName, context);
+            if (file.State == FileState::RegularFile || file.State == FileState::NotCheckable)
+                return std::nullopt;
+            return fmt::format("{} ({})", Describe(file.State), PrintableText(GameData::Utf8Text(file.Path)));
+        }
+
+        // The weathers of one ID as a finding lists them: "VaultDust (unclassified, Flagged Master.esp); ...".
+        std::string Weathers(const std::vector<const GameData::Weather*>& named)
+        {
+            std::string text;
+            for (const auto* weather : named)
+                text += fmt::format("{}{} ({}, {})", text.empty() ? "" : "; ", PrintableText(weather->EditorId),
+                                    ClassificationText(weather->Classification), PrintableText(weather->Plugin));
+            return text;
+        }
+
+        // The editor IDs of the weathers of one ID: "SkyrimClear", "VaultDust, IslesRain".
+        std::string EditorIds(const std::vector<const GameData::Weather*>& named)
+        {
+            std::string text;
+            for (const auto* weather : named)
+                text += (text.empty() ? "" : ", ") + PrintableText(weather->EditorId);
+            return text;
+        }
+
+        // A list as a finding names it: by its path in the enbseries folder, or whole outside it.
+        std::string ListName(const std::filesystem::path& list, const Configuration& config)
+        {
+            const auto inside = list.lexically_relative(config.Enbseries());
+            const bool below = !inside.empty() && *inside.begin() != "..";
+            return PrintableText(GameData::Utf8Text(below ? inside : list));
+        }
+
+        void CheckList(const CheckedWeatherList& checked, const Configuration& config, const CheckContext& context,
+                       const WeatherNames& names, const std::unordered_set<std::uint32_t>& locations,
+                       std::vector<Finding>& into)
+        {
+            FindingWriter findings(into, checked.File);
+            const auto& list = checked.List;
+            const InstalledGame* game = context.Game;
+            // Each ID's first section, by the ID as lists write it.
+            std::unordered_map<std::uint32_t, const WeatherSection*> first;
+            for (const auto& section : list.Sections)
+            {
+                if (!section.Ids.empty())
+                    if (const auto what = NotThere(section, config, context))
+                        findings.Add<Code::MissingWeatherFile>(
+                            section.FileName ? section.FileNameLine : section.Line, {{section.Name}},
+                            context.CodePage.Show(section.FileName.value_or("")), section.Name, *what);
+                std::unordered_set<std::uint32_t> here; // an ID twice in one section is harmless
+                for (const auto& id : section.Ids)
+                {
+                    const std::uint32_t masked = id.Masked();
+                    if (!here.insert(masked).second)
+                        continue;
+                    const auto named = names.Named(masked);
+                    if (const auto [earlier, fresh] = first.try_emplace(masked, &section); !fresh)
+                    {
+                        findings.Add<Code::WeatherInTwoSections>(section.IdsLine, {{section.Name}}, masked,
+                                                                 named.empty() ? "" : " (" + EditorIds(named) + ")",
+                                                                 earlier->second->Name, earlier->second->IdsLine,
+                                                                 section.Name);
+                        continue;
+                    }
+                    // Without Plugins.txt the mods' weathers are unknown: no ID can be said to name none.
+                    if (game == nullptr)
+                        continue;
+                    if (named.empty() && game->PluginsTxt && !locations.contains(masked))
+                        findings.Add<Code::UnknownWeather>(section.IdsLine, {{section.Name}}, masked, section.Name);
+                    else if (named.size() > 1)
+                        findings.Add<Code::SharedWeatherId>(section.IdsLine, {{section.Name}}, masked, section.Name,
+                                                            named.size(), Weathers(named));
+                    for (const auto* weather : named)
+                        if (weather->Light)
+                            findings.Add<Code::LoadOrderWeather>(section.IdsLine, {{section.Name}}, masked,
+                                                                 section.Name, PrintableText(weather->EditorId),
+                                                                 PrintableText(weather->Plugin));
+                }
+            }
+            // A section written again, whose keys ENB never gets.
+            for (const auto& unread : list.Unread)
+            {
+                const auto index = WeatherSectionIndex(unread.Header.Name);
+                const auto given = std::ranges::find(list.Sections, index, &WeatherSection::Index);
+                const bool keys = std::ranges::any_of(unread.Lines, [](const ProfileFile::Line& line) {
+                    return line.Value() && (Orvel::EqualIgnoringCase(line.Key(), "FileName") ||
+                                            Orvel::EqualIgnoringCase(line.Key(), "WeatherIDs"));
+                });
+                if (index && given != list.Sections.end() && keys)
+                    findings.Add<Code::RepeatedWeatherSection>(unread.Header.Number, {{unread.Header.Name}},
+                                                               unread.Header.Name, given->Line);
+            }
+            // By line, each line's in the order above.
+            std::ranges::stable_sort(into, {}, [](const Finding& finding) { return finding.Line.value_or(0); });
+        }
+
+        // For each worldspace whose records give it weathers, those that the list in force there leaves
+        // out (or that it has no sky), and once, where any list in force was read, that quests and
+        // scripts force others.
+        void CheckCoverage(const ConfigReport& report, const Configuration& config, const CheckContext& context,
+                           const WeatherNames& names, std::vector<Finding>& into)
+        {
+            const InstalledGame& game = *context.Game;
+            std::unordered_map<std::uint32_t, const GameData::Worldspace*> worldspaces;
+            for (const auto& worldspace : game.Worldspaces.Worldspaces)
+                worldspaces.emplace(worldspace.FormId, &worldspace);
+            // The plugin's own steps decide the list in force; the report's findings are not needed for it.
+            const DecisionInputs inputs{config.Enbseries(), &config, nullptr, {}, context};
+            bool told = false;
+            for (const auto& sky : game.Weathers.Worldspaces)
+            {
+                const auto worldspace = worldspaces.find(sky.FormId);
+                if (sky.Weathers.empty() || worldspace == worldspaces.end())
+                    continue;
+                const auto inForce = Decide(inputs, sky.FormId).InForce;
+                const auto* list = inForce ? FindWeatherList(report.WeatherLists, *inForce) : nullptr;
+                if (list == nullptr)
+                    continue;
+                // Coverage is told, even when nothing is left out: the caveat holds all the same.
+                told = true;
+                const std::uint32_t id = sky.FormId & WeatherIdMask;
+                if (!sky.ShowsSky())
+                {
+                    FindingWriter(into).Add<Code::NoSky>(std::nullopt, {}, id, Describe(*worldspace->second));
+                    continue;
+                }
+                std::vector<std::string> left;
+                for (const auto& covered : Coverage(sky, list->List, names))
+                    if (covered.Section == nullptr)
+                        left.push_back(
+                            fmt::format("{} from {}", Describe(*covered.Weather), names.Sources(covered.Sources)));
+                if (left.empty())
+                    continue;
+                FindingWriter(into, list->File)
+                    .Add<Code::UncoveredWeather>(std::nullopt, {}, id, Describe(*worldspace->second),
+                                                 fmt::format("{} weather{}", left.size(), left.size() == 1 ? "" : "s"),
+                                                 ListName(list->File, config),
+                                                 fmt::format("{}", fmt::join(left, "; ")));
+            }
+            if (told)
+                FindingWriter(into).Add<Code::ForcedWeathers>(std::nullopt, {});
+        }
+    } // namespace
+
+    void CheckWeatherLists(ConfigReport& report, const Configuration& config, const CheckContext& context,
+                           FindingWriter&)
+    {
+        // ENB's own list, then each that a section names, once each.
+        std::vector<std::filesystem::path> files;
+        if (const auto own = EnbFile(config, "_weatherlist.ini", context))
+            files.push_back(*own);
+        for (const auto& section : report.Sections)
+            if (section.File.State == FileState::RegularFile)
+                files.push_back(section.File.Path);
+        for (const auto& file : files)
+            if (FindWeatherList(report.WeatherLists, file) == nullptr)
+                if (auto list = ReadCheckedWeatherList(file))
+                    report.WeatherLists.push_back(std::move(*list));
+
+        const GameData::GameWeathers none;
+        const WeatherNames names(context.Game != nullptr ? context.Game->Weathers : none);
+        const auto locations = LocationWeathers(config, context);
+        // Each list's findings by line, one list after the other, then what the lists leave out.
+        for (const auto& list : report.WeatherLists)
+        {
+            std::vector<Finding> found;
+            CheckList(list, config, context, names, locations, found);
+            std::ranges::move(found, std::back_inserter(report.Findings));
+        }
+        if (context.Game != nullptr)
+            CheckCoverage(report, config, context, names, report.Findings);
+    }
+} // namespace NimbravaCheck

@@ -10,7 +10,8 @@
 //     input; each is neither empty nor a comment, holds no line end, and has no white space at its ends
 //     or around its first '='. Asking for the name in another case gives the same lines.
 //  3. Every header is either a section ENB reads (WEATHER001 to WEATHER999, each number once, its
-//     FileName and WeatherIDs on lines of that section) or one it gets nothing of.
+//     FileName and WeatherIDs on lines of that section) or one it gets nothing of, kept with the lines
+//     that follow it.
 //  4. Each ID is 1 to 8 hexadecimal digits as written, its value theirs; each part of WeatherIDs that
 //     is no ID is neither empty nor holds a separator; both fit in the WeatherIDs value.
 //  5. Each virtual weather ID of _locationweather.ini fits in 24 bits, on a line of the input, in
@@ -96,6 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto list = NimbravaCheck::ReadWeatherList(text);
     FUZZ_REQUIRE(list.Sections.size() + list.Unread.size() == profile.Headers().size());
+    for (const auto& unread : list.Unread)
+        CheckLines(unread.Lines, unread.Header.Number, count);
     for (std::size_t i = 0; i < list.Sections.size(); ++i)
     {
         const auto& section = list.Sections[i];

@@ -95,13 +95,15 @@ namespace NimbravaCheck
             const InstalledGame* game = context.Game;
             // Each ID's first section, by the ID as lists write it.
             std::unordered_map<std::uint32_t, const WeatherSection*> first;
+            const auto shown = [&](const WeatherSection& section) { return context.CodePage.Show(section.Name); };
             for (const auto& section : list.Sections)
             {
+                const std::string name = shown(section);
                 if (!section.Ids.empty())
                     if (const auto what = NotThere(section, config, context))
                         findings.Add<Code::MissingWeatherFile>(
                             section.FileName ? section.FileNameLine : section.Line, {{section.Name}},
-                            context.CodePage.Show(section.FileName.value_or("")), section.Name, *what);
+                            context.CodePage.Show(section.FileName.value_or("")), name, *what);
                 std::unordered_set<std::uint32_t> here; // an ID twice in one section is harmless
                 for (const auto& id : section.Ids)
                 {
@@ -113,22 +115,22 @@ namespace NimbravaCheck
                     {
                         findings.Add<Code::WeatherInTwoSections>(section.IdsLine, {{section.Name}}, masked,
                                                                  named.empty() ? "" : " (" + EditorIds(named) + ")",
-                                                                 earlier->second->Name, earlier->second->IdsLine,
-                                                                 section.Name);
+                                                                 shown(*earlier->second), earlier->second->IdsLine,
+                                                                 name);
                         continue;
                     }
-                    // Without Plugins.txt the mods' weathers are unknown: no ID can be said to name none.
                     if (game == nullptr)
                         continue;
+                    // Without Plugins.txt the mods' weathers are unknown: no ID can be said to name none.
                     if (named.empty() && game->PluginsTxt && !locations.contains(masked))
-                        findings.Add<Code::UnknownWeather>(section.IdsLine, {{section.Name}}, masked, section.Name);
+                        findings.Add<Code::UnknownWeather>(section.IdsLine, {{section.Name}}, masked, name);
                     else if (named.size() > 1)
-                        findings.Add<Code::SharedWeatherId>(section.IdsLine, {{section.Name}}, masked, section.Name,
+                        findings.Add<Code::SharedWeatherId>(section.IdsLine, {{section.Name}}, masked, name,
                                                             named.size(), Weathers(named));
                     for (const auto* weather : named)
                         if (weather->Light)
-                            findings.Add<Code::LoadOrderWeather>(section.IdsLine, {{section.Name}}, masked,
-                                                                 section.Name, PrintableText(weather->EditorId),
+                            findings.Add<Code::LoadOrderWeather>(section.IdsLine, {{section.Name}}, masked, name,
+                                                                 PrintableText(weather->EditorId),
                                                                  PrintableText(weather->Plugin));
                 }
             }
@@ -143,7 +145,7 @@ namespace NimbravaCheck
                 });
                 if (index && given != list.Sections.end() && keys)
                     findings.Add<Code::RepeatedWeatherSection>(unread.Header.Number, {{unread.Header.Name}},
-                                                               unread.Header.Name, given->Line);
+                                                               context.CodePage.Show(unread.Header.Name), given->Line);
             }
             // By line, each line's in the order above.
             std::ranges::stable_sort(into, {}, [](const Finding& finding) { return finding.Line.value_or(0); });

@@ -21,7 +21,7 @@ namespace NimbravaCheck
         {
             if (section == nullptr)
                 return "in no section";
-            return fmt::format("[{}] '{}'", PrintableText(section->Name),
+            return fmt::format("[{}] '{}'", codePage.Show(section->Name),
                                codePage.Show(section->FileName.value_or("")));
         }
 
@@ -65,7 +65,7 @@ namespace NimbravaCheck
                          {"editor_id", weather.Weather->EditorId},
                          {"classification", GameData::ClassificationNames(weather.Weather->Classification)},
                          {"sources", sources},
-                         {"section", weather.Section != nullptr ? Json(weather.Section->Name) : Json()},
+                         {"section", weather.Section != nullptr ? Json(codePage.Show(weather.Section->Name)) : Json()},
                          {"file_name", weather.Section != nullptr
                                            ? Json(codePage.Show(weather.Section->FileName.value_or("")))
                                            : Json()}});

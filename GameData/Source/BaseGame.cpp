@@ -1,6 +1,7 @@
 #include "GameData/BaseGame.h"
 
 #include <algorithm>
+#include "GameData/FormId.h"
 #include "GameData/NameCase.h"
 
 namespace GameData
@@ -40,7 +41,7 @@ namespace GameData
     const BaseWorldspace* FindBaseWorldspace(std::string_view plugin, std::uint32_t formId) noexcept
     {
         const auto found = std::ranges::find_if(Table, [&](const BaseWorldspace& row) {
-            return ((row.FormId ^ formId) & 0xFFFFFFu) == 0 && SameName(row.Plugin, plugin);
+            return ((row.FormId ^ formId) & FullObjectIds) == 0 && SameName(row.Plugin, plugin);
         });
         return found == std::end(Table) ? nullptr : found;
     }

@@ -6,6 +6,7 @@
 #include "GameData/Text.h"
 #include "GameData/WholeFile.h"
 #include "Orvel/Ascii.h"
+#include "Orvel/Lines.h"
 #ifdef _WIN32
 #include <windows.h>
 #include <shlobj.h>
@@ -40,11 +41,9 @@ namespace GameData
                 return std::nullopt;
             }
             std::string section;
-            for (std::size_t at = 0; at < text.size();)
+            for (const std::string_view raw : Orvel::Lines(text))
             {
-                const std::size_t end = std::min(text.find('\n', at), text.size());
-                const std::string_view line = Orvel::Trimmed(std::string_view(text).substr(at, end - at));
-                at = end + 1;
+                const std::string_view line = Orvel::Trimmed(raw);
                 const std::size_t equals = line.find('=');
                 if (line.starts_with('[') && line.find(']') != std::string_view::npos)
                     section = line.substr(1, line.find(']') - 1);

@@ -8,6 +8,7 @@
 #include "GameData/Text.h"
 #include "GameData/WholeFile.h"
 #include "Orvel/Ascii.h"
+#include "Orvel/Lines.h"
 
 namespace GameData
 {
@@ -35,13 +36,9 @@ namespace GameData
             {
                 problems.emplace_back(UnreadGameFile{Utf8Text(*ccc), error.what(), UnreadGameFile::Role::Ccc});
             }
-            for (std::size_t at = 0; at < text.size();)
-            {
-                const std::size_t end = std::min(text.find('\n', at), text.size());
-                if (std::string name(Orvel::Trimmed(std::string_view(text).substr(at, end - at))); IsPluginName(name))
+            for (const std::string_view line : Orvel::Lines(text))
+                if (std::string name(Orvel::Trimmed(line)); IsPluginName(name))
                     names.push_back(std::move(name));
-                at = end + 1;
-            }
             return names;
         }
 
@@ -124,11 +121,9 @@ namespace GameData
     {
         std::vector<PluginsTxtLine> lines;
         std::size_t number = 0;
-        for (std::size_t at = 0; at < text.size();)
+        for (const std::string_view raw : Orvel::Lines(text))
         {
-            const std::size_t end = std::min(text.find('\n', at), text.size());
-            std::string line(Orvel::Trimmed(text.substr(at, end - at)));
-            at = end + 1;
+            std::string line(Orvel::Trimmed(raw));
             ++number;
             if (line.empty() || line.starts_with('#'))
                 continue;

@@ -41,4 +41,10 @@ namespace Orvel
                 return false;
         return true;
     }
+
+    // Whether `text` begins with `prefix`, both lowered.
+    [[nodiscard]] constexpr bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) noexcept
+    {
+        return text.size() >= prefix.size() && EqualIgnoringCase(text.substr(0, prefix.size()), prefix);
+    }
 } // namespace Orvel

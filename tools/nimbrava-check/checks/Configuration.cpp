@@ -5,24 +5,14 @@
 #include <map>
 #include "Choice/WeatherlistChoice.h"
 #include "Orvel/Ascii.h"
+#include "Orvel/Lines.h"
 #include "text/Utf8Sequence.h"
 
 namespace NimbravaCheck
 {
     std::vector<std::string_view> Configuration::RawLines() const
     {
-        std::vector<std::string_view> lines;
-        const std::string_view text = Bytes;
-        for (std::size_t at = 0; at < text.size();)
-        {
-            const std::size_t end = std::min(text.find('\n', at), text.size());
-            std::string_view line = text.substr(at, end - at);
-            if (line.ends_with('\r'))
-                line.remove_suffix(1);
-            lines.push_back(line);
-            at = end + 1;
-        }
-        return lines;
+        return Orvel::Lines(Bytes);
     }
 
     std::optional<std::string_view> Configuration::AfterByteOrderMark() const

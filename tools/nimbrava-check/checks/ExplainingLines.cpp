@@ -68,10 +68,8 @@ namespace NimbravaCheck
                     key.push_back(c);
                     lowered.push_back(Orvel::ToLower(c));
                 }
-            const bool fileName = Orvel::EqualIgnoringCase(
-                std::string_view(key).substr(0, std::min(key.size(), Nimbrava::FileNameKey.size())),
-                Nimbrava::FileNameKey);
-            if (fileName || (lowered.find("world") == std::string::npos && !HasIdWord(key)))
+            if (Orvel::StartsWithIgnoringCase(key, Nimbrava::FileNameKey) ||
+                (lowered.find("world") == std::string::npos && !HasIdWord(key)))
                 return std::nullopt;
             std::string_view value = line.substr(end + 1);
             return value.substr(0, value.find(';'));

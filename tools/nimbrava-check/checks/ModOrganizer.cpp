@@ -5,6 +5,7 @@
 #include "GameData/Text.h"
 #include "GameData/WholeFile.h"
 #include "Orvel/Ascii.h"
+#include "Orvel/Lines.h"
 #include "checks/InputError.h"
 #include "checks/WindowsPath.h"
 
@@ -40,16 +41,8 @@ namespace NimbravaCheck
             {
                 throw InputError(GameData::Utf8Text(file) + " " + error.what());
             }
-            std::vector<std::string> lines;
-            for (std::size_t at = 0; at < text.size();)
-            {
-                const std::size_t end = std::min(text.find('\n', at), text.size());
-                std::string& line = lines.emplace_back(text, at, end - at);
-                if (line.ends_with('\r'))
-                    line.pop_back();
-                at = end + 1;
-            }
-            return lines;
+            const auto lines = Orvel::Lines(text);
+            return {lines.begin(), lines.end()};
         }
 
         // "SECTION/key" to value of an INI file as Qt writes it (keys as written, case kept).
@@ -88,8 +81,7 @@ namespace NimbravaCheck
             const auto value = ini.find("Settings/" + key);
             std::string text = value == ini.end() || value->second.empty() ? std::string(fallback) : value->second;
             constexpr std::string_view BaseDir = "%BASE_DIR%";
-            if (Orvel::EqualIgnoringCase(std::string_view(text).substr(0, std::min(text.size(), BaseDir.size())),
-                                         BaseDir))
+            if (Orvel::StartsWithIgnoringCase(text, BaseDir))
                 text.erase(0, text.find_first_not_of("\\/", BaseDir.size()));
             if (text.empty() || text == ".")
                 return base;

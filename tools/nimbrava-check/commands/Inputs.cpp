@@ -130,9 +130,9 @@ namespace NimbravaCheck
             game.Weathers = GameData::ListWeathers(game.Order);
             // The base game's names are in its archives: where no loose table gave one, the English edition's.
             for (auto& worldspace : game.Worldspaces.Worldspaces)
-                if (const auto* base = GameData::FindBaseWorldspace(worldspace.Plugin, worldspace.FormId);
-                    base != nullptr && !worldspace.Name)
-                    worldspace.Name = std::string(base->Place);
+                if (!worldspace.Name)
+                    if (const auto* base = GameData::FindBaseWorldspace(worldspace.Plugin, worldspace.FormId))
+                        worldspace.Name = std::string(base->Place);
             // A profile's plugins.txt read without MO2: its mods' plugins are not in Data.
             const bool modOrganizer = profile == nullptr && pluginsTxt && IsModOrganizerPluginsTxt(*pluginsTxt);
             using Problems = const std::vector<GameData::Problem>*;

@@ -145,7 +145,7 @@ namespace GameData
         return path;
     }
 
-    std::vector<std::filesystem::path> GameFolder::PrefixUsers() const
+    std::vector<std::filesystem::path> GameFolder::Prefixes() const
     {
         // The prefix the game lies in (Lutris, Heroic: <prefix>/drive_c/...), Steam's Proton prefix for
         // the game (app 489830, in steamapps/compatdata beside steamapps/common), $WINEPREFIX, ~/.wine.
@@ -177,9 +177,14 @@ namespace GameData
             prefixes.emplace_back(winePrefix);
         else if (home != nullptr && *home != '\0')
             prefixes.push_back(std::filesystem::path(home) / ".wine");
+        return prefixes;
+    }
+
+    std::vector<std::filesystem::path> GameFolder::PrefixUsers() const
+    {
         std::vector<std::filesystem::path> users;
         std::error_code error;
-        for (const auto& prefix : prefixes)
+        for (const auto& prefix : Prefixes())
             if (const auto folder = Find(prefix, "drive_c/users"))
                 for (std::filesystem::directory_iterator it(*folder, error), last; !error && it != last;
                      it.increment(error))
@@ -187,17 +192,25 @@ namespace GameData
         return users;
     }
 
-    std::vector<std::filesystem::path> GameFolder::PluginsTxtCandidates() const
+    GameFolder::Places GameFolder::PluginsTxtPlaces() const
     {
-        std::vector<std::filesystem::path> localFolders;
+        Places places{std::nullopt, Prefixes()};
 #ifdef _WIN32
         // The environment in UTF-16: a user's folder may hold characters of any code page.
         if (const wchar_t* local = _wgetenv(L"LOCALAPPDATA"); local != nullptr && *local != L'\0')
-            localFolders.emplace_back(local);
+            places.LocalAppData.emplace(local);
 #else
         if (const char* local = std::getenv("LOCALAPPDATA"); local != nullptr && *local != '\0')
-            localFolders.emplace_back(local);
+            places.LocalAppData.emplace(local);
 #endif
+        return places;
+    }
+
+    std::vector<std::filesystem::path> GameFolder::PluginsTxtCandidates() const
+    {
+        std::vector<std::filesystem::path> localFolders;
+        if (auto local = PluginsTxtPlaces().LocalAppData)
+            localFolders.push_back(std::move(*local));
         for (const auto& user : PrefixUsers())
             for (const char* folder : {"AppData/Local", "Local Settings/Application Data"})
                 if (const auto local = Find(user, folder))

@@ -58,7 +58,8 @@ TEST(NimbravaCheck, RunsOfTheTable)
         {"{corpus}", (source / "fuzz" / "corpus" / "FuzzModuleImage").string()},
         {"{modules}", NIMBRAVA_CHECK_MODULES},
         {"{wine}", NIMBRAVA_WINE_DLL_DIR},
-        {"{scratch}", scratch.Path().string()}};
+        {"{scratch}", scratch.Path().string()},
+        {"{program}", NIMBRAVA_CHECK_PROGRAM}};
     const auto expand = [&folders](std::string text) {
         for (const auto& [name, folder] : folders)
             for (std::size_t at; (at = text.find(name)) != std::string::npos;)

@@ -206,3 +206,12 @@ string(REGEX MATCH "its load order from [^\n]*" source "${out}")
 if(NOT source MATCHES "^its load order from C:\\\\users\\\\[^/]*\\\\Skyrim Special Edition MS\\\\Plugins.txt$")
   message(SEND_ERROR "Plugins.txt in the prefix's %LOCALAPPDATA%: expected it once, by its Windows path:\n${out}${err}")
 endif()
+
+# Without it, the places looked in: %LOCALAPPDATA% by its Windows path, and no prefix again.
+execute_process(COMMAND "${EMULATOR}" "${CHECKER}" --worldspaces "Z:${WORK}/game" OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT out MATCHES "no Plugins.txt found in %LOCALAPPDATA% \\(C:\\\\users\\\\[^/)]*\\) \\(in each")
+  message(SEND_ERROR "No Plugins.txt: expected %LOCALAPPDATA% alone among the places looked in:\n${out}${err}")
+endif()
+# Messages name the program as it was started: Wine starts it by its Windows path.
+string(REPLACE "/" "\\" started "Z:${CHECKER}")
+check(2 "${started}: unknown option --bogus\n(see ${started} --help)" --bogus)

@@ -12,6 +12,6 @@ int wmain(int argc, wchar_t** argv)
 #else
 int main(int argc, char** argv)
 {
-    return NimbravaCheck::Cli::Run(std::vector<std::string>(argv + 1, argv + argc));
+    return NimbravaCheck::Cli::Run(argc > 0 ? argv[0] : "", std::vector<std::string>(argv + 1, argv + argc));
 }
 #endif

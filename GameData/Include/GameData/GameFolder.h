@@ -55,9 +55,19 @@ namespace GameData
         // given, each once.
         [[nodiscard]] std::vector<std::filesystem::path> PluginsTxtCandidates() const;
 
+        // Where PluginsTxtCandidates looks, for a player told that it found nothing: %LOCALAPPDATA%
+        // when it is set, and the Wine prefixes, whether they exist or not.
+        struct Places
+        {
+            std::optional<std::filesystem::path> LocalAppData;
+            std::vector<std::filesystem::path> Prefixes;
+        };
+        [[nodiscard]] Places PluginsTxtPlaces() const;
+
     private:
-        // The users' folders (drive_c/users/<user>) of the Wine prefixes that may hold the game's
-        // files, most likely first.
+        // The Wine prefixes that may hold the game's files, most likely first.
+        [[nodiscard]] std::vector<std::filesystem::path> Prefixes() const;
+        // Their users' folders (drive_c/users/<user>).
         [[nodiscard]] std::vector<std::filesystem::path> PrefixUsers() const;
 
         std::filesystem::path m_folder;

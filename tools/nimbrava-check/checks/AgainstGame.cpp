@@ -7,6 +7,7 @@
 #include "checks/Passes.h"
 #include "checks/WorldspaceNames.h"
 #include "text/Printable.h"
+#include "text/ProgramName.h"
 
 namespace NimbravaCheck
 {
@@ -45,7 +46,7 @@ namespace NimbravaCheck
                 const Subjects about{{name}, {id}};
                 // Without Plugins.txt the mods' worldspaces are unknown: no ID can be said to name none.
                 if (matches.empty() && game.PluginsTxt)
-                    findings.Add<Code::UnknownWorldspace>(*section.IdsLine, about, id, name);
+                    findings.Add<Code::UnknownWorldspace>(*section.IdsLine, about, id, name, ProgramName());
                 else if (matches.size() > 1)
                     findings.Add<Code::SharedId>(*section.IdsLine, about, id, name, matches.size(), Describe(matches));
                 for (const auto& worldspace : matches)

@@ -209,10 +209,10 @@ namespace NimbravaCheck
              "a header without ']'"},
             {Code::IgnoredLine, "ignored-line", Warning, Configuration,
              "'{}' is no section header, key line or ';' comment: the reader ignores it", "a line the reader ignores"},
-            // ID, section
+            // ID, section, the program's name
             {Code::UnknownWorldspace, "unknown-worldspace", Warning, Configuration,
              "ID {:X} in [{}] matches no worldspace of the active load order (a typo, or a worldspace of a plugin that "
-             "is not active?): nimbrava-check --worldspaces lists them",
+             "is not active?): {} --worldspaces lists them",
              "an ID of no worldspace of the load order"},
             // ID, section, how many worldspaces, the worldspaces
             {Code::SharedId, "shared-id", Warning, Configuration,
@@ -228,7 +228,7 @@ namespace NimbravaCheck
              "ID {:X} is the ID of {} worldspaces that no section lists: {}; "
              "a section that lists it gives them all one list",
              "an ID that unlisted worldspaces share"},
-            // NoPluginsTxtFound, or the file and why it cannot be read
+            // NoPluginsTxtIn or NoPluginsTxtNowhere, or the file and why it cannot be read
             {Code::NoPluginsTxt, "no-plugins-txt", Warning, LoadOrder,
              "{}: only the base game's masters and Skyrim.ccc's plugins are listed", "no load order to read"},
             // plugin, PluginsTxtActive or BaseGameMaster
@@ -398,8 +398,13 @@ namespace NimbravaCheck
             "worldspaces keep ENB's own _weatherlist.ini";
         inline constexpr char ByteOrderMarkKey[] = "its key is read with the mark in front";
         // NoPluginsTxt
-        inline constexpr char NoPluginsTxtFound[] = "no Plugins.txt found (give it with --plugins-txt; a mod manager "
-                                                    "such as Mod Organizer 2 keeps one per profile)";
+        // NoPluginsTxtIn: the places, "%LOCALAPPDATA% (FOLDER)" or "the Wine prefix FOLDER", separated by commas
+        inline constexpr char NoPluginsTxtIn[] =
+            "no Plugins.txt found in {} (in each, in the folders of the Steam, GOG, Epic and Microsoft Store editions; "
+            "give it with --plugins-txt; a mod manager such as Mod Organizer 2 keeps one per profile)";
+        inline constexpr char NoPluginsTxtNowhere[] =
+            "no Plugins.txt found, and nowhere to look for it: neither %LOCALAPPDATA%, $WINEPREFIX nor a home folder "
+            "is set (give it with --plugins-txt; a mod manager such as Mod Organizer 2 keeps one per profile)";
         // MissingPlugin
         inline constexpr char PluginsTxtActive[] = "active in Plugins.txt";
         inline constexpr char BaseGameMaster[] = "one of the base game's masters";

@@ -4,18 +4,20 @@
 #include <iostream>
 #include "cli/CommandLine.h"
 #include "cli/ConsoleWindow.h"
+#include "text/ProgramName.h"
 
 namespace NimbravaCheck::Cli
 {
     int BadUsage(std::string_view why)
     {
         WriteError(std::cerr, why);
-        std::cerr << "(see nimbrava-check " << OptionOf(OptionId::Help).Spelling << ")\n";
+        std::cerr << "(see " << ProgramName() << " " << OptionOf(OptionId::Help).Spelling << ")\n";
         return ExitUnreadable;
     }
 
-    int Run(const std::vector<std::string>& arguments)
+    int Run(std::string_view program, const std::vector<std::string>& arguments)
     {
+        SetProgramName(program);
         const ConsoleWindow console;
         try
         {

@@ -8,8 +8,9 @@
 
 namespace NimbravaCheck::Cli
 {
-    // `arguments` without the program's name, as UTF-8.
-    int Run(const std::vector<std::string>& arguments);
+    // `program`: the program's name as it was started (argv[0]), which messages name it by;
+    // `arguments`: the rest. Both UTF-8.
+    int Run(std::string_view program, const std::vector<std::string>& arguments);
 
     // A command line the checker does not take: why, and where to look; returns the exit code.
     int BadUsage(std::string_view why);

@@ -6,6 +6,7 @@
 #include "Host/Version.h"
 #include "checks/Codes.h"
 #include "cli/Options.h"
+#include "text/ProgramName.h"
 
 namespace NimbravaCheck::Cli
 {
@@ -74,10 +75,10 @@ checkable. Names outside ASCII need the game's code page: --code-page N (874, 93
                 // A one-line help stands beside the synopsis; a longer one below it.
                 if (command.Help.find('\n') == std::string_view::npos && command.Argument == Takes::Nothing)
                 {
-                    text += fmt::format("  nimbrava-check {:<22}{}\n", Synopsis(command), command.Help);
+                    text += fmt::format("  {} {:<22}{}\n", ProgramName(), Synopsis(command), command.Help);
                     continue;
                 }
-                text += fmt::format("  nimbrava-check {}\n", Synopsis(command));
+                text += fmt::format("  {} {}\n", ProgramName(), Synopsis(command));
                 for (std::size_t at = 0; at < command.Help.size();)
                 {
                     const std::size_t end = std::min(command.Help.find('\n', at), command.Help.size());

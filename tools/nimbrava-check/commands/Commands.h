@@ -69,6 +69,6 @@ namespace NimbravaCheck
     // Whether the plugin can work with the d3d11.dll in the target.
     int RunModule(const Request& request, const Output& output);
 
-    // The checker's error line: "nimbrava-check: MESSAGE".
+    // The checker's error line: "PROGRAM: MESSAGE", PROGRAM as it was started (text/ProgramName.h).
     void WriteError(std::ostream& err, std::string_view message);
 } // namespace NimbravaCheck

@@ -10,6 +10,7 @@
 #include "checks/WorldspaceNames.h"
 #include "commands/Inputs.h"
 #include "commands/Reports.h"
+#include "text/ProgramName.h"
 
 namespace NimbravaCheck
 {
@@ -116,11 +117,11 @@ namespace NimbravaCheck
                 hint = " (this is the game folder: give its enbseries folder)";
             else if (!std::filesystem::exists(file, ignored) &&
                      Orvel::EqualIgnoringCase(GameData::Utf8Text(file.filename()), "_nimbrava.ini"))
-                hint = fmt::format(" (a fresh install has none: {}write a starter with nimbrava-check --init \"{}\")",
+                hint = fmt::format(" (a fresh install has none: {}write a starter with {} --init \"{}\")",
                                    std::filesystem::exists(folder / "_nimbrava.example.ini", ignored)
                                        ? "copy _nimbrava.example.ini there as _nimbrava.ini, or "
                                        : "",
-                                   GameData::Utf8Text(folder.empty() ? "." : folder));
+                                   ProgramName(), GameData::Utf8Text(folder.empty() ? "." : folder));
             const std::string message = fmt::format("{}; the plugin logs \"{}\" in every worldspace{}", error.what(),
                                                     Nimbrava::Messages::LoadFailed, hint);
             if (output.Json)

@@ -11,6 +11,7 @@
 #include "checks/WeatherCoverage.h"
 #include "commands/Inputs.h"
 #include "commands/Reports.h"
+#include "text/ProgramName.h"
 
 namespace NimbravaCheck
 {
@@ -155,8 +156,8 @@ namespace NimbravaCheck
         if (!stream.write(text.data(), static_cast<std::streamsize>(text.size())) || !stream.flush())
             throw InputError(GameData::Utf8Text(file) + " cannot be written");
         output.Out << fmt::format("Wrote {} with the {} worldspaces of the load order. Check it with: "
-                                  "nimbrava-check {}\n",
-                                  GameData::Utf8Text(file), game->Worldspaces.Worldspaces.size(),
+                                  "{} {}\n",
+                                  GameData::Utf8Text(file), game->Worldspaces.Worldspaces.size(), ProgramName(),
                                   GameData::Utf8Text(enbseries));
         // The file is written: what the load order has wrong is for the player to know, not a failure.
         WriteFindings(output.Out, game->Problems, {.Heading = false, .Place = false});

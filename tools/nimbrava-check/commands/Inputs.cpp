@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 #include <sstream>
 #include "GameData/BaseGame.h"
 #include "GameData/Text.h"
@@ -87,6 +88,22 @@ namespace NimbravaCheck
 
     namespace
     {
+        // Where Plugins.txt was looked for, so that a player sees whether it was the right place.
+        std::string NotFoundIn(const GameData::GameFolder::Places& places)
+        {
+            std::vector<std::string> searched;
+            if (places.LocalAppData)
+                searched.push_back(fmt::format("%LOCALAPPDATA% ({})", GameData::Utf8Text(*places.LocalAppData)));
+            std::error_code error;
+            for (const auto& prefix : places.Prefixes)
+                searched.push_back(
+                    fmt::format("the Wine prefix {}{}", GameData::Utf8Text(prefix),
+                                std::filesystem::is_directory(prefix, error) ? "" : " (no such folder)"));
+            if (searched.empty())
+                return Phrases::NoPluginsTxtNowhere;
+            return fmt::format(Phrases::NoPluginsTxtIn, fmt::join(searched, ", "));
+        }
+
         InstalledGame ReadGameThrough(const std::filesystem::path& folder,
                                       const std::optional<std::filesystem::path>& pluginsTxt, bool strict,
                                       const ModOrganizerProfile* profile)
@@ -124,7 +141,7 @@ namespace NimbravaCheck
                 }
             }
             else
-                problems.Add<Code::NoPluginsTxt>(std::nullopt, {}, Phrases::NoPluginsTxtFound);
+                problems.Add<Code::NoPluginsTxt>(std::nullopt, {}, NotFoundIn(game.Folder.PluginsTxtPlaces()));
             game.Order = GameData::ReadLoadOrder(game.Folder, lines ? &*lines : nullptr);
             game.Worldspaces = GameData::ListWorldspaces(game.Folder, game.Order);
             game.Weathers = GameData::ListWeathers(game.Order);

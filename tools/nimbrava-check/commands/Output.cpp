@@ -2,12 +2,13 @@
 #include "commands/Json.h"
 
 #include <fmt/format.h>
+#include "text/ProgramName.h"
 
 namespace NimbravaCheck
 {
     void WriteError(std::ostream& err, std::string_view message)
     {
-        err << "nimbrava-check: " << message << "\n";
+        err << ProgramName() << ": " << message << "\n";
     }
 
     namespace

@@ -8,6 +8,7 @@
 #include <sstream>
 #include "DataFiles.h"
 #include "Orvel/Ini.h"
+#include "text/ProgramName.h"
 #include "text/TextMode.h"
 
 namespace
@@ -44,4 +45,23 @@ TEST(TextMode, TheReaderGetsWhatItWouldReadItself)
         ++checked;
     }
     EXPECT_GE(checked, 7);
+}
+
+// The program's name as messages show it (tests/data/checker/shell-words.tsv), each platform's way: a
+// command a message suggests must stay one word when the player copies it.
+TEST(ProgramName, IsOneWordOfTheShell)
+{
+#ifdef _WIN32
+    constexpr std::size_t Shown = 2;
+#else
+    constexpr std::size_t Shown = 1;
+#endif
+    int checked = 0;
+    for (const auto& row : NimbravaTest::ReadTable(NIMBRAVA_CHECK_DATA "/shell-words.tsv"))
+    {
+        NimbravaCheck::SetProgramName(row.at(0));
+        EXPECT_EQ(NimbravaCheck::ProgramName(), row.at(Shown)) << NimbravaTest::Escape(row[0]);
+        ++checked;
+    }
+    EXPECT_GE(checked, 8);
 }

@@ -7,6 +7,7 @@
 #include "GameData/FormId.h"
 #include "GameData/PluginFile.h"
 #include "GameData/Text.h"
+#include "Detail/LightRange.h"
 
 namespace GameData
 {
@@ -21,13 +22,13 @@ namespace GameData
             explicit Merged(std::vector<Out>& out) : m_out(out) {}
 
             // The record `record`, of the plugin whose form IDs `formIds` resolves, as the game sees it: to
-            // be filled in whole; null when it gets no form ID.
-            Out* Take(const KeptRecord& record, const FormIdResolver& formIds)
+            // be filled in whole; null when it gets no form ID (`outOfRange` counts a light plugin's).
+            Out* Take(const KeptRecord& record, const FormIdResolver& formIds, Detail::LightRangeCounter& outOfRange)
             {
                 const LoadedPlugin* adder = formIds.Owner(record.FormId);
                 if (adder == nullptr)
                     return nullptr; // its master is not loaded: ReadLoadOrder reported that
-                const auto formId = RunTimeFormId(*adder, record.FormId);
+                const auto formId = outOfRange.FormId(*adder, record.FormId);
                 if (!formId)
                     return nullptr;
                 const auto [at, fresh] = m_byFormId.try_emplace(*formId, m_out.size());
@@ -176,27 +177,32 @@ namespace GameData
                 continue;
             const FormIdResolver formIds(order, plugin);
             const PluginFile& file = *plugin.File;
+            // A light plugin's records outside its range are told here, its worldspaces by ListWorldspaces.
+            Detail::LightRangeCounter weathersOut(plugin, "weather"), climatesOut(plugin, "climate"),
+                regionsOut(plugin, "region"), worldsOut(plugin, "worldspace");
             for (const auto& record : file.Weathers)
-                if (auto* weather = weathers.Take(record, formIds))
+                if (auto* weather = weathers.Take(record, formIds, weathersOut))
                     weather->Classification = record.Classification.value_or(0);
             for (const auto& record : file.Climates)
-                if (auto* climate = climates.Take(record, formIds))
+                if (auto* climate = climates.Take(record, formIds, climatesOut))
                     climate->Weathers = Resolved(record.Weathers, formIds);
             for (const auto& record : file.Regions)
-                if (auto* region = regions.Take(record, formIds))
+                if (auto* region = regions.Take(record, formIds, regionsOut))
                 {
                     region->Worldspace = Resolved(record.Worldspace, formIds);
                     for (const auto& entry : record.Entries)
                         region->Entries.push_back({entry.Flags, entry.Priority, Resolved(entry.Weathers, formIds)});
                 }
             for (const auto& record : file.Worldspaces)
-                if (auto* world = worlds.Take(record, formIds))
+                if (auto* world = worlds.Take(record, formIds, worldsOut))
                 {
                     world->Parent = Resolved(record.Parent, formIds);
                     world->Climate = Resolved(record.Climate, formIds);
                     world->ParentUse = record.ParentUse.value_or(0);
                     world->WorldFlags = record.WorldFlags.value_or(0);
                 }
+            for (auto* counted : {&weathersOut, &climatesOut, &regionsOut})
+                counted->Report(game.Problems);
         }
         weathers.Finish();
         climates.Finish();

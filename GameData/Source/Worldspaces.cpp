@@ -7,6 +7,7 @@
 #include "GameData/FormId.h"
 #include "GameData/StringTable.h"
 #include "GameData/Text.h"
+#include "Detail/LightRange.h"
 
 namespace GameData
 {
@@ -118,19 +119,13 @@ namespace GameData
                 continue;
             const FormIdResolver formIds(order, plugin);
             const std::string pluginName = Cp1252ToUtf8(plugin.Name);
-            std::optional<LightIdOutOfRange> outOfRange;
+            Detail::LightRangeCounter outOfRange(plugin, "worldspace");
             for (const auto& record : plugin.File->Worldspaces)
             {
                 const LoadedPlugin* adder = formIds.Owner(record.FormId);
                 if (adder == nullptr)
                     continue; // its master is not loaded: ReadLoadOrder reported that
-                const auto formId = RunTimeFormId(*adder, record.FormId);
-                if (!formId && adder == &plugin && plugin.Light && outOfRange)
-                    ++outOfRange->Count;
-                else if (!formId && adder == &plugin && plugin.Light)
-                    outOfRange = LightIdOutOfRange{pluginName, record.FormId, 1,
-                                                   LowestLightObjectId(plugin.File->Header.Version),
-                                                   plugin.File->Header.Version};
+                const auto formId = outOfRange.FormId(*adder, record.FormId);
                 if (!formId)
                     continue;
                 auto [at, fresh] = byFormId.try_emplace(*formId, list.Worldspaces.size());
@@ -154,8 +149,7 @@ namespace GameData
                 if (record.Parent)
                     shown.Parent = formIds.RunTime(*record.Parent);
             }
-            if (outOfRange)
-                list.Problems.emplace_back(std::move(*outOfRange));
+            outOfRange.Report(list.Problems);
         }
         strings.Report(game.Language());
         std::size_t kept = 0;

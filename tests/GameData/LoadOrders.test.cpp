@@ -46,8 +46,8 @@ namespace
                 else if constexpr (std::is_same_v<T, GameData::MissingMaster>)
                     return fmt::format("missing-master {} {}", what.Plugin, what.Master);
                 else if constexpr (std::is_same_v<T, GameData::LightIdOutOfRange>)
-                    return fmt::format("light-id-out-of-range {} {:08X} {} {:X}", what.Plugin, what.FormId, what.Count,
-                                       what.Lowest);
+                    return fmt::format("light-id-out-of-range {} {} {:08X} {} {:X}", what.Plugin, what.Record,
+                                       what.FormId, what.Count, what.Lowest);
                 else if constexpr (std::is_same_v<T, GameData::DamagedStrings>)
                     return fmt::format("damaged-strings {} {} more", what.Error, what.More);
                 else if constexpr (std::is_same_v<T, GameData::MissingStrings>)
@@ -99,9 +99,10 @@ TEST(LoadOrders, EveryCaseOfTheTable)
         const auto lines = GameData::ParsePluginsTxt(NimbravaTest::ReadFile(folder / "Plugins.txt"));
         const auto order = GameData::ReadLoadOrder(game, &lines);
         const auto worldspaces = GameData::ListWorldspaces(game, order);
+        const auto weathers = GameData::ListWeathers(order);
 
         std::vector<std::string> problems, expectedProblems;
-        for (const auto* found : {&order.Problems, &worldspaces.Problems})
+        for (const auto* found : {&order.Problems, &worldspaces.Problems, &weathers.Problems})
             std::ranges::transform(*found, std::back_inserter(problems), Shown);
         for (const auto& row : testCase.Expected)
         {

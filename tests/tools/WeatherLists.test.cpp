@@ -32,6 +32,8 @@ namespace
             shown.push_back(fmt::format("{:X}", id.Masked()));
         for (const auto& part : section.Unread)
             shown.push_back("?" + part);
+        if (!section.Comment.empty())
+            shown.push_back("#" + section.Comment);
         return shown;
     }
 

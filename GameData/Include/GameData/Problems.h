@@ -73,12 +73,13 @@ namespace GameData
         std::string Master; // UTF-8
     };
 
-    // Records that a light plugin adds with an object ID outside the range of light plugins of its
-    // version (0x800 to 0xFFF below HEDR 1.71, 0x000 to 0xFFF from 1.71): they get no form ID, and are
-    // not listed.
+    // Records of one kind that a light plugin adds with an object ID outside the range of light plugins
+    // of its version (0x800 to 0xFFF below HEDR 1.71, 0x000 to 0xFFF from 1.71): they get no form ID,
+    // and are not listed. One problem per plugin and kind.
     struct LightIdOutOfRange
     {
         std::string Plugin;   // UTF-8
+        std::string Record;   // the kind, as a person says it: "worldspace", "weather", "climate", "region"
         std::uint32_t FormId; // the first such record's, as written in the file
         std::size_t Count;    // of such records
         std::uint32_t Lowest; // object ID of its range

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 #include "GameData/LoadOrder.h"
+#include "GameData/Problems.h"
 #include "GameData/WeatherRecords.h"
 
 namespace GameData
@@ -76,6 +77,9 @@ namespace GameData
         std::vector<Climate> Climates;
         std::vector<Region> Regions;
         std::vector<WorldspaceSky> Worldspaces;
+        // Records of a light plugin outside the range of its IDs, left out (LightIdOutOfRange): weathers,
+        // climates and regions; its worldspaces' are ListWorldspaces' to tell.
+        std::vector<Problem> Problems;
     };
 
     // The weathers, climates, regions and worldspaces of `order`: each record resolved through its

@@ -79,6 +79,10 @@ namespace NimbravaCheck
         WeatherInTwoSections,
         RepeatedWeatherSection,
         MissingWeatherFile,
+        UnreadableWeatherId,
+        WeatherIdsComment,
+        WeatherListMark,
+        UnreadWeatherFile,
         UncoveredWeather,
         NoSky,
         ForcedWeathers,
@@ -259,11 +263,14 @@ namespace NimbravaCheck
              "a Skyrim.ccc or Skyrim.ini that is there but cannot be read"},
             // the reader's error
             {Code::DamagedPlugin, "damaged-plugin", Warning, LoadOrder,
-             "{}: its worldspaces are not listed, and the IDs after it assume that the game loads it",
+             "{}: none of its worldspaces, weathers, climates and regions is listed, and the IDs after it assume "
+             "that the game loads it",
              "a plugin that does not read"},
             // the reader's error of the first damaged record, MoreDamagedRecords or nothing
             {Code::DamagedRecord, "damaged-record", Warning, LoadOrder,
-             "{}{}: listed by its ID, without the names after the damage", "a worldspace record that does not read"},
+             "{}{}: listed by its ID with what was read before the damage (a worldspace without the names after it, "
+             "a weather, climate or region without the data after it)",
+             "a worldspace, weather, climate or region record that does not read"},
             // full plugins, light plugins, the most of each, PastTheLimit or PastTheLimitOne
             {Code::TooManyPlugins, "too-many-plugins", Error, LoadOrder,
              "{} full and {} light plugins are active, more than the game numbers ({} and {}): {}",
@@ -272,10 +279,11 @@ namespace NimbravaCheck
             {Code::MissingMaster, "missing-master", Error, LoadOrder,
              "{} needs {}, which does not load before it: the game does not start so",
              "a master that does not load before its plugin"},
-            // plugin, its HEDR version, the record's form ID as written, MoreRecords or nothing, lowest object ID
+            // plugin, its HEDR version, the kind of record ("worldspace", "weather", ...), the record's form ID as
+            // written, MoreRecords or nothing, lowest object ID
             {Code::LightIdOutOfRange, "light-id-out-of-range", Warning, LoadOrder,
-             "{} is a light plugin (HEDR {:.2f}) whose worldspace record {:08X}{} has an object ID outside {:X} to "
-             "FFF, the range of its light plugin's IDs: the game gives it no form ID of its own, and it is not listed",
+             "{} is a light plugin (HEDR {:.2f}) whose {} record {:08X}{} has an object ID outside {:X} to FFF, the "
+             "range of its light plugin's IDs: the game gives it no form ID of its own, and it is not listed",
              "a light plugin's record whose ID lies outside the light range"},
             // the reader's error, MoreDamagedStrings or nothing
             {Code::DamagedStrings, "damaged-strings", Warning, LoadOrder, "{}{}: the names it gives are not shown",
@@ -289,25 +297,26 @@ namespace NimbravaCheck
             // table, MissingStringIds or MissingStringId
             {Code::MissingStrings, "missing-strings", Information, LoadOrder, "{} lacks {}",
              "string IDs that a loose string table lacks"},
-            // ID, section
+            // ID as written, ComparedAs or nothing, section
             {Code::UnknownWeather, "unknown-weather", Warning, WeatherList,
-             "ID {:X} in [{}] matches no weather of the active load order, nor a location weather of "
+             "ID {}{} in [{}] matches no weather of the active load order, nor a location weather of "
              "_locationweather.ini (a typo, or a weather of a plugin that is not active?): nimbrava-check "
              "--weathers lists them",
              "a weather ID of no weather of the load order"},
-            // ID, section, how many weathers, the weathers
+            // ID as written, ComparedAs or nothing, section, how many weathers, the weathers
             {Code::SharedWeatherId, "shared-weather-id", Warning, WeatherList,
-             "ID {:X} in [{}] is the ID of {} weathers (the low six digits of their form IDs, as presets write "
+             "ID {}{} in [{}] is the ID of {} weathers (the low six digits of their form IDs, as presets write "
              "them): {}; they all get this section's file",
              "a weather ID that several weathers have"},
-            // ID, section, the weather, its plugin
+            // ID as written, ComparedAs or nothing, section, the weather, its plugin
             {Code::LoadOrderWeather, "load-order-weather", Warning, WeatherList,
-             "ID {:X} in [{}] belongs to {}, which {}, a light plugin, adds: its ID changes when light plugins before "
+             "ID {}{} in [{}] belongs to {}, which {}, a light plugin, adds: its ID changes when light plugins before "
              "it come or go",
              "a weather ID that moves with the load order"},
-            // ID, the weathers in brackets or nothing, the first section, its line, this section
+            // ID as written, ComparedAs or nothing, the weathers in brackets or nothing, the first section, its
+            // line, this section
             {Code::WeatherInTwoSections, "weather-in-two-sections", Warning, WeatherList,
-             "ID {:X}{} is listed in [{}] (line {}) and again in [{}]: only one of the two files can apply to it, "
+             "ID {}{}{} is listed in [{}] (line {}) and again in [{}]: only one of the two files can apply to it, "
              "and which one ENB takes is not documented",
              "a weather listed in two sections of one list"},
             // section, its first header line
@@ -319,6 +328,26 @@ namespace NimbravaCheck
             {Code::MissingWeatherFile, "missing-weather-file", Error, WeatherList,
              "FileName '{}' of [{}] is {}: ENB finds no settings there for the weathers this section lists",
              "a weather's settings file that is not there"},
+            // the part as written, section, why: NoHexDigit, IdPrefix or IdTooLong
+            {Code::UnreadableWeatherId, "unreadable-weather-id", Warning, WeatherList,
+             "'{}' in WeatherIDs of [{}] is no weather ID ({}): presets write an ID as up to 8 hexadecimal digits "
+             "without a prefix, and what ENB makes of anything else is not documented; write it so, or remove it",
+             "a part of WeatherIDs that is no weather ID"},
+            // section, the comment as written
+            {Code::WeatherIdsComment, "weather-ids-comment", Warning, WeatherList,
+             "WeatherIDs of [{}] goes on after its IDs with '{}', which this check takes for a comment and reads no "
+             "IDs from; how ENB reads text after the IDs is not documented: keep comments on lines of their own",
+             "a comment after the IDs of WeatherIDs"},
+            // the section whose header is on line 1
+            {Code::WeatherListMark, "weather-list-mark", Warning, WeatherList,
+             "the file starts with a UTF-8 byte-order mark, which Windows' profile functions (through which ENB "
+             "reads a weather list) take for part of line 1: there [{}] on line 1 is not found, and its lines "
+             "belong to no section ENB asks for; Wine (and so Proton) reads such a file as UTF-8 without the "
+             "mark, as this check does; save the file without it (as ANSI)",
+             "a byte-order mark that hides a weather list's first section on Windows"},
+            // the file, why it was not read, UnreadList or UnreadLocations
+            {Code::UnreadWeatherFile, "unread-weather-file", Warning, WeatherList, "{} {}: {}",
+             "a weather list or _locationweather.ini that cannot be read"},
             // its ID, the worldspace, how many weathers ("2 weathers"), the list, the weathers
             {Code::UncoveredWeather, "uncovered-weather", Information, WeatherList,
              "{:X} {} can show {} that {} lists in no section, which ENB shows, as far as can be inferred, with "
@@ -420,6 +449,16 @@ namespace NimbravaCheck
             "{} string IDs that names use, the first of them {:X}: those names are not shown";
         // DamagedRecord: how many more, the plugin
         inline constexpr char MoreDamagedRecords[] = " (and {} more damaged records of {}, each so listed)";
+        // UnknownWeather and the like, for an ID written with the load-order byte: the ID compared
+        inline constexpr char ComparedAs[] = " (compared as {:X}, its low six digits)";
+        // UnreadableWeatherId: a prefix, or too many digits
+        inline constexpr char IdPrefix[] = "a prefix 0x";
+        inline constexpr char IdTooLong[] = "{} digits, more than 8";
+        // UnreadWeatherFile: of a weather list, of _locationweather.ini
+        inline constexpr char UnreadList[] = "it is not read, and none of its weathers is checked";
+        inline constexpr char UnreadLocations[] =
+            "it is not read, so the location weathers it gives are not known, and a list that names one gets "
+            "[unknown-weather]";
         // LightIdOutOfRange: how many more
         inline constexpr char MoreRecords[] = " (and {} more such records)";
         // DamagedStrings: how many more

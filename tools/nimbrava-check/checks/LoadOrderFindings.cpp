@@ -74,7 +74,7 @@ namespace NimbravaCheck
                         add.Add<Code::MissingMaster>(std::nullopt, {}, shown(what.Plugin), shown(what.Master));
                     else if constexpr (std::is_same_v<T, GameData::LightIdOutOfRange>)
                         add.Add<Code::LightIdOutOfRange>(
-                            std::nullopt, {}, shown(what.Plugin), what.Version, what.FormId,
+                            std::nullopt, {}, shown(what.Plugin), what.Version, what.Record, what.FormId,
                             what.Count > 1 ? fmt::format(Phrases::MoreRecords, what.Count - 1) : "", what.Lowest);
                     else if constexpr (std::is_same_v<T, GameData::DamagedStrings>)
                         add.Add<Code::DamagedStrings>(

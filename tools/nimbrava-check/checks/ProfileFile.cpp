@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include "Orvel/Ascii.h"
+#include "text/Utf8Sequence.h"
 
 namespace NimbravaCheck
 {
@@ -20,6 +21,9 @@ namespace NimbravaCheck
 
     ProfileFile::ProfileFile(std::string_view text)
     {
+        m_mark = text.starts_with(Utf8ByteOrderMark);
+        if (m_mark)
+            text.remove_prefix(Utf8ByteOrderMark.size());
         std::size_t number = 0;
         std::size_t section = Global;
         for (std::size_t at = 0; at < text.size();)

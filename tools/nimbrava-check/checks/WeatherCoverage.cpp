@@ -8,17 +8,9 @@
 
 namespace NimbravaCheck
 {
-    std::optional<CheckedWeatherList> ReadCheckedWeatherList(const std::filesystem::path& file)
+    CheckedWeatherList ReadCheckedWeatherList(const std::filesystem::path& file)
     {
-        try
-        {
-            return CheckedWeatherList{file,
-                                      ReadWeatherList(GameData::ReadWholeFile(file, GameData::MaximumGameTextSize))};
-        }
-        catch (const GameData::FileReadError&)
-        {
-            return std::nullopt;
-        }
+        return CheckedWeatherList{file, ReadWeatherList(GameData::ReadWholeFile(file, GameData::MaximumGameTextSize))};
     }
 
     const CheckedWeatherList* FindWeatherList(const std::vector<CheckedWeatherList>& lists,
@@ -87,10 +79,12 @@ namespace NimbravaCheck
     std::vector<CoveredWeather> Coverage(const GameData::WorldspaceSky& sky, const WeatherListFile& list,
                                          const WeatherNames& names)
     {
-        std::unordered_map<std::uint32_t, const WeatherSection*> listed; // by the ID as lists write it
+        // By the ID as lists write it, each section once.
+        std::unordered_map<std::uint32_t, std::vector<const WeatherSection*>> listed;
         for (const auto& section : list.Sections)
             for (const auto& id : section.Ids)
-                listed.try_emplace(id.Masked(), &section);
+                if (auto& sections = listed[id.Masked()]; sections.empty() || sections.back() != &section)
+                    sections.push_back(&section);
         std::vector<CoveredWeather> covered;
         std::unordered_map<std::uint32_t, std::size_t> at; // by form ID, in `covered`
         for (const auto& possible : sky.Weathers)
@@ -102,7 +96,8 @@ namespace NimbravaCheck
             if (fresh)
             {
                 const auto section = listed.find(possible.Weather & WeatherIdMask);
-                covered.push_back({weather, {}, section == listed.end() ? nullptr : section->second});
+                covered.push_back(
+                    {weather, {}, section == listed.end() ? std::vector<const WeatherSection*>{} : section->second});
             }
             covered[place->second].Sources.push_back(possible.Region);
         }

@@ -24,9 +24,10 @@ namespace NimbravaCheck
     [[nodiscard]] const CheckedWeatherList* FindWeatherList(const std::vector<CheckedWeatherList>& lists,
                                                             const std::filesystem::path& file);
 
-    // The weather list at `file`, read as ENB reads it; nothing when it cannot be read (or is larger than
-    // the game's text files may be, GameData::MaximumGameTextSize). Throws only std::bad_alloc.
-    [[nodiscard]] std::optional<CheckedWeatherList> ReadCheckedWeatherList(const std::filesystem::path& file);
+    // The weather list at `file`, read as ENB reads it. Throws GameData::FileReadError when it cannot be
+    // read (or is larger than the game's text files may be, GameData::MaximumGameTextSize);
+    // std::bad_alloc.
+    [[nodiscard]] CheckedWeatherList ReadCheckedWeatherList(const std::filesystem::path& file);
 
     // The weathers and regions of a load order by form ID, and the weathers by the ID a list writes.
     class WeatherNames
@@ -63,11 +64,13 @@ namespace NimbravaCheck
     {
         const GameData::Weather* Weather = nullptr;
         std::vector<std::optional<std::uint32_t>> Sources; // its climate (nothing) and the regions, in order
-        const WeatherSection* Section = nullptr;           // the first section that lists it; null: none
+        // The sections that list it, in file order; none: it gets enbseries.ini's values, as far as can be
+        // inferred. Of two or more, which one ENB takes is not documented.
+        std::vector<const WeatherSection*> Sections;
     };
 
-    // The weathers that `sky` can show, each once, in the order the records give them, with the first
-    // section of `list` whose IDs mask to its form ID's low 24 bits. Throws only std::bad_alloc.
+    // The weathers that `sky` can show, each once, in the order the records give them, with the sections
+    // of `list` whose IDs mask to its form ID's low 24 bits. Throws only std::bad_alloc.
     [[nodiscard]] std::vector<CoveredWeather> Coverage(const GameData::WorldspaceSky& sky, const WeatherListFile& list,
                                                        const WeatherNames& names);
 } // namespace NimbravaCheck

@@ -21,6 +21,17 @@ namespace NimbravaCheck
         return index == 0 ? std::nullopt : std::optional(index);
     }
 
+    std::optional<WeatherKey> WeatherListKey(const ProfileFile::Line& line)
+    {
+        if (!line.Value())
+            return std::nullopt;
+        if (Orvel::EqualIgnoringCase(line.Key(), "FileName"))
+            return WeatherKey::FileName;
+        if (Orvel::EqualIgnoringCase(line.Key(), "WeatherIDs"))
+            return WeatherKey::WeatherIds;
+        return std::nullopt;
+    }
+
     namespace
     {
         // A hexadecimal number of 1 to 8 digits and nothing else.
@@ -38,14 +49,27 @@ namespace NimbravaCheck
             return c == ',' || Orvel::IsSpace(c);
         }
 
+        // The IDs, the parts that are no ID and the comment after them. No ID holds a '/': "//" starts a
+        // comment wherever it stands; a ';' only where a part starts, as inside a part it may be meant
+        // for a separator.
         void ReadIds(std::string_view value, WeatherSection& section)
         {
+            if (const std::size_t slashes = value.find("//"); slashes != std::string_view::npos)
+            {
+                section.Comment = std::string(value.substr(slashes));
+                value = value.substr(0, slashes);
+            }
             for (std::size_t at = 0; at < value.size();)
             {
                 if (IsSeparator(value[at]))
                 {
                     ++at;
                     continue;
+                }
+                if (value[at] == ';')
+                {
+                    section.Comment = std::string(value.substr(at)) + section.Comment;
+                    return;
                 }
                 const auto end =
                     std::find_if(value.begin() + static_cast<std::ptrdiff_t>(at), value.end(), IsSeparator);
@@ -63,6 +87,7 @@ namespace NimbravaCheck
     {
         const ProfileFile profile(text);
         WeatherListFile list;
+        list.ByteOrderMark = profile.StartsWithMark();
         for (std::size_t i = 0; i < profile.Headers().size(); ++i)
         {
             const auto& header = profile.Headers()[i];
@@ -78,16 +103,16 @@ namespace NimbravaCheck
             section.Line = header.Number;
             for (const auto& line : profile.Section(header.Name))
             {
-                const auto value = line.Value();
-                if (value && Orvel::EqualIgnoringCase(line.Key(), "FileName") && !section.FileName)
+                const auto key = WeatherListKey(line);
+                if (key == WeatherKey::FileName && !section.FileName)
                 {
-                    section.FileName = std::string(*value);
+                    section.FileName = std::string(*line.Value());
                     section.FileNameLine = line.Number;
                 }
-                else if (value && Orvel::EqualIgnoringCase(line.Key(), "WeatherIDs") && section.IdsLine == 0)
+                else if (key == WeatherKey::WeatherIds && section.IdsLine == 0)
                 {
                     section.IdsLine = line.Number;
-                    ReadIds(*value, section);
+                    ReadIds(*line.Value(), section);
                 }
             }
         }

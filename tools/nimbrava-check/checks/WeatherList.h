@@ -9,7 +9,8 @@
 // What ENB itself does is documented nowhere; these readings follow the lists that presets publish:
 // the section number is the weather's index (WEATHER000 would be index 0, "no section", and is not
 // read); keys match without regard to case, the first of a key counting; an ID is 1 to 8 hexadecimal
-// digits, either case, without prefix.
+// digits, either case, without prefix. A "//", or a ';' where an ID would start, begins a comment, as
+// a person writing it means one: no IDs are read from it (what ENB makes of it is not known).
 
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +27,15 @@ namespace NimbravaCheck
 
     // nnn of a section's name WEATHERnnn (case ignored), 1 to 999; nothing for any other name.
     [[nodiscard]] std::optional<unsigned> WeatherSectionIndex(std::string_view name);
+
+    enum class WeatherKey
+    {
+        FileName,
+        WeatherIds,
+    };
+
+    // The key that a line of a weather section sets (case ignored); nothing for a line that sets neither.
+    [[nodiscard]] std::optional<WeatherKey> WeatherListKey(const ProfileFile::Line& line);
 
     // An ID of WeatherIDs as written.
     struct WeatherId
@@ -48,6 +58,8 @@ namespace NimbravaCheck
         std::size_t IdsLine = 0;      // of WeatherIDs, when it is there
         // Parts of WeatherIDs between separators that are no ID (not hexadecimal, more than 8 digits).
         std::vector<std::string> Unread;
+        // The comment after the IDs, from its ';' or "//" on, as written; empty: none.
+        std::string Comment;
     };
 
     struct WeatherListFile
@@ -62,6 +74,8 @@ namespace NimbravaCheck
             std::vector<ProfileFile::Line> Lines;
         };
         std::vector<UnreadSection> Unread;
+        // The file starts with a UTF-8 byte-order mark (ProfileFile::StartsWithMark).
+        bool ByteOrderMark = false;
     };
 
     // The weather list whose bytes are `text`. Throws only std::bad_alloc.

@@ -4,6 +4,7 @@
 // its records let it show that the list in force there leaves out.
 
 #include <algorithm>
+#include <cctype>
 #include <fmt/format.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -29,8 +30,28 @@ namespace NimbravaCheck
             return file.State == FileState::RegularFile ? std::optional(file.Path) : std::nullopt;
         }
 
+        // A list as a finding names it: by its path in the enbseries folder, or whole outside it.
+        std::string ListName(const std::filesystem::path& list, const Configuration& config)
+        {
+            // Both absolute, so that the name does not depend on how the folder was given.
+            std::error_code error;
+            const auto whole = std::filesystem::absolute(list, error);
+            const auto inside = whole.lexically_relative(std::filesystem::absolute(config.Enbseries(), error));
+            const bool below = !inside.empty() && *inside.begin() != "..";
+            return PrintableText(GameData::Utf8Text(below ? inside : list));
+        }
+
+        // That `file` cannot be read: what it costs (UnreadList, UnreadLocations).
+        void TellUnread(const std::filesystem::path& file, const GameData::FileReadError& error, const char* cost,
+                        const Configuration& config, std::vector<Finding>& into)
+        {
+            FindingWriter(into, file)
+                .Add<Code::UnreadWeatherFile>(std::nullopt, {}, ListName(file, config), error.what(), cost);
+        }
+
         // The virtual weather IDs that _locationweather.ini gives locations.
-        std::unordered_set<std::uint32_t> LocationWeathers(const Configuration& config, const CheckContext& context)
+        std::unordered_set<std::uint32_t> LocationWeathers(const Configuration& config, const CheckContext& context,
+                                                           std::vector<Finding>& into)
         {
             std::unordered_set<std::uint32_t> ids;
             if (const auto file = EnbFile(config, "_locationweather.ini", context))
@@ -40,8 +61,9 @@ namespace NimbravaCheck
                          ReadLocationWeathers(GameData::ReadWholeFile(*file, GameData::MaximumGameTextSize)))
                         ids.insert(weather.Masked);
                 }
-                catch (const GameData::FileReadError&)
+                catch (const GameData::FileReadError& error)
                 {
+                    TellUnread(*file, error, Phrases::UnreadLocations, config, into);
                 }
             return ids;
         }
@@ -78,12 +100,27 @@ namespace NimbravaCheck
             return text;
         }
 
-        // A list as a finding names it: by its path in the enbseries folder, or whole outside it.
-        std::string ListName(const std::filesystem::path& list, const Configuration& config)
+        // An ID as a finding quotes it: as written, and what is compared where that differs (ComparedAs).
+        std::string Written(const WeatherId& id)
         {
-            const auto inside = list.lexically_relative(config.Enbseries());
-            const bool below = !inside.empty() && *inside.begin() != "..";
-            return PrintableText(GameData::Utf8Text(below ? inside : list));
+            return PrintableText(id.Text);
+        }
+
+        std::string Compared(const WeatherId& id)
+        {
+            return id.Value == id.Masked() ? std::string() : fmt::format(Phrases::ComparedAs, id.Masked());
+        }
+
+        // Why a part of WeatherIDs is no ID (UnreadableWeatherId).
+        std::string NoId(std::string_view part)
+        {
+            const auto digit = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+            if (part.size() > 2 && part[0] == '0' && (part[1] == 'x' || part[1] == 'X'))
+                return Phrases::IdPrefix;
+            const auto other = std::ranges::find_if_not(part, digit);
+            if (other == part.end())
+                return fmt::format(Phrases::IdTooLong, part.size());
+            return fmt::format(Phrases::NoHexDigit, PrintableText(std::string(1, *other)), "");
         }
 
         void CheckList(const CheckedWeatherList& checked, const Configuration& config, const CheckContext& context,
@@ -96,9 +133,18 @@ namespace NimbravaCheck
             // Each ID's first section, by the ID as lists write it.
             std::unordered_map<std::uint32_t, const WeatherSection*> first;
             const auto shown = [&](const WeatherSection& section) { return context.CodePage.Show(section.Name); };
+            // Windows takes the mark for part of line 1: a header there is lost.
+            if (list.ByteOrderMark && !list.Sections.empty() && list.Sections.front().Line == 1)
+                findings.Add<Code::WeatherListMark>(1, {{list.Sections.front().Name}}, shown(list.Sections.front()));
             for (const auto& section : list.Sections)
             {
                 const std::string name = shown(section);
+                for (const auto& part : section.Unread)
+                    findings.Add<Code::UnreadableWeatherId>(section.IdsLine, {{section.Name}},
+                                                            context.CodePage.Show(part), name, NoId(part));
+                if (!section.Comment.empty())
+                    findings.Add<Code::WeatherIdsComment>(section.IdsLine, {{section.Name}}, name,
+                                                          context.CodePage.Show(section.Comment));
                 if (!section.Ids.empty())
                     if (const auto what = NotThere(section, config, context))
                         findings.Add<Code::MissingWeatherFile>(
@@ -113,24 +159,25 @@ namespace NimbravaCheck
                     const auto named = names.Named(masked);
                     if (const auto [earlier, fresh] = first.try_emplace(masked, &section); !fresh)
                     {
-                        findings.Add<Code::WeatherInTwoSections>(section.IdsLine, {{section.Name}}, masked,
-                                                                 named.empty() ? "" : " (" + EditorIds(named) + ")",
-                                                                 shown(*earlier->second), earlier->second->IdsLine,
-                                                                 name);
+                        findings.Add<Code::WeatherInTwoSections>(
+                            section.IdsLine, {{section.Name}}, Written(id), Compared(id),
+                            named.empty() ? "" : " (" + EditorIds(named) + ")", shown(*earlier->second),
+                            earlier->second->IdsLine, name);
                         continue;
                     }
                     if (game == nullptr)
                         continue;
                     // Without Plugins.txt the mods' weathers are unknown: no ID can be said to name none.
                     if (named.empty() && game->PluginsTxt && !locations.contains(masked))
-                        findings.Add<Code::UnknownWeather>(section.IdsLine, {{section.Name}}, masked, name);
+                        findings.Add<Code::UnknownWeather>(section.IdsLine, {{section.Name}}, Written(id), Compared(id),
+                                                           name);
                     else if (named.size() > 1)
-                        findings.Add<Code::SharedWeatherId>(section.IdsLine, {{section.Name}}, masked, name,
-                                                            named.size(), Weathers(named));
+                        findings.Add<Code::SharedWeatherId>(section.IdsLine, {{section.Name}}, Written(id),
+                                                            Compared(id), name, named.size(), Weathers(named));
                     for (const auto* weather : named)
                         if (weather->Light)
-                            findings.Add<Code::LoadOrderWeather>(section.IdsLine, {{section.Name}}, masked, name,
-                                                                 PrintableText(weather->EditorId),
+                            findings.Add<Code::LoadOrderWeather>(section.IdsLine, {{section.Name}}, Written(id),
+                                                                 Compared(id), name, PrintableText(weather->EditorId),
                                                                  PrintableText(weather->Plugin));
                 }
             }
@@ -139,10 +186,8 @@ namespace NimbravaCheck
             {
                 const auto index = WeatherSectionIndex(unread.Header.Name);
                 const auto given = std::ranges::find(list.Sections, index, &WeatherSection::Index);
-                const bool keys = std::ranges::any_of(unread.Lines, [](const ProfileFile::Line& line) {
-                    return line.Value() && (Orvel::EqualIgnoringCase(line.Key(), "FileName") ||
-                                            Orvel::EqualIgnoringCase(line.Key(), "WeatherIDs"));
-                });
+                const bool keys = std::ranges::any_of(
+                    unread.Lines, [](const ProfileFile::Line& line) { return WeatherListKey(line).has_value(); });
                 if (index && given != list.Sections.end() && keys)
                     findings.Add<Code::RepeatedWeatherSection>(unread.Header.Number, {{unread.Header.Name}},
                                                                context.CodePage.Show(unread.Header.Name), given->Line);
@@ -183,7 +228,7 @@ namespace NimbravaCheck
                 }
                 std::vector<std::string> left;
                 for (const auto& covered : Coverage(sky, list->List, names))
-                    if (covered.Section == nullptr)
+                    if (covered.Sections.empty())
                         left.push_back(
                             fmt::format("{} from {}", Describe(*covered.Weather), names.Sources(covered.Sources)));
                 if (left.empty())
@@ -209,14 +254,26 @@ namespace NimbravaCheck
         for (const auto& section : report.Sections)
             if (section.File.State == FileState::RegularFile)
                 files.push_back(section.File.Path);
+        std::vector<std::filesystem::path> unread;
         for (const auto& file : files)
-            if (FindWeatherList(report.WeatherLists, file) == nullptr)
-                if (auto list = ReadCheckedWeatherList(file))
-                    report.WeatherLists.push_back(std::move(*list));
+            if (FindWeatherList(report.WeatherLists, file) == nullptr &&
+                std::ranges::none_of(unread, [&](const auto& each) {
+                    std::error_code error;
+                    return each == file || std::filesystem::equivalent(each, file, error);
+                }))
+                try
+                {
+                    report.WeatherLists.push_back(ReadCheckedWeatherList(file));
+                }
+                catch (const GameData::FileReadError& error)
+                {
+                    unread.push_back(file);
+                    TellUnread(file, error, Phrases::UnreadList, config, report.Findings);
+                }
 
         const GameData::GameWeathers none;
         const WeatherNames names(context.Game != nullptr ? context.Game->Weathers : none);
-        const auto locations = LocationWeathers(config, context);
+        const auto locations = LocationWeathers(config, context, report.Findings);
         // Each list's findings by line, one list after the other, then what the lists leave out.
         for (const auto& list : report.WeatherLists)
         {

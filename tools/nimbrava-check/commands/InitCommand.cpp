@@ -48,7 +48,7 @@ namespace NimbravaCheck
         }
 
         // Comment lines of the weathers `sky` can show, grouped by classification (unclassified last),
-        // each "ID EDITORID", wrapped before 100 columns.
+        // each "ID EDITORID", "(light)" after a light plugin's, wrapped before 100 columns.
         std::string WeatherLines(const GameData::WorldspaceSky& sky, const WeatherNames& names)
         {
             if (!sky.ShowsSky())
@@ -66,8 +66,8 @@ namespace NimbravaCheck
                 for (std::size_t i = 0; i < weathers.size(); ++i)
                 {
                     const std::string item =
-                        fmt::format(" {:X} {}{}", weathers[i]->FormId & WeatherIdMask, Ascii(weathers[i]->EditorId),
-                                    i + 1 < weathers.size() ? "," : "");
+                        fmt::format(" {:X} {}{}{}", weathers[i]->FormId & WeatherIdMask, Ascii(weathers[i]->EditorId),
+                                    weathers[i]->Light ? " (light)" : "", i + 1 < weathers.size() ? "," : "");
                     if (line.size() + item.size() > 100)
                     {
                         text += line + "\n";

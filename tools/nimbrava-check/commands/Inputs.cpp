@@ -154,7 +154,7 @@ namespace NimbravaCheck
             const bool modOrganizer = profile == nullptr && pluginsTxt && IsModOrganizerPluginsTxt(*pluginsTxt);
             using Problems = const std::vector<GameData::Problem>*;
             for (const Problems found : {Problems{&game.Folder.Problems()}, Problems{&game.Order.Problems},
-                                         Problems{&game.Worldspaces.Problems}})
+                                         Problems{&game.Worldspaces.Problems}, Problems{&game.Weathers.Problems}})
                 std::ranges::move(LoadOrderFindings(*found, modOrganizer ? &*pluginsTxt : nullptr),
                                   std::back_inserter(game.Problems));
             if (profile != nullptr)

@@ -48,7 +48,9 @@ namespace NimbravaCheck
             if (!sky.ClimateInForce)
                 return "no climate";
             const auto* climate = lookup.ClimateOf(sky);
-            const bool parents = (sky.ParentUse & GameData::ParentClimateFlag) != 0 && sky.Parent;
+            // A parent that is not in the load order gives none: the worldspace keeps its own.
+            const bool parents = (sky.ParentUse & GameData::ParentClimateFlag) != 0 && sky.Parent &&
+                                 lookup.Worldspaces.contains(*sky.Parent);
             return fmt::format("climate {}{}",
                                climate != nullptr
                                    ? PrintableText(climate->EditorId)

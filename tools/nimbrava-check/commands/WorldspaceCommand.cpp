@@ -15,14 +15,17 @@ namespace NimbravaCheck
 {
     namespace
     {
-        // The section of the list in force that gives a weather: "[WEATHER003] 'Weather/storm.ini'", or
-        // "in no section".
-        std::string SectionText(const WeatherSection* section, const GameCodePage& codePage)
+        // The sections of the list in force that give a weather: "[WEATHER003] 'Weather/storm.ini'", "in
+        // no section", or each of two and that which one ENB takes is not documented.
+        std::string SectionText(const std::vector<const WeatherSection*>& sections, const GameCodePage& codePage)
         {
-            if (section == nullptr)
+            if (sections.empty())
                 return "in no section";
-            return fmt::format("[{}] '{}'", codePage.Show(section->Name),
-                               codePage.Show(section->FileName.value_or("")));
+            std::string text;
+            for (const auto* section : sections)
+                text += fmt::format("{}[{}] '{}'", text.empty() ? "" : " and ", codePage.Show(section->Name),
+                                    codePage.Show(section->FileName.value_or("")));
+            return sections.size() == 1 ? text : text + " (which one ENB takes is not documented)";
         }
 
         // What each worldspace of the ID can show, and the sections of the list in force that give it.
@@ -43,7 +46,7 @@ namespace NimbravaCheck
                                        fmt::format("{:X}", weather.Weather->FormId & WeatherIdMask),
                                        PrintableText(weather.Weather->EditorId),
                                        ClassificationText(weather.Weather->Classification),
-                                       names.Sources(weather.Sources), SectionText(weather.Section, codePage));
+                                       names.Sources(weather.Sources), SectionText(weather.Sections, codePage));
             }
             if (!decision.Coverage.empty())
                 out << "  Note: " << Word<Code::ForcedWeathers>() << "\n";
@@ -60,15 +63,17 @@ namespace NimbravaCheck
                     Json sources = Json::array();
                     for (const auto& source : weather.Sources)
                         sources.push_back(source ? names.RegionName(*source) : "climate");
+                    // Every section that lists it: of two or more, which one ENB takes is not documented.
+                    Json sections = Json::array();
+                    for (const auto* section : weather.Sections)
+                        sections.push_back({{"section", codePage.Show(section->Name)},
+                                            {"file_name", codePage.Show(section->FileName.value_or(""))}});
                     weathers.push_back(
                         {{"id", fmt::format("{:X}", weather.Weather->FormId & WeatherIdMask)},
                          {"editor_id", weather.Weather->EditorId},
                          {"classification", GameData::ClassificationNames(weather.Weather->Classification)},
                          {"sources", sources},
-                         {"section", weather.Section != nullptr ? Json(codePage.Show(weather.Section->Name)) : Json()},
-                         {"file_name", weather.Section != nullptr
-                                           ? Json(codePage.Show(weather.Section->FileName.value_or("")))
-                                           : Json()}});
+                         {"sections", sections}});
                 }
                 json.push_back({{"form_id", fmt::format("{:08X}", coverage.Sky->FormId)},
                                 {"editor_id", coverage.Sky->EditorId},

@@ -297,11 +297,10 @@ namespace NimbravaCheck
             // table, MissingStringIds or MissingStringId
             {Code::MissingStrings, "missing-strings", Information, LoadOrder, "{} lacks {}",
              "string IDs that a loose string table lacks"},
-            // ID as written, ComparedAs or nothing, section
+            // ID as written, ComparedAs or nothing, section, the program's name
             {Code::UnknownWeather, "unknown-weather", Warning, WeatherList,
              "ID {}{} in [{}] matches no weather of the active load order, nor a location weather of "
-             "_locationweather.ini (a typo, or a weather of a plugin that is not active?): nimbrava-check "
-             "--weathers lists them",
+             "_locationweather.ini (a typo, or a weather of a plugin that is not active?): {} --weathers lists them",
              "a weather ID of no weather of the load order"},
             // ID as written, ComparedAs or nothing, section, how many weathers, the weathers
             {Code::SharedWeatherId, "shared-weather-id", Warning, WeatherList,

@@ -16,6 +16,7 @@
 #include "checks/WeatherCoverage.h"
 #include "checks/WorldspaceNames.h"
 #include "text/Printable.h"
+#include "text/ProgramName.h"
 
 namespace NimbravaCheck
 {
@@ -170,7 +171,7 @@ namespace NimbravaCheck
                     // Without Plugins.txt the mods' weathers are unknown: no ID can be said to name none.
                     if (named.empty() && game->PluginsTxt && !locations.contains(masked))
                         findings.Add<Code::UnknownWeather>(section.IdsLine, {{section.Name}}, Written(id), Compared(id),
-                                                           name);
+                                                           name, ProgramName());
                     else if (named.size() > 1)
                         findings.Add<Code::SharedWeatherId>(section.IdsLine, {{section.Name}}, Written(id),
                                                             Compared(id), name, named.size(), Weathers(named));

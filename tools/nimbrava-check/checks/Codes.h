@@ -440,8 +440,8 @@ namespace NimbravaCheck
         inline constexpr char UnreadCcc[] = "the Creation Club plugins it names are not listed";
         inline constexpr char UnreadSettings[] = "the language it may set is not known here";
         // TooManyPlugins: the plugins past the limits (one, or more than one)
-        inline constexpr char PastTheLimitOne[] = "{} gets no form ID, and its worldspaces are not listed";
-        inline constexpr char PastTheLimit[] = "{} get no form ID, and their worldspaces are not listed";
+        inline constexpr char PastTheLimitOne[] = "{} gets no form ID, and none of its records is listed";
+        inline constexpr char PastTheLimit[] = "{} get no form ID, and none of their records is listed";
         // MissingStrings: the ID (one), or how many and the first
         inline constexpr char MissingStringId[] = "the string ID {:X} that a name uses: that name is not shown";
         inline constexpr char MissingStringIds[] =

@@ -47,6 +47,13 @@ namespace
     }
 
 #ifdef _WIN32
+    // Wine reads a file that starts with a UTF-8 byte-order mark as UTF-8, without the mark; Windows,
+    // which the reading follows, takes the mark for part of line 1.
+    bool AskedOfWine(std::string_view bytes)
+    {
+        return !bytes.starts_with("\xEF\xBB\xBF");
+    }
+
     // What GetPrivateProfileSectionA gives: strings, each ended by a NUL.
     std::vector<std::string> AskWindows(const fs::path& file, const std::string& name)
     {
@@ -104,6 +111,8 @@ TEST(WeatherLists, EveryRowOfTheTable)
             const std::vector<std::string> lines(row.begin() + 3, row.end());
             EXPECT_EQ(Shown(list.Profile.Section(row.at(2)), true), lines);
 #ifdef _WIN32
+            if (!AskedOfWine(list.Bytes))
+                continue;
             std::vector<std::string> texts;
             for (const auto& line : lines)
                 texts.push_back(line.substr(line.find(':') + 1));
@@ -142,6 +151,8 @@ TEST(WeatherLists, EveryRowOfTheTable)
     // Every section of every file, and a name that none has, as Windows gives them.
     for (const auto& [name, list] : read)
     {
+        if (!AskedOfWine(list.Bytes))
+            continue;
         std::set<std::string> names = {"WEATHER999"};
         for (const auto& header : list.Profile.Headers())
             names.insert(header.Name);

@@ -341,8 +341,8 @@ namespace NimbravaCheck
             {Code::WeatherListMark, "weather-list-mark", Warning, WeatherList,
              "the file starts with a UTF-8 byte-order mark, which Windows' profile functions (through which ENB "
              "reads a weather list) take for part of line 1: there [{}] on line 1 is not found, and its lines "
-             "belong to no section ENB asks for; Wine (and so Proton) reads such a file as UTF-8 without the "
-             "mark, as this check does; save the file without it (as ANSI)",
+             "belong to no section ENB asks for, as this check reads them; Wine (and so Proton) reads such a file "
+             "as UTF-8 without the mark, and finds the section; save the file without it (as ANSI)",
              "a byte-order mark that hides a weather list's first section on Windows"},
             // the file, why it was not read, UnreadList or UnreadLocations
             {Code::UnreadWeatherFile, "unread-weather-file", Warning, WeatherList, "{} {}: {}",

@@ -21,9 +21,14 @@ namespace NimbravaCheck
 
     ProfileFile::ProfileFile(std::string_view text)
     {
-        m_mark = text.starts_with(Utf8ByteOrderMark);
-        if (m_mark)
-            text.remove_prefix(Utf8ByteOrderMark.size());
+        if (text.starts_with(Utf8ByteOrderMark))
+        {
+            // What line 1 would open without the mark.
+            const std::string_view first = text.substr(0, text.find_first_of("\r\n"));
+            const ProfileFile unmarked(first.substr(Utf8ByteOrderMark.size()));
+            if (!unmarked.m_headers.empty())
+                m_hiddenByMark = unmarked.m_headers.front().Name;
+        }
         std::size_t number = 0;
         std::size_t section = Global;
         for (std::size_t at = 0; at < text.size();)

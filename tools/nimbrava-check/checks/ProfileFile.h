@@ -2,9 +2,9 @@
 // A file as Windows' profile functions read it: what GetPrivateProfileSectionA gives a program that
 // asks for one section, which is how ENB reads the sections of a weather list. Its rules, as measured
 // under Wine (the checker's tests hold this reading against the function itself there):
-//  - a UTF-8 byte-order mark at the start is dropped: Wine reads such a file as UTF-8 (and gives its
-//    text in the ANSI code page, which this reading does not do: it keeps the bytes); Windows itself
-//    takes the mark for part of line 1;
+//  - a UTF-8 byte-order mark at the start is part of line 1, as Windows takes it: a header there is
+//    no header. (Wine reads such a file as UTF-8 without the mark, and finds that header: the tests
+//    compare no such file with Wine.)
 //  - a line ends at CR or LF; white space at both ends of a line is dropped, and empty lines are not
 //    given;
 //  - "[name]" opens a section: the name is what stands between '[' and the last ']', white space
@@ -54,8 +54,8 @@ namespace NimbravaCheck
         // no section has the name, as the function cannot tell that from an empty section either.
         [[nodiscard]] std::vector<Line> Section(std::string_view name) const;
 
-        // Whether the file starts with a UTF-8 byte-order mark (dropped before reading).
-        [[nodiscard]] bool StartsWithMark() const noexcept { return m_mark; }
+        // The name of the header that a UTF-8 byte-order mark hides on line 1, if it does.
+        [[nodiscard]] const std::optional<std::string>& HiddenByMark() const noexcept { return m_hiddenByMark; }
 
         // Every section header, in file order.
         [[nodiscard]] const std::vector<Header>& Headers() const noexcept { return m_headers; }
@@ -70,7 +70,7 @@ namespace NimbravaCheck
             std::size_t Header; // in m_headers, or Global
             Line Given;
         };
-        bool m_mark = false;
+        std::optional<std::string> m_hiddenByMark;
         std::vector<Header> m_headers;
         std::vector<Stored> m_lines; // every line given by some section, in file order
     };

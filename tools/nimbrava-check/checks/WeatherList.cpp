@@ -87,7 +87,7 @@ namespace NimbravaCheck
     {
         const ProfileFile profile(text);
         WeatherListFile list;
-        list.ByteOrderMark = profile.StartsWithMark();
+        list.HiddenByMark = profile.HiddenByMark();
         for (std::size_t i = 0; i < profile.Headers().size(); ++i)
         {
             const auto& header = profile.Headers()[i];

@@ -74,8 +74,8 @@ namespace NimbravaCheck
             std::vector<ProfileFile::Line> Lines;
         };
         std::vector<UnreadSection> Unread;
-        // The file starts with a UTF-8 byte-order mark (ProfileFile::StartsWithMark).
-        bool ByteOrderMark = false;
+        // The header that a UTF-8 byte-order mark hides on line 1 (ProfileFile::HiddenByMark).
+        std::optional<std::string> HiddenByMark;
     };
 
     // The weather list whose bytes are `text`. Throws only std::bad_alloc.

@@ -135,8 +135,9 @@ namespace NimbravaCheck
             std::unordered_map<std::uint32_t, const WeatherSection*> first;
             const auto shown = [&](const WeatherSection& section) { return context.CodePage.Show(section.Name); };
             // Windows takes the mark for part of line 1: a header there is lost.
-            if (list.ByteOrderMark && !list.Sections.empty() && list.Sections.front().Line == 1)
-                findings.Add<Code::WeatherListMark>(1, {{list.Sections.front().Name}}, shown(list.Sections.front()));
+            if (list.HiddenByMark)
+                findings.Add<Code::WeatherListMark>(1, {{*list.HiddenByMark}},
+                                                    context.CodePage.Show(*list.HiddenByMark));
             for (const auto& section : list.Sections)
             {
                 const std::string name = shown(section);

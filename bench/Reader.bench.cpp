@@ -18,6 +18,8 @@
 //   empty-records    1,000,000 empty worldspace records (24 MB)
 //   worldspaces-N    N empty worldspace records (80,000: 1.9 MB) beside a _nimbrava.ini that lists
 //                    Tamriel: the configuration check lists all the others
+//   climates-N       the same, each worldspace with a climate of one weather: the configuration
+//                    check tells the list in force of each, and what it leaves out
 //   inflating        200 records that each inflate to 16 MiB: an editor ID, an OFST behind its XXXX
 //                    (3.3 MB)
 //   string-tables    eight localized plugins, each with a string table of 64 MiB
@@ -107,7 +109,15 @@ namespace
                       {"Long.esp"});
             WriteGame("empty-records", Plugin("Empty.esp", 1'000'000, {}), {"Empty.esp"});
             for (const std::uint32_t count : {20'000u, 40'000u, 80'000u})
+            {
                 WriteGame(fmt::format("worldspaces-{}", count), Plugin("Many.esp", count, {}), {"Many.esp"});
+                Rows climates = Plugin("Many.esp", count, {"CNAM=0x1100001"});
+                climates.push_back({"group", "WTHR"});
+                climates.push_back({"wthr", "01100002", "EDID=Weather", "DATA=0x01"});
+                climates.push_back({"group", "CLMT"});
+                climates.push_back({"clmt", "01100001", "EDID=Climate", "WLST=0x1100002:100"});
+                WriteGame(fmt::format("climates-{}", count), climates, {"Many.esp"});
+            }
             WriteGame("inflating", Plugin("Stream.esp", 200, {"EDID=Stream", "OFST=16777180", "compressed"}),
                       {"Stream.esp"});
             Rows localized;
@@ -251,6 +261,9 @@ namespace
                 RegisterRun(label, program, fmt::format("{}/configuration", name),
                             {folder(name) + "/enbseries", "--plugins-txt", plugins(name)});
             }
+            for (const char* name : {"climates-20000", "climates-40000", "climates-80000"})
+                RegisterRun(label, program, fmt::format("{}/configuration", name),
+                            {folder(name) + "/enbseries", "--plugins-txt", plugins(name)});
         }
     }
 

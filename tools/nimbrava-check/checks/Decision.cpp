@@ -81,16 +81,33 @@ namespace NimbravaCheck
                 });
             });
         }
+
+        // The plugin's run for `id`: what it logs, what its file test found, and the list in force.
+        void RunPlugin(const DecisionInputs& inputs, std::uint32_t id, Decision& decision)
+        {
+            PlayerFolderSite site(inputs);
+            // ENB's callback changes nothing for 0; the plugin's start-up run is what shows it.
+            decision.Outcome = id == 0 ? Nimbrava::UpdateWeatherlist(0, site) : Nimbrava::ChangeWorldspace(id, site);
+            decision.File = site.File();
+            if (decision.Outcome.Path == Nimbrava::InForce::Chosen)
+                decision.InForce = decision.File->Path;
+            else if (decision.Outcome.Path == Nimbrava::InForce::Default)
+                decision.InForce = inputs.Enbseries / "_weatherlist.ini";
+        }
     } // namespace
+
+    std::optional<std::filesystem::path> ListInForce(const DecisionInputs& inputs, std::uint32_t id)
+    {
+        Decision decision;
+        RunPlugin(inputs, id, decision);
+        return decision.InForce;
+    }
 
     Decision Decide(const DecisionInputs& inputs, std::uint32_t id)
     {
-        PlayerFolderSite site(inputs);
         Decision decision;
         decision.Id = id;
-        // ENB's callback changes nothing for 0; the plugin's start-up run is what shows it.
-        decision.Outcome = id == 0 ? Nimbrava::UpdateWeatherlist(0, site) : Nimbrava::ChangeWorldspace(id, site);
-        decision.File = site.File();
+        RunPlugin(inputs, id, decision);
         decision.Problem = std::ranges::any_of(decision.Outcome.Lines, [](const Nimbrava::LogLine& line) {
             return line.Level != Orvel::LogLevel::Message;
         });
@@ -103,18 +120,10 @@ namespace NimbravaCheck
                             "changes nothing then: the list in force stays what it was. Only the plugin's "
                             "start-up run, before any worldspace is known, reads 0: it logs the line above and "
                             "puts ENB's own _weatherlist.ini in force";
-        switch (decision.Outcome.Path)
+        if (decision.Outcome.Path == Nimbrava::InForce::Unknown)
         {
-        case Nimbrava::InForce::Unknown:
             decision.Note = "whether the file exists cannot be told here: " + decision.File->Why;
             decision.Problem = true;
-            break;
-        case Nimbrava::InForce::Chosen:
-            decision.InForce = decision.File->Path;
-            break;
-        case Nimbrava::InForce::Default:
-            decision.InForce = inputs.Enbseries / "_weatherlist.ini";
-            break;
         }
         if (id == 0)
             decision.InForce.reset(); // whatever was in force before

@@ -60,4 +60,8 @@ namespace NimbravaCheck
     // ENB is taken to reload. With a report, also why, what else it finds about the ID and the
     // coverage of the list in force. Throws only std::bad_alloc.
     [[nodiscard]] Decision Decide(const DecisionInputs& inputs, std::uint32_t id);
+
+    // Of Decide, only the weather list in force after ENB reports `id` (not 0); nothing when it cannot
+    // be told. For the checks that ask it of every worldspace. Throws only std::bad_alloc.
+    [[nodiscard]] std::optional<std::filesystem::path> ListInForce(const DecisionInputs& inputs, std::uint32_t id);
 } // namespace NimbravaCheck

@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 #include <unordered_map>
 #include <unordered_set>
+#include "Choice/WeatherlistChoice.h"
 #include "GameData/Text.h"
 #include "GameData/WholeFile.h"
 #include "Orvel/Ascii.h"
@@ -216,13 +217,13 @@ namespace NimbravaCheck
                 const auto worldspace = worldspaces.find(sky.FormId);
                 if (sky.Weathers.empty() || worldspace == worldspaces.end())
                     continue;
-                const auto inForce = Decide(inputs, sky.FormId).InForce;
+                const auto inForce = ListInForce(inputs, sky.FormId);
                 const auto* list = inForce ? FindWeatherList(report.WeatherLists, *inForce) : nullptr;
                 if (list == nullptr)
                     continue;
                 // Coverage is told, even when nothing is left out: the caveat holds all the same.
                 told = true;
-                const std::uint32_t id = sky.FormId & WeatherIdMask;
+                const std::uint32_t id = Nimbrava::MaskWorldspaceId(sky.FormId);
                 if (!sky.ShowsSky())
                 {
                     FindingWriter(into).Add<Code::NoSky>(std::nullopt, {}, id, Describe(*worldspace->second));

@@ -166,8 +166,7 @@ namespace GameData
 #ifdef _WIN32
         // Under Wine, %LOCALAPPDATA% already leads into the prefix that $WINEPREFIX names: looked at
         // again by its Unix path, each file would be found twice.
-        const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
-        const bool ownPrefix = local != nullptr && *local != L'\0';
+        const bool ownPrefix = LocalAppData().has_value();
 #else
         const bool ownPrefix = false;
 #endif
@@ -192,24 +191,28 @@ namespace GameData
         return users;
     }
 
-    GameFolder::Places GameFolder::PluginsTxtPlaces() const
+    std::optional<std::filesystem::path> GameFolder::LocalAppData()
     {
-        Places places{std::nullopt, Prefixes()};
 #ifdef _WIN32
         // The environment in UTF-16: a user's folder may hold characters of any code page.
         if (const wchar_t* local = _wgetenv(L"LOCALAPPDATA"); local != nullptr && *local != L'\0')
-            places.LocalAppData.emplace(local);
+            return std::filesystem::path(local);
 #else
         if (const char* local = std::getenv("LOCALAPPDATA"); local != nullptr && *local != '\0')
-            places.LocalAppData.emplace(local);
+            return std::filesystem::path(local);
 #endif
-        return places;
+        return std::nullopt;
+    }
+
+    GameFolder::Places GameFolder::PluginsTxtPlaces() const
+    {
+        return {LocalAppData(), Prefixes()};
     }
 
     std::vector<std::filesystem::path> GameFolder::PluginsTxtCandidates() const
     {
         std::vector<std::filesystem::path> localFolders;
-        if (auto local = PluginsTxtPlaces().LocalAppData)
+        if (auto local = LocalAppData())
             localFolders.push_back(std::move(*local));
         for (const auto& user : PrefixUsers())
             for (const char* folder : {"AppData/Local", "Local Settings/Application Data"})

@@ -65,6 +65,8 @@ namespace GameData
         [[nodiscard]] Places PluginsTxtPlaces() const;
 
     private:
+        // %LOCALAPPDATA% when it is set.
+        [[nodiscard]] static std::optional<std::filesystem::path> LocalAppData();
         // The Wine prefixes that may hold the game's files, most likely first.
         [[nodiscard]] std::vector<std::filesystem::path> Prefixes() const;
         // Their users' folders (drive_c/users/<user>).

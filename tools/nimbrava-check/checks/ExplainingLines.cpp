@@ -5,6 +5,7 @@
 #include "Choice/WeatherlistChoice.h"
 #include "Orvel/Ascii.h"
 #include "Orvel/Parsing.h"
+#include "checks/EditDistance.h"
 #include "text/Utf8Sequence.h"
 
 namespace NimbravaCheck
@@ -124,15 +125,7 @@ namespace NimbravaCheck
 
     bool OneDigitApart(std::uint32_t id, std::uint32_t other)
     {
-        const std::string a = fmt::format("{:X}", id), b = fmt::format("{:X}", other);
-        const std::string& longer = a.size() >= b.size() ? a : b;
-        const std::string& shorter = a.size() >= b.size() ? b : a;
-        if (a == b || longer.size() > shorter.size() + 1)
-            return false;
-        const auto at = static_cast<std::size_t>(std::ranges::mismatch(shorter, longer).in1 - shorter.begin());
-        // Past the first difference the rest agrees: after the digit changed, or after the one added.
-        const std::size_t changed = longer.size() == shorter.size() ? 1 : 0;
-        return std::string_view(longer).substr(at + 1) == std::string_view(shorter).substr(at + changed);
+        return EditDistance(fmt::format("{:X}", id), fmt::format("{:X}", other)) == 1;
     }
 
     std::vector<ExplainingLine> NearMisses(const Configuration& config, const ConfigReport& report,

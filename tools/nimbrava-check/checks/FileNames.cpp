@@ -9,6 +9,7 @@
 #include "Choice/WeatherlistChoice.h"
 #include "Choice/WeatherlistMessages.h"
 #include "GameData/Text.h"
+#include "checks/EditDistance.h"
 #include "checks/Passes.h"
 #include "text/Printable.h"
 
@@ -70,27 +71,6 @@ namespace NimbravaCheck
             return section.File.State == FileState::BadText || named;
         }
 
-        // How far apart two names are, case ignored: the fewest characters to change, add or leave out.
-        std::size_t Distance(std::string_view a, std::string_view b)
-        {
-            std::vector<std::size_t> row(b.size() + 1);
-            for (std::size_t j = 0; j <= b.size(); ++j)
-                row[j] = j;
-            for (std::size_t i = 1; i <= a.size(); ++i)
-            {
-                std::size_t diagonal = row[0];
-                row[0] = i;
-                for (std::size_t j = 1; j <= b.size(); ++j)
-                {
-                    const std::size_t above = row[j];
-                    const bool same = Orvel::ToLower(a[i - 1]) == Orvel::ToLower(b[j - 1]);
-                    row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-                    diagonal = above;
-                }
-            }
-            return row[b.size()];
-        }
-
         // What follows the finding of a FileName that leads to no file: that it names ENB's own list,
         // missing as well; or the regular file of the same folder whose name is close to it (two
         // characters apart at most, and fewer than half of the name), as the name would be written.
@@ -109,7 +89,7 @@ namespace NimbravaCheck
                  it.increment(error))
             {
                 const std::string name = GameData::Utf8Text(it->path().filename());
-                const std::size_t distance = Distance(name, wanted);
+                const std::size_t distance = EditDistance(name, wanted);
                 if (distance <= 2 && distance * 2 < wanted.size() && it->is_regular_file(error) &&
                     (!best || distance < best->first))
                     best.emplace(distance, name);

@@ -70,9 +70,14 @@ namespace NimbravaCheck
         return names.empty() ? "unclassified" : fmt::format("{}", fmt::join(names, "+"));
     }
 
+    std::string ListedId(std::uint32_t formId)
+    {
+        return fmt::format("{:X}", formId & WeatherIdMask);
+    }
+
     std::string Describe(const GameData::Weather& weather)
     {
-        return fmt::format("{} ({:X}, {})", PrintableText(weather.EditorId), weather.FormId & WeatherIdMask,
+        return fmt::format("{} ({}, {})", PrintableText(weather.EditorId), ListedId(weather.FormId),
                            ClassificationText(weather.Classification));
     }
 

@@ -52,6 +52,9 @@ namespace NimbravaCheck
         std::unordered_map<std::uint32_t, const GameData::Region*> m_regions;
     };
 
+    // The ID a weather list writes the weather of `formId` by: its low six digits (WeatherIdMask), upper
+    // case, as presets write them ("C821E").
+    [[nodiscard]] std::string ListedId(std::uint32_t formId);
     // A weather as a person reads it: "SkyrimFog (C821E, cloudy)", the ID as a list writes it, the
     // classification's names joined by '+' or "unclassified".
     [[nodiscard]] std::string Describe(const GameData::Weather& weather);

@@ -15,6 +15,7 @@
 #include "checks/Decision.h"
 #include "checks/Passes.h"
 #include "checks/WeatherCoverage.h"
+#include "checks/WindowsPath.h"
 #include "checks/WorldspaceNames.h"
 #include "text/Printable.h"
 #include "text/ProgramName.h"
@@ -35,12 +36,7 @@ namespace NimbravaCheck
         // A list as a finding names it: by its path in the enbseries folder, or whole outside it.
         std::string ListName(const std::filesystem::path& list, const Configuration& config)
         {
-            // Both absolute, so that the name does not depend on how the folder was given.
-            std::error_code error;
-            const auto whole = std::filesystem::absolute(list, error);
-            const auto inside = whole.lexically_relative(std::filesystem::absolute(config.Enbseries(), error));
-            const bool below = !inside.empty() && *inside.begin() != "..";
-            return PrintableText(GameData::Utf8Text(below ? inside : list));
+            return PrintableText(GameData::Utf8Text(UnderEnbseries(list, config.Enbseries())));
         }
 
         // That `file` cannot be read: what it costs (UnreadList, UnreadLocations).

@@ -99,4 +99,12 @@ namespace NimbravaCheck
                    stem[3] <= '9';
         }
     } // namespace Detail
+
+    std::filesystem::path UnderEnbseries(const std::filesystem::path& file, const std::filesystem::path& enbseries)
+    {
+        std::error_code error;
+        const auto whole = std::filesystem::absolute(file, error).lexically_normal();
+        const auto inside = whole.lexically_relative(std::filesystem::absolute(enbseries, error).lexically_normal());
+        return inside.empty() || *inside.begin() == ".." ? whole : inside;
+    }
 } // namespace NimbravaCheck

@@ -44,6 +44,12 @@ namespace NimbravaCheck
     [[nodiscard]] ResolvedFile ResolveUtf8FileName(const std::filesystem::path& enbseries, std::string_view name,
                                                    const CheckContext& context);
 
+    // Where `file` lies for a person who knows the enbseries folder: its path below `enbseries`
+    // ("lists/a.ini"), else the whole path; both taken as absolute first, so that how the folder was
+    // given does not matter. Throws only std::bad_alloc.
+    [[nodiscard]] std::filesystem::path UnderEnbseries(const std::filesystem::path& file,
+                                                       const std::filesystem::path& enbseries);
+
     // A short phrase for the state ("a regular file", "missing", ...).
     [[nodiscard]] std::string_view Describe(FileState state) noexcept;
     // Its key in the JSON output ("regular_file", "missing", ...).

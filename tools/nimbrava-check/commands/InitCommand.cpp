@@ -66,7 +66,7 @@ namespace NimbravaCheck
                 for (std::size_t i = 0; i < weathers.size(); ++i)
                 {
                     const std::string item =
-                        fmt::format(" {:X} {}{}{}", weathers[i]->FormId & WeatherIdMask, Ascii(weathers[i]->EditorId),
+                        fmt::format(" {} {}{}{}", ListedId(weathers[i]->FormId), Ascii(weathers[i]->EditorId),
                                     weathers[i]->Light ? " (light)" : "", i + 1 < weathers.size() ? "," : "");
                     if (line.size() + item.size() > 100)
                     {

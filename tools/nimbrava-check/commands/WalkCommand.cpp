@@ -6,6 +6,7 @@
 #include "Choice/WeatherlistChoice.h"
 #include "GameData/Text.h"
 #include "checks/Walk.h"
+#include "checks/WindowsPath.h"
 #include "checks/WorldspaceNames.h"
 #include "commands/Inputs.h"
 #include "commands/PlayerFolder.h"
@@ -23,10 +24,7 @@ namespace NimbravaCheck
         // whole; '/' between names.
         std::string Shown(const std::filesystem::path& file, const std::filesystem::path& enbseries)
         {
-            const auto whole = std::filesystem::absolute(file);
-            const auto relative = whole.lexically_relative(std::filesystem::absolute(enbseries));
-            std::string text =
-                GameData::Utf8Text(relative.empty() || *relative.begin() == ".." ? whole.lexically_normal() : relative);
+            std::string text = GameData::Utf8Text(UnderEnbseries(file, enbseries));
             std::ranges::replace(text, static_cast<char>(std::filesystem::path::preferred_separator), '/');
             return PrintableText(text);
         }

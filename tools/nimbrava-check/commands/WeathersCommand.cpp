@@ -37,11 +37,6 @@ namespace NimbravaCheck
             std::unordered_map<std::uint32_t, const GameData::Worldspace*> Worldspaces;
         };
 
-        std::string Masked(std::uint32_t formId)
-        {
-            return fmt::format("{:X}", formId & WeatherIdMask);
-        }
-
         // "climate SkyrimClimate (its parent's)", "no climate", ...
         std::string ClimateText(const GameData::WorldspaceSky& sky, const Lookup& lookup)
         {
@@ -67,7 +62,7 @@ namespace NimbravaCheck
             out << fmt::format("  {:<7}  {:<8}  {:<28}  {:<14}  {}\n", "ID", "form ID", "editor ID", "classification",
                                "plugin");
             for (const auto& weather : game.Weathers.Weathers)
-                out << fmt::format("  {:<7}  {:08X}  {:<28}  {:<14}  {}{}\n", Masked(weather.FormId), weather.FormId,
+                out << fmt::format("  {:<7}  {:08X}  {:<28}  {:<14}  {}{}\n", ListedId(weather.FormId), weather.FormId,
                                    PrintableText(weather.EditorId), ClassificationText(weather.Classification),
                                    PrintableText(weather.Plugin),
                                    weather.Light ? "  (light: the ID moves with the load order)" : "");
@@ -84,7 +79,7 @@ namespace NimbravaCheck
                                    sky.ShowsSky() ? "" : "; no sky of its own: its weathers show none there");
                 // Each weather once, with everything that names it.
                 for (const auto& each : Coverage(sky, {}, names))
-                    out << fmt::format("      {:<7}  {:<28}  {:<14}  {}\n", Masked(each.Weather->FormId),
+                    out << fmt::format("      {:<7}  {:<28}  {:<14}  {}\n", ListedId(each.Weather->FormId),
                                        PrintableText(each.Weather->EditorId),
                                        ClassificationText(each.Weather->Classification), names.Sources(each.Sources));
             }
@@ -99,7 +94,7 @@ namespace NimbravaCheck
 
         Json WeatherJson(const GameData::Weather& weather)
         {
-            return {{"id", Masked(weather.FormId)},
+            return {{"id", ListedId(weather.FormId)},
                     {"form_id", fmt::format("{:08X}", weather.FormId)},
                     {"editor_id", weather.EditorId},
                     {"classification", GameData::ClassificationNames(weather.Classification)},
@@ -112,7 +107,7 @@ namespace NimbravaCheck
             const auto* climate = lookup.ClimateOf(sky);
             Json weathers = Json::array();
             for (const auto& possible : sky.Weathers)
-                weathers.push_back({{"id", Masked(possible.Weather)},
+                weathers.push_back({{"id", ListedId(possible.Weather)},
                                     {"editor_id", names.Find(possible.Weather)->EditorId},
                                     {"source", possible.Region ? names.RegionName(*possible.Region) : "climate"}});
             return {{"id", fmt::format("{:X}", Nimbrava::MaskWorldspaceId(sky.FormId))},

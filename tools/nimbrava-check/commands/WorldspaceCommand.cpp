@@ -42,8 +42,7 @@ namespace NimbravaCheck
                 if (!sky.ShowsSky())
                     out << "    (none shows a sky here: the worldspace has no sky of its own)\n";
                 for (const auto& weather : coverage.Weathers)
-                    out << fmt::format("    {:<7}  {:<28}  {:<14}  {}; {}\n",
-                                       fmt::format("{:X}", weather.Weather->FormId & WeatherIdMask),
+                    out << fmt::format("    {:<7}  {:<28}  {:<14}  {}; {}\n", ListedId(weather.Weather->FormId),
                                        PrintableText(weather.Weather->EditorId),
                                        ClassificationText(weather.Weather->Classification),
                                        names.Sources(weather.Sources), SectionText(weather.Sections, codePage));
@@ -69,7 +68,7 @@ namespace NimbravaCheck
                         sections.push_back({{"section", codePage.Show(section->Name)},
                                             {"file_name", codePage.Show(section->FileName.value_or(""))}});
                     weathers.push_back(
-                        {{"id", fmt::format("{:X}", weather.Weather->FormId & WeatherIdMask)},
+                        {{"id", ListedId(weather.Weather->FormId)},
                          {"editor_id", weather.Weather->EditorId},
                          {"classification", GameData::ClassificationNames(weather.Weather->Classification)},
                          {"sources", sources},
